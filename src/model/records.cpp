@@ -1,0 +1,142 @@
+#include "model/records.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace vorn {
+
+const QStringList TaskSection::defaultTitles = {QStringLiteral("To do")};
+
+QString uuidText(const QUuid& id)
+{
+    return id.toString(QUuid::WithoutBraces).toUpper();
+}
+
+std::optional<QUuid> parseUuid(const QString& text)
+{
+    const QUuid id = QUuid::fromString(text.trimmed());
+    if (id.isNull() && text.trimmed() != QStringLiteral("00000000-0000-0000-0000-000000000000"))
+        return std::nullopt;
+    return id;
+}
+
+QUuid newUuid()
+{
+    return QUuid::createUuid();
+}
+
+QString bossAIModeText(BossAIMode mode)
+{
+    switch (mode) {
+    case BossAIMode::normal:
+        return QStringLiteral("Normal");
+    case BossAIMode::demon:
+        return QStringLiteral("Demon");
+    case BossAIMode::messianic:
+        return QStringLiteral("Messianic");
+    }
+    return {};
+}
+
+std::optional<BossAIMode> bossAIModeFromText(const QString& text)
+{
+    for (BossAIMode m : {BossAIMode::normal, BossAIMode::demon, BossAIMode::messianic}) {
+        if (bossAIModeText(m) == text)
+            return m;
+    }
+    return std::nullopt;
+}
+
+QString chatRoleText(ChatMessage::Role role)
+{
+    switch (role) {
+    case ChatMessage::Role::user:
+        return QStringLiteral("user");
+    case ChatMessage::Role::boss:
+        return QStringLiteral("boss");
+    case ChatMessage::Role::system:
+        return QStringLiteral("system");
+    }
+    return {};
+}
+
+std::optional<ChatMessage::Role> chatRoleFromText(const QString& text)
+{
+    for (auto r : {ChatMessage::Role::user, ChatMessage::Role::boss, ChatMessage::Role::system}) {
+        if (chatRoleText(r) == text)
+            return r;
+    }
+    return std::nullopt;
+}
+
+size_t qHash(const OutlineEntry& entry, size_t seed) noexcept
+{
+    return qHashMulti(seed, static_cast<int>(entry.kind), entry.id);
+}
+
+BossAIState BossAIState::initial(Instant now)
+{
+    BossAIState s;
+    s.urgencyScore = 45.0;
+    s.lastActivityAt = now;
+    s.lastInactivityCheckAt = now;
+    return s;
+}
+
+QByteArray encodeOutlineEntries(const QList<OutlineEntry>& entries)
+{
+    // QJsonObject sorts its keys, and "type" must come first, so the compact
+    // text is written here directly. Both values are plain ASCII.
+    QByteArray out;
+    out.reserve(8 + entries.size() * 60);
+    out += '[';
+    bool first = true;
+    for (const OutlineEntry& e : entries) {
+        if (!first)
+            out += ',';
+        first = false;
+        out += R"({"type":")";
+        out += e.isTask() ? "task" : "section";
+        out += R"(","id":")";
+        out += uuidText(e.id).toLatin1();
+        out += "\"}";
+    }
+    out += ']';
+    return out;
+}
+
+Result<QList<OutlineEntry>, DataError> decodeOutlineEntries(const QByteArray& json)
+{
+    QJsonParseError parseError{};
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
+    if (parseError.error != QJsonParseError::NoError || !doc.isArray())
+        return DataError{QStringLiteral("The data is not a JSON array of outline entries"), QString()};
+    const QJsonArray array = doc.array();
+    QList<OutlineEntry> entries;
+    entries.reserve(array.size());
+    for (const QJsonValue& v : array) {
+        if (!v.isObject())
+            return DataError{QStringLiteral("Outline entry is not an object"), QString()};
+        const QJsonObject o = v.toObject();
+        const QJsonValue type = o.value(QLatin1String("type"));
+        if (!type.isString())
+            return DataError{QStringLiteral("Missing or non-text outline entry type"), QStringLiteral("type")};
+        const QJsonValue idValue = o.value(QLatin1String("id"));
+        if (!idValue.isString())
+            return DataError{QStringLiteral("Missing or non-text outline entry id"), QStringLiteral("id")};
+        const auto id = parseUuid(idValue.toString());
+        if (!id)
+            return DataError{QStringLiteral("Outline entry id is not a UUID"), QStringLiteral("id")};
+        const QString typeText = type.toString();
+        if (typeText == QLatin1String("task"))
+            entries.append(OutlineEntry::task(*id));
+        else if (typeText == QLatin1String("section"))
+            entries.append(OutlineEntry::section(*id));
+        else
+            return DataError{QStringLiteral("Unknown outline entry type"), QStringLiteral("type")};
+    }
+    return entries;
+}
+
+} // namespace vorn

@@ -1,0 +1,126 @@
+#pragma once
+
+#include "model/records.h"
+#include "platform/clock.h"
+
+#include <QList>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+struct sqlite3;
+
+namespace vorn {
+
+namespace sql {
+class Connection;
+}
+
+struct AnalyticsSummary {
+    int totalCount = 0;
+    double onTimeRate = 0;
+    double averageAccuracy = 0;
+    double averageActualMinutes = 0;
+    double averageEstimatedMinutes = 0;
+
+    bool operator==(const AnalyticsSummary&) const = default;
+};
+
+// Pure arithmetic behind DatabaseService::analyticsSummary.
+AnalyticsSummary summarizeAnalytics(const QList<TaskAnalyticsRecord>& records);
+
+// The only code that touches the database file. One connection for the whole
+// run; failures are logged ("DatabaseService SQL error: …") and the caller's
+// in-memory state stays authoritative. Every multi-row save runs in its own
+// transaction (a savepoint, so saves nest inside saveWorkspace) and a failure
+// rolls back, leaving the previous rows whole.
+class DatabaseService {
+public:
+    struct SessionSnapshot {
+        Instant scheduleStartTime = 0;
+        QString pasteText;
+        bool inMotivationalStartPhase = false;
+        QList<OutlineEntry> outlineOrder;
+
+        bool operator==(const SessionSnapshot&) const = default;
+    };
+
+    struct OverdueSnapshot {
+        QUuid taskID;
+        std::optional<Instant> lastNotificationAt;
+        bool escalationChatSent = false;
+        bool intenseChatSent = false;
+
+        bool operator==(const OverdueSnapshot&) const = default;
+    };
+
+    enum class OpenOutcome {
+        opened,              // the file at path() is in use
+        replacedCorruptFile, // the old file was unusable; kept at corruptFileKeptAt(), a fresh one made
+        inMemoryOnly,        // the file could not be opened or written: nothing will be saved
+    };
+
+    // Opens (creating when absent) the database at `path`, creates and migrates
+    // the schema and seeds the single-row tables. ":memory:" opens a private
+    // in-memory database.
+    DatabaseService(const QString& path, const Clock& clock);
+    ~DatabaseService();
+    DatabaseService(const DatabaseService&) = delete;
+    DatabaseService& operator=(const DatabaseService&) = delete;
+
+    QString path() const { return m_path; }
+    OpenOutcome openOutcome() const { return m_outcome; }
+    // Where an unusable database file was moved aside ("…/vorn.sqlite.corrupt-<local timestamp>").
+    QString corruptFileKeptAt() const { return m_corruptKeptAt; }
+
+    BossAIState loadBossAIState();
+    bool saveBossAIState(const BossAIState& state);
+
+    bool recordCompletion(const CompletionEvent& event);
+    QList<CompletionEvent> recentCompletions(double withinHours);
+
+    bool logMessage(BossAIMode mode, const QString& message, const QString& triggerReason);
+
+    SessionSnapshot loadSession();
+    bool saveSession(const SessionSnapshot& session);
+
+    QList<TaskItem> loadTasks(const QUuid& defaultSectionID);
+    bool saveTasks(const QList<TaskItem>& tasks);
+
+    QList<TaskSection> loadSections();
+    bool saveSections(const QList<TaskSection>& sections);
+
+    GamificationState loadGamificationState();
+    bool saveGamificationState(const GamificationState& state);
+
+    bool recordTaskAnalytics(const TaskAnalyticsRecord& record);
+    QList<TaskAnalyticsRecord> loadTaskAnalytics();
+    AnalyticsSummary analyticsSummary();
+
+    QList<OverdueSnapshot> loadOverdueStates();
+    bool saveOverdueStates(const QList<OverdueSnapshot>& states);
+
+    QList<ChatMessage> loadChatMessages();
+    bool saveChatMessages(const QList<ChatMessage>& messages);
+    bool clearChatMessages();
+
+    // The whole workspace in one transaction: tasks, sections, gamification,
+    // the session row, the overdue rows and the chat, in that order.
+    bool saveWorkspace(const QList<TaskItem>& tasks, const QList<TaskSection>& sections,
+                       const GamificationState& gamification, const SessionSnapshot& session,
+                       const QList<OverdueSnapshot>& overdue, const QList<ChatMessage>& chat);
+
+    // Runs one-shot SQL text; logs and returns false on failure.
+    bool exec(const QString& sql);
+
+private:
+    // (implementation members)
+    QString m_path;
+    const Clock& m_clock;
+    OpenOutcome m_outcome = OpenOutcome::opened;
+    QString m_corruptKeptAt;
+    std::unique_ptr<sql::Connection> m_db;
+};
+
+} // namespace vorn

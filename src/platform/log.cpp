@@ -1,0 +1,8 @@
+#include "platform/log.h"
+
+Q_LOGGING_CATEGORY(lcDb, "vorn.db")
+Q_LOGGING_CATEGORY(lcStore, "vorn.store")
+Q_LOGGING_CATEGORY(lcBoss, "vorn.boss")
+Q_LOGGING_CATEGORY(lcNet, "vorn.net")
+Q_LOGGING_CATEGORY(lcHosts, "vorn.hosts")
+Q_LOGGING_CATEGORY(lcAudio, "vorn.audio")
