@@ -1,0 +1,33 @@
+// Vorn: a planner for one working day, with a boss that pushes you through it.
+#include "model/task_store.h"
+#include "persistence/database_service.h"
+#include "platform/clock.h"
+#include "platform/data_paths.h"
+#include "platform/preferences.h"
+#include "platform/random_source.h"
+#include "views/main_window.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
+        qputenv("QT_MEDIA_BACKEND", "ffmpeg");
+
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Vorn"));
+    QApplication::setApplicationName(QStringLiteral("Vorn"));
+
+    vorn::SystemClock clock;
+    vorn::SystemRandomSource random;
+    vorn::Preferences preferences;
+    vorn::paths::ensureDirectory(vorn::paths::dataDirectory());
+    vorn::DatabaseService database(vorn::paths::databasePath(), clock);
+
+    vorn::TaskStore store({&clock, &random, &preferences, &database});
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &store, [&store] { store.persistWorkspace(); });
+
+    vorn::MainWindow window(&store);
+    window.show();
+    return QApplication::exec();
+}

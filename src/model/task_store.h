@@ -1,0 +1,238 @@
+#pragma once
+
+#include "boss/mode_probabilities.h"
+#include "model/outline_row.h"
+#include "model/records.h"
+#include "model/workspace.h"
+#include "persistence/database_service.h"
+
+#include <QHash>
+#include <QObject>
+#include <QSet>
+
+#include <optional>
+
+namespace vorn {
+
+class Clock;
+class RandomSource;
+class Preferences;
+
+// What the store runs against; every piece is owned by the caller and outlives the store.
+struct StoreEnvironment {
+    const Clock* clock = nullptr;
+    RandomSource* random = nullptr;
+    Preferences* preferences = nullptr;
+    DatabaseService* database = nullptr;
+};
+
+// The one object that owns the application state: the outline, the schedule
+// start, the boss state, the chat, the counters and the preferences. Views read
+// it and call its operations; every published field has a change signal that is
+// emitted on each assignment. Main thread only.
+class TaskStore : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int kUndoLimit = 50;
+
+    explicit TaskStore(const StoreEnvironment& env, QObject* parent = nullptr);
+    ~TaskStore() override;
+
+    // ---- published fields ------------------------------------------------
+    const QList<TaskItem>& tasks() const { return m_workspace.tasks; }
+    void setTasks(QList<TaskItem> tasks);
+    const QList<TaskSection>& sections() const { return m_workspace.sections; }
+    void setSections(QList<TaskSection> sections);
+    const GamificationState& gamification() const { return m_gamification; }
+    void setGamification(const GamificationState& state);
+    bool showImportSheet() const { return m_showImportSheet; }
+    void setShowImportSheet(bool show);
+    const QString& pasteText() const { return m_pasteText; }
+    void setPasteText(const QString& text);
+    Instant scheduleStartTime() const { return m_scheduleStartTime; }
+    void setScheduleStartTime(Instant start);
+    bool isEstimating() const { return m_isEstimating; }
+    void setIsEstimating(bool estimating);
+    const std::optional<QString>& statusMessage() const { return m_statusMessage; }
+    void setStatusMessage(const std::optional<QString>& message);
+    const std::optional<QString>& errorMessage() const { return m_errorMessage; }
+    void setErrorMessage(const std::optional<QString>& message);
+    const BossAIState& bossAIState() const { return m_bossAIState; }
+    void setBossAIState(const BossAIState& state);
+    double demonModeProbability() const { return m_demonModeProbability; }
+    void setDemonModeProbability(double probability);
+    const ModeProbabilities& modeProbabilities() const { return m_modeProbabilities; }
+    void setModeProbabilities(const ModeProbabilities& probabilities);
+    const QList<ChatMessage>& chatMessages() const { return m_chatMessages; }
+    void setChatMessages(QList<ChatMessage> messages);
+    const QString& chatInput() const { return m_chatInput; }
+    void setChatInput(const QString& text);
+    bool isChatLoading() const { return m_isChatLoading; }
+    void setIsChatLoading(bool loading);
+    bool isBossAIActive() const { return m_isBossAIActive; }
+    void setIsBossAIActive(bool active);
+    bool isChatVisible() const { return m_isChatVisible; }
+    void setIsChatVisible(bool visible);
+    double chatPanelFraction() const { return m_chatPanelFraction; }
+    void setChatPanelFraction(double fraction);
+    const QSet<QUuid>& collapsedSectionIDs() const { return m_collapsedSectionIDs; }
+    void setCollapsedSectionIDs(const QSet<QUuid>& ids);
+    const std::optional<QUuid>& pendingTitleFocusID() const { return m_pendingTitleFocusID; }
+    void setPendingTitleFocusID(const std::optional<QUuid>& id);
+    bool pendingTitleSelectAll() const { return m_pendingTitleSelectAll; }
+    void setPendingTitleSelectAll(bool selectAll);
+    const QList<OutlineEntry>& rootOutlineOrder() const { return m_workspace.rootOutlineOrder; }
+    void setRootOutlineOrder(QList<OutlineEntry> order);
+    const QString& openAIModel() const { return m_openAIModel; }
+    void setOpenAIModel(const QString& model);
+    double lateThresholdMultiplier() const { return m_lateThresholdMultiplier; }
+    void setLateThresholdMultiplier(double multiplier);
+    bool demonWebsiteBlockingEnabled() const { return m_demonWebsiteBlockingEnabled; }
+    void setDemonWebsiteBlockingEnabled(bool enabled);
+    const QString& blockedSitesText() const { return m_blockedSitesText; }
+    void setBlockedSitesText(const QString& text);
+    const std::optional<BossAIMode>& activeBossMode() const { return m_activeBossMode; }
+    void setActiveBossMode(const std::optional<BossAIMode>& mode);
+
+    // ---- derived and plain state ------------------------------------------
+    const Workspace& workspace() const { return m_workspace; }
+    QList<TaskItem> completedTasks() const;
+    QList<TaskItem> pendingTasks() const;
+    bool inMotivationalStartPhase() const { return m_inMotivationalStartPhase; }
+    bool isLoadingWorkspace() const { return m_isLoadingWorkspace; }
+    bool isDeliveringBossMessage() const { return m_isDeliveringBossMessage; }
+    const QList<WorkspaceSnapshot>& undoStack() const { return m_undoStack; }
+    const QList<WorkspaceSnapshot>& redoStack() const { return m_redoStack; }
+    bool canUndo() const { return !m_undoStack.isEmpty(); }
+    bool canRedo() const { return !m_redoStack.isEmpty(); }
+    const QHash<QUuid, Instant>& lastOverdueNotificationAt() const { return m_lastOverdueNotificationAt; }
+    const QSet<QUuid>& overdueEscalationChatSent() const { return m_overdueEscalationChatSent; }
+    const QSet<QUuid>& overdueIntenseChatSent() const { return m_overdueIntenseChatSent; }
+    DatabaseService& database() const { return *m_env.database; }
+    Instant now() const;
+
+    // ---- persistence, chat, undo ---------------------------------------------
+    void persistWorkspace();
+    void persistSessionOnly();
+    void postSystemMessage(const QString& text);
+    void saveCollapsedSections();
+    void recordUndoSnapshot();
+    void undo();
+    void redo();
+    void clearAllTasks();
+    WorkspaceSnapshot currentWorkspaceSnapshot() const;
+    void applyWorkspaceSnapshot(const WorkspaceSnapshot& snapshot);
+
+    // ---- outline queries and orders ----------------------------------------
+    std::optional<QUuid> rootSectionID() const;
+    QString sectionTitle(const QUuid& sectionID) const;
+    QList<TaskSection> childSections(const std::optional<QUuid>& parent) const;
+    std::optional<TaskSection> childSection(const QUuid& headerTaskID) const;
+    QList<TaskItem> tasksIn(const QUuid& sectionID) const;
+    QList<QUuid> orderedTaskIDs(const QUuid& sectionID) const;
+    QList<QUuid> fullDisplayOrder() const;
+    QList<OutlineEntry> computeOutlineOrderSnapshot() const;
+    QList<OutlineEntry> activeOutlineOrder() const;
+    QList<OutlineRow> outlineRows() const;
+    void ensureTasksInDisplayOrder();
+
+    // ---- schedule ------------------------------------------------------------
+    void recalculateFinishTimes();
+    Instant taskStartTime(const QUuid& taskID) const;
+    std::optional<Instant> sectionFinishTime(const QUuid& sectionID) const;
+
+    // ---- overdue bookkeeping ---------------------------------------------------
+    QList<DatabaseService::OverdueSnapshot> buildOverdueSnapshots() const;
+
+    // ---- boss engine -------------------------------------------------------------
+    void refreshBossAIMetrics();
+
+signals:
+    void tasksChanged();
+    void sectionsChanged();
+    void gamificationChanged();
+    void showImportSheetChanged();
+    void pasteTextChanged();
+    void scheduleStartTimeChanged();
+    void isEstimatingChanged();
+    void statusMessageChanged();
+    void errorMessageChanged();
+    void bossAIStateChanged();
+    void demonModeProbabilityChanged();
+    void modeProbabilitiesChanged();
+    void chatMessagesChanged();
+    void chatInputChanged();
+    void isChatLoadingChanged();
+    void isBossAIActiveChanged();
+    void isChatVisibleChanged();
+    void chatPanelFractionChanged();
+    void collapsedSectionIDsChanged();
+    void pendingTitleFocusIDChanged();
+    void pendingTitleSelectAllChanged();
+    void rootOutlineOrderChanged();
+    void openAIModelChanged();
+    void lateThresholdMultiplierChanged();
+    void demonWebsiteBlockingEnabledChanged();
+    void blockedSitesTextChanged();
+    void activeBossModeChanged();
+    void undoStateChanged();
+
+private:
+    void readPreferences();
+    void loadCollapsedSections();
+    void loadPersistedWorkspace();
+    void migrateToSingleRootIfNeeded();
+    bool ensurePlaceholderTaskIfEmpty();
+    bool shouldResetChatForNewDay();
+    void reportStorageProblems();
+    void noteSaveResult(bool ok);
+    DatabaseService::SessionSnapshot sessionSnapshot() const;
+    TaskSection makeRootSection() const;
+
+    // Website blocking (filled in with the hosts blocker).
+    void initializeWebsiteBlockState();
+    void liftWebsiteBlockAllowingPrompt();
+
+    StoreEnvironment m_env;
+    bool m_started = false; // preference observers run only after start-up
+
+    Workspace m_workspace;
+    GamificationState m_gamification;
+    bool m_showImportSheet = false;
+    QString m_pasteText;
+    Instant m_scheduleStartTime = 0;
+    bool m_isEstimating = false;
+    std::optional<QString> m_statusMessage;
+    std::optional<QString> m_errorMessage;
+    BossAIState m_bossAIState;
+    double m_demonModeProbability = 0;
+    ModeProbabilities m_modeProbabilities;
+    QList<ChatMessage> m_chatMessages;
+    QString m_chatInput;
+    bool m_isChatLoading = false;
+    bool m_isBossAIActive = false;
+    bool m_isChatVisible = true;
+    double m_chatPanelFraction = 0.35;
+    QSet<QUuid> m_collapsedSectionIDs;
+    std::optional<QUuid> m_pendingTitleFocusID;
+    bool m_pendingTitleSelectAll = false;
+    QString m_openAIModel;
+    double m_lateThresholdMultiplier = 1.1;
+    bool m_demonWebsiteBlockingEnabled = true;
+    QString m_blockedSitesText;
+    std::optional<BossAIMode> m_activeBossMode;
+
+    QHash<QUuid, Instant> m_lastOverdueNotificationAt;
+    QSet<QUuid> m_overdueEscalationChatSent;
+    QSet<QUuid> m_overdueIntenseChatSent;
+    bool m_isDeliveringBossMessage = false;
+    bool m_inMotivationalStartPhase = false;
+    bool m_isLoadingWorkspace = false;
+    QList<WorkspaceSnapshot> m_undoStack;
+    QList<WorkspaceSnapshot> m_redoStack;
+    bool m_isApplyingUndoRedo = false;
+    bool m_saveFailureReported = false;
+};
+
+} // namespace vorn

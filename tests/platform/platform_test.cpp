@@ -1,0 +1,67 @@
+// The random draw, the data folder override and typed preferences.
+#include "platform/data_paths.h"
+#include "platform/preferences.h"
+#include "platform/random_source.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace vorn;
+
+class PlatformTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void closedRangeIncludesBothEnds()
+    {
+        const quint64 top = quint64(1) << 53;
+        QCOMPARE(closedRangeValue(20, 35, 0), 20.0);
+        QCOMPARE(closedRangeValue(20, 35, top), 35.0);
+        QCOMPARE(closedRangeValue(0, 100, top / 2), 50.0);
+        SystemRandomSource system;
+        for (int i = 0; i < 1000; ++i) {
+            const double v = system.uniform(8, 15);
+            QVERIFY(v >= 8 && v <= 15);
+        }
+        ScriptedRandomSource scripted({0.0, 1.0, 0.5});
+        QCOMPARE(scripted.uniform(2, 4), 2.0);
+        QCOMPARE(scripted.uniform(2, 4), 4.0);
+        QCOMPARE(scripted.uniform(0, 100), 50.0);
+        QCOMPARE(scripted.uniform(0, 100), 50.0); // the last entry repeats
+    }
+
+    void dataFolderFollowsTheOverride()
+    {
+        qputenv("VORN_DATA_DIR", "/tmp/some/where/");
+        QCOMPARE(paths::dataDirectory(), QStringLiteral("/tmp/some/where"));
+        QCOMPARE(paths::databasePath(), QStringLiteral("/tmp/some/where/vorn.sqlite"));
+        qunsetenv("VORN_DATA_DIR");
+        QVERIFY(paths::dataDirectory().endsWith(QStringLiteral("/Vorn")));
+    }
+
+    void preferencesReadOnlyTheirOwnType()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("s.ini"));
+        {
+            Preferences p(file);
+            p.setNumber(QStringLiteral("n"), 0.42);
+            p.setFlag(QStringLiteral("b"), false);
+            p.setText(QStringLiteral("t"), QStringLiteral("hello"));
+            p.setTextList(QStringLiteral("one"), {QStringLiteral("only")});
+            p.setTextList(QStringLiteral("many"), {QStringLiteral("a"), QStringLiteral("b")});
+            p.sync();
+        }
+        Preferences p(file); // read back from the file, where everything is text
+        QCOMPARE(p.number(QStringLiteral("n")), 0.42);
+        QCOMPARE(p.flag(QStringLiteral("b")), false);
+        QVERIFY(!p.number(QStringLiteral("t")));
+        QVERIFY(!p.flag(QStringLiteral("t")));
+        QVERIFY(!p.text(QStringLiteral("missing")));
+        QCOMPARE(p.textList(QStringLiteral("one")), QStringList{QStringLiteral("only")});
+        QCOMPARE(p.textList(QStringLiteral("many")), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+    }
+};
+
+QTEST_GUILESS_MAIN(PlatformTest)
+#include "platform_test.moc"

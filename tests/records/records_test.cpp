@@ -1,0 +1,87 @@
+// Value semantics of the records and the outline-entry JSON text.
+#include "model/records.h"
+
+#include <QtTest>
+
+using namespace vorn;
+
+class RecordsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void outlineEntriesEncodeCompactlyWithTypeFirst()
+    {
+        QCOMPARE(encodeOutlineEntries({}), QByteArray("[]"));
+        const QUuid a = QUuid::fromString(QStringLiteral("{0f8e2d3c-1111-4a5b-9c6d-aabbccddeeff}"));
+        const QUuid b = QUuid::fromString(QStringLiteral("{12345678-9abc-4def-8123-456789abcdef}"));
+        const QByteArray text = encodeOutlineEntries({OutlineEntry::task(a), OutlineEntry::section(b)});
+        QCOMPARE(text, QByteArray(R"([{"type":"task","id":"0F8E2D3C-1111-4A5B-9C6D-AABBCCDDEEFF"},)"
+                                  R"({"type":"section","id":"12345678-9ABC-4DEF-8123-456789ABCDEF"}])"));
+        const auto back = decodeOutlineEntries(text);
+        QVERIFY(back.ok());
+        QCOMPARE(back.value(), (QList<OutlineEntry>{OutlineEntry::task(a), OutlineEntry::section(b)}));
+    }
+
+    void outlineEntriesDecodeLeniently()
+    {
+        // Members in any order, lower-case UUIDs; re-encoding writes upper case.
+        const auto read =
+            decodeOutlineEntries(R"([ {"id": "0f8e2d3c-1111-4a5b-9c6d-aabbccddeeff", "type": "section"} ])");
+        QVERIFY(read.ok());
+        QCOMPARE(read.value().size(), 1);
+        QVERIFY(read.value().first().isSection());
+        QVERIFY(encodeOutlineEntries(read.value()).contains("0F8E2D3C-1111-4A5B-9C6D-AABBCCDDEEFF"));
+        QVERIFY(decodeOutlineEntries("[]").value().isEmpty());
+    }
+
+    void malformedEntriesAreDataErrors_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::addColumn<QString>("key");
+        const QByteArray id = "\"0F8E2D3C-1111-4A5B-9C6D-AABBCCDDEEFF\"";
+        QTest::newRow("capitalised type") << QByteArray("[{\"type\":\"Task\",\"id\":" + id + "}]") << "type";
+        QTest::newRow("folder type") << QByteArray("[{\"type\":\"folder\",\"id\":" + id + "}]") << "type";
+        QTest::newRow("type not text") << QByteArray("[{\"type\":1,\"id\":" + id + "}]") << "type";
+        QTest::newRow("no id") << QByteArray("[{\"type\":\"task\"}]") << "id";
+        QTest::newRow("bad uuid") << QByteArray("[{\"type\":\"task\",\"id\":\"nope\"}]") << "id";
+        QTest::newRow("not json") << QByteArray("{oops") << "";
+        QTest::newRow("not an array") << QByteArray("{}") << "";
+    }
+
+    void malformedEntriesAreDataErrors()
+    {
+        QFETCH(QByteArray, json);
+        QFETCH(QString, key);
+        const auto read = decodeOutlineEntries(json);
+        QVERIFY(!read.ok());
+        QCOMPARE(read.error().key, key);
+        if (json.contains("Task") || json.contains("folder"))
+            QCOMPARE(read.error().description, QStringLiteral("Unknown outline entry type"));
+    }
+
+    void equalityCoversEveryField()
+    {
+        const QUuid id = newUuid();
+        QVERIFY(OutlineEntry::task(id) != OutlineEntry::section(id));
+        QVERIFY(qHash(OutlineEntry::task(id)) != qHash(OutlineEntry::section(id)));
+
+        TaskItem a;
+        a.id = id;
+        TaskItem b = a;
+        QCOMPARE(a, b);
+        b.startedAt = 5.0;
+        QVERIFY(a != b);
+    }
+
+    void modeAndRoleTexts()
+    {
+        QCOMPARE(bossAIModeText(BossAIMode::messianic), QStringLiteral("Messianic"));
+        QCOMPARE(bossAIModeFromText(QStringLiteral("Demon")), BossAIMode::demon);
+        QVERIFY(!bossAIModeFromText(QStringLiteral("demon")));
+        QCOMPARE(chatRoleFromText(QStringLiteral("boss")), ChatMessage::Role::boss);
+        QVERIFY(!chatRoleFromText(QStringLiteral("assistant")));
+    }
+};
+
+QTEST_GUILESS_MAIN(RecordsTest)
+#include "records_test.moc"

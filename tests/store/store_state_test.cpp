@@ -1,0 +1,187 @@
+// Undo and redo, preferences and their observers, clearing the list.
+#include "fixtures/store_fixture.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace vorn;
+using vorn::test::StoreFixture;
+
+namespace {
+
+// One "edit" as the editing operations make it: snapshot, then change.
+void retitleFirstTask(TaskStore& store, const QString& title)
+{
+    store.recordUndoSnapshot();
+    QList<TaskItem> tasks = store.tasks();
+    tasks.first().title = title;
+    store.setTasks(tasks);
+}
+
+} // namespace
+
+class StoreStateTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void undoKeepsFiftyStepsAndRedoMirrorsIt()
+    {
+        StoreFixture f;
+        TaskStore& store = f.start();
+        for (int i = 1; i <= 55; ++i)
+            retitleFirstTask(store, QStringLiteral("edit %1").arg(i));
+        QCOMPARE(store.undoStack().size(), 50);
+
+        for (int i = 0; i < 50; ++i)
+            store.undo();
+        QCOMPARE(store.tasks().first().title, QStringLiteral("edit 5"));
+        QVERIFY(!store.canUndo());
+        store.undo(); // nothing left: no change
+        QCOMPARE(store.tasks().first().title, QStringLiteral("edit 5"));
+        QCOMPARE(store.redoStack().size(), 50);
+
+        store.redo();
+        store.redo();
+        QCOMPARE(store.tasks().first().title, QStringLiteral("edit 7"));
+        // Undo and redo are saved like any edit.
+        QCOMPARE(f.database().loadTasks(newUuid()).first().title, QStringLiteral("edit 7"));
+
+        retitleFirstTask(store, QStringLiteral("new branch"));
+        QVERIFY(!store.canRedo());
+    }
+
+    void undoRestoresTheOutlineOnly()
+    {
+        StoreFixture f;
+        TaskStore& store = f.start();
+        store.recordUndoSnapshot();
+        QList<TaskItem> tasks = store.tasks();
+        tasks.first().isCompleted = true;
+        tasks.first().completedAt = f.clock().now();
+        store.setTasks(tasks);
+        store.setGamification({3, 3, 4});
+
+        store.undo();
+        QVERIFY(!store.tasks().first().isCompleted);
+        QCOMPARE(store.gamification(), (GamificationState{3, 3, 4}));
+    }
+
+    void snapshotsAreNotTakenWhileApplyingOne()
+    {
+        StoreFixture f;
+        TaskStore& store = f.start();
+        retitleFirstTask(store, QStringLiteral("x"));
+        // An observer that edits while a snapshot is applied must not grow the stacks.
+        connect(&store, &TaskStore::tasksChanged, &store, [&store] { store.recordUndoSnapshot(); });
+        store.undo();
+        QCOMPARE(store.undoStack().size(), 0);
+        QCOMPARE(store.redoStack().size(), 1);
+    }
+
+    void preferencesAreReadWithDefaultsAndWrittenByObservers()
+    {
+        StoreFixture f;
+        f.preferences().setNumber(QStringLiteral("chat_panel_width"), 420);
+        f.preferences().setText(QStringLiteral("late_multiplier"), QStringLiteral("lots"));
+        f.preferences().setText(QStringLiteral("chat_visible"), QStringLiteral("maybe"));
+        const QUuid kept = newUuid();
+        f.preferences().setTextList(QStringLiteral("collapsed_section_ids"),
+                                    {uuidText(kept).toLower(), QStringLiteral("garbage")});
+        TaskStore& store = f.start();
+
+        QCOMPARE(store.chatPanelFraction(), 0.42);
+        QCOMPARE(store.lateThresholdMultiplier(), 1.1);
+        QCOMPARE(store.isChatVisible(), true);
+        QCOMPARE(store.openAIModel(), QStringLiteral("gpt-4o-mini"));
+        QCOMPARE(store.demonWebsiteBlockingEnabled(), true);
+        QCOMPARE(store.blockedSitesText().split(QLatin1Char('\n')).size(), 16);
+        QCOMPARE(store.collapsedSectionIDs(), QSet<QUuid>{kept});
+
+        QSignalSpy fractionChanges(&store, &TaskStore::chatPanelFractionChanged);
+        store.setChatPanelFraction(0.95);
+        QCOMPARE(store.chatPanelFraction(), 0.9);
+        QCOMPARE(f.preferences().number(QStringLiteral("chat_panel_fraction")), 0.9);
+        QCOMPARE(fractionChanges.size(), 2); // the raw value, then the clamped one
+        store.setChatPanelFraction(0.05);
+        QCOMPARE(f.preferences().number(QStringLiteral("chat_panel_fraction")), 0.1);
+
+        store.setIsChatVisible(false);
+        store.setOpenAIModel(QStringLiteral("gpt-4o"));
+        store.setLateThresholdMultiplier(1.5);
+        store.setCollapsedSectionIDs({});
+        TaskStore& again = f.restart();
+        QCOMPARE(again.isChatVisible(), false);
+        QCOMPARE(again.openAIModel(), QStringLiteral("gpt-4o"));
+        QCOMPARE(again.lateThresholdMultiplier(), 1.5);
+        QCOMPARE(again.chatPanelFraction(), 0.1); // stored fraction is used as it is
+        QVERIFY(again.collapsedSectionIDs().isEmpty());
+    }
+
+    void pasteTextIsSavedWithTheSessionRow()
+    {
+        StoreFixture f;
+        TaskStore& store = f.start();
+        store.setPasteText(QStringLiteral("1. It's a 'quoted' plan"));
+        QCOMPARE(f.database().loadSession().pasteText, QStringLiteral("1. It's a 'quoted' plan"));
+    }
+
+    void clearAllTasksKeepsSectionsAndCounters()
+    {
+        StoreFixture f;
+        TaskStore& store = f.start();
+        const QUuid root = store.sections().first().id;
+        const TaskSection child{newUuid(), QStringLiteral("Sub"), root, 0, std::nullopt};
+        store.setSections({store.sections().first(), child});
+        TaskItem inChild;
+        inChild.id = newUuid();
+        inChild.title = QStringLiteral("deep");
+        inChild.durationMinutes = 5;
+        inChild.sectionID = child.id;
+        store.setTasks({store.tasks().first(), inChild});
+        store.setRootOutlineOrder(store.computeOutlineOrderSnapshot());
+        store.setGamification({2, 5, 9});
+        store.setPasteText(QStringLiteral("old paste"));
+        store.persistWorkspace();
+
+        f.clock().advance(500);
+        store.clearAllTasks();
+
+        QCOMPARE(store.sections().size(), 2);
+        QCOMPARE(store.tasks().size(), 1);
+        QCOMPARE(store.tasks().first().title, QStringLiteral("Create to do list"));
+        QCOMPARE(store.tasks().first().sectionID, root);
+        QCOMPARE(store.scheduleStartTime(), f.clock().now());
+        QCOMPARE(store.pasteText(), QString());
+        QCOMPARE(store.gamification(), (GamificationState{2, 5, 9}));
+        QCOMPARE(store.statusMessage(), QStringLiteral("All tasks cleared."));
+        QCOMPARE(store.chatMessages().size(), 1);
+        QCOMPARE(store.chatMessages().first().content, QStringLiteral("All tasks cleared."));
+        QVERIFY(store.canUndo());
+
+        TaskStore& again = f.restart();
+        QCOMPARE(again.tasks().size(), 1);
+        QCOMPARE(again.sections().size(), 2);
+        QCOMPARE(again.pasteText(), QString());
+    }
+
+    void failingSaveIsReportedOnce()
+    {
+        StoreFixture f;
+        TaskStore& store = f.start();
+        // Another connection holds the write lock for the whole time.
+        DatabaseService other(f.databasePath(), f.clock());
+        QVERIFY(other.exec(QStringLiteral("BEGIN IMMEDIATE")));
+        const int before = static_cast<int>(store.chatMessages().size());
+        store.persistWorkspace();
+        store.persistWorkspace();
+        QCOMPARE(store.chatMessages().size(), before + 1);
+        QVERIFY(store.chatMessages().last().content.contains(QStringLiteral("could not be saved")));
+        QVERIFY(other.exec(QStringLiteral("ROLLBACK")));
+
+        store.persistWorkspace();
+        QCOMPARE(f.database().loadTasks(newUuid()).size(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(StoreStateTest)
+#include "store_state_test.moc"
