@@ -115,7 +115,13 @@ public:
     bool exec(const QString& sql);
 
 private:
-    // (implementation members)
+    // Opens m_path; falls back to a fresh file (unusable one moved aside) or to memory.
+    void openStorage();
+    // Inserts the single rows and the first root section into empty tables.
+    void seed();
+    // SELECT COUNT(*) of a table; nullopt when the query fails.
+    std::optional<qint64> rowCount(const QString& table);
+
     QString m_path;
     const Clock& m_clock;
     OpenOutcome m_outcome = OpenOutcome::opened;

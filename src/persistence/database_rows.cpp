@@ -1,0 +1,435 @@
+// Row encodings of DatabaseService: one load and one save per record kind.
+//
+// Writing: UUIDs as upper-case canonical text, booleans 0/1, instants as REAL
+// seconds since 1970, NULL for an absent value. Reading: an INTEGER flag is
+// true only when it equals 1; a UUID that does not parse is replaced as each
+// load says (fresh UUID, default section, absent, or the row skipped).
+
+#include "persistence/database_service.h"
+
+#include "persistence/database_support.h"
+#include "persistence/sqlite.h"
+
+#include <QtEndian>
+
+#include <cstring>
+
+namespace vorn {
+
+namespace {
+
+using sql::Statement;
+
+bool readFlag(const Statement& row, int column) {
+    return row.columnInt64(column) == 1;
+}
+
+std::optional<QUuid> readOptionalUuid(const Statement& row, int column) {
+    if (row.isNull(column))
+        return std::nullopt;
+    return parseUuid(row.columnText(column));
+}
+
+QUuid readUuidOr(const Statement& row, int column, const QUuid& fallback) {
+    const std::optional<QUuid> id = readOptionalUuid(row, column);
+    return id ? *id : fallback;
+}
+
+QUuid readUuidOrNew(const Statement& row, int column) {
+    const std::optional<QUuid> id = readOptionalUuid(row, column);
+    return id ? *id : newUuid();
+}
+
+// Binds the upper-case canonical text of `id` (the same text as uuidText()),
+// formatted straight into a buffer: the save loops do this for every row.
+void bindUuid(Statement& statement, int index, const QUuid& id) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    uchar bytes[16];
+    qToBigEndian(id.data1, bytes);
+    qToBigEndian(id.data2, bytes + 4);
+    qToBigEndian(id.data3, bytes + 6);
+    std::memcpy(bytes + 8, id.data4, 8);
+    char text[36];
+    int pos = 0;
+    for (int i = 0; i < 16; ++i) {
+        if (i == 4 || i == 6 || i == 8 || i == 10)
+            text[pos++] = '-';
+        text[pos++] = kHex[bytes[i] >> 4];
+        text[pos++] = kHex[bytes[i] & 0xf];
+    }
+    statement.bindUtf8(index, QByteArrayView(text, sizeof text));
+}
+
+void bindUuid(Statement& statement, int index, const std::optional<QUuid>& id) {
+    if (id)
+        bindUuid(statement, index, *id);
+    else
+        statement.bind(index, nullptr);
+}
+
+} // namespace
+
+BossAIState DatabaseService::loadBossAIState() {
+    std::optional<BossAIState> state;
+    db::forEachRow(
+        *m_db,
+        QStringLiteral("SELECT urgency_score, last_activity_at, last_inactivity_check_at, "
+                       "recent_completions_count, inactivity_block_penalty_applied, demon_lock_active, "
+                       "surge_mode_until FROM boss_ai_state WHERE id = 1"),
+        [&](const Statement& row) {
+            BossAIState s;
+            s.urgencyScore = row.columnDouble(0);
+            s.lastActivityAt = row.columnDouble(1);
+            s.lastInactivityCheckAt = row.columnDouble(2);
+            s.recentCompletionsCount = static_cast<int>(row.columnInt64(3));
+            s.inactivityBlockPenaltyApplied = readFlag(row, 4);
+            s.demonLockActive = readFlag(row, 5);
+            s.surgeModeUntil = row.columnOptionalDouble(6);
+            state = s;
+        });
+    return state ? *state : BossAIState::initial(m_clock.now());
+}
+
+bool DatabaseService::saveBossAIState(const BossAIState& state) {
+    Statement update = db::prepare(
+        *m_db,
+        QStringLiteral("UPDATE boss_ai_state SET urgency_score = ?, last_activity_at = ?, "
+                       "last_inactivity_check_at = ?, recent_completions_count = ?, "
+                       "inactivity_block_penalty_applied = ?, demon_lock_active = ?, surge_mode_until = ? "
+                       "WHERE id = 1"));
+    if (!update.isValid())
+        return false;
+    update.bind(1, state.urgencyScore);
+    update.bind(2, state.lastActivityAt);
+    update.bind(3, state.lastInactivityCheckAt);
+    update.bind(4, state.recentCompletionsCount);
+    update.bind(5, state.inactivityBlockPenaltyApplied);
+    update.bind(6, state.demonLockActive);
+    update.bind(7, state.surgeModeUntil);
+    return db::run(*m_db, update);
+}
+
+bool DatabaseService::recordCompletion(const CompletionEvent& event) {
+    Statement insert =
+        db::prepare(*m_db, QStringLiteral("INSERT OR REPLACE INTO completion_events (id, task_title, "
+                                          "completed_at, was_on_time) VALUES (?, ?, ?, ?)"));
+    if (!insert.isValid())
+        return false;
+    bindUuid(insert, 1, event.id);
+    insert.bind(2, event.taskTitle);
+    insert.bind(3, event.completedAt);
+    insert.bind(4, event.wasOnTime);
+    const bool inserted = db::run(*m_db, insert);
+
+    // Only the last 48 hours are kept.
+    Statement prune =
+        db::prepare(*m_db, QStringLiteral("DELETE FROM completion_events WHERE completed_at < ?"));
+    if (!prune.isValid())
+        return false;
+    prune.bind(1, m_clock.now() - 172800.0);
+    return db::run(*m_db, prune) && inserted;
+}
+
+QList<CompletionEvent> DatabaseService::recentCompletions(double withinHours) {
+    QList<CompletionEvent> events;
+    Statement query =
+        db::prepare(*m_db, QStringLiteral("SELECT id, task_title, completed_at, was_on_time FROM "
+                                          "completion_events WHERE completed_at >= ? "
+                                          "ORDER BY completed_at DESC"));
+    if (!query.isValid())
+        return events;
+    // Inclusive: an event exactly at the cutoff still counts.
+    query.bind(1, m_clock.now() - withinHours * 3600.0);
+    db::forEachRow(*m_db, query, [&](const Statement& row) {
+        events.append({readUuidOrNew(row, 0), row.columnText(1), row.columnDouble(2), readFlag(row, 3)});
+    });
+    return events;
+}
+
+bool DatabaseService::logMessage(BossAIMode mode, const QString& message, const QString& triggerReason) {
+    Statement insert =
+        db::prepare(*m_db, QStringLiteral("INSERT INTO message_log (id, mode, message, sent_at, "
+                                          "trigger_reason) VALUES (?, ?, ?, ?, ?)"));
+    if (!insert.isValid())
+        return false;
+    bindUuid(insert, 1, newUuid());
+    insert.bind(2, bossAIModeText(mode));
+    insert.bind(3, message);
+    insert.bind(4, m_clock.now());
+    insert.bind(5, triggerReason);
+    return db::run(*m_db, insert);
+}
+
+DatabaseService::SessionSnapshot DatabaseService::loadSession() {
+    std::optional<SessionSnapshot> session;
+    db::forEachRow(*m_db,
+                   QStringLiteral("SELECT schedule_start_time, paste_text, in_motivational_start_phase, "
+                                  "outline_order FROM session_state WHERE id = 1"),
+                   [&](const Statement& row) {
+                       SessionSnapshot s;
+                       s.scheduleStartTime = row.columnDouble(0);
+                       s.pasteText = row.columnText(1);
+                       s.inMotivationalStartPhase = readFlag(row, 2);
+                       // Text that is not a valid outline list reads as an empty order.
+                       s.outlineOrder = decodeOutlineEntries(row.columnText(3).toUtf8()).valueOr({});
+                       session = s;
+                   });
+    if (session)
+        return *session;
+    SessionSnapshot fallback;
+    fallback.scheduleStartTime = m_clock.now();
+    return fallback;
+}
+
+bool DatabaseService::saveSession(const SessionSnapshot& session) {
+    Statement update = db::prepare(*m_db, QStringLiteral("UPDATE session_state SET schedule_start_time = ?, "
+                                                         "paste_text = ?, in_motivational_start_phase = ?, "
+                                                         "outline_order = ? WHERE id = 1"));
+    if (!update.isValid())
+        return false;
+    update.bind(1, session.scheduleStartTime);
+    update.bind(2, session.pasteText);
+    update.bind(3, session.inMotivationalStartPhase);
+    update.bind(4, QString::fromUtf8(encodeOutlineEntries(session.outlineOrder)));
+    return db::run(*m_db, update);
+}
+
+QList<TaskItem> DatabaseService::loadTasks(const QUuid& defaultSectionID) {
+    QList<TaskItem> tasks;
+    db::forEachRow(
+        *m_db,
+        QStringLiteral("SELECT id, title, duration_minutes, is_completed, finish_time, completed_at, "
+                       "section_id, started_at FROM tasks ORDER BY sort_order ASC"),
+        [&](const Statement& row) {
+            TaskItem t;
+            t.id = readUuidOrNew(row, 0);
+            t.title = row.columnText(1);
+            t.durationMinutes = row.columnInt64(2);
+            t.isCompleted = readFlag(row, 3);
+            t.finishTime = row.columnOptionalDouble(4);
+            t.completedAt = row.columnOptionalDouble(5);
+            t.sectionID = readUuidOr(row, 6, defaultSectionID);
+            t.startedAt = row.columnOptionalDouble(7);
+            tasks.append(std::move(t));
+        });
+    return tasks;
+}
+
+bool DatabaseService::saveTasks(const QList<TaskItem>& tasks) {
+    return db::inSavepoint(*m_db, QStringLiteral("save_tasks"), [&] {
+        if (!db::run(*m_db, QStringLiteral("DELETE FROM tasks")))
+            return false;
+        Statement insert = db::prepare(
+            *m_db, QStringLiteral("INSERT INTO tasks (id, sort_order, title, duration_minutes, is_completed, "
+                                  "finish_time, completed_at, section_id, started_at) "
+                                  "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        if (!insert.isValid())
+            return false;
+        for (qsizetype i = 0; i < tasks.size(); ++i) {
+            const TaskItem& t = tasks[i];
+            bindUuid(insert, 1, t.id);
+            insert.bind(2, static_cast<qint64>(i));
+            insert.bind(3, t.title);
+            insert.bind(4, t.durationMinutes);
+            insert.bind(5, t.isCompleted);
+            insert.bind(6, t.finishTime);
+            insert.bind(7, t.completedAt);
+            bindUuid(insert, 8, t.sectionID);
+            insert.bind(9, t.startedAt);
+            if (!db::run(*m_db, insert))
+                return false;
+        }
+        return true;
+    });
+}
+
+QList<TaskSection> DatabaseService::loadSections() {
+    QList<TaskSection> sections;
+    db::forEachRow(
+        *m_db,
+        QStringLiteral("SELECT id, title, parent_id, sort_order, header_task_id FROM task_sections "
+                       "ORDER BY sort_order ASC"),
+        [&](const Statement& row) {
+            TaskSection s;
+            s.id = readUuidOrNew(row, 0);
+            s.title = row.columnText(1);
+            s.parentID = readOptionalUuid(row, 2);
+            s.sortOrder = static_cast<int>(row.columnInt64(3));
+            s.headerTaskID = readOptionalUuid(row, 4);
+            sections.append(std::move(s));
+        });
+    if (sections.isEmpty()) {
+        // There is always a root to put tasks in; it is saved with the next save.
+        TaskSection root;
+        root.id = newUuid();
+        root.title = TaskSection::defaultTitles.first();
+        sections.append(root);
+    }
+    return sections;
+}
+
+bool DatabaseService::saveSections(const QList<TaskSection>& sections) {
+    return db::inSavepoint(*m_db, QStringLiteral("save_sections"), [&] {
+        if (!db::run(*m_db, QStringLiteral("DELETE FROM task_sections")))
+            return false;
+        Statement insert =
+            db::prepare(*m_db, QStringLiteral("INSERT INTO task_sections (id, title, parent_id, "
+                                              "sort_order, header_task_id) VALUES (?, ?, ?, ?, ?)"));
+        if (!insert.isValid())
+            return false;
+        for (const TaskSection& s : sections) {
+            bindUuid(insert, 1, s.id);
+            insert.bind(2, s.title);
+            bindUuid(insert, 3, s.parentID);
+            insert.bind(4, s.sortOrder);
+            bindUuid(insert, 5, s.headerTaskID);
+            if (!db::run(*m_db, insert))
+                return false;
+        }
+        return true;
+    });
+}
+
+GamificationState DatabaseService::loadGamificationState() {
+    GamificationState state;
+    db::forEachRow(*m_db,
+                   QStringLiteral("SELECT level, xp, current_streak, best_streak, last_completion_day "
+                                  "FROM gamification_state WHERE id = 1"),
+                   [&](const Statement& row) {
+                       // `level` holds the completion count, the streak columns the on-time runs.
+                       state.totalCompletions = static_cast<int>(row.columnInt64(0));
+                       state.onTimeStreak = static_cast<int>(row.columnInt64(2));
+                       state.bestOnTimeStreak = static_cast<int>(row.columnInt64(3));
+                   });
+    return state;
+}
+
+bool DatabaseService::saveGamificationState(const GamificationState& state) {
+    Statement update = db::prepare(*m_db, QStringLiteral("UPDATE gamification_state SET level = ?, xp = 0, "
+                                                         "current_streak = ?, best_streak = ?, "
+                                                         "last_completion_day = NULL WHERE id = 1"));
+    if (!update.isValid())
+        return false;
+    update.bind(1, state.totalCompletions);
+    update.bind(2, state.onTimeStreak);
+    update.bind(3, state.bestOnTimeStreak);
+    return db::run(*m_db, update);
+}
+
+bool DatabaseService::recordTaskAnalytics(const TaskAnalyticsRecord& record) {
+    Statement insert = db::prepare(
+        *m_db, QStringLiteral("INSERT INTO task_analytics (id, task_id, task_title, section_title, "
+                              "estimated_minutes, actual_minutes, completed_at, was_on_time) "
+                              "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+    if (!insert.isValid())
+        return false;
+    bindUuid(insert, 1, record.id);
+    bindUuid(insert, 2, record.taskID);
+    insert.bind(3, record.taskTitle);
+    insert.bind(4, record.sectionTitle);
+    insert.bind(5, record.estimatedMinutes);
+    insert.bind(6, record.actualMinutes);
+    insert.bind(7, record.completedAt);
+    insert.bind(8, record.wasOnTime);
+    return db::run(*m_db, insert);
+}
+
+QList<TaskAnalyticsRecord> DatabaseService::loadTaskAnalytics() {
+    QList<TaskAnalyticsRecord> records;
+    db::forEachRow(*m_db,
+                   QStringLiteral("SELECT id, task_id, task_title, section_title, estimated_minutes, "
+                                  "actual_minutes, completed_at, was_on_time FROM task_analytics "
+                                  "ORDER BY completed_at DESC"),
+                   [&](const Statement& row) {
+                       records.append({readUuidOrNew(row, 0), readUuidOrNew(row, 1), row.columnText(2),
+                                       row.columnText(3), row.columnInt64(4), row.columnInt64(5),
+                                       row.columnDouble(6), readFlag(row, 7)});
+                   });
+    return records;
+}
+
+QList<DatabaseService::OverdueSnapshot> DatabaseService::loadOverdueStates() {
+    QList<OverdueSnapshot> states;
+    db::forEachRow(
+        *m_db,
+        QStringLiteral("SELECT task_id, last_notification_at, escalation_chat_sent, email_sent "
+                       "FROM overdue_state"),
+        [&](const Statement& row) {
+            const std::optional<QUuid> taskID = readOptionalUuid(row, 0);
+            if (!taskID)
+                return;
+            // email_sent holds the flag of the 1.5-times-overdue message.
+            states.append({*taskID, row.columnOptionalDouble(1), readFlag(row, 2), readFlag(row, 3)});
+        });
+    return states;
+}
+
+bool DatabaseService::saveOverdueStates(const QList<OverdueSnapshot>& states) {
+    return db::inSavepoint(*m_db, QStringLiteral("save_overdue"), [&] {
+        if (!db::run(*m_db, QStringLiteral("DELETE FROM overdue_state")))
+            return false;
+        Statement insert = db::prepare(*m_db, QStringLiteral("INSERT INTO overdue_state (task_id, "
+                                                             "last_notification_at, escalation_chat_sent, "
+                                                             "email_sent) VALUES (?, ?, ?, ?)"));
+        if (!insert.isValid())
+            return false;
+        for (const OverdueSnapshot& s : states) {
+            bindUuid(insert, 1, s.taskID);
+            insert.bind(2, s.lastNotificationAt);
+            insert.bind(3, s.escalationChatSent);
+            insert.bind(4, s.intenseChatSent);
+            if (!db::run(*m_db, insert))
+                return false;
+        }
+        return true;
+    });
+}
+
+QList<ChatMessage> DatabaseService::loadChatMessages() {
+    QList<ChatMessage> messages;
+    db::forEachRow(*m_db,
+                   QStringLiteral("SELECT id, role, content, mode, timestamp FROM chat_messages "
+                                  "ORDER BY timestamp ASC"),
+                   [&](const Statement& row) {
+                       const std::optional<ChatMessage::Role> role =
+                           row.isNull(1) ? std::nullopt : chatRoleFromText(row.columnText(1));
+                       if (!role)
+                           return;
+                       ChatMessage m;
+                       m.id = readUuidOrNew(row, 0);
+                       m.role = *role;
+                       m.content = row.columnText(2);
+                       m.mode = row.isNull(3) ? std::nullopt : bossAIModeFromText(row.columnText(3));
+                       m.timestamp = row.columnDouble(4);
+                       messages.append(std::move(m));
+                   });
+    return messages;
+}
+
+bool DatabaseService::saveChatMessages(const QList<ChatMessage>& messages) {
+    return db::inSavepoint(*m_db, QStringLiteral("save_chat"), [&] {
+        if (!db::run(*m_db, QStringLiteral("DELETE FROM chat_messages")))
+            return false;
+        Statement insert =
+            db::prepare(*m_db, QStringLiteral("INSERT INTO chat_messages (id, role, content, mode, "
+                                              "timestamp) VALUES (?, ?, ?, ?, ?)"));
+        if (!insert.isValid())
+            return false;
+        for (const ChatMessage& m : messages) {
+            bindUuid(insert, 1, m.id);
+            insert.bind(2, chatRoleText(m.role));
+            insert.bind(3, m.content);
+            insert.bind(4, m.mode ? std::optional<QString>(bossAIModeText(*m.mode)) : std::nullopt);
+            insert.bind(5, m.timestamp);
+            if (!db::run(*m_db, insert))
+                return false;
+        }
+        return true;
+    });
+}
+
+bool DatabaseService::clearChatMessages() {
+    return db::run(*m_db, QStringLiteral("DELETE FROM chat_messages"));
+}
+
+} // namespace vorn
