@@ -1,0 +1,399 @@
+#include "fixtures/log_capture.h"
+#include "persistence/database_service.h"
+#include "persistence/sqlite.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <memory>
+
+using namespace vorn;
+
+namespace {
+
+constexpr Instant kNow = 1'700'000'000.25; // 2023-11-14 23:13:20 in Berlin
+const QString kSqlError = QStringLiteral("DatabaseService SQL error: ");
+
+// A second connection to the same file, as another process would hold it.
+struct RawDb {
+    explicit RawDb(const QString& path) { conn.open(path, SQLITE_OPEN_READWRITE); }
+    QStringList column(const QString& query) {
+        QStringList values;
+        sql::Statement st = conn.prepare(query);
+        while (st.step() == SQLITE_ROW)
+            values << st.columnText(0);
+        return values;
+    }
+    sql::Connection conn;
+};
+
+TaskItem task(const QString& title, const QUuid& section) {
+    TaskItem t;
+    t.id = newUuid();
+    t.title = title;
+    t.durationMinutes = 25;
+    t.sectionID = section;
+    return t;
+}
+
+ChatMessage chat(ChatMessage::Role role, const QString& content, std::optional<BossAIMode> mode, Instant at) {
+    return {newUuid(), role, content, mode, at};
+}
+
+} // namespace
+
+class DatabaseTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        qputenv("TZ", "Europe/Berlin");
+        tzset();
+    }
+
+    void init() {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_path = m_dir->filePath(QStringLiteral("Vorn/vorn.sqlite")); // the folder does not exist yet
+    }
+
+    void cleanup() { m_dir.reset(); }
+
+    void freshFileHasSchemaAndSeedsAndReopensCleanly() {
+        test::LogCapture log;
+        ManualClock clock(kNow);
+        QUuid rootID;
+        {
+            DatabaseService db(m_path, clock);
+            QCOMPARE(db.openOutcome(), DatabaseService::OpenOutcome::opened);
+            // Six of the seven migrations hit columns the tables were created with.
+            QCOMPARE(log.count(kSqlError + "duplicate column name"), 6);
+            QCOMPARE(log.count(kSqlError), 6);
+
+            QCOMPARE(db.loadBossAIState(), BossAIState::initial(kNow));
+            QCOMPARE(db.loadGamificationState(), (GamificationState{0, 0, 1}));
+            QCOMPARE(db.loadSession(), (DatabaseService::SessionSnapshot{kNow, QString(), false, {}}));
+            const QList<TaskSection> sections = db.loadSections();
+            QCOMPARE(sections.size(), 1);
+            QCOMPARE(sections[0].title, QStringLiteral("To do"));
+            QCOMPARE(sections[0].parentID, std::nullopt);
+            QCOMPARE(sections[0].headerTaskID, std::nullopt);
+            rootID = sections[0].id;
+        }
+
+        RawDb raw(m_path);
+        // Column names and declared types, in column order, of a fully migrated file.
+        const QStringList expected = {
+            "boss_ai_state(id INTEGER, urgency_score REAL, last_activity_at REAL, "
+            "last_inactivity_check_at REAL, recent_completions_count INTEGER, "
+            "inactivity_block_penalty_applied INTEGER, demon_lock_active INTEGER, surge_mode_until REAL)",
+            "completion_events(id TEXT, task_title TEXT, completed_at REAL, was_on_time INTEGER)",
+            "message_log(id TEXT, mode TEXT, message TEXT, sent_at REAL, trigger_reason TEXT)",
+            "tasks(id TEXT, sort_order INTEGER, title TEXT, duration_minutes INTEGER, is_completed INTEGER, "
+            "finish_time REAL, completed_at REAL, section_id TEXT, started_at REAL)",
+            "session_state(id INTEGER, schedule_start_time REAL, paste_text TEXT, "
+            "in_motivational_start_phase INTEGER, outline_order TEXT)",
+            "overdue_state(task_id TEXT, last_notification_at REAL, escalation_chat_sent INTEGER, "
+            "email_sent INTEGER)",
+            "chat_messages(id TEXT, role TEXT, content TEXT, mode TEXT, timestamp REAL)",
+            "task_sections(id TEXT, title TEXT, parent_id TEXT, sort_order INTEGER, header_task_id TEXT)",
+            "gamification_state(id INTEGER, level INTEGER, xp INTEGER, current_streak INTEGER, "
+            "best_streak INTEGER, last_completion_day TEXT)",
+            "task_analytics(id TEXT, task_id TEXT, task_title TEXT, section_title TEXT, "
+            "estimated_minutes INTEGER, actual_minutes INTEGER, completed_at REAL, was_on_time INTEGER)",
+        };
+        QStringList tables;
+        for (const QString& line : expected) {
+            const QString table = tables.emplaceBack(line.section('(', 0, 0));
+            const QString query = "SELECT name || ' ' || type FROM pragma_table_info('" + table + "')";
+            QCOMPARE(table + "(" + raw.column(query).join(", ") + ")", line);
+        }
+        QCOMPARE(raw.column("SELECT name FROM sqlite_schema WHERE type = 'table' ORDER BY rowid"), tables);
+        QCOMPARE(raw.column("PRAGMA journal_mode"), QStringList{"wal"});
+        raw.conn.close();
+
+        log.clear();
+        clock.advance(3600);
+        DatabaseService again(m_path, clock);
+        QCOMPARE(log.count(kSqlError + "duplicate column name"), 7);
+        QCOMPARE(log.count(kSqlError), 7);
+        // Seeding happens once: the stored rows survive, no second root appears.
+        QCOMPARE(again.loadSections().size(), 1);
+        QCOMPARE(again.loadSections()[0].id, rootID);
+        QCOMPARE(again.loadSession().scheduleStartTime, kNow);
+    }
+
+    void everyRecordKindRoundTrips() {
+        ManualClock clock(kNow);
+        const QUuid root = newUuid();
+        TaskSection rootSection{root, "To do", std::nullopt, 0, std::nullopt};
+        TaskItem done = task("Call 'Bob' about ''the'' deal", root);
+        done.isCompleted = true;
+        done.finishTime = kNow + 0.125;
+        done.completedAt = kNow - 60.5;
+        done.startedAt = kNow - 1500;
+        TaskSection child{newUuid(), "Errands ''n'' stuff", root, 1, done.id};
+        const QList<TaskItem> tasks = {task("Plan", child.id), done, task(QString(), root)};
+        const QList<TaskSection> sections = {rootSection, child};
+        const DatabaseService::SessionSnapshot session{
+            kNow - 7200.5,
+            "1. it's\n  2. nested",
+            true,
+            {OutlineEntry::section(root), OutlineEntry::task(done.id)}};
+        const QList<DatabaseService::OverdueSnapshot> overdue = {{done.id, kNow - 30, true, false},
+                                                                 {tasks[0].id, std::nullopt, false, true}};
+        const QList<ChatMessage> messages = {
+            chat(ChatMessage::Role::user, "What's next?", std::nullopt, kNow - 2),
+            chat(ChatMessage::Role::boss, "Work.", BossAIMode::demon, kNow - 1),
+            chat(ChatMessage::Role::system, "Saved.", std::nullopt, kNow)};
+        BossAIState boss{12.5, kNow - 10, kNow - 20, 4, true, false, kNow + 1800};
+        {
+            DatabaseService db(m_path, clock);
+            QVERIFY(db.saveWorkspace(tasks, sections, {3, 7, 42}, session, overdue, messages));
+            QVERIFY(db.saveBossAIState(boss));
+        }
+        DatabaseService db(m_path, clock);
+        QCOMPARE(db.loadTasks(newUuid()), tasks);
+        QCOMPARE(db.loadSections(), sections);
+        QCOMPARE(db.loadSession(), session);
+        QCOMPARE(db.loadGamificationState(), (GamificationState{3, 7, 42}));
+        QCOMPARE(db.loadOverdueStates(), overdue);
+        QCOMPARE(db.loadChatMessages(), messages);
+        QCOMPARE(db.loadBossAIState(), boss);
+        boss.surgeModeUntil.reset();
+        QVERIFY(db.saveBossAIState(boss));
+        QCOMPARE(db.loadBossAIState(), boss);
+
+        // Stored as other readers of the file expect: canonical upper-case ids,
+        // 0/1 flags, REAL times, NULL for absent values, the compact outline text.
+        RawDb raw(m_path);
+        QCOMPARE(raw.column("SELECT id || ' ' || is_completed || ' ' || typeof(finish_time) || ' ' || "
+                            "typeof(started_at) FROM tasks WHERE sort_order = 1"),
+                 QStringList{uuidText(done.id) + " 1 real real"});
+        QCOMPARE(raw.column("SELECT typeof(finish_time) FROM tasks WHERE sort_order = 0"),
+                 QStringList{"null"});
+        QCOMPARE(raw.column("SELECT outline_order FROM session_state"),
+                 QStringList{QString::fromUtf8(encodeOutlineEntries(session.outlineOrder))});
+
+        QVERIFY(db.saveTasks({}));
+        QVERIFY(db.loadTasks(root).isEmpty());
+        QVERIFY(db.clearChatMessages());
+        QVERIFY(db.loadChatMessages().isEmpty());
+        QVERIFY(db.logMessage(BossAIMode::messianic, "Rise.", "on time"));
+        QCOMPARE(raw.column("SELECT mode || '|' || message || '|' || sent_at || '|' || trigger_reason "
+                            "FROM message_log"),
+                 QStringList{"Messianic|Rise.|1700000000.25|on time"});
+    }
+
+    void rowsWrittenByOthersAreReadLeniently() {
+        ManualClock clock(kNow);
+        DatabaseService db(m_path, clock);
+        const QUuid fallback = newUuid();
+        const QString sectionId = uuidText(newUuid()).toLower();
+        QVERIFY(db.exec("DELETE FROM task_sections"));
+        QVERIFY(db.exec(
+            QStringLiteral("INSERT INTO tasks VALUES ('no-uuid', 0, 'a', 5, 2, NULL, NULL, NULL, NULL),"
+                           "('%1', 1, 'b', 5, 1, NULL, NULL, 'garbage', NULL),"
+                           "('%2', 2, 'c', 5, 0, NULL, NULL, '%1', NULL)")
+                .arg(sectionId, uuidText(newUuid()))));
+        const QList<TaskItem> tasks = db.loadTasks(fallback);
+        QCOMPARE(tasks.size(), 3);
+        QVERIFY(!tasks[0].id.isNull());
+        QCOMPARE(tasks[0].isCompleted, false); // only 1 is true
+        QCOMPARE(tasks[0].sectionID, fallback);
+        QCOMPARE(tasks[1].sectionID, fallback);
+        QCOMPARE(uuidText(tasks[2].sectionID), sectionId.toUpper());
+
+        // An empty section table still offers a root, but does not write it.
+        const QList<TaskSection> sections = db.loadSections();
+        QCOMPARE(sections.size(), 1);
+        QCOMPARE(sections[0].title, QStringLiteral("To do"));
+        QVERIFY(db.loadSections()[0].id != sections[0].id);
+        QVERIFY(db.exec("INSERT INTO task_sections VALUES ('" + sectionId + "', 'x', 'bad', 0, 'bad too')"));
+        QCOMPARE(db.loadSections()[0].parentID, std::nullopt);
+        QCOMPARE(db.loadSections()[0].headerTaskID, std::nullopt);
+
+        QVERIFY(db.exec("INSERT INTO chat_messages VALUES ('" + uuidText(newUuid()) +
+                        "', 'User', 'dropped', NULL, 1), ('x', 'boss', 'kept', 'demon', 2),"
+                        "('y', 'boss', 'moded', 'Demon', 3)"));
+        const QList<ChatMessage> messages = db.loadChatMessages();
+        QCOMPARE(messages.size(), 2);
+        QCOMPARE(messages[0].content, QStringLiteral("kept"));
+        QCOMPARE(messages[0].mode, std::nullopt);
+        QCOMPARE(messages[1].mode, BossAIMode::demon);
+
+        QVERIFY(
+            db.exec("INSERT INTO overdue_state VALUES ('nope', 1, 1, 1), ('" + sectionId + "', NULL, 7, 1)"));
+        const QList<DatabaseService::OverdueSnapshot> overdue = db.loadOverdueStates();
+        QCOMPARE(overdue.size(), 1);
+        QCOMPARE(overdue[0].escalationChatSent, false);
+        QCOMPARE(overdue[0].intenseChatSent, true);
+
+        for (const char* bad :
+             {"not json", R"([{"type":"folder","id":"00000000-0000-0000-0000-000000000001"}])"}) {
+            QVERIFY(db.exec(QStringLiteral("UPDATE session_state SET outline_order = '%1'").arg(bad)));
+            QVERIFY(db.loadSession().outlineOrder.isEmpty());
+        }
+    }
+
+    void completionsKeepTwoDaysAndCutoffIsInclusive() {
+        ManualClock clock(kNow);
+        DatabaseService db(m_path, clock);
+        const auto event = [](const QString& title, Instant at) {
+            return CompletionEvent{newUuid(), title, at, true};
+        };
+        QVERIFY(db.recordCompletion(event("three days ago", kNow - 3 * 86400)));
+        QVERIFY(db.recordCompletion(event("just under 2 h", kNow - 7200 - 0.001)));
+        QVERIFY(db.recordCompletion(event("exactly 2 h", kNow - 7200)));
+        QVERIFY(db.recordCompletion(event("exactly 48 h", kNow - 172800)));
+        QVERIFY(db.recordCompletion(event("now", kNow)));
+
+        QStringList titles;
+        for (const CompletionEvent& e : db.recentCompletions(2))
+            titles << e.taskTitle;
+        QCOMPARE(titles, (QStringList{"now", "exactly 2 h"}));
+        QCOMPARE(db.recentCompletions(1000).size(), 4); // three days ago pruned, 48 h kept
+
+        clock.advance(1);
+        QVERIFY(db.recordCompletion(event("later", kNow + 1)));
+        QCOMPARE(db.recentCompletions(1000).size(), 4); // the 48-hour one is now too old
+    }
+
+    void analyticsAreSummarised() {
+        QCOMPARE(summarizeAnalytics({}), AnalyticsSummary{});
+        TaskAnalyticsRecord zeroEstimate{newUuid(), newUuid(), "t", "s", 0, 30, kNow, false};
+        QCOMPARE(summarizeAnalytics({zeroEstimate}), (AnalyticsSummary{1, 0.0, 0.0, 30.0, 0.0}));
+
+        ManualClock clock(kNow);
+        DatabaseService db(m_path, clock);
+        TaskAnalyticsRecord fast{newUuid(), newUuid(), "it's done", "To do", 20, 10, kNow + 5, true};
+        QVERIFY(db.recordTaskAnalytics(zeroEstimate));
+        QVERIFY(db.recordTaskAnalytics(fast));
+        test::LogCapture log;
+        QVERIFY(!db.recordTaskAnalytics(fast)); // duplicate id
+        QCOMPARE(log.count(kSqlError + "UNIQUE constraint failed"), 1);
+        QCOMPARE(db.loadTaskAnalytics(), (QList<TaskAnalyticsRecord>{fast, zeroEstimate}));
+        QCOMPARE(db.analyticsSummary(), (AnalyticsSummary{2, 0.5, 0.25, 20.0, 10.0}));
+    }
+
+    void failedSavesLeaveThePreviousRowsWhole() {
+        ManualClock clock(kNow);
+        DatabaseService db(m_path, clock);
+        const QUuid root = db.loadSections()[0].id;
+        const QList<TaskItem> before = {task("one", root), task("two", root)};
+        const QList<ChatMessage> chatBefore = {chat(ChatMessage::Role::user, "hi", std::nullopt, kNow)};
+        QVERIFY(db.saveWorkspace(before, db.loadSections(), {1, 1, 1}, {kNow, "paste", false, {}}, {},
+                                 chatBefore));
+
+        test::LogCapture log;
+        TaskItem clash = task("three", root);
+        QVERIFY(!db.saveTasks({task("new", root), clash, clash}));
+        QCOMPARE(log.count(kSqlError + "UNIQUE constraint failed"), 1);
+        QCOMPARE(db.loadTasks(root), before);
+
+        // The chat is written last; its failure undoes the tables written before it.
+        const ChatMessage twice = chat(ChatMessage::Role::boss, "x", BossAIMode::normal, kNow);
+        QVERIFY(!db.saveWorkspace({task("new", root)}, {{newUuid(), "Other", std::nullopt, 0, std::nullopt}},
+                                  {9, 9, 9}, {kNow + 1, "changed", true, {}}, {{root, kNow, true, true}},
+                                  {twice, twice}));
+        QCOMPARE(db.loadTasks(root), before);
+        QCOMPARE(db.loadSections()[0].id, root);
+        QCOMPARE(db.loadGamificationState(), (GamificationState{1, 1, 1}));
+        QCOMPARE(db.loadSession().pasteText, QStringLiteral("paste"));
+        QVERIFY(db.loadOverdueStates().isEmpty());
+        QCOMPARE(db.loadChatMessages(), chatBefore);
+
+        // No transaction is left open: a later save reaches other connections.
+        QVERIFY(db.saveTasks({clash}));
+        QCOMPARE(RawDb(m_path).column("SELECT title FROM tasks"), QStringList{"three"});
+    }
+
+    void lockedDatabaseFailsFastAndLosesNothing() {
+        ManualClock clock(kNow);
+        DatabaseService db(m_path, clock);
+        const QUuid root = db.loadSections()[0].id;
+        const QList<TaskItem> before = {task("kept", root)};
+        QVERIFY(db.saveTasks(before));
+
+        RawDb other(m_path);
+        QCOMPARE(other.conn.exec("BEGIN IMMEDIATE"), SQLITE_OK);
+        test::LogCapture log;
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(!db.saveWorkspace({task("blocked", root)}, db.loadSections(), {}, {}, {}, {}));
+        QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(log.count(kSqlError + "database is locked"), 1);
+        QCOMPARE(db.loadTasks(root), before); // readers are not blocked by the writer
+        QCOMPARE(other.conn.exec("ROLLBACK"), SQLITE_OK);
+
+        QVERIFY(db.saveTasks({task("after", root)}));
+        QCOMPARE(db.loadTasks(root)[0].title, QStringLiteral("after"));
+    }
+
+    void corruptFileIsKeptAsideAndReplaced() {
+        QVERIFY(QDir().mkpath(QFileInfo(m_path).path()));
+        QByteArray garbage;
+        for (int i = 0; i < 8192; ++i)
+            garbage.append(static_cast<char>((i * 7919) % 251));
+        for (const QString& suffix : {QString(), QStringLiteral("-wal")}) {
+            QFile f(m_path + suffix);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(garbage);
+        }
+
+        ManualClock clock(kNow);
+        DatabaseService db(m_path, clock);
+        QCOMPARE(db.openOutcome(), DatabaseService::OpenOutcome::replacedCorruptFile);
+        const QString kept = m_path + ".corrupt-20231114-231320";
+        QCOMPARE(db.corruptFileKeptAt(), kept);
+        for (const QString& suffix : {QString(), QStringLiteral("-wal")}) {
+            QFile f(kept + suffix);
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), garbage);
+        }
+        QCOMPARE(db.loadGamificationState().totalCompletions, 1); // freshly seeded
+        QVERIFY(db.saveTasks({task("fresh start", newUuid())}));
+        QCOMPARE(DatabaseService(m_path, clock).loadTasks({}).size(), 1);
+    }
+
+    void unwritableLocationFallsBackToMemory() {
+        QFile blocker(m_dir->filePath("afile"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly)); // a file where a folder should be
+        blocker.close();
+        const QString path = m_dir->filePath("afile/vorn.sqlite");
+
+        test::LogCapture log;
+        ManualClock clock(kNow);
+        DatabaseService db(path, clock);
+        QCOMPARE(db.openOutcome(), DatabaseService::OpenOutcome::inMemoryOnly);
+        QCOMPARE(log.count("DatabaseService: failed to open database at " + path), 1);
+        QCOMPARE(db.loadBossAIState().urgencyScore, 45.0);
+        const QList<TaskItem> tasks = {task("still works", newUuid())};
+        QVERIFY(db.saveTasks(tasks));
+        QCOMPARE(db.loadTasks({}), tasks);
+    }
+
+    void readOnlyFileFallsBackToMemory() {
+        if (geteuid() == 0)
+            QSKIP("file permissions do not bind root");
+        ManualClock clock(kNow);
+        { DatabaseService create(m_path, clock); }
+        QVERIFY(QFile::setPermissions(m_path, QFileDevice::ReadOwner));
+        DatabaseService db(m_path, clock);
+        QCOMPARE(db.openOutcome(), DatabaseService::OpenOutcome::inMemoryOnly);
+        QVERIFY(db.saveGamificationState({1, 2, 3}));
+        QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_path;
+};
+
+QTEST_GUILESS_MAIN(DatabaseTest)
+#include "database_test.moc"
