@@ -24,17 +24,17 @@ struct Day {
     std::unique_ptr<Preferences> prefs;
     std::unique_ptr<DatabaseService> db;
 
-    Day()
-    {
+    Day() {
         prefs = std::make_unique<Preferences>(dir.path() + QStringLiteral("/settings.ini"));
         db = std::make_unique<DatabaseService>(dir.path() + QStringLiteral("/vorn.sqlite"), clock);
     }
 
-    std::unique_ptr<TaskStore> start() { return std::make_unique<TaskStore>(StoreEnvironment{&clock, &random, prefs.get(), db.get()}); }
+    std::unique_ptr<TaskStore> start() {
+        return std::make_unique<TaskStore>(StoreEnvironment{&clock, &random, prefs.get(), db.get()});
+    }
 
     // 50 folders under the root, 20 tasks each; every fifth task heads a group of two.
-    void fill(TaskStore& store)
-    {
+    void fill(TaskStore& store) {
         const QUuid root = *store.rootSectionID();
         QList<TaskSection> sections{store.sections().first()};
         QList<TaskItem> tasks;
@@ -59,8 +59,7 @@ struct Day {
     }
 };
 
-void BM_PersistWorkspace1000(benchmark::State& state)
-{
+void BM_PersistWorkspace1000(benchmark::State& state) {
     Day day;
     auto store = day.start();
     day.fill(*store);
@@ -69,8 +68,7 @@ void BM_PersistWorkspace1000(benchmark::State& state)
 }
 BENCHMARK(BM_PersistWorkspace1000)->Unit(benchmark::kMillisecond);
 
-void BM_StartUpWith1000(benchmark::State& state)
-{
+void BM_StartUpWith1000(benchmark::State& state) {
     Day day;
     day.fill(*day.start());
     for (auto _ : state) {
@@ -85,8 +83,7 @@ BENCHMARK(BM_StartUpWith1000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -3,14 +3,14 @@
 
 namespace vorn {
 
-QList<DatabaseService::OverdueSnapshot> TaskStore::buildOverdueSnapshots() const
-{
+QList<DatabaseService::OverdueSnapshot> TaskStore::buildOverdueSnapshots() const {
     QList<DatabaseService::OverdueSnapshot> out;
     out.reserve(tasks().size());
     for (const TaskItem& task : tasks()) {
         DatabaseService::OverdueSnapshot s;
         s.taskID = task.id;
-        if (const auto it = m_lastOverdueNotificationAt.constFind(task.id); it != m_lastOverdueNotificationAt.cend())
+        if (const auto it = m_lastOverdueNotificationAt.constFind(task.id);
+            it != m_lastOverdueNotificationAt.cend())
             s.lastNotificationAt = *it;
         s.escalationChatSent = m_overdueEscalationChatSent.contains(task.id);
         s.intenseChatSent = m_overdueIntenseChatSent.contains(task.id);

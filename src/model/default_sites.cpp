@@ -4,8 +4,7 @@
 
 namespace vorn {
 
-QString defaultBlockedSitesText()
-{
+QString defaultBlockedSitesText() {
     static const char* const sites[] = {"facebook.com", "instagram.com", "twitter.com", "x.com",
                                         "youtube.com",  "reddit.com",    "tiktok.com",  "netflix.com"};
     QStringList hosts;

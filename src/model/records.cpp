@@ -8,26 +8,22 @@ namespace vorn {
 
 const QStringList TaskSection::defaultTitles = {QStringLiteral("To do")};
 
-QString uuidText(const QUuid& id)
-{
+QString uuidText(const QUuid& id) {
     return id.toString(QUuid::WithoutBraces).toUpper();
 }
 
-std::optional<QUuid> parseUuid(const QString& text)
-{
+std::optional<QUuid> parseUuid(const QString& text) {
     const QUuid id = QUuid::fromString(text.trimmed());
     if (id.isNull() && text.trimmed() != QStringLiteral("00000000-0000-0000-0000-000000000000"))
         return std::nullopt;
     return id;
 }
 
-QUuid newUuid()
-{
+QUuid newUuid() {
     return QUuid::createUuid();
 }
 
-QString bossAIModeText(BossAIMode mode)
-{
+QString bossAIModeText(BossAIMode mode) {
     switch (mode) {
     case BossAIMode::normal:
         return QStringLiteral("Normal");
@@ -39,8 +35,7 @@ QString bossAIModeText(BossAIMode mode)
     return {};
 }
 
-std::optional<BossAIMode> bossAIModeFromText(const QString& text)
-{
+std::optional<BossAIMode> bossAIModeFromText(const QString& text) {
     for (BossAIMode m : {BossAIMode::normal, BossAIMode::demon, BossAIMode::messianic}) {
         if (bossAIModeText(m) == text)
             return m;
@@ -48,8 +43,7 @@ std::optional<BossAIMode> bossAIModeFromText(const QString& text)
     return std::nullopt;
 }
 
-QString chatRoleText(ChatMessage::Role role)
-{
+QString chatRoleText(ChatMessage::Role role) {
     switch (role) {
     case ChatMessage::Role::user:
         return QStringLiteral("user");
@@ -61,8 +55,7 @@ QString chatRoleText(ChatMessage::Role role)
     return {};
 }
 
-std::optional<ChatMessage::Role> chatRoleFromText(const QString& text)
-{
+std::optional<ChatMessage::Role> chatRoleFromText(const QString& text) {
     for (auto r : {ChatMessage::Role::user, ChatMessage::Role::boss, ChatMessage::Role::system}) {
         if (chatRoleText(r) == text)
             return r;
@@ -70,13 +63,11 @@ std::optional<ChatMessage::Role> chatRoleFromText(const QString& text)
     return std::nullopt;
 }
 
-size_t qHash(const OutlineEntry& entry, size_t seed) noexcept
-{
+size_t qHash(const OutlineEntry& entry, size_t seed) noexcept {
     return qHashMulti(seed, static_cast<int>(entry.kind), entry.id);
 }
 
-BossAIState BossAIState::initial(Instant now)
-{
+BossAIState BossAIState::initial(Instant now) {
     BossAIState s;
     s.urgencyScore = 45.0;
     s.lastActivityAt = now;
@@ -84,8 +75,7 @@ BossAIState BossAIState::initial(Instant now)
     return s;
 }
 
-QByteArray encodeOutlineEntries(const QList<OutlineEntry>& entries)
-{
+QByteArray encodeOutlineEntries(const QList<OutlineEntry>& entries) {
     // QJsonObject sorts its keys, and "type" must come first, so the compact
     // text is written here directly. Both values are plain ASCII.
     QByteArray out;
@@ -106,8 +96,7 @@ QByteArray encodeOutlineEntries(const QList<OutlineEntry>& entries)
     return out;
 }
 
-Result<QList<OutlineEntry>, DataError> decodeOutlineEntries(const QByteArray& json)
-{
+Result<QList<OutlineEntry>, DataError> decodeOutlineEntries(const QByteArray& json) {
     QJsonParseError parseError{};
     const QJsonDocument doc = QJsonDocument::fromJson(json, &parseError);
     if (parseError.error != QJsonParseError::NoError || !doc.isArray())
@@ -121,7 +110,8 @@ Result<QList<OutlineEntry>, DataError> decodeOutlineEntries(const QByteArray& js
         const QJsonObject o = v.toObject();
         const QJsonValue type = o.value(QLatin1String("type"));
         if (!type.isString())
-            return DataError{QStringLiteral("Missing or non-text outline entry type"), QStringLiteral("type")};
+            return DataError{QStringLiteral("Missing or non-text outline entry type"),
+                             QStringLiteral("type")};
         const QJsonValue idValue = o.value(QLatin1String("id"));
         if (!idValue.isString())
             return DataError{QStringLiteral("Missing or non-text outline entry id"), QStringLiteral("id")};

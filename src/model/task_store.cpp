@@ -9,13 +9,11 @@
 #include "platform/log.h"
 #include "platform/preferences.h"
 
-
 #include <algorithm>
 
 namespace vorn {
 
-TaskStore::TaskStore(const StoreEnvironment& env, QObject* parent) : QObject(parent), m_env(env)
-{
+TaskStore::TaskStore(const StoreEnvironment& env, QObject* parent) : QObject(parent), m_env(env) {
     Q_ASSERT(env.clock && env.random && env.preferences && env.database);
     m_openAIModel = QStringLiteral("gpt-4o-mini");
     m_blockedSitesText = defaultBlockedSitesText();
@@ -38,13 +36,11 @@ TaskStore::TaskStore(const StoreEnvironment& env, QObject* parent) : QObject(par
 
 TaskStore::~TaskStore() = default;
 
-Instant TaskStore::now() const
-{
+Instant TaskStore::now() const {
     return m_env.clock->now();
 }
 
-void TaskStore::readPreferences()
-{
+void TaskStore::readPreferences() {
     const Preferences& prefs = *m_env.preferences;
     m_openAIModel = prefs.text(QStringLiteral("openai_model")).value_or(QStringLiteral("gpt-4o-mini"));
     m_lateThresholdMultiplier = prefs.number(QStringLiteral("late_multiplier")).value_or(1.1);
@@ -62,18 +58,17 @@ void TaskStore::readPreferences()
     loadCollapsedSections();
 }
 
-void TaskStore::loadCollapsedSections()
-{
+void TaskStore::loadCollapsedSections() {
     m_collapsedSectionIDs.clear();
-    const QStringList stored = m_env.preferences->textList(QStringLiteral("collapsed_section_ids")).value_or(QStringList());
+    const QStringList stored =
+        m_env.preferences->textList(QStringLiteral("collapsed_section_ids")).value_or(QStringList());
     for (const QString& text : stored) {
         if (const auto id = parseUuid(text))
             m_collapsedSectionIDs.insert(*id);
     }
 }
 
-void TaskStore::loadPersistedWorkspace()
-{
+void TaskStore::loadPersistedWorkspace() {
     m_isLoadingWorkspace = true;
 
     const DatabaseService::SessionSnapshot session = database().loadSession();
@@ -131,8 +126,7 @@ void TaskStore::loadPersistedWorkspace()
     m_isLoadingWorkspace = false;
 }
 
-bool TaskStore::shouldResetChatForNewDay()
-{
+bool TaskStore::shouldResetChatForNewDay() {
     const QString today = formatLocalDate(now());
     const QString key = QStringLiteral("last_chat_day");
     if (m_env.preferences->text(key) == today)
@@ -141,8 +135,7 @@ bool TaskStore::shouldResetChatForNewDay()
     return true;
 }
 
-TaskSection TaskStore::makeRootSection() const
-{
+TaskSection TaskStore::makeRootSection() const {
     TaskSection root;
     root.id = newUuid();
     root.title = TaskSection::defaultTitles.first();
@@ -150,8 +143,7 @@ TaskSection TaskStore::makeRootSection() const
     return root;
 }
 
-void TaskStore::migrateToSingleRootIfNeeded()
-{
+void TaskStore::migrateToSingleRootIfNeeded() {
     const QList<TaskSection> roots = childSections(std::nullopt);
     if (roots.size() == 1)
         return;
@@ -195,8 +187,7 @@ void TaskStore::migrateToSingleRootIfNeeded()
     setRootOutlineOrder(computeOutlineOrderSnapshot());
 }
 
-bool TaskStore::ensurePlaceholderTaskIfEmpty()
-{
+bool TaskStore::ensurePlaceholderTaskIfEmpty() {
     if (!tasks().isEmpty())
         return false;
     if (sections().isEmpty())
@@ -217,8 +208,7 @@ bool TaskStore::ensurePlaceholderTaskIfEmpty()
     return true;
 }
 
-void TaskStore::reportStorageProblems()
-{
+void TaskStore::reportStorageProblems() {
     switch (database().openOutcome()) {
     case DatabaseService::OpenOutcome::opened:
         break;
@@ -228,23 +218,22 @@ void TaskStore::reportStorageProblems()
                               .arg(database().corruptFileKeptAt()));
         break;
     case DatabaseService::OpenOutcome::inMemoryOnly:
-        postSystemMessage(QStringLiteral("Vorn cannot write to %1. Changes will not be saved: they are lost when "
-                                         "Vorn quits.")
-                              .arg(database().path()));
+        postSystemMessage(
+            QStringLiteral("Vorn cannot write to %1. Changes will not be saved: they are lost when "
+                           "Vorn quits.")
+                .arg(database().path()));
         break;
     }
 }
 
-QList<TaskItem> TaskStore::completedTasks() const
-{
+QList<TaskItem> TaskStore::completedTasks() const {
     QList<TaskItem> out;
     std::copy_if(tasks().cbegin(), tasks().cend(), std::back_inserter(out),
                  [](const TaskItem& t) { return t.isCompleted; });
     return out;
 }
 
-QList<TaskItem> TaskStore::pendingTasks() const
-{
+QList<TaskItem> TaskStore::pendingTasks() const {
     QList<TaskItem> out;
     std::copy_if(tasks().cbegin(), tasks().cend(), std::back_inserter(out),
                  [](const TaskItem& t) { return !t.isCompleted; });

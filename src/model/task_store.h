@@ -1,5 +1,6 @@
 #pragma once
 
+#include "boss/mode_arithmetic.h"
 #include "boss/mode_probabilities.h"
 #include "model/outline_row.h"
 #include "model/records.h"
@@ -9,6 +10,8 @@
 #include <QHash>
 #include <QObject>
 #include <QSet>
+
+#include <qcoro/qcorotask.h>
 
 #include <optional>
 
@@ -146,7 +149,26 @@ public:
     QList<DatabaseService::OverdueSnapshot> buildOverdueSnapshots() const;
 
     // ---- boss engine -------------------------------------------------------------
+    // Recomputes the recent completions, the Demon lock, surge expiry and both
+    // probability fields; changes neither the urgency nor the mode.
     void refreshBossAIMetrics();
+    BossAIMode selectBossMode(int recentCompletions);
+    void updateDemonLock();
+    void releaseDemonLockAfterCompletion(bool wasOnTime);
+    void recordActivity();
+    void beginMotivationalSession();
+    void resetBossAIState();
+    std::optional<TaskItem> currentActiveTask() const;
+    bool isSurgeActive() const;
+    QString moodImageName() const { return currentMood().imageName; }
+    QString moodHeadline() const { return currentMood().headline; }
+    QString moodSubtitle() const { return currentMood().subtitle; }
+    boss::MoodColor moodAccentColor() const { return currentMood().accentColor; }
+
+    // ---- boss messages -------------------------------------------------------------
+    QCoro::Task<> deliverBossChatMessage(QString triggerReason, bool intense,
+                                         std::optional<BossAIMode> forcedMode,
+                                         std::optional<QUuid> regardingTaskID);
 
 signals:
     void tasksChanged();
@@ -189,6 +211,8 @@ private:
     void noteSaveResult(bool ok);
     DatabaseService::SessionSnapshot sessionSnapshot() const;
     TaskSection makeRootSection() const;
+    boss::Mood currentMood() const;
+    void saveBossState();
 
     // Website blocking (filled in with the hosts blocker).
     void initializeWebsiteBlockState();

@@ -12,9 +12,7 @@ namespace vorn {
 
 namespace {
 
-template <typename T, typename Signal>
-void assign(TaskStore* store, T& field, T value, Signal signal)
-{
+template <typename T, typename Signal> void assign(TaskStore* store, T& field, T value, Signal signal) {
     field = std::move(value);
     emit(store->*signal)();
 }
@@ -24,97 +22,79 @@ constexpr double kMaxChatFraction = 0.9;
 
 } // namespace
 
-void TaskStore::setTasks(QList<TaskItem> tasks)
-{
+void TaskStore::setTasks(QList<TaskItem> tasks) {
     assign(this, m_workspace.tasks, std::move(tasks), &TaskStore::tasksChanged);
 }
 
-void TaskStore::setSections(QList<TaskSection> sections)
-{
+void TaskStore::setSections(QList<TaskSection> sections) {
     assign(this, m_workspace.sections, std::move(sections), &TaskStore::sectionsChanged);
 }
 
-void TaskStore::setGamification(const GamificationState& state)
-{
+void TaskStore::setGamification(const GamificationState& state) {
     assign(this, m_gamification, state, &TaskStore::gamificationChanged);
 }
 
-void TaskStore::setShowImportSheet(bool show)
-{
+void TaskStore::setShowImportSheet(bool show) {
     assign(this, m_showImportSheet, show, &TaskStore::showImportSheetChanged);
 }
 
-void TaskStore::setPasteText(const QString& text)
-{
+void TaskStore::setPasteText(const QString& text) {
     assign(this, m_pasteText, text, &TaskStore::pasteTextChanged);
     if (m_started && !m_isLoadingWorkspace)
         persistSessionOnly();
 }
 
-void TaskStore::setScheduleStartTime(Instant start)
-{
+void TaskStore::setScheduleStartTime(Instant start) {
     assign(this, m_scheduleStartTime, start, &TaskStore::scheduleStartTimeChanged);
 }
 
-void TaskStore::setIsEstimating(bool estimating)
-{
+void TaskStore::setIsEstimating(bool estimating) {
     assign(this, m_isEstimating, estimating, &TaskStore::isEstimatingChanged);
 }
 
-void TaskStore::setStatusMessage(const std::optional<QString>& message)
-{
+void TaskStore::setStatusMessage(const std::optional<QString>& message) {
     assign(this, m_statusMessage, message, &TaskStore::statusMessageChanged);
 }
 
-void TaskStore::setErrorMessage(const std::optional<QString>& message)
-{
+void TaskStore::setErrorMessage(const std::optional<QString>& message) {
     assign(this, m_errorMessage, message, &TaskStore::errorMessageChanged);
 }
 
-void TaskStore::setBossAIState(const BossAIState& state)
-{
+void TaskStore::setBossAIState(const BossAIState& state) {
     assign(this, m_bossAIState, state, &TaskStore::bossAIStateChanged);
 }
 
-void TaskStore::setDemonModeProbability(double probability)
-{
+void TaskStore::setDemonModeProbability(double probability) {
     assign(this, m_demonModeProbability, probability, &TaskStore::demonModeProbabilityChanged);
 }
 
-void TaskStore::setModeProbabilities(const ModeProbabilities& probabilities)
-{
+void TaskStore::setModeProbabilities(const ModeProbabilities& probabilities) {
     assign(this, m_modeProbabilities, probabilities, &TaskStore::modeProbabilitiesChanged);
 }
 
-void TaskStore::setChatMessages(QList<ChatMessage> messages)
-{
+void TaskStore::setChatMessages(QList<ChatMessage> messages) {
     assign(this, m_chatMessages, std::move(messages), &TaskStore::chatMessagesChanged);
 }
 
-void TaskStore::setChatInput(const QString& text)
-{
+void TaskStore::setChatInput(const QString& text) {
     assign(this, m_chatInput, text, &TaskStore::chatInputChanged);
 }
 
-void TaskStore::setIsChatLoading(bool loading)
-{
+void TaskStore::setIsChatLoading(bool loading) {
     assign(this, m_isChatLoading, loading, &TaskStore::isChatLoadingChanged);
 }
 
-void TaskStore::setIsBossAIActive(bool active)
-{
+void TaskStore::setIsBossAIActive(bool active) {
     assign(this, m_isBossAIActive, active, &TaskStore::isBossAIActiveChanged);
 }
 
-void TaskStore::setIsChatVisible(bool visible)
-{
+void TaskStore::setIsChatVisible(bool visible) {
     assign(this, m_isChatVisible, visible, &TaskStore::isChatVisibleChanged);
     if (m_started)
         m_env.preferences->setFlag(QStringLiteral("chat_visible"), visible);
 }
 
-void TaskStore::setChatPanelFraction(double fraction)
-{
+void TaskStore::setChatPanelFraction(double fraction) {
     assign(this, m_chatPanelFraction, fraction, &TaskStore::chatPanelFractionChanged);
     if (!m_started)
         return;
@@ -128,44 +108,37 @@ void TaskStore::setChatPanelFraction(double fraction)
     m_env.preferences->setNumber(QStringLiteral("chat_panel_fraction"), fraction);
 }
 
-void TaskStore::setCollapsedSectionIDs(const QSet<QUuid>& ids)
-{
+void TaskStore::setCollapsedSectionIDs(const QSet<QUuid>& ids) {
     assign(this, m_collapsedSectionIDs, ids, &TaskStore::collapsedSectionIDsChanged);
     if (m_started)
         saveCollapsedSections();
 }
 
-void TaskStore::setPendingTitleFocusID(const std::optional<QUuid>& id)
-{
+void TaskStore::setPendingTitleFocusID(const std::optional<QUuid>& id) {
     assign(this, m_pendingTitleFocusID, id, &TaskStore::pendingTitleFocusIDChanged);
 }
 
-void TaskStore::setPendingTitleSelectAll(bool selectAll)
-{
+void TaskStore::setPendingTitleSelectAll(bool selectAll) {
     assign(this, m_pendingTitleSelectAll, selectAll, &TaskStore::pendingTitleSelectAllChanged);
 }
 
-void TaskStore::setRootOutlineOrder(QList<OutlineEntry> order)
-{
+void TaskStore::setRootOutlineOrder(QList<OutlineEntry> order) {
     assign(this, m_workspace.rootOutlineOrder, std::move(order), &TaskStore::rootOutlineOrderChanged);
 }
 
-void TaskStore::setOpenAIModel(const QString& model)
-{
+void TaskStore::setOpenAIModel(const QString& model) {
     assign(this, m_openAIModel, model, &TaskStore::openAIModelChanged);
     if (m_started)
         m_env.preferences->setText(QStringLiteral("openai_model"), model);
 }
 
-void TaskStore::setLateThresholdMultiplier(double multiplier)
-{
+void TaskStore::setLateThresholdMultiplier(double multiplier) {
     assign(this, m_lateThresholdMultiplier, multiplier, &TaskStore::lateThresholdMultiplierChanged);
     if (m_started)
         m_env.preferences->setNumber(QStringLiteral("late_multiplier"), multiplier);
 }
 
-void TaskStore::setDemonWebsiteBlockingEnabled(bool enabled)
-{
+void TaskStore::setDemonWebsiteBlockingEnabled(bool enabled) {
     assign(this, m_demonWebsiteBlockingEnabled, enabled, &TaskStore::demonWebsiteBlockingEnabledChanged);
     if (!m_started)
         return;
@@ -174,20 +147,17 @@ void TaskStore::setDemonWebsiteBlockingEnabled(bool enabled)
         liftWebsiteBlockAllowingPrompt();
 }
 
-void TaskStore::setBlockedSitesText(const QString& text)
-{
+void TaskStore::setBlockedSitesText(const QString& text) {
     assign(this, m_blockedSitesText, text, &TaskStore::blockedSitesTextChanged);
     if (m_started)
         m_env.preferences->setText(QStringLiteral("blocked_sites"), text);
 }
 
-void TaskStore::setActiveBossMode(const std::optional<BossAIMode>& mode)
-{
+void TaskStore::setActiveBossMode(const std::optional<BossAIMode>& mode) {
     assign(this, m_activeBossMode, mode, &TaskStore::activeBossModeChanged);
 }
 
-void TaskStore::saveCollapsedSections()
-{
+void TaskStore::saveCollapsedSections() {
     QStringList ids;
     ids.reserve(m_collapsedSectionIDs.size());
     for (const QUuid& id : m_collapsedSectionIDs)

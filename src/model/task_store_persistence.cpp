@@ -5,28 +5,24 @@
 
 namespace vorn {
 
-DatabaseService::SessionSnapshot TaskStore::sessionSnapshot() const
-{
+DatabaseService::SessionSnapshot TaskStore::sessionSnapshot() const {
     return {m_scheduleStartTime, m_pasteText, m_inMotivationalStartPhase, m_workspace.rootOutlineOrder};
 }
 
-void TaskStore::persistWorkspace()
-{
+void TaskStore::persistWorkspace() {
     const bool ok = database().saveWorkspace(tasks(), sections(), m_gamification, sessionSnapshot(),
                                              buildOverdueSnapshots(), m_chatMessages);
     noteSaveResult(ok);
 }
 
-void TaskStore::persistSessionOnly()
-{
+void TaskStore::persistSessionOnly() {
     noteSaveResult(database().saveSession(sessionSnapshot()));
 }
 
 // A failed save keeps the in-memory state and tells the user once, so nobody
 // keeps typing into a list that is silently not being stored. The notice comes
 // again after a save has worked in between.
-void TaskStore::noteSaveResult(bool ok)
-{
+void TaskStore::noteSaveResult(bool ok) {
     if (ok) {
         m_saveFailureReported = false;
         return;
@@ -35,13 +31,13 @@ void TaskStore::noteSaveResult(bool ok)
         return;
     m_saveFailureReported = true;
     qCWarning(lcStore) << "saving the workspace failed; keeping the list in memory";
-    postSystemMessage(QStringLiteral("Your changes could not be saved to %1. Vorn keeps them while it runs and "
-                                     "tries again with the next change.")
-                          .arg(database().path()));
+    postSystemMessage(
+        QStringLiteral("Your changes could not be saved to %1. Vorn keeps them while it runs and "
+                       "tries again with the next change.")
+            .arg(database().path()));
 }
 
-void TaskStore::postSystemMessage(const QString& text)
-{
+void TaskStore::postSystemMessage(const QString& text) {
     ChatMessage message;
     message.id = newUuid();
     message.role = ChatMessage::Role::system;
@@ -53,13 +49,11 @@ void TaskStore::postSystemMessage(const QString& text)
     database().saveChatMessages(m_chatMessages);
 }
 
-WorkspaceSnapshot TaskStore::currentWorkspaceSnapshot() const
-{
+WorkspaceSnapshot TaskStore::currentWorkspaceSnapshot() const {
     return {m_workspace.tasks, m_workspace.sections, m_workspace.rootOutlineOrder};
 }
 
-void TaskStore::recordUndoSnapshot()
-{
+void TaskStore::recordUndoSnapshot() {
     if (m_isApplyingUndoRedo || m_isLoadingWorkspace)
         return;
     if (m_undoStack.size() >= kUndoLimit)
@@ -69,8 +63,7 @@ void TaskStore::recordUndoSnapshot()
     emit undoStateChanged();
 }
 
-void TaskStore::undo()
-{
+void TaskStore::undo() {
     if (m_undoStack.isEmpty())
         return;
     const WorkspaceSnapshot snapshot = m_undoStack.takeLast();
@@ -79,8 +72,7 @@ void TaskStore::undo()
     applyWorkspaceSnapshot(snapshot);
 }
 
-void TaskStore::redo()
-{
+void TaskStore::redo() {
     if (m_redoStack.isEmpty())
         return;
     const WorkspaceSnapshot snapshot = m_redoStack.takeLast();
@@ -89,8 +81,7 @@ void TaskStore::redo()
     applyWorkspaceSnapshot(snapshot);
 }
 
-void TaskStore::applyWorkspaceSnapshot(const WorkspaceSnapshot& snapshot)
-{
+void TaskStore::applyWorkspaceSnapshot(const WorkspaceSnapshot& snapshot) {
     m_isApplyingUndoRedo = true;
     setTasks(snapshot.tasks);
     setSections(snapshot.sections);
@@ -103,8 +94,7 @@ void TaskStore::applyWorkspaceSnapshot(const WorkspaceSnapshot& snapshot)
     m_isApplyingUndoRedo = false;
 }
 
-void TaskStore::clearAllTasks()
-{
+void TaskStore::clearAllTasks() {
     recordUndoSnapshot();
 
     setTasks({});

@@ -4,8 +4,7 @@
 
 namespace vorn {
 
-Instant SystemClock::now() const
-{
+Instant SystemClock::now() const {
     return static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0;
 }
 

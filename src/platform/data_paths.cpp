@@ -5,8 +5,7 @@
 
 namespace vorn::paths {
 
-QString dataDirectory()
-{
+QString dataDirectory() {
     const QString overridden = qEnvironmentVariable("VORN_DATA_DIR");
     if (!overridden.isEmpty())
         return QDir::cleanPath(overridden);
@@ -16,13 +15,11 @@ QString dataDirectory()
     return base + QStringLiteral("/Vorn");
 }
 
-QString databasePath()
-{
+QString databasePath() {
     return dataDirectory() + QStringLiteral("/vorn.sqlite");
 }
 
-bool ensureDirectory(const QString& dir)
-{
+bool ensureDirectory(const QString& dir) {
     return QDir().mkpath(dir);
 }
 

@@ -2,29 +2,24 @@
 
 namespace vorn {
 
-Preferences::Preferences() : m_settings(std::make_unique<QSettings>(QStringLiteral("Vorn"), QStringLiteral("Vorn")))
-{
-}
+Preferences::Preferences()
+    : m_settings(std::make_unique<QSettings>(QStringLiteral("Vorn"), QStringLiteral("Vorn"))) {}
 
 Preferences::Preferences(const QString& iniFilePath)
-    : m_settings(std::make_unique<QSettings>(iniFilePath, QSettings::IniFormat))
-{
-}
+    : m_settings(std::make_unique<QSettings>(iniFilePath, QSettings::IniFormat)) {}
 
 // QSettings' file formats keep scalars as text, so a stored double or bool comes
 // back as a string; the readers accept the text forms of their type and reject
 // everything else.
 
-std::optional<QString> Preferences::text(const QString& key) const
-{
+std::optional<QString> Preferences::text(const QString& key) const {
     const QVariant v = m_settings->value(key);
     if (!v.isValid() || v.typeId() != QMetaType::QString)
         return std::nullopt;
     return v.toString();
 }
 
-std::optional<double> Preferences::number(const QString& key) const
-{
+std::optional<double> Preferences::number(const QString& key) const {
     const QVariant v = m_settings->value(key);
     if (!v.isValid())
         return std::nullopt;
@@ -44,8 +39,7 @@ std::optional<double> Preferences::number(const QString& key) const
     }
 }
 
-std::optional<bool> Preferences::flag(const QString& key) const
-{
+std::optional<bool> Preferences::flag(const QString& key) const {
     const QVariant v = m_settings->value(key);
     if (!v.isValid())
         return std::nullopt;
@@ -61,8 +55,7 @@ std::optional<bool> Preferences::flag(const QString& key) const
     return std::nullopt;
 }
 
-std::optional<QStringList> Preferences::textList(const QString& key) const
-{
+std::optional<QStringList> Preferences::textList(const QString& key) const {
     const QVariant v = m_settings->value(key);
     if (!v.isValid())
         return std::nullopt;
@@ -82,38 +75,31 @@ std::optional<QStringList> Preferences::textList(const QString& key) const
     return std::nullopt;
 }
 
-void Preferences::setText(const QString& key, const QString& value)
-{
+void Preferences::setText(const QString& key, const QString& value) {
     m_settings->setValue(key, value);
 }
 
-void Preferences::setNumber(const QString& key, double value)
-{
+void Preferences::setNumber(const QString& key, double value) {
     m_settings->setValue(key, value);
 }
 
-void Preferences::setFlag(const QString& key, bool value)
-{
+void Preferences::setFlag(const QString& key, bool value) {
     m_settings->setValue(key, value);
 }
 
-void Preferences::setTextList(const QString& key, const QStringList& value)
-{
+void Preferences::setTextList(const QString& key, const QStringList& value) {
     m_settings->setValue(key, value);
 }
 
-void Preferences::remove(const QString& key)
-{
+void Preferences::remove(const QString& key) {
     m_settings->remove(key);
 }
 
-bool Preferences::contains(const QString& key) const
-{
+bool Preferences::contains(const QString& key) const {
     return m_settings->contains(key);
 }
 
-void Preferences::sync()
-{
+void Preferences::sync() {
     m_settings->sync();
 }
 

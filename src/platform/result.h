@@ -8,8 +8,7 @@ namespace vorn {
 
 // A small expected-like value: either a T or an error E. Errors are values in
 // this code base; nothing throws across the event loop.
-template <typename T, typename E>
-class Result {
+template <typename T, typename E> class Result {
 public:
     Result(T value) : m_data(std::in_place_index<0>, std::move(value)) {}
     Result(E error) : m_data(std::in_place_index<1>, std::move(error)) {}

@@ -13,8 +13,7 @@
 
 namespace vorn {
 
-MainWindow::MainWindow(TaskStore* store, QWidget* parent) : QMainWindow(parent), m_store(store)
-{
+MainWindow::MainWindow(TaskStore* store, QWidget* parent) : QMainWindow(parent), m_store(store) {
     setWindowTitle(QStringLiteral("Vorn"));
     setMinimumSize(640, 420);
     resize(1000, 640);
@@ -57,21 +56,18 @@ MainWindow::MainWindow(TaskStore* store, QWidget* parent) : QMainWindow(parent),
     refreshStatus();
 }
 
-QString MainWindow::listTitle() const
-{
+QString MainWindow::listTitle() const {
     return m_title->text();
 }
 
-void MainWindow::refreshTitle()
-{
+void MainWindow::refreshTitle() {
     if (!m_store)
         return;
     const auto root = m_store->rootSectionID();
     m_title->setText(root ? m_store->sectionTitle(*root) : QString());
 }
 
-void MainWindow::refreshChat()
-{
+void MainWindow::refreshChat() {
     if (!m_store)
         return;
     m_chat->clear();
@@ -93,8 +89,7 @@ void MainWindow::refreshChat()
     m_chat->scrollToBottom();
 }
 
-void MainWindow::refreshStatus()
-{
+void MainWindow::refreshStatus() {
     if (!m_store)
         return;
     statusBar()->showMessage(m_store->statusMessage().value_or(QString()));

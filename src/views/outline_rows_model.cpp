@@ -7,32 +7,29 @@
 
 namespace vorn {
 
-OutlineRowsModel::OutlineRowsModel(TaskStore* store, QObject* parent) : QAbstractTableModel(parent), m_store(store)
-{
-    for (auto signal : {&TaskStore::tasksChanged, &TaskStore::sectionsChanged, &TaskStore::rootOutlineOrderChanged})
+OutlineRowsModel::OutlineRowsModel(TaskStore* store, QObject* parent)
+    : QAbstractTableModel(parent), m_store(store) {
+    for (auto signal :
+         {&TaskStore::tasksChanged, &TaskStore::sectionsChanged, &TaskStore::rootOutlineOrderChanged})
         connect(store, signal, this, &OutlineRowsModel::reload);
     m_rows = store->outlineRows();
 }
 
-void OutlineRowsModel::reload()
-{
+void OutlineRowsModel::reload() {
     beginResetModel();
     m_rows = m_store ? m_store->outlineRows() : QList<OutlineRow>();
     endResetModel();
 }
 
-int OutlineRowsModel::rowCount(const QModelIndex& parent) const
-{
+int OutlineRowsModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
 }
 
-int OutlineRowsModel::columnCount(const QModelIndex& parent) const
-{
+int OutlineRowsModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-QVariant OutlineRowsModel::data(const QModelIndex& index, int role) const
-{
+QVariant OutlineRowsModel::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid) || !m_store)
         return {};
     const OutlineRow& row = m_rows.at(index.row());
@@ -64,8 +61,7 @@ QVariant OutlineRowsModel::data(const QModelIndex& index, int role) const
     }
 }
 
-QVariant OutlineRowsModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
+QVariant OutlineRowsModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
     switch (section) {

@@ -12,8 +12,7 @@ class PlatformTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void closedRangeIncludesBothEnds()
-    {
+    void closedRangeIncludesBothEnds() {
         const quint64 top = quint64(1) << 53;
         QCOMPARE(closedRangeValue(20, 35, 0), 20.0);
         QCOMPARE(closedRangeValue(20, 35, top), 35.0);
@@ -30,8 +29,7 @@ private slots:
         QCOMPARE(scripted.uniform(0, 100), 50.0); // the last entry repeats
     }
 
-    void dataFolderFollowsTheOverride()
-    {
+    void dataFolderFollowsTheOverride() {
         qputenv("VORN_DATA_DIR", "/tmp/some/where/");
         QCOMPARE(paths::dataDirectory(), QStringLiteral("/tmp/some/where"));
         QCOMPARE(paths::databasePath(), QStringLiteral("/tmp/some/where/vorn.sqlite"));
@@ -39,8 +37,7 @@ private slots:
         QVERIFY(paths::dataDirectory().endsWith(QStringLiteral("/Vorn")));
     }
 
-    void preferencesReadOnlyTheirOwnType()
-    {
+    void preferencesReadOnlyTheirOwnType() {
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("s.ini"));
         {

@@ -9,8 +9,7 @@ class RecordsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void outlineEntriesEncodeCompactlyWithTypeFirst()
-    {
+    void outlineEntriesEncodeCompactlyWithTypeFirst() {
         QCOMPARE(encodeOutlineEntries({}), QByteArray("[]"));
         const QUuid a = QUuid::fromString(QStringLiteral("{0f8e2d3c-1111-4a5b-9c6d-aabbccddeeff}"));
         const QUuid b = QUuid::fromString(QStringLiteral("{12345678-9abc-4def-8123-456789abcdef}"));
@@ -22,8 +21,7 @@ private slots:
         QCOMPARE(back.value(), (QList<OutlineEntry>{OutlineEntry::task(a), OutlineEntry::section(b)}));
     }
 
-    void outlineEntriesDecodeLeniently()
-    {
+    void outlineEntriesDecodeLeniently() {
         // Members in any order, lower-case UUIDs; re-encoding writes upper case.
         const auto read =
             decodeOutlineEntries(R"([ {"id": "0f8e2d3c-1111-4a5b-9c6d-aabbccddeeff", "type": "section"} ])");
@@ -34,8 +32,7 @@ private slots:
         QVERIFY(decodeOutlineEntries("[]").value().isEmpty());
     }
 
-    void malformedEntriesAreDataErrors_data()
-    {
+    void malformedEntriesAreDataErrors_data() {
         QTest::addColumn<QByteArray>("json");
         QTest::addColumn<QString>("key");
         const QByteArray id = "\"0F8E2D3C-1111-4A5B-9C6D-AABBCCDDEEFF\"";
@@ -48,8 +45,7 @@ private slots:
         QTest::newRow("not an array") << QByteArray("{}") << "";
     }
 
-    void malformedEntriesAreDataErrors()
-    {
+    void malformedEntriesAreDataErrors() {
         QFETCH(QByteArray, json);
         QFETCH(QString, key);
         const auto read = decodeOutlineEntries(json);
@@ -59,8 +55,7 @@ private slots:
             QCOMPARE(read.error().description, QStringLiteral("Unknown outline entry type"));
     }
 
-    void equalityCoversEveryField()
-    {
+    void equalityCoversEveryField() {
         const QUuid id = newUuid();
         QVERIFY(OutlineEntry::task(id) != OutlineEntry::section(id));
         QVERIFY(qHash(OutlineEntry::task(id)) != qHash(OutlineEntry::section(id)));
@@ -73,8 +68,7 @@ private slots:
         QVERIFY(a != b);
     }
 
-    void modeAndRoleTexts()
-    {
+    void modeAndRoleTexts() {
         QCOMPARE(bossAIModeText(BossAIMode::messianic), QStringLiteral("Messianic"));
         QCOMPARE(bossAIModeFromText(QStringLiteral("Demon")), BossAIMode::demon);
         QVERIFY(!bossAIModeFromText(QStringLiteral("demon")));

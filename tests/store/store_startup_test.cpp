@@ -10,13 +10,11 @@ using vorn::test::StoreFixture;
 
 namespace {
 
-TaskSection section(const QString& title, std::optional<QUuid> parent = std::nullopt, int sortOrder = 0)
-{
+TaskSection section(const QString& title, std::optional<QUuid> parent = std::nullopt, int sortOrder = 0) {
     return TaskSection{newUuid(), title, parent, sortOrder, std::nullopt};
 }
 
-TaskItem task(const QString& title, const QUuid& sectionID, qint64 minutes = 30)
-{
+TaskItem task(const QString& title, const QUuid& sectionID, qint64 minutes = 30) {
     TaskItem t;
     t.id = newUuid();
     t.title = title;
@@ -25,16 +23,14 @@ TaskItem task(const QString& title, const QUuid& sectionID, qint64 minutes = 30)
     return t;
 }
 
-QStringList chatTexts(const TaskStore& store)
-{
+QStringList chatTexts(const TaskStore& store) {
     QStringList out;
     for (const ChatMessage& m : store.chatMessages())
         out.append(m.content);
     return out;
 }
 
-bool everyReferenceResolves(const TaskStore& store)
-{
+bool everyReferenceResolves(const TaskStore& store) {
     QSet<QUuid> ids;
     for (const TaskSection& s : store.sections())
         ids.insert(s.id);
@@ -55,8 +51,7 @@ class StoreStartupTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void freshDataFolder()
-    {
+    void freshDataFolder() {
         StoreFixture f;
         TaskStore& store = f.start();
 
@@ -82,13 +77,12 @@ private slots:
         QCOMPARE(f.database().loadTasks(newUuid()).size(), 0);
     }
 
-    void restartSameDayKeepsChatAndWorkspace()
-    {
+    void restartSameDayKeepsChatAndWorkspace() {
         StoreFixture f;
         TaskStore& first = f.start();
         const QUuid root = first.sections().first().id;
-        QList<TaskItem> three{task(QStringLiteral("Write 'the' report"), root), task(QStringLiteral("B"), root, 0),
-                              task(QStringLiteral("C"), root, 45)};
+        QList<TaskItem> three{task(QStringLiteral("Write 'the' report"), root),
+                              task(QStringLiteral("B"), root, 0), task(QStringLiteral("C"), root, 45)};
         first.setTasks(three);
         first.setRootOutlineOrder(first.computeOutlineOrderSnapshot());
         first.recalculateFinishTimes();
@@ -102,8 +96,7 @@ private slots:
                                                  QStringLiteral("Welcome back — 3 tasks loaded.")}));
     }
 
-    void chatOfAnEarlierDayIsDeleted()
-    {
+    void chatOfAnEarlierDayIsDeleted() {
         StoreFixture f(test::localTime(23, 30));
         f.start();
         f.clock().set(test::localTime(23, 59, 59));
@@ -116,8 +109,7 @@ private slots:
         QCOMPARE(f.preferences().text(QStringLiteral("last_chat_day")), QStringLiteral("2026-03-03"));
     }
 
-    void severalRootsBecomeFoldersOfOneRoot()
-    {
+    void severalRootsBecomeFoldersOfOneRoot() {
         StoreFixture f;
         DatabaseService& db = f.openDatabase();
         const TaskSection work = section(QStringLiteral("Work"), std::nullopt, 0);
@@ -143,16 +135,16 @@ private slots:
         QCOMPARE(store.outlineRows().size(), 6); // Work, w, Deep, d, Home, h
     }
 
-    void tasksWithoutValidSectionGoToTheDefault()
-    {
+    void tasksWithoutValidSectionGoToTheDefault() {
         StoreFixture f;
         DatabaseService& db = f.openDatabase();
         const TaskSection root = section(QStringLiteral("To do"));
         const TaskSection work = section(QStringLiteral("Work"), root.id, 0);
         db.saveSections({root, work});
-        db.exec(QStringLiteral("INSERT INTO tasks (id, sort_order, title, duration_minutes, is_completed) VALUES "
-                               "('%1', 0, 'orphan', 5, 0)")
-                    .arg(uuidText(newUuid())));
+        db.exec(
+            QStringLiteral("INSERT INTO tasks (id, sort_order, title, duration_minutes, is_completed) VALUES "
+                           "('%1', 0, 'orphan', 5, 0)")
+                .arg(uuidText(newUuid())));
         db.exec(QStringLiteral("INSERT INTO tasks (id, sort_order, title, duration_minutes, is_completed, "
                                "section_id) VALUES ('%1', 1, 'lost', 5, 0, 'not-a-uuid')")
                     .arg(uuidText(newUuid())));
@@ -163,8 +155,7 @@ private slots:
             QCOMPARE(t.sectionID, work.id);
     }
 
-    void badOutlineOrderIsRebuilt()
-    {
+    void badOutlineOrderIsRebuilt() {
         StoreFixture f;
         DatabaseService& db = f.openDatabase();
         const TaskSection root = section(QStringLiteral("To do"));
@@ -175,12 +166,12 @@ private slots:
         db.exec(QStringLiteral("UPDATE session_state SET outline_order = '{not json' WHERE id = 1"));
 
         TaskStore& store = f.start();
-        QCOMPARE(store.rootOutlineOrder(), (QList<OutlineEntry>{OutlineEntry::task(a.id), OutlineEntry::task(b.id)}));
+        QCOMPARE(store.rootOutlineOrder(),
+                 (QList<OutlineEntry>{OutlineEntry::task(a.id), OutlineEntry::task(b.id)}));
         QCOMPARE(store.outlineRows().size(), 2);
     }
 
-    void damagedSectionTreeStillStarts()
-    {
+    void damagedSectionTreeStillStarts() {
         // Two sections that are each other's parent, and a group headed by a task
         // that stands inside it: nothing may hang, and the tasks stay stored.
         StoreFixture f;
@@ -205,8 +196,7 @@ private slots:
         QCOMPARE(f.restart().tasks().size(), 2);
     }
 
-    void unreadableDatabaseIsKeptAsideAndReported()
-    {
+    void unreadableDatabaseIsKeptAsideAndReported() {
         StoreFixture f;
         {
             QFile garbage(f.databasePath());
@@ -221,8 +211,7 @@ private slots:
         QVERIFY(chatTexts(store).last().contains(kept));
     }
 
-    void unwritableFolderKeepsWorkingInMemory()
-    {
+    void unwritableFolderKeepsWorkingInMemory() {
         StoreFixture f;
         // A data "folder" that is a regular file cannot hold a database, even for root.
         QFile blocker(f.dataDir() + QStringLiteral("/blocked"));

@@ -10,8 +10,7 @@ using vorn::test::StoreFixture;
 namespace {
 
 // One "edit" as the editing operations make it: snapshot, then change.
-void retitleFirstTask(TaskStore& store, const QString& title)
-{
+void retitleFirstTask(TaskStore& store, const QString& title) {
     store.recordUndoSnapshot();
     QList<TaskItem> tasks = store.tasks();
     tasks.first().title = title;
@@ -24,8 +23,7 @@ class StoreStateTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void undoKeepsFiftyStepsAndRedoMirrorsIt()
-    {
+    void undoKeepsFiftyStepsAndRedoMirrorsIt() {
         StoreFixture f;
         TaskStore& store = f.start();
         for (int i = 1; i <= 55; ++i)
@@ -50,8 +48,7 @@ private slots:
         QVERIFY(!store.canRedo());
     }
 
-    void undoRestoresTheOutlineOnly()
-    {
+    void undoRestoresTheOutlineOnly() {
         StoreFixture f;
         TaskStore& store = f.start();
         store.recordUndoSnapshot();
@@ -66,8 +63,7 @@ private slots:
         QCOMPARE(store.gamification(), (GamificationState{3, 3, 4}));
     }
 
-    void snapshotsAreNotTakenWhileApplyingOne()
-    {
+    void snapshotsAreNotTakenWhileApplyingOne() {
         StoreFixture f;
         TaskStore& store = f.start();
         retitleFirstTask(store, QStringLiteral("x"));
@@ -78,8 +74,7 @@ private slots:
         QCOMPARE(store.redoStack().size(), 1);
     }
 
-    void preferencesAreReadWithDefaultsAndWrittenByObservers()
-    {
+    void preferencesAreReadWithDefaultsAndWrittenByObservers() {
         StoreFixture f;
         f.preferences().setNumber(QStringLiteral("chat_panel_width"), 420);
         f.preferences().setText(QStringLiteral("late_multiplier"), QStringLiteral("lots"));
@@ -117,16 +112,14 @@ private slots:
         QVERIFY(again.collapsedSectionIDs().isEmpty());
     }
 
-    void pasteTextIsSavedWithTheSessionRow()
-    {
+    void pasteTextIsSavedWithTheSessionRow() {
         StoreFixture f;
         TaskStore& store = f.start();
         store.setPasteText(QStringLiteral("1. It's a 'quoted' plan"));
         QCOMPARE(f.database().loadSession().pasteText, QStringLiteral("1. It's a 'quoted' plan"));
     }
 
-    void clearAllTasksKeepsSectionsAndCounters()
-    {
+    void clearAllTasksKeepsSectionsAndCounters() {
         StoreFixture f;
         TaskStore& store = f.start();
         const QUuid root = store.sections().first().id;
@@ -164,8 +157,7 @@ private slots:
         QCOMPARE(again.pasteText(), QString());
     }
 
-    void failingSaveIsReportedOnce()
-    {
+    void failingSaveIsReportedOnce() {
         StoreFixture f;
         TaskStore& store = f.start();
         // Another connection holds the write lock for the whole time.

@@ -14,8 +14,7 @@ class ViewsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void newDataFolderShowsThePlaceholder()
-    {
+    void newDataFolderShowsThePlaceholder() {
         test::StoreFixture f(test::localTime(9, 0));
         MainWindow window(&f.start());
         window.show();
@@ -23,14 +22,14 @@ private slots:
         QCOMPARE(window.listTitle(), QStringLiteral("To do"));
         const QAbstractItemModel* model = window.outlineView()->model();
         QCOMPARE(model->rowCount(), 1);
-        QCOMPARE(model->index(0, OutlineRowsModel::TitleColumn).data().toString(), QStringLiteral("Create to do list"));
+        QCOMPARE(model->index(0, OutlineRowsModel::TitleColumn).data().toString(),
+                 QStringLiteral("Create to do list"));
         QCOMPARE(model->index(0, OutlineRowsModel::MinutesColumn).data().toLongLong(), 10);
         QCOMPARE(model->index(0, OutlineRowsModel::FinishColumn).data().toString(), QStringLiteral("09:10"));
         QCOMPARE(window.chatView()->count(), 1);
     }
 
-    void modelFollowsTheStore()
-    {
+    void modelFollowsTheStore() {
         test::StoreFixture f(test::localTime(9, 0));
         TaskStore& store = f.start();
         OutlineRowsModel model(&store);
