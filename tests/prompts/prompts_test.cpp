@@ -1,0 +1,182 @@
+// The context text, the persona prompts and the chat transcript.
+#include "expected_prompts.h"
+#include "services/boss_ai_prompts.h"
+#include "services/chat_transcript_formatter.h"
+
+#include <QDateTime>
+#include <QtTest>
+
+using namespace vorn;
+
+namespace {
+
+// A local wall-clock time on a fixed day (the tests run with TZ=Europe/Berlin).
+Instant at(int hour, int minute, int second = 0) {
+    return QDateTime(QDate(2024, 3, 5), QTime(hour, minute, second)).toMSecsSinceEpoch() / 1000.0;
+}
+
+TaskItem task(const QString& title, qint64 minutes, std::optional<Instant> finish, bool done = false,
+              std::optional<Instant> completedAt = std::nullopt) {
+    TaskItem t;
+    t.id = newUuid();
+    t.title = title;
+    t.durationMinutes = minutes;
+    t.finishTime = finish;
+    t.isCompleted = done;
+    t.completedAt = completedAt;
+    return t;
+}
+
+CompletionEvent completion(const QString& title, bool onTime) {
+    return CompletionEvent{newUuid(), title, 0, onTime};
+}
+
+QString context(const QList<TaskItem>& tasks, const QList<CompletionEvent>& recent = {}) {
+    return BossAIPrompts::buildContext(50, ModeProbabilities{}, tasks, std::nullopt, recent,
+                                       QStringLiteral("t"), at(12, 0));
+}
+
+QString lineAfter(const QString& text, const QString& heading) {
+    const QStringList lines = text.split(u'\n');
+    return lines.value(lines.indexOf(heading) + 1);
+}
+
+} // namespace
+
+class PromptsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void contextOfAWorkedDay() {
+        const QList<TaskItem> tasks{
+            task(QStringLiteral("Review PR"), 25, at(9, 55)),
+            task(QStringLiteral("Write report"), 30, at(9, 30), true, at(9, 25)),
+            task(QStringLiteral("Call vendor"), 15, std::nullopt),
+        };
+        const QString text = BossAIPrompts::buildContext(
+            62.9, ModeProbabilities{0, 51.9, 48.1}, tasks, tasks.first(),
+            {completion(QStringLiteral("Write report"), true)},
+            QStringLiteral("Task completed on time: Write report"), at(9, 40, 59));
+        QCOMPARE(text, QStringLiteral(R"(Urgency Score: 62/100
+Mode probabilities — Messianic: 0%, Demon: 51%, Normal: 48%
+Progress: 1/3 tasks completed
+Active task: Review PR (est. 25 min, finish by 09:55)
+
+PENDING TASKS:
+1. [PENDING] Review PR — est. 25 min, finish by 09:55
+2. [PENDING] Call vendor — est. 15 min, finish by —
+
+COMPLETED TASKS:
+1. [DONE] Write report — on time
+
+Recent completions (48h): Write report (on time)
+Trigger: Task completed on time: Write report
+Current time: 09:40)"));
+    }
+
+    void contextOfAnEmptyEveningList() {
+        const QString text = BossAIPrompts::buildContext(0, ModeProbabilities{100, 0, 0}, {}, std::nullopt,
+                                                         {}, QStringLiteral("Day reset"), at(21, 5));
+        QCOMPARE(text, QStringLiteral(R"(Urgency Score: 0/100
+Mode probabilities — Messianic: 100%, Demon: 0%, Normal: 0%
+Progress: 0/0 tasks completed
+No active task.
+
+PENDING TASKS:
+None — all done.
+
+COMPLETED TASKS:
+None yet.
+
+Recent completions (48h): none
+Trigger: Day reset
+Current time: 21:05)"));
+    }
+
+    void activeTaskWithoutFinishTimeAndFractionalChances() {
+        const TaskItem active = task(QStringLiteral("Plan"), 40, std::nullopt);
+        const QString text = BossAIPrompts::buildContext(99.999, ModeProbabilities{33.33, 33.34, 33.33},
+                                                         {active}, active, {}, QString(), at(8, 0));
+        QVERIFY(text.startsWith(QStringLiteral("Urgency Score: 99/100\nMode probabilities — Messianic: 33%, "
+                                               "Demon: 33%, Normal: 33%\nProgress: 0/1 tasks completed\n"
+                                               "Active task: Plan (est. 40 min, finish by —)\n")));
+    }
+
+    void completedTasksAreJudgedByTheirTimes_data() {
+        QTest::addColumn<std::optional<Instant>>("finish");
+        QTest::addColumn<std::optional<Instant>>("completedAt");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("no completion time")
+            << std::optional<Instant>(at(10, 0)) << std::optional<Instant>() << "completed";
+        QTest::newRow("no finish time")
+            << std::optional<Instant>() << std::optional<Instant>(at(10, 0)) << "completed";
+        QTest::newRow("exactly at finish")
+            << std::optional<Instant>(at(10, 0)) << std::optional<Instant>(at(10, 0)) << "on time";
+        QTest::newRow("a second late")
+            << std::optional<Instant>(at(10, 0)) << std::optional<Instant>(at(10, 0, 1)) << "late";
+    }
+
+    void completedTasksAreJudgedByTheirTimes() {
+        QFETCH(std::optional<Instant>, finish);
+        QFETCH(std::optional<Instant>, completedAt);
+        QFETCH(QString, status);
+        const QList<TaskItem> tasks{task(QStringLiteral("A"), 5, at(9, 0), true, at(8, 0)),
+                                    task(QStringLiteral("B"), 5, finish, true, completedAt)};
+        const QString text = context(tasks);
+        QCOMPARE(lineAfter(text, QStringLiteral("COMPLETED TASKS:")),
+                 QStringLiteral("1. [DONE] A — on time"));
+        QVERIFY(text.contains(QStringLiteral("\n2. [DONE] B — ") + status + QStringLiteral("\n\nRecent")));
+        QVERIFY(text.contains(QStringLiteral("Progress: 2/2 tasks completed\nNo active task.")));
+        QCOMPARE(lineAfter(text, QStringLiteral("PENDING TASKS:")), QStringLiteral("None — all done."));
+    }
+
+    void onlyTheFiveNewestCompletionsAreListed() {
+        QList<CompletionEvent> recent;
+        for (int i = 1; i <= 7; ++i)
+            recent << completion(QStringLiteral("T%1").arg(i), i % 2 == 1);
+        const QStringList lines = context({}, recent).split(u'\n');
+        QVERIFY(lines.contains(QStringLiteral(
+            "Recent completions (48h): T1 (on time), T2 (late), T3 (on time), T4 (late), T5 (on time)")));
+    }
+
+    void systemPromptPerMode_data() {
+        QTest::addColumn<BossAIMode>("mode");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("normal") << BossAIMode::normal << expected::normalPrompt;
+        QTest::newRow("demon") << BossAIMode::demon << expected::demonPrompt;
+        QTest::newRow("messianic") << BossAIMode::messianic << expected::messianicPrompt;
+    }
+
+    void systemPromptPerMode() {
+        QFETCH(BossAIMode, mode);
+        QFETCH(QString, expected);
+        const QString ctx = QStringLiteral("CONTEXT LINE 1\nCONTEXT LINE 2");
+        QCOMPARE(BossAIPrompts::systemPrompt(mode, ctx, false), expected);
+        QCOMPARE(BossAIPrompts::systemPrompt(mode, ctx, true), expected + expected::escalation);
+    }
+
+    void transcriptListsEachMessageWithSpeakerAndLocalTime() {
+        QCOMPARE(ChatTranscriptFormatter::plainText({}), QString());
+
+        const QLocale german(QLocale::German, QLocale::Germany);
+        auto message = [](ChatMessage::Role role, const QString& content, Instant t) {
+            ChatMessage m;
+            m.role = role;
+            m.content = content;
+            m.timestamp = t;
+            return m;
+        };
+        const QList<ChatMessage> chat{
+            message(ChatMessage::Role::system, QStringLiteral("Imported 3 tasks."), at(8, 59, 30)),
+            message(ChatMessage::Role::user, QStringLiteral("On it.\nReally."), at(9, 5)),
+            message(ChatMessage::Role::boss, QStringLiteral("Prove it."), at(21, 5)),
+        };
+        QCOMPARE(ChatTranscriptFormatter::plainText(chat, german),
+                 QStringLiteral("[08:59] System\nImported 3 tasks.\n\n"
+                                "[09:05] You\nOn it.\nReally.\n\n"
+                                "[21:05] Vorn\nProve it.\n"));
+    }
+};
+
+QTEST_GUILESS_MAIN(PromptsTest)
+#include "prompts_test.moc"
