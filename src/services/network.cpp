@@ -1,0 +1,111 @@
+#include "services/network.h"
+
+#include "platform/log.h"
+
+#include <QCoreApplication>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QPointer>
+#include <QStringDecoder>
+
+#include <qcoro/qcoronetworkreply.h>
+
+namespace vorn {
+
+namespace {
+
+QPointer<QNetworkAccessManager>& defaultManager() {
+    static QPointer<QNetworkAccessManager> manager;
+    return manager;
+}
+
+QPointer<QNetworkAccessManager>& injectedManager() {
+    static QPointer<QNetworkAccessManager> manager;
+    return manager;
+}
+
+// Errors of the connection itself (1…99) and of a network proxy (101…199),
+// as opposed to the HTTP-level errors Qt derives from a status code.
+bool isTransportError(QNetworkReply::NetworkError error) {
+    return error > QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied;
+}
+
+QString transportMessage(const QNetworkReply& reply) {
+    // Qt's transfer timeout aborts the reply, which then reads as cancelled.
+    if (reply.error() == QNetworkReply::OperationCanceledError ||
+        reply.error() == QNetworkReply::TimeoutError)
+        return QString::fromLatin1(kTimedOutMessage);
+    return reply.errorString();
+}
+
+} // namespace
+
+QNetworkAccessManager& sharedNetworkAccessManager() {
+    if (QNetworkAccessManager* injected = injectedManager())
+        return *injected;
+    QPointer<QNetworkAccessManager>& manager = defaultManager();
+    if (!manager)
+        manager = new QNetworkAccessManager(QCoreApplication::instance());
+    return *manager;
+}
+
+void setSharedNetworkAccessManager(QNetworkAccessManager* manager) {
+    injectedManager() = manager;
+}
+
+std::optional<QString> decodeUtf8(const QByteArray& bytes) {
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+QCoro::Task<Result<ProxyReply, QString>> postToProxy(QNetworkAccessManager* network, ProxyConfig proxy,
+                                                     QString path, QByteArray jsonBody) {
+    const QUrl url = proxy.endpoint(path);
+    const QString shownUrl = url.toString(QUrl::RemoveUserInfo);
+    if (!proxy.isSecureEnough()) {
+        qCWarning(lcNet).noquote() << "Refusing to send to" << shownUrl << "- not https and not loopback";
+        co_return proxy.insecureAddressMessage();
+    }
+
+    QNetworkRequest request(url);
+    request.setTransferTimeout(proxy.timeoutMs);
+    // A redirect would carry the credential to wherever it points; the proxy
+    // has no reason to redirect, so a 3xx comes back as the status it is.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
+    if (!proxy.token.isEmpty())
+        request.setRawHeader(QByteArrayLiteral("Authorization"), "Bearer " + proxy.token.toUtf8());
+
+    QNetworkAccessManager& manager = network ? *network : sharedNetworkAccessManager();
+    QPointer<QNetworkReply> reply = manager.post(request, jsonBody);
+    qCDebug(lcNet).noquote() << "POST" << shownUrl << jsonBody.size() << "bytes";
+    co_await reply.get();
+
+    if (!reply) {
+        qCWarning(lcNet).noquote() << "POST" << shownUrl << "abandoned: network access went away";
+        co_return QStringLiteral("Network access was shut down.");
+    }
+    reply->deleteLater();
+
+    const QNetworkReply::NetworkError error = reply->error();
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (isTransportError(error) || (!status.isValid() && error != QNetworkReply::NoError)) {
+        const QString message = proxy.redacted(transportMessage(*reply));
+        qCWarning(lcNet).noquote() << "POST" << shownUrl << "failed:" << message;
+        co_return message;
+    }
+
+    ProxyReply answer;
+    answer.isHttp = status.isValid();
+    answer.status = status.toInt();
+    answer.body = reply->readAll();
+    qCDebug(lcNet).noquote() << "POST" << shownUrl << "->" << answer.status << answer.body.size() << "bytes";
+    co_return answer;
+}
+
+} // namespace vorn
