@@ -63,7 +63,8 @@ QString ProxyConfig::insecureAddressMessage() const {
 }
 
 QString ProxyConfig::redacted(QString text) const {
-    if (!token.isEmpty())
+    // A token too short to be a real secret would mask ordinary words.
+    if (token.size() >= 8)
         text.replace(token, QStringLiteral("<redacted>"));
     return text;
 }

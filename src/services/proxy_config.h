@@ -39,7 +39,7 @@ struct ProxyConfig {
     QString insecureAddressMessage() const;
 
     // `text` with every occurrence of the token masked, for error texts that
-    // might echo it back.
+    // might echo it back. Tokens under 8 characters are left alone.
     QString redacted(QString text) const;
 };
 
