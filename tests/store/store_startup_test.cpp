@@ -69,7 +69,8 @@ private slots:
         QCOMPARE(store.bossAIState().urgencyScore, 45.0);
         QCOMPARE(chatTexts(store), QStringList{QStringLiteral("Welcome back — 1 tasks loaded.")});
         QCOMPARE(store.chatMessages().first().role, ChatMessage::Role::system);
-        QCOMPARE(store.modeProbabilities(), (ModeProbabilities{100, 0, 0}));
+        // Urgency 45 with the placeholder open: a 37.5 % Demon chance.
+        QCOMPARE(store.modeProbabilities(), (ModeProbabilities{0, 37.5, 62.5}));
         QVERIFY(store.statusMessage() == std::nullopt);
         QVERIFY(!store.canUndo());
 
