@@ -30,7 +30,12 @@ struct Day {
     }
 
     std::unique_ptr<TaskStore> start() {
-        return std::make_unique<TaskStore>(StoreEnvironment{&clock, &random, prefs.get(), db.get()});
+        StoreEnvironment env;
+        env.clock = &clock;
+        env.random = &random;
+        env.preferences = prefs.get();
+        env.database = db.get();
+        return std::make_unique<TaskStore>(env);
     }
 
     // 50 folders under the root, 20 tasks each; every fifth task heads a group of two.

@@ -5,6 +5,7 @@
 #include "platform/data_paths.h"
 #include "platform/preferences.h"
 #include "platform/random_source.h"
+#include "services/audio_output.h"
 #include "views/main_window.h"
 
 #include <QApplication>
@@ -16,6 +17,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Vorn"));
     QApplication::setApplicationName(QStringLiteral("Vorn"));
+    vorn::setBeepHandler(&QApplication::beep);
 
     vorn::SystemClock clock;
     vorn::SystemRandomSource random;
@@ -23,7 +25,12 @@ int main(int argc, char* argv[]) {
     vorn::paths::ensureDirectory(vorn::paths::dataDirectory());
     vorn::DatabaseService database(vorn::paths::databasePath(), clock);
 
-    vorn::TaskStore store({&clock, &random, &preferences, &database});
+    vorn::StoreEnvironment env;
+    env.clock = &clock;
+    env.random = &random;
+    env.preferences = &preferences;
+    env.database = &database;
+    vorn::TaskStore store(env);
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &store, [&store] { store.persistWorkspace(); });
 
     vorn::MainWindow window(&store);

@@ -2,6 +2,7 @@
 // repairs that make it usable (a single root, a placeholder task, the orders).
 #include "model/task_store.h"
 
+#include "boss/background_job.h"
 #include "model/default_sites.h"
 #include "model/outline.h"
 #include "model/time_format.h"

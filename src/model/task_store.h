@@ -6,6 +6,9 @@
 #include "model/records.h"
 #include "model/workspace.h"
 #include "persistence/database_service.h"
+#include "services/boss_ai_service.h"
+#include "services/hosts_blocker.h"
+#include "services/proxy_config.h"
 
 #include <QHash>
 #include <QObject>
@@ -13,13 +16,21 @@
 
 #include <qcoro/qcorotask.h>
 
+#include <chrono>
+#include <functional>
+#include <memory>
 #include <optional>
+
+class QNetworkAccessManager;
 
 namespace vorn {
 
+class AudioOutput;
+class BossAIBackgroundJob;
 class Clock;
 class RandomSource;
 class Preferences;
+class SpeechPlayer;
 
 // What the store runs against; every piece is owned by the caller and outlives the store.
 struct StoreEnvironment {
@@ -27,6 +38,20 @@ struct StoreEnvironment {
     RandomSource* random = nullptr;
     Preferences* preferences = nullptr;
     DatabaseService* database = nullptr;
+
+    // Where chat and speech requests go; unset resolves it from the
+    // environment and the preferences at each request.
+    std::function<ProxyConfig()> proxy;
+    QNetworkAccessManager* network = nullptr; // nullptr: the process-wide one
+    SpeechPlayer* speechPlayer = nullptr;     // nullptr: SpeechPlayer::shared()
+    AudioOutput* audioOutput = nullptr;       // alert sounds; nullptr: the default output
+
+    // The boss watch's timers.
+    std::chrono::milliseconds hourlyInterval{3'600'000};
+    std::chrono::milliseconds minuteInterval{60'000};
+
+    // Website blocking; the default names the real hosts file, sudo and helper.
+    HostsBlockerConfig hostsBlocker = {};
 };
 
 // The one object that owns the application state: the outline, the schedule
@@ -165,10 +190,37 @@ public:
     QString moodSubtitle() const { return currentMood().subtitle; }
     boss::MoodColor moodAccentColor() const { return currentMood().accentColor; }
 
+    // ---- website blocking ----------------------------------------------------------
+    HostsBlocker& hostsBlocker() { return m_hostsBlocker; }
+    // blockedSitesText split into lines, each trimmed, blank ones dropped.
+    QStringList blockedSites() const;
+    // Blocks the sites in Demon mode and lifts the block in any other mode,
+    // while the setting is on; the helper runs in the background.
+    void updateDemonWebsiteBlocking(std::optional<BossAIMode> mode);
+
     // ---- boss messages -------------------------------------------------------------
     QCoro::Task<> deliverBossChatMessage(QString triggerReason, bool intense,
                                          std::optional<BossAIMode> forcedMode,
                                          std::optional<QUuid> regardingTaskID);
+    QCoro::Task<> sendUserChatMessage(QString text);
+    QCoro::Task<> speakAndRevealBossMessage(QString text, BossAIMode mode, QString triggerReason);
+    void commitBossMessage(const QString& text, BossAIMode mode, const QString& triggerReason);
+    ProxyConfig proxyConfig() const;
+
+    // ---- overdue and inactivity watch ------------------------------------------------
+    void startBossAI();
+    void stopBossAI();
+    QCoro::Task<> runHourlyBossAICheck();
+    QCoro::Task<> checkLateAndNotify();
+    bool shouldSendInitialOverdueChat(const TaskItem& task, double ratio) const;
+    bool taskStillActive(const QUuid& id) const;
+    void clearOverdueNotificationCooldowns(qsizetype fromIndex);
+    void clearOverdueEscalationState(const QUuid& id);
+    double overrunRatio(const TaskItem& task) const;
+    const BossAIBackgroundJob* backgroundJob() const { return m_backgroundJob.get(); }
+
+    // ---- schedule commands ---------------------------------------------------------------
+    void resetStartToNow();
 
 signals:
     void tasksChanged();
@@ -212,6 +264,7 @@ private:
     DatabaseService::SessionSnapshot sessionSnapshot() const;
     TaskSection makeRootSection() const;
     boss::Mood currentMood() const;
+    void updateWebsiteBlockingForMode(BossAIMode mode);
     void saveBossState();
 
     // Website blocking (filled in with the hosts blocker).
@@ -219,6 +272,7 @@ private:
     void liftWebsiteBlockAllowingPrompt();
 
     StoreEnvironment m_env;
+    HostsBlocker m_hostsBlocker{m_env.hostsBlocker, m_env.preferences}; // after m_env
     bool m_started = false; // preference observers run only after start-up
 
     Workspace m_workspace;
@@ -257,6 +311,9 @@ private:
     QList<WorkspaceSnapshot> m_redoStack;
     bool m_isApplyingUndoRedo = false;
     bool m_saveFailureReported = false;
+
+    BossAIService m_bossAI;
+    std::unique_ptr<BossAIBackgroundJob> m_backgroundJob;
 };
 
 } // namespace vorn

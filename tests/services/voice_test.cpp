@@ -1,6 +1,7 @@
 // Speech synthesis against a fake proxy, speech playback and the alert sounds
 // through a fake audio output.
 #include "fixtures/await_task.h"
+#include "fixtures/fake_audio.h"
 #include "fixtures/fake_proxy.h"
 #include "services/audio_output.h"
 #include "services/fish_audio_service.h"
@@ -15,6 +16,8 @@
 #include <qcoro/qcorotask.h>
 
 using namespace vorn;
+using vorn::test::FakeOutput;
+using vorn::test::FakePlayback;
 using vorn::test::FakeProxy;
 using vorn::test::ScriptedReply;
 
@@ -28,42 +31,6 @@ const QByteArray mp3 = QByteArray::fromHex("fffb9064") + QByteArray(413, '\0');
 Result<QByteArray, FishAudioError> synthesize(const QString& text, const ProxyConfig& proxy) {
     return vorn::test::awaitTask(FishAudioService::synthesize(text, proxy));
 }
-
-class FakePlayback : public AudioPlayback {
-public:
-    double rate = 1.0;
-    bool started = false;
-    bool stopped = false;
-    bool failToStart = false;
-
-    void setRate(double r) override { rate = r; }
-    bool start() override { return started = !failToStart; }
-    void stop() override {
-        stopped = true;
-        emit finished(false); // as a media framework may, on its way out
-    }
-};
-
-class FakeOutput : public AudioOutput {
-public:
-    QList<QPointer<FakePlayback>> playbacks;
-    QStringList alerts;
-    int beeps = 0;
-    bool failNextStart = false;
-    bool alertsLoad = true;
-
-    std::unique_ptr<AudioPlayback> createPlayback(const QByteArray&) override {
-        auto playback = std::make_unique<FakePlayback>();
-        playback->failToStart = std::exchange(failNextStart, false);
-        playbacks.append(playback.get());
-        return playback;
-    }
-    bool playAlert(const QString& resource) override {
-        alerts.append(resource);
-        return alertsLoad;
-    }
-    void beep() override { ++beeps; }
-};
 
 } // namespace
 

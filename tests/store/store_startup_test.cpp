@@ -220,7 +220,10 @@ private slots:
         blocker.close();
         ManualClock clock(f.clock().now());
         DatabaseService db(f.dataDir() + QStringLiteral("/blocked/vorn.sqlite"), clock);
-        TaskStore store({&clock, &f.random(), &f.preferences(), &db});
+        StoreEnvironment env = f.environment();
+        env.clock = &clock;
+        env.database = &db;
+        TaskStore store(env);
 
         QCOMPARE(db.openOutcome(), DatabaseService::OpenOutcome::inMemoryOnly);
         QVERIFY(chatTexts(store).last().contains(QStringLiteral("Changes will not be saved")));
