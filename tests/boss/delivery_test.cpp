@@ -1,0 +1,207 @@
+// Boss messages and chat turns through the store, against the fake proxy and
+// a fake sound device.
+#include "fixtures/await_task.h"
+#include "fixtures/store_fixture.h"
+#include "services/fish_audio_service.h"
+#include "services/openai_service.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QtTest>
+
+#include <sqlite3.h>
+
+using namespace vorn;
+using vorn::test::ScriptedReply;
+using vorn::test::StoreFixture;
+
+namespace {
+
+const QString chatPath = QString::fromLatin1(kChatCompletionPath);
+const QString speechPath = QString::fromLatin1(kSpeechPath);
+const QByteArray mp3 = QByteArray::fromHex("fffb9064") + QByteArray(413, '\0');
+
+QByteArray completion(const QString& content) {
+    const QJsonObject message{{QStringLiteral("role"), QStringLiteral("assistant")},
+                              {QStringLiteral("content"), content}};
+    const QJsonObject choice{{QStringLiteral("message"), message}};
+    return QJsonDocument(QJsonObject{{QStringLiteral("choices"), QJsonArray{choice}}}).toJson();
+}
+
+void answerWith(StoreFixture& f, const QString& text) {
+    f.proxy().reply(chatPath, ScriptedReply::json(completion(text)));
+    f.proxy().reply(speechPath, ScriptedReply::bytes(mp3));
+}
+
+QList<ChatMessage> bossMessages(const TaskStore& store) {
+    QList<ChatMessage> out;
+    for (const ChatMessage& m : store.chatMessages()) {
+        if (m.role == ChatMessage::Role::boss)
+            out.append(m);
+    }
+    return out;
+}
+
+// Rows of the message log as (mode, message, trigger).
+QList<QStringList> messageLog(const QString& path) {
+    QList<QStringList> rows;
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(db, "SELECT mode, message, trigger_reason FROM message_log ORDER BY sent_at", -1,
+                       &stmt, nullptr);
+    while (stmt && sqlite3_step(stmt) == SQLITE_ROW) {
+        QStringList row;
+        for (int i = 0; i < 3; ++i)
+            row.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i))));
+        rows.append(row);
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return rows;
+}
+
+QString systemPromptOf(const test::RecordedRequest& request) {
+    return request.json.object()
+        .value(QStringLiteral("messages"))
+        .toArray()
+        .first()
+        .toObject()
+        .value(QStringLiteral("content"))
+        .toString();
+}
+
+} // namespace
+
+class DeliveryTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void bossMessageIsSpokenThenCommitted() {
+        StoreFixture f;
+        TaskStore& store = f.start();
+        answerWith(f, QStringLiteral("  Rise and build.\n"));
+        QCoro::waitFor(store.deliverBossChatMessage(QStringLiteral("Fresh start."), false,
+                                                    BossAIMode::messianic, std::nullopt));
+
+        const auto boss = bossMessages(store);
+        QCOMPARE(boss.size(), 1);
+        QCOMPARE(boss.first().content, QStringLiteral("Rise and build."));
+        QCOMPARE(boss.first().mode, BossAIMode::messianic);
+        QCOMPARE(store.statusMessage(), QStringLiteral("Vorn (Messianic)"));
+        QCOMPARE(store.activeBossMode(), BossAIMode::messianic);
+        QVERIFY(!store.isChatLoading());
+        QVERIFY(!store.isDeliveringBossMessage());
+        QVERIFY(!store.errorMessage());
+
+        // The request carried the trigger and the credential; speech got the trimmed text.
+        const auto chat = f.proxy().requests(chatPath);
+        QCOMPARE(chat.size(), 1);
+        QCOMPARE(chat.first().header("Authorization"), QByteArray("Bearer test-token"));
+        QVERIFY(systemPromptOf(chat.first()).contains(QStringLiteral("\nTrigger: Fresh start.\n")));
+        QCOMPARE(f.proxy().requests(speechPath).size(), 1);
+        QCOMPARE(f.audio().playbacks.size(), 1);
+        QCOMPARE(f.audio().playbacks.first()->rate, 1.0);
+        QCOMPARE(f.audio().alerts, QStringList{QStringLiteral(":/sounds/Glass.wav")});
+
+        QCOMPARE(messageLog(f.databasePath()),
+                 (QList<QStringList>{{QStringLiteral("Messianic"), QStringLiteral("Rise and build."),
+                                      QStringLiteral("Fresh start.")}}));
+        QCOMPARE(f.database().loadChatMessages().size(), store.chatMessages().size());
+    }
+
+    void demonSpeaksFaster() {
+        StoreFixture f;
+        TaskStore& store = f.start();
+        answerWith(f, QStringLiteral("Move."));
+        QCoro::waitFor(
+            store.deliverBossChatMessage(QStringLiteral("x"), true, BossAIMode::demon, std::nullopt));
+        QCOMPARE(f.audio().playbacks.first()->rate, 1.5);
+        QCOMPARE(f.audio().alerts, QStringList{QStringLiteral(":/sounds/Basso.wav")});
+        QCOMPARE(store.moodHeadline(), QStringLiteral("Demon Mode"));
+    }
+
+    void secondTriggerWhileOneRunsIsDropped() {
+        StoreFixture f;
+        TaskStore& store = f.start();
+        answerWith(f, QStringLiteral("One."));
+        QCoro::Task<> first =
+            store.deliverBossChatMessage(QStringLiteral("a"), false, BossAIMode::normal, std::nullopt);
+        QVERIFY(store.isDeliveringBossMessage());
+        QCoro::waitFor(
+            store.deliverBossChatMessage(QStringLiteral("b"), false, BossAIMode::normal, std::nullopt));
+        QCoro::waitFor(std::move(first));
+        QCOMPARE(bossMessages(store).size(), 1);
+        QCOMPARE(f.proxy().requests(chatPath).size(), 1);
+    }
+
+    void messageAboutATaskDoneMeanwhileIsDiscarded() {
+        StoreFixture f;
+        TaskStore& store = f.start();
+        answerWith(f, QStringLiteral("Finish it."));
+        const QUuid id = store.tasks().first().id;
+        QCoro::Task<> running = store.deliverBossChatMessage(QStringLiteral("late"), false, std::nullopt, id);
+        QList<TaskItem> tasks = store.tasks();
+        tasks.first().isCompleted = true; // done while the request runs
+        store.setTasks(tasks);
+        QCoro::waitFor(std::move(running));
+        QVERIFY(bossMessages(store).isEmpty());
+        QVERIFY(!store.isChatLoading());
+        QVERIFY(!store.isDeliveringBossMessage());
+
+        // A message about a task that is no longer open is not even requested.
+        f.proxy().clearRequests();
+        QCoro::waitFor(store.deliverBossChatMessage(QStringLiteral("late"), false, std::nullopt, id));
+        QVERIFY(f.proxy().requests(chatPath).isEmpty());
+    }
+
+    void failuresOfTheRequestAndOfTheVoice() {
+        StoreFixture f;
+        TaskStore& store = f.start();
+        f.proxy().reply(chatPath, ScriptedReply::text("upstream down", 502));
+        QCoro::waitFor(store.deliverBossChatMessage(QStringLiteral("x"), false, std::nullopt, std::nullopt));
+        QCOMPARE(store.errorMessage(), QStringLiteral("AI error (502): upstream down"));
+        QVERIFY(bossMessages(store).isEmpty());
+        QVERIFY(!store.isDeliveringBossMessage());
+
+        // The voice failing still commits the message.
+        f.proxy().reply(chatPath, ScriptedReply::json(completion(QStringLiteral("Still here."))));
+        f.proxy().reply(speechPath, ScriptedReply::text("no voice", 500));
+        QCoro::waitFor(store.deliverBossChatMessage(QStringLiteral("x"), false, std::nullopt, std::nullopt));
+        QCOMPARE(bossMessages(store).size(), 1);
+        QCOMPARE(store.errorMessage(), QStringLiteral("no voice"));
+
+        // And so does a proxy that never answers the speech request.
+        f.setRequestTimeoutMs(150);
+        f.proxy().reply(speechPath, ScriptedReply::silence());
+        QCoro::waitFor(store.deliverBossChatMessage(QStringLiteral("x"), false, std::nullopt, std::nullopt));
+        QCOMPARE(bossMessages(store).size(), 2);
+        QCOMPARE(store.errorMessage(), QStringLiteral("The request timed out."));
+    }
+
+    void userChatTurn() {
+        StoreFixture f;
+        TaskStore& store = f.start();
+        f.clock().advance(500);
+        answerWith(f, QStringLiteral("Then do it."));
+        QCoro::waitFor(store.sendUserChatMessage(QStringLiteral("I will start now")));
+
+        const QList<ChatMessage> chat = store.chatMessages();
+        QCOMPARE(chat.at(chat.size() - 2).role, ChatMessage::Role::user);
+        QCOMPARE(chat.at(chat.size() - 2).content, QStringLiteral("I will start now"));
+        QCOMPARE(chat.last().content, QStringLiteral("Then do it."));
+        QCOMPARE(store.bossAIState().lastActivityAt, f.clock().now());
+        QVERIFY(systemPromptOf(f.proxy().requests(chatPath).first())
+                    .contains(QStringLiteral("\nTrigger: User chat message\n")));
+        QCOMPARE(messageLog(f.databasePath()).last().last(), QStringLiteral("User chat"));
+
+        f.proxy().reply(chatPath, ScriptedReply::json(R"({"choices":[]})"));
+        QCoro::waitFor(store.sendUserChatMessage(QStringLiteral("hello?")));
+        QCOMPARE(store.chatMessages().last().content, QStringLiteral("hello?"));
+        QCOMPARE(store.errorMessage(), QStringLiteral("AI returned empty content."));
+        QVERIFY(!store.isChatLoading());
+    }
+};
+
+QTEST_GUILESS_MAIN(DeliveryTest)
+#include "delivery_test.moc"

@@ -1,0 +1,230 @@
+// The overdue and inactivity watch over a fake clock and the fake proxy.
+#include "boss/background_job.h"
+#include "fixtures/store_fixture.h"
+#include "services/fish_audio_service.h"
+#include "services/openai_service.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QtTest>
+
+using namespace vorn;
+using vorn::test::ScriptedReply;
+using vorn::test::StoreFixture;
+
+namespace {
+
+const QString chatPath = QString::fromLatin1(kChatCompletionPath);
+
+// A store whose only task is open, `minutes` long, and started at the clock's now.
+TaskStore& startWithTask(StoreFixture& f, qint64 minutes) {
+    f.proxy().reply(chatPath, ScriptedReply::json(R"({"choices":[{"message":{"content":"Go."}}]})"));
+    f.proxy().reply(QString::fromLatin1(kSpeechPath),
+                    ScriptedReply::bytes(QByteArray::fromHex("fffb9064") + QByteArray(413, '\0')));
+    TaskStore& store = f.start();
+    QList<TaskItem> tasks = store.tasks();
+    tasks.first().durationMinutes = minutes;
+    tasks.first().title = QStringLiteral("Report");
+    store.setTasks(tasks);
+    store.setScheduleStartTime(f.clock().now());
+    store.recalculateFinishTimes();
+    return store;
+}
+
+// Triggers of the boss messages requested so far, in order.
+QStringList triggers(StoreFixture& f) {
+    QStringList out;
+    for (const auto& r : f.proxy().requests(chatPath)) {
+        const QString prompt = r.json.object()
+                                   .value(QStringLiteral("messages"))
+                                   .toArray()
+                                   .first()
+                                   .toObject()
+                                   .value(QStringLiteral("content"))
+                                   .toString();
+        const qsizetype at = prompt.indexOf(QStringLiteral("\nTrigger: "));
+        out.append(prompt.mid(at + 10, prompt.indexOf(QLatin1Char('\n'), at + 1) - at - 10));
+    }
+    return out;
+}
+
+void checkAt(StoreFixture& f, double minutesAfterStart, Instant start) {
+    f.clock().set(start + minutesAfterStart * 60);
+    QCoro::waitFor(f.store().checkLateAndNotify());
+}
+
+} // namespace
+
+class WatchTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void overdueThenEscalationThenQuiet() {
+        StoreFixture f;
+        TaskStore& store = startWithTask(f, 60);
+        const Instant start = f.clock().now();
+
+        checkAt(f, 65, start);
+        QVERIFY(triggers(f).isEmpty());
+        QVERIFY(store.tasks().first().startedAt); // frozen on first sight
+        QCOMPARE(*store.tasks().first().startedAt, start);
+
+        const double urgency = store.bossAIState().urgencyScore;
+        checkAt(f, 66, start);
+        QCOMPARE(triggers(f), QStringList{QStringLiteral("Missed deadline on: Report. Still not done.")});
+        QVERIFY(store.bossAIState().urgencyScore >= urgency + 20);
+        QCOMPARE(f.database().loadOverdueStates().first().lastNotificationAt, start + 66 * 60);
+
+        checkAt(f, 80, start); // cooldown of one task duration not over
+        QCOMPARE(triggers(f).size(), 1);
+
+        checkAt(f, 90, start);
+        QCOMPARE(triggers(f).size(), 2);
+        QCOMPARE(triggers(f).last(), QStringLiteral("1.5× overdue on: Report. Still not done."));
+        QCOMPARE(store.chatMessages().last().mode, BossAIMode::demon);
+        QVERIFY(store.bossAIState().demonLockActive);
+
+        checkAt(f, 126, start);
+        checkAt(f, 300, start);
+        QCOMPARE(triggers(f).size(), 2);
+    }
+
+    void shortTasksRepeatEveryFiveMinutes() {
+        StoreFixture f;
+        startWithTask(f, 2);
+        f.store().setLateThresholdMultiplier(1.0);
+        const Instant start = f.clock().now();
+        // Ratio stays below 1.5 only up to 3 minutes for a 2-minute task; use
+        // shouldSendInitialOverdueChat directly for the cooldown rule.
+        checkAt(f, 2.5, start);
+        QCOMPARE(triggers(f).size(), 1);
+        const TaskItem task = f.store().tasks().first();
+        f.clock().set(start + 2.5 * 60 + 4 * 60);
+        QVERIFY(!f.store().shouldSendInitialOverdueChat(task, 1.2));
+        f.clock().set(start + 2.5 * 60 + 5 * 60);
+        QVERIFY(f.store().shouldSendInitialOverdueChat(task, 1.2));
+    }
+
+    void highThresholdSkipsStraightToEscalation() {
+        StoreFixture f;
+        TaskStore& store = startWithTask(f, 10);
+        store.setLateThresholdMultiplier(1.6);
+        const Instant start = f.clock().now();
+        checkAt(f, 15, start); // ratio 1.5, below the threshold: quiet
+        QVERIFY(triggers(f).isEmpty());
+        checkAt(f, 16, start);
+        QCOMPARE(triggers(f), QStringList{QStringLiteral("1.5× overdue on: Report. Still not done.")});
+    }
+
+    void surgeSilencesTheWatchButTheLockStillMoves() {
+        StoreFixture f;
+        TaskStore& store = startWithTask(f, 10);
+        const Instant start = f.clock().now();
+        BossAIState s = store.bossAIState();
+        s.surgeModeUntil = start + 3600;
+        store.setBossAIState(s);
+        checkAt(f, 20, start);
+        QVERIFY(triggers(f).isEmpty());
+        QVERIFY(store.bossAIState().demonLockActive);
+        QVERIFY(store.lastOverdueNotificationAt().isEmpty());
+    }
+
+    void reachingTheThresholdEndsTheMotivationalPhase() {
+        StoreFixture f;
+        TaskStore& store = startWithTask(f, 10);
+        const Instant start = f.clock().now();
+        store.beginMotivationalSession();
+        checkAt(f, 11, start);
+        QVERIFY(!store.inMotivationalStartPhase());
+        QCOMPARE(triggers(f).size(), 1);
+    }
+
+    void inactivityRaisesUrgencyAndSpeaks() {
+        StoreFixture f;
+        TaskStore& store = startWithTask(f, 600);
+        f.random().push(0.0); // +2
+        f.random().push(0.0); // +12
+        f.random().push(0.0); // +2 an hour later
+        BossAIState s = store.bossAIState();
+        s.urgencyScore = 40;
+        s.lastActivityAt = f.clock().now();
+        store.setBossAIState(s);
+
+        f.clock().advance(5 * 3600 + 60);
+        QCoro::waitFor(store.runHourlyBossAICheck());
+        QCOMPARE(store.bossAIState().urgencyScore, 54.0);
+        QVERIFY(store.bossAIState().inactivityBlockPenaltyApplied);
+        QCOMPARE(store.bossAIState().lastInactivityCheckAt, f.clock().now());
+        QCOMPARE(triggers(f),
+                 QStringList{QStringLiteral("Inactivity: 5h since last update. 1 tasks still pending.")});
+
+        f.clock().advance(3600);
+        QCoro::waitFor(store.runHourlyBossAICheck());
+        QCOMPARE(store.bossAIState().urgencyScore, 56.0);
+        QCOMPARE(triggers(f).last(),
+                 QStringLiteral("Inactivity: 6h since last update. 1 tasks still pending."));
+
+        // In the motivational phase the check changes nothing at all.
+        store.beginMotivationalSession();
+        const BossAIState before = store.bossAIState();
+        f.clock().advance(5 * 3600);
+        QCoro::waitFor(store.runHourlyBossAICheck());
+        QCOMPARE(store.bossAIState(), before);
+    }
+
+    void watchStartsStopsAndFiresItsTimers() {
+        StoreFixture f;
+        TaskStore& store = startWithTask(f, 60);
+        store.startBossAI();
+        QVERIFY(store.isBossAIActive());
+        QCOMPARE(store.statusMessage(), QStringLiteral("Vorn monitoring active."));
+        QVERIFY(store.backgroundJob()->isRunning());
+        const auto* job = store.backgroundJob();
+        store.startBossAI(); // already on: nothing
+        QCOMPARE(store.backgroundJob(), job);
+
+        store.stopBossAI();
+        QVERIFY(!store.isBossAIActive());
+        QVERIFY(!store.backgroundJob());
+
+        // A job whose store is gone fires into nothing.
+        auto orphan = std::make_unique<BossAIBackgroundJob>(nullptr, std::chrono::milliseconds(1),
+                                                            std::chrono::milliseconds(1));
+        orphan->start();
+        QTest::qWait(5);
+        orphan->stop();
+    }
+
+    void clearingBookkeeping() {
+        StoreFixture f;
+        TaskStore& store = startWithTask(f, 10);
+        const Instant start = f.clock().now();
+        checkAt(f, 12, start);
+        QCOMPARE(store.lastOverdueNotificationAt().size(), 1);
+        store.clearOverdueNotificationCooldowns(5); // beyond the end: nothing
+        QCOMPARE(store.lastOverdueNotificationAt().size(), 1);
+        store.clearOverdueNotificationCooldowns(0);
+        QVERIFY(store.lastOverdueNotificationAt().isEmpty());
+    }
+
+    void restartFromNow() {
+        StoreFixture f;
+        TaskStore& store = startWithTask(f, 30);
+        f.clock().advance(7200);
+        store.resetStartToNow();
+        QCOMPARE(store.scheduleStartTime(), f.clock().now());
+        QCOMPARE(store.tasks().first().finishTime, f.clock().now() + 1800);
+        QVERIFY(store.inMotivationalStartPhase());
+        QCOMPARE(store.statusMessage(), QStringLiteral("Timeline restarted from now."));
+        QVERIFY(
+            std::any_of(store.chatMessages().cbegin(), store.chatMessages().cend(), [](const ChatMessage& m) {
+                return m.content == QStringLiteral("Timeline reset. Motivational mode — fresh start.");
+            }));
+        QTRY_COMPARE(triggers(f),
+                     QStringList{QStringLiteral("Timeline restarted. User is beginning again.")});
+        QCOMPARE(f.database().loadSession().scheduleStartTime, f.clock().now());
+    }
+};
+
+QTEST_GUILESS_MAIN(WatchTest)
+#include "watch_test.moc"
