@@ -1,0 +1,153 @@
+#include "hosts_block.h"
+
+#include <set>
+
+namespace vorn::hostsblock {
+
+namespace {
+
+constexpr std::size_t kMaxNameLength = 253;
+constexpr std::size_t kMaxLabelLength = 63;
+
+bool isLetterOrDigit(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+bool isValidLabel(std::string_view label) {
+    if (label.empty() || label.size() > kMaxLabelLength)
+        return false;
+    if (label.front() == '-' || label.back() == '-')
+        return false;
+    for (char c : label) {
+        if (!isLetterOrDigit(c) && c != '-')
+            return false;
+    }
+    return true;
+}
+
+// One line of a text: [begin, end) is its content, `next` is where the
+// following line starts (end + 1, or end for a last line without a line feed).
+struct Line {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    std::size_t next = 0;
+};
+
+Line lineAt(std::string_view text, std::size_t begin) {
+    const std::size_t feed = text.find('\n', begin);
+    if (feed == std::string_view::npos)
+        return {begin, text.size(), text.size()};
+    return {begin, feed, feed + 1};
+}
+
+// A line's content, without the carriage return of a file saved with CRLF.
+std::string_view contentOf(std::string_view text, const Line& line) {
+    std::string_view content = text.substr(line.begin, line.end - line.begin);
+    if (!content.empty() && content.back() == '\r')
+        content.remove_suffix(1);
+    return content;
+}
+
+bool isBlockEntry(std::string_view content) {
+    for (std::string_view prefix : {std::string_view("0.0.0.0 "), std::string_view(":: ")}) {
+        if (content.substr(0, prefix.size()) == prefix)
+            return isValidHostName(content.substr(prefix.size()));
+    }
+    return false;
+}
+
+// Where the block that starts at `start` ends (the `next` of its last line).
+std::size_t blockEnd(std::string_view text, const Line& start) {
+    for (std::size_t pos = start.next; pos < text.size();) {
+        const Line line = lineAt(text, pos);
+        const std::string_view content = contentOf(text, line);
+        if (content == kEndMarker)
+            return line.next;
+        if (content == kStartMarker)
+            break;
+        pos = line.next;
+    }
+    // No end marker: the start marker and the entries right after it.
+    std::size_t end = start.next;
+    while (end < text.size()) {
+        const Line line = lineAt(text, end);
+        if (!isBlockEntry(contentOf(text, line)))
+            break;
+        end = line.next;
+    }
+    return end;
+}
+
+} // namespace
+
+bool isValidHostName(std::string_view name) {
+    if (name.empty() || name.size() > kMaxNameLength)
+        return false;
+    for (std::size_t begin = 0;;) {
+        const std::size_t dot = name.find('.', begin);
+        if (!isValidLabel(name.substr(begin, dot == std::string_view::npos ? dot : dot - begin)))
+            return false;
+        if (dot == std::string_view::npos)
+            return true;
+        begin = dot + 1;
+    }
+}
+
+std::vector<std::string> parseHostNames(std::string_view input) {
+    std::vector<std::string> hosts;
+    std::set<std::string_view> seen;
+    for (std::size_t pos = 0; pos < input.size();) {
+        const Line line = lineAt(input, pos);
+        const std::string_view name = input.substr(line.begin, line.end - line.begin);
+        if (isValidHostName(name) && seen.insert(name).second)
+            hosts.emplace_back(name);
+        pos = line.next;
+    }
+    return hosts;
+}
+
+std::string blockText(const std::vector<std::string>& hosts) {
+    std::string block(kStartMarker);
+    block += '\n';
+    for (const std::string& host : hosts) {
+        block += "0.0.0.0 " + host + '\n';
+        block += ":: " + host + '\n';
+    }
+    block += kEndMarker;
+    block += '\n';
+    return block;
+}
+
+std::string withoutBlock(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t copied = 0;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const Line line = lineAt(text, pos);
+        if (contentOf(text, line) != kStartMarker) {
+            pos = line.next;
+            continue;
+        }
+        out.append(text.substr(copied, line.begin - copied));
+        const std::size_t end = blockEnd(text, line);
+        // A block appended to a file without a final line feed brought its own
+        // line feed in front and none at its end; take that one back as well.
+        if (end == text.size() && text.back() != '\n' && !out.empty() && out.back() == '\n')
+            out.pop_back();
+        copied = pos = end;
+    }
+    out.append(text.substr(copied));
+    return out;
+}
+
+std::string withBlock(std::string_view text, const std::vector<std::string>& hosts) {
+    std::string out = withoutBlock(text);
+    std::string block = blockText(hosts);
+    if (!out.empty() && out.back() != '\n') {
+        block.pop_back();
+        out += '\n';
+    }
+    return out + block;
+}
+
+} // namespace vorn::hostsblock

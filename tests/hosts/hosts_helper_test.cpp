@@ -1,0 +1,197 @@
+// The hosts helper: which names it accepts, how the block goes in and out, and
+// the program itself against a hosts file of its own.
+#include "hosts_block.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+using namespace vorn::hostsblock;
+
+namespace QTest {
+template <> char* toString(const std::string& text) {
+    return toString(QByteArray::fromStdString(text));
+}
+} // namespace QTest
+
+namespace {
+
+const std::string kUserLines = "127.0.0.1 localhost\n::1 localhost\n# my NAS\n10.0.0.5 nas\n";
+
+std::string bytes(const QByteArray& data) {
+    return std::string(data.constData(), static_cast<std::size_t>(data.size()));
+}
+
+std::string start() {
+    return std::string(kStartMarker) + '\n';
+}
+
+QByteArray readHosts() {
+    QFile file(QStringLiteral(VORN_TEST_HOSTS));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+void writeHosts(const std::string& text) {
+    QDir().mkpath(QFileInfo(QStringLiteral(VORN_TEST_HOSTS)).path());
+    QFile::remove(QStringLiteral(VORN_TEST_HOSTS));
+    QFile file(QStringLiteral(VORN_TEST_HOSTS));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(text.data(), static_cast<qint64>(text.size()));
+}
+
+int runHelper(const QStringList& arguments, const QByteArray& input = {}) {
+    QProcess helper;
+    helper.start(QStringLiteral(VORN_TEST_HELPER), arguments);
+    helper.write(input);
+    helper.closeWriteChannel();
+    helper.waitForFinished(20000);
+    return helper.exitStatus() == QProcess::NormalExit ? helper.exitCode() : -1;
+}
+
+struct stat statOf(const char* path) {
+    struct stat info {};
+    ::stat(path, &info);
+    return info;
+}
+
+} // namespace
+
+class HostsHelperTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void hostNames_data() {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<bool>("valid");
+        const QByteArray label63(63, 'a');
+        QTest::newRow("plain") << QByteArray("example.com") << true;
+        QTest::newRow("one label") << QByteArray("intranet") << true;
+        QTest::newRow("punycode, digits") << QByteArray("xn--bcher-kva.de0") << true;
+        QTest::newRow("63-character label") << label63 + ".com" << true;
+        QTest::newRow("253 in all") << label63 + '.' + label63 + '.' + label63 + '.' + QByteArray(61, 'b')
+                                    << true;
+        QTest::newRow("64-character label") << label63 + "a.com" << false;
+        QTest::newRow("254 in all") << label63 + '.' + label63 + '.' + label63 + '.' + QByteArray(62, 'b')
+                                    << false;
+        QTest::newRow("empty") << QByteArray() << false;
+        QTest::newRow("empty label") << QByteArray("a..com") << false;
+        QTest::newRow("trailing dot") << QByteArray("a.com.") << false;
+        QTest::newRow("leading hyphen") << QByteArray("-rf.com") << false;
+        QTest::newRow("trailing hyphen") << QByteArray("a-.com") << false;
+        QTest::newRow("path") << QByteArray("../../etc/shadow") << false;
+        QTest::newRow("shell") << QByteArray("a.com;reboot") << false;
+        QTest::newRow("space") << QByteArray("a.com b.com") << false;
+        QTest::newRow("underscore") << QByteArray("a_b.com") << false;
+        QTest::newRow("non-ASCII") << QByteArray("bücher.de") << false;
+        QTest::newRow("NUL") << QByteArray("a.com\0evil", 10) << false;
+        QTest::newRow("carriage return") << QByteArray("a.com\r") << false;
+    }
+
+    void hostNames() {
+        QFETCH(QByteArray, name);
+        QFETCH(bool, valid);
+        QCOMPARE(isValidHostName(bytes(name)), valid);
+    }
+
+    void hostileInputKeepsOnlyHostNames() {
+        const QByteArray input = QByteArray("good.com\n/etc/passwd\n$(id)\n`id`\n0.0.0.0 x.com\n") +
+                                 QByteArray(64, 'a') + ".com\n" + QByteArray("nul\0.com\n", 9) +
+                                 "good.com\nlast.org";
+        QCOMPARE(parseHostNames(bytes(input)), (std::vector<std::string>{"good.com", "last.org"}));
+    }
+
+    void blockRoundTrips_data() {
+        QTest::addColumn<QByteArray>("original");
+        QTest::newRow("usual") << QByteArray::fromStdString(kUserLines);
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("no final line feed") << QByteArray("127.0.0.1 localhost");
+        QTest::newRow("CRLF and blank lines") << QByteArray("127.0.0.1 localhost\r\n\n\n");
+    }
+
+    void blockRoundTrips() {
+        QFETCH(QByteArray, original);
+        const std::string text = bytes(original);
+        const std::string once = withBlock(text, {"a.com", "b.org"});
+        QCOMPARE(once.substr(0, text.size()), text);
+        const std::string twice = withBlock(once, {"c.net"});
+        QCOMPARE(twice.find(kStartMarker), twice.rfind(kStartMarker));
+        QVERIFY(twice.find("a.com") == std::string::npos);
+        QCOMPARE(withoutBlock(twice), text);
+        QCOMPARE(withoutBlock(text), text);
+    }
+
+    void blockHasTheAgreedForm() {
+        QCOMPARE(withBlock(kUserLines, {"a.com"}),
+                 kUserLines + start() + "0.0.0.0 a.com\n:: a.com\n" + std::string(kEndMarker) + '\n');
+    }
+
+    void damagedBlocksLeaveUserLinesAlone() {
+        // No end marker: only the entries right after the start marker go.
+        QCOMPARE(withoutBlock("x\n" + start() +
+                              "0.0.0.0 a.com\n:: a.com\n0.0.0.0 mine.com # pinned\n10.0.0.1 nas\n"),
+                 std::string("x\n0.0.0.0 mine.com # pinned\n10.0.0.1 nas\n"));
+        // Lines after a block stay; a broken block followed by a whole one goes entirely.
+        const std::string whole = blockText({"a.com"});
+        QCOMPARE(withoutBlock("x\n" + whole + "y\n"), std::string("x\ny\n"));
+        QCOMPARE(withoutBlock("x\n" + start() + "0.0.0.0 a.com\n" + whole + "y\n"), std::string("x\ny\n"));
+        QCOMPARE(withBlock("x\n" + start() + "0.0.0.0 a.com\nmine\n", {"b.com"}),
+                 "x\nmine\n" + blockText({"b.com"}));
+    }
+
+    void helperRewritesTheFileWhole() {
+        writeHosts(kUserLines);
+        const QByteArray path = QByteArray(VORN_TEST_HOSTS);
+        QCOMPARE(::chmod(path.constData(), 0640), 0);
+        const struct stat before = statOf(path.constData());
+
+        const QByteArray hostile =
+            QByteArray("a.com\n/etc/shadow\n; rm -rf /\n") + QByteArray("x\0y.com\n", 8) + "b.org\n";
+        QCOMPARE(runHelper({QStringLiteral("enable")}, hostile), 0);
+        QCOMPARE(bytes(readHosts()), withBlock(kUserLines, {"a.com", "b.org"}));
+        const struct stat after = statOf(path.constData());
+        QVERIFY(after.st_ino != before.st_ino); // replaced, never written in place
+        QCOMPARE(after.st_mode & 07777, 0640u);
+        QCOMPARE(after.st_uid, before.st_uid);
+        QCOMPARE(after.st_gid, before.st_gid);
+        QCOMPARE(QDir(QFileInfo(QString::fromUtf8(path)).path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("hosts")});
+
+        QCOMPARE(runHelper({QStringLiteral("enable")}, "c.net\n"), 0);
+        QCOMPARE(bytes(readHosts()), withBlock(kUserLines, {"c.net"}));
+        QCOMPARE(runHelper({QStringLiteral("disable")}), 0);
+        QCOMPARE(bytes(readHosts()), kUserLines);
+        const ino_t restored = statOf(path.constData()).st_ino;
+        QCOMPARE(runHelper({QStringLiteral("disable")}), 0); // nothing to lift: success, file left as is
+        QCOMPARE(statOf(path.constData()).st_ino, restored);
+    }
+
+    void helperRefusesWhatItDoesNotTrust() {
+        writeHosts(kUserLines);
+        QVERIFY(runHelper({}) != 0);
+        QVERIFY(runHelper({QStringLiteral("ENABLE")}, "a.com\n") != 0);
+        QVERIFY(runHelper({QStringLiteral("enable"), QStringLiteral("/tmp/other-hosts")}, "a.com\n") != 0);
+        QVERIFY(runHelper({QStringLiteral("enable")}, QByteArray(2 << 20, 'a')) != 0);
+        QCOMPARE(bytes(readHosts()), kUserLines);
+
+        // A link in place of the hosts file is not followed.
+        const QString target =
+            QFileInfo(QStringLiteral(VORN_TEST_HOSTS)).path() + QStringLiteral("/elsewhere");
+        QFile::remove(target);
+        QVERIFY(QFile::rename(QStringLiteral(VORN_TEST_HOSTS), target));
+        QVERIFY(QFile::link(target, QStringLiteral(VORN_TEST_HOSTS)));
+        QVERIFY(runHelper({QStringLiteral("enable")}, "a.com\n") != 0);
+        QVERIFY(QFileInfo(QStringLiteral(VORN_TEST_HOSTS)).isSymLink());
+        QFile::remove(QStringLiteral(VORN_TEST_HOSTS));
+        QFile linked(target);
+        QVERIFY(linked.open(QIODevice::ReadOnly));
+        QCOMPARE(bytes(linked.readAll()), kUserLines);
+        linked.remove();
+    }
+};
+
+QTEST_GUILESS_MAIN(HostsHelperTest)
+#include "hosts_helper_test.moc"
