@@ -1,16 +1,41 @@
-// The store's side of website blocking.
+// The store's side of website blocking: what to block and when. The hosts
+// blocker does the work in the background; its requests run in order.
 #include "model/task_store.h"
+
+#include "platform/preferences.h"
 
 namespace vorn {
 
 void TaskStore::initializeWebsiteBlockState() {
-    // Empty until the hosts blocker lands (issue #4, "The boss speaks"): it reads
-    // whether the hosts file holds the block and records an installed helper.
+    m_hostsBlocker.readBlockState();
+    if (m_hostsBlocker.isHelperInstalled())
+        m_env.preferences->setFlag(QString::fromLatin1(kHostsHelperInstalledKey), true);
 }
 
 void TaskStore::liftWebsiteBlockAllowingPrompt() {
-    // Empty until the hosts blocker lands (issue #4, "The boss speaks"): turning
-    // the preference off removes a block in place, prompting if it must.
+    m_hostsBlocker.disable(true);
+}
+
+QStringList TaskStore::blockedSites() const {
+    QStringList sites;
+    for (const QString& line : m_blockedSitesText.split(QLatin1Char('\n'))) {
+        const QString site = line.trimmed();
+        if (!site.isEmpty())
+            sites.append(site);
+    }
+    return sites;
+}
+
+void TaskStore::updateDemonWebsiteBlocking(std::optional<BossAIMode> mode) {
+    if (!m_demonWebsiteBlockingEnabled)
+        return;
+    if (mode == BossAIMode::demon) {
+        QStringList sites = blockedSites();
+        m_hostsBlocker.enable(sites.isEmpty() ? HostsBlocker::defaultSites() : std::move(sites));
+    } else if (m_hostsBlocker.willBeBlocking()) {
+        // Also when an enable is still queued: it must not win over this mode.
+        m_hostsBlocker.disable(true);
+    }
 }
 
 } // namespace vorn

@@ -1,0 +1,443 @@
+// The website blocker: runs the privileged helper through sudo, installs it
+// with the administrator runner and keeps enable and disable requests in order.
+#include "services/hosts_blocker.h"
+
+#include "model/default_sites.h"
+#include "platform/log.h"
+#include "platform/preferences.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTimer>
+
+#include <qcoro/qcorosignal.h>
+
+#include <coroutine>
+#include <deque>
+#include <utility>
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace vorn {
+
+namespace detail {
+
+struct HostsBlockerState {
+    HostsBlockerConfig config;
+    Preferences* preferences = nullptr;
+    bool isBlocking = false;
+
+    // The request queue: one request holds the turn, the others wait in order.
+    bool turnTaken = false;
+    std::deque<std::coroutine_handle<>> waiting;
+
+    int pendingChanges = 0;
+    bool lastChangeEnables = false;
+};
+
+} // namespace detail
+
+using detail::HostsBlockerState;
+using State = std::shared_ptr<HostsBlockerState>;
+using Outcome = HostsBlocker::Outcome;
+using Kind = HostsBlockerError::Kind;
+
+namespace {
+
+QString installPrompt() {
+    return QStringLiteral(
+        "Vorn needs your password once to set up website blocking. After this, Demon Mode won't ask again.");
+}
+
+// The turn of the request queue, held for as long as a request runs; it passes
+// to the next waiting request when dropped.
+class Turn {
+public:
+    explicit Turn(HostsBlockerState* state) : m_state(state) {}
+    Turn(Turn&& other) noexcept : m_state(std::exchange(other.m_state, nullptr)) {}
+    Turn(const Turn&) = delete;
+    Turn& operator=(const Turn&) = delete;
+    Turn& operator=(Turn&&) = delete;
+
+    ~Turn() {
+        if (!m_state)
+            return;
+        if (m_state->waiting.empty()) {
+            m_state->turnTaken = false;
+            return;
+        }
+        const std::coroutine_handle<> next = m_state->waiting.front();
+        m_state->waiting.pop_front();
+        // From the event loop, not from inside the request that is ending.
+        QTimer::singleShot(0, [next] { next.resume(); });
+    }
+
+private:
+    HostsBlockerState* m_state;
+};
+
+struct TakeTurn {
+    HostsBlockerState* state;
+
+    bool await_ready() {
+        if (state->turnTaken)
+            return false;
+        state->turnTaken = true;
+        return true;
+    }
+    void await_suspend(std::coroutine_handle<> waiter) { state->waiting.push_back(waiter); }
+    Turn await_resume() { return Turn(state); }
+};
+
+// Counts an enable or disable request from the moment it is made until it ends.
+class PendingChange {
+public:
+    PendingChange(HostsBlockerState* state, bool enables) : m_state(state) {
+        ++m_state->pendingChanges;
+        m_state->lastChangeEnables = enables;
+    }
+    PendingChange(const PendingChange&) = delete;
+    PendingChange& operator=(const PendingChange&) = delete;
+    ~PendingChange() { --m_state->pendingChanges; }
+
+private:
+    HostsBlockerState* m_state;
+};
+
+struct ProcessResult {
+    int status = -1; // -1: not launched, crashed or out of time
+    QByteArray standardError;
+};
+
+QCoro::Task<ProcessResult> runProcess(QString program, QStringList arguments, QByteArray input,
+                                      std::chrono::milliseconds timeout) {
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments(arguments);
+    process.start(QIODevice::ReadWrite);
+    process.write(input);
+    process.closeWriteChannel();
+
+    const QDeadlineTimer deadline(timeout.count() < 0 ? QDeadlineTimer(QDeadlineTimer::Forever)
+                                                      : QDeadlineTimer(timeout));
+    while (process.state() != QProcess::NotRunning) {
+        const auto remaining = deadline.isForever() ? std::chrono::milliseconds(-1)
+                                                    : std::chrono::milliseconds(deadline.remainingTime());
+        const auto changed = co_await qCoro(&process, &QProcess::stateChanged, remaining);
+        if (!changed.has_value()) {
+            process.kill();
+            process.waitForFinished(1000);
+            co_return ProcessResult{};
+        }
+    }
+    ProcessResult result;
+    result.standardError = process.readAllStandardError();
+    if (process.error() != QProcess::FailedToStart && process.exitStatus() == QProcess::NormalExit)
+        result.status = process.exitCode();
+    co_return result;
+}
+
+QByteArray helperInput(const QStringList& sites) {
+    return (sites.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8();
+}
+
+QStringList helperArguments(const HostsBlockerConfig& config, const QString& command) {
+    return {QStringLiteral("-n"), config.helperPath, command};
+}
+
+// The sudoers file may sit in a folder we cannot search (mode 0750); then only
+// the sudo probe can tell.
+bool sudoersRuleMayExist(const QString& path) {
+    const QFileInfo file(path);
+    if (file.exists())
+        return true;
+    const QFileInfo folder(file.absolutePath());
+    return folder.isDir() && !folder.isExecutable();
+}
+
+bool helperFilesPresent(const HostsBlockerConfig& config) {
+    const QFileInfo helper(config.helperPath);
+    return helper.isFile() && helper.isExecutable() && sudoersRuleMayExist(config.sudoersFile);
+}
+
+QCoro::Task<bool> helperInstalled(State s) {
+    if (!helperFilesPresent(s->config))
+        co_return false;
+    const ProcessResult probe = co_await runProcess(
+        s->config.sudo, helperArguments(s->config, QStringLiteral("disable")), {}, s->config.helperTimeout);
+    co_return probe.status == 0;
+}
+
+QCoro::Task<Outcome> runHelper(State s, QString command, QStringList sites) {
+    const QByteArray input = command == QLatin1String("enable") ? helperInput(sites) : QByteArray();
+    const ProcessResult run = co_await runProcess(s->config.sudo, helperArguments(s->config, command), input,
+                                                  s->config.helperTimeout);
+    if (run.status == 0)
+        co_return Outcome(std::monostate());
+    co_return HostsBlockerError::privilegedCommandFailed(
+        QStringLiteral("Helper exited with code %1").arg(run.status));
+}
+
+QString lastLine(const QByteArray& text) {
+    const QStringList lines = QString::fromUtf8(text).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
+        if (!line->trimmed().isEmpty())
+            return line->trimmed();
+    }
+    return {};
+}
+
+QCoro::Task<Outcome> runWithAdministrator(State s, QString command, QString prompt) {
+    const QFileInfo runner(s->config.administratorProgram);
+    if (!runner.isFile() || !runner.isExecutable())
+        co_return HostsBlockerError::of(Kind::scriptCreationFailed);
+    const ProcessResult run = co_await runProcess(
+        s->config.administratorProgram,
+        HostsBlocker::administratorArguments(s->config.administratorRunner, command, prompt), {},
+        std::chrono::milliseconds(-1)); // someone is typing a password
+    if (run.status == 0)
+        co_return Outcome(std::monostate());
+    const QString message = lastLine(run.standardError);
+    co_return HostsBlockerError::privilegedCommandFailed(message.isEmpty() ? QStringLiteral("Unknown error")
+                                                                           : message);
+}
+
+QString currentUserName() {
+    if (const passwd* account = ::getpwuid(::geteuid()))
+        return QString::fromLocal8Bit(account->pw_name);
+    return {};
+}
+
+// Words that go into the sudoers rule unescaped.
+bool isPlainSudoersWord(const QString& word, const QRegularExpression& allowed) {
+    return !word.isEmpty() && allowed.match(word).hasMatch();
+}
+
+bool canWriteSudoersRule(const HostsBlockerConfig& config, const QString& user) {
+    static const QRegularExpression name(QStringLiteral("^[A-Za-z0-9_][A-Za-z0-9._-]*$"));
+    static const QRegularExpression path(QStringLiteral("^/[A-Za-z0-9/._+-]*$"));
+    return isPlainSudoersWord(user, name) && isPlainSudoersWord(config.helperPath, path) &&
+           isPlainSudoersWord(config.sudoersFile, path);
+}
+
+std::optional<QString> findBundledHelper(const HostsBlockerConfig& config) {
+    const QString path = !config.bundledHelper.isEmpty()
+                             ? config.bundledHelper
+                             : QCoreApplication::applicationDirPath() + QStringLiteral("/vorn-hosts-helper");
+    if (QFileInfo(path).isFile())
+        return path;
+    return std::nullopt;
+}
+
+QCoro::Task<Outcome> install(State s) {
+    const std::optional<QString> bundled = findBundledHelper(s->config);
+    if (!bundled)
+        co_return HostsBlockerError::of(Kind::helperNotBundled);
+    const QString user = s->config.userName.isEmpty() ? currentUserName() : s->config.userName;
+    if (!canWriteSudoersRule(s->config, user)) {
+        qCWarning(lcHosts).noquote() << "Cannot write a sudoers rule for user" << user << "and helper"
+                                     << s->config.helperPath;
+        co_return HostsBlockerError::of(Kind::helperInstallFailed);
+    }
+
+    const QString command = HostsBlocker::installCommand(s->config, *bundled, user);
+    const Outcome ran = co_await runWithAdministrator(s, command, installPrompt());
+    if (!ran.ok())
+        co_return ran;
+    const bool installed = co_await helperInstalled(s);
+    if (!installed)
+        co_return HostsBlockerError::of(Kind::helperInstallFailed);
+    if (s->preferences)
+        s->preferences->setFlag(QString::fromLatin1(kHostsHelperInstalledKey), true);
+    co_return Outcome(std::monostate());
+}
+
+// Makes sure the helper is installed (asking for the password when it is not)
+// and runs `command` with it.
+QCoro::Task<Outcome> installAndRunHelper(State s, QString command, QStringList sites) {
+    const bool installed = co_await helperInstalled(s);
+    if (!installed) {
+        const Outcome set = co_await install(s);
+        if (!set.ok())
+            co_return set;
+    }
+    co_return co_await runHelper(s, command, sites);
+}
+
+bool containsBlock(const HostsBlockerConfig& config) {
+    QFile file(config.hostsFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    return QString::fromUtf8(file.readAll()).contains(QLatin1String(kHostsBlockMarker));
+}
+
+QCoro::Task<> enableRequest(State s, QStringList sites) {
+    const PendingChange change(s.get(), true);
+    const Turn turn = co_await TakeTurn{s.get()};
+    if (s->isBlocking)
+        co_return;
+    if (containsBlock(s->config)) {
+        s->isBlocking = true;
+        co_return;
+    }
+    const Outcome done = co_await installAndRunHelper(s, QStringLiteral("enable"), sites);
+    if (!done.ok()) {
+        qCWarning(lcHosts).noquote() << "HostsBlocker enable failed: " + done.error().description();
+        co_return;
+    }
+    s->isBlocking = true;
+}
+
+QCoro::Task<> disableRequest(State s, bool promptForAdmin) {
+    const PendingChange change(s.get(), false);
+    const Turn turn = co_await TakeTurn{s.get()};
+    if (!s->isBlocking && !containsBlock(s->config))
+        co_return;
+    const bool installed = co_await helperInstalled(s);
+    if (!installed && !promptForAdmin) {
+        // Nothing can lift the block without a password; forget it.
+        s->isBlocking = false;
+        co_return;
+    }
+    Outcome done = std::monostate();
+    if (installed)
+        done = co_await runHelper(s, QStringLiteral("disable"), {});
+    else
+        done = co_await installAndRunHelper(s, QStringLiteral("disable"), {});
+    if (!done.ok()) {
+        qCWarning(lcHosts).noquote() << "HostsBlocker disable failed: " + done.error().description();
+        co_return;
+    }
+    s->isBlocking = false;
+}
+
+QCoro::Task<Outcome> installRequest(State s) {
+    const Turn turn = co_await TakeTurn{s.get()};
+    co_return co_await install(s);
+}
+
+} // namespace
+
+QString HostsBlockerError::description() const {
+    switch (kind) {
+    case Kind::privilegedCommandFailed:
+        return QStringLiteral("Website blocking failed: ") + message;
+    case Kind::scriptCreationFailed:
+        return QStringLiteral("Could not run privileged command.");
+    case Kind::helperNotBundled:
+        return QStringLiteral("Website blocking helper is missing from the app bundle.");
+    case Kind::helperInstallFailed:
+        return QStringLiteral("Website blocking setup did not complete. Try again from Settings.");
+    }
+    return {};
+}
+
+HostsBlocker::HostsBlocker(HostsBlockerConfig config, Preferences* preferences)
+    : d(std::make_shared<HostsBlockerState>()) {
+    d->config = std::move(config);
+    d->preferences = preferences;
+}
+
+const HostsBlockerConfig& HostsBlocker::config() const {
+    return d->config;
+}
+
+QStringList HostsBlocker::defaultSites() {
+    return defaultBlockedSitesText().split(QLatin1Char('\n'));
+}
+
+bool HostsBlocker::isBlocking() const {
+    return d->isBlocking;
+}
+
+bool HostsBlocker::willBeBlocking() const {
+    return d->pendingChanges > 0 ? d->lastChangeEnables : d->isBlocking;
+}
+
+int HostsBlocker::pendingRequests() const {
+    return d->pendingChanges;
+}
+
+void HostsBlocker::readBlockState() {
+    d->isBlocking = hostsFileContainsBlock();
+}
+
+QCoro::Task<> HostsBlocker::enable(QStringList sites) {
+    return enableRequest(d, std::move(sites));
+}
+
+QCoro::Task<> HostsBlocker::disable(bool promptForAdmin) {
+    return disableRequest(d, promptForAdmin);
+}
+
+QCoro::Task<HostsBlocker::Outcome> HostsBlocker::installHelper() {
+    return installRequest(d);
+}
+
+bool HostsBlocker::isHelperInstalled() const {
+    if (!helperFilesPresent(d->config))
+        return false;
+    QProcess probe;
+    probe.start(d->config.sudo, helperArguments(d->config, QStringLiteral("disable")));
+    probe.closeWriteChannel();
+    if (!probe.waitForFinished(static_cast<int>(d->config.helperTimeout.count()))) {
+        probe.kill();
+        probe.waitForFinished(1000);
+        return false;
+    }
+    return probe.error() != QProcess::FailedToStart && probe.exitStatus() == QProcess::NormalExit &&
+           probe.exitCode() == 0;
+}
+
+bool HostsBlocker::hostsFileContainsBlock() const {
+    return containsBlock(d->config);
+}
+
+std::optional<QString> HostsBlocker::bundledHelperPath() const {
+    return findBundledHelper(d->config);
+}
+
+QString HostsBlocker::shellQuoted(const QString& text) {
+    QString quoted = text;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("'\\''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+QString HostsBlocker::installCommand(const HostsBlockerConfig& config, const QString& bundledHelper,
+                                     const QString& user) {
+    const QString helper = shellQuoted(config.helperPath);
+    const QString rule =
+        QStringLiteral("%1 ALL=(root) NOPASSWD: %2 enable, %2 disable").arg(user, config.helperPath);
+    // The rule is checked under a name sudo does not read (it has a dot) and
+    // only then moved into place, so a bad rule never breaks sudo.
+    const QString sudoers = shellQuoted(config.sudoersFile);
+    const QString draft = shellQuoted(config.sudoersFile + QStringLiteral(".new"));
+    return QStringLiteral("mkdir -p ") + shellQuoted(QFileInfo(config.helperPath).path()) +
+           QStringLiteral(" && cp ") + shellQuoted(bundledHelper) + QLatin1Char(' ') + helper +
+           QStringLiteral(" && chown root:") + config.rootGroup + QLatin1Char(' ') + helper +
+           QStringLiteral(" && chmod 755 ") + helper + QStringLiteral(" && printf '%s\\n' ") +
+           shellQuoted(rule) + QStringLiteral(" > ") + draft + QStringLiteral(" && chmod 440 ") + draft +
+           QStringLiteral(" && visudo -cf ") + draft + QStringLiteral(" && mv ") + draft + QLatin1Char(' ') +
+           sudoers + QStringLiteral(" || { rm -f ") + draft + QStringLiteral("; exit 1; }");
+}
+
+QStringList HostsBlocker::administratorArguments(HostsBlockerConfig::AdministratorRunner runner,
+                                                 const QString& command, const QString& prompt) {
+    if (runner == HostsBlockerConfig::AdministratorRunner::polkit)
+        return {QStringLiteral("/bin/sh"), QStringLiteral("-c"), command};
+    const auto escaped = [](QString text) {
+        text.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+        text.replace(QLatin1Char('"'), QStringLiteral("\\\""));
+        return text;
+    };
+    return {QStringLiteral("-e"), QStringLiteral("do shell script \"") + escaped(command) +
+                                      QStringLiteral("\" with administrator privileges with prompt \"") +
+                                      escaped(prompt) + QLatin1Char('"')};
+}
+
+} // namespace vorn
