@@ -219,6 +219,15 @@ public:
     double overrunRatio(const TaskItem& task) const;
     const BossAIBackgroundJob* backgroundJob() const { return m_backgroundJob.get(); }
 
+    // ---- completion and surge ------------------------------------------------------------
+    void toggleCompletion(const QUuid& taskID);
+    void handleTaskCompleted(qsizetype index, bool skipBossMessage);
+    void handleTaskReopened(qsizetype index);
+    bool shouldSkipCompletionBossMessage(const QUuid& taskID) const;
+    void maybeTriggerSurgeMode(const QUuid& sectionID);
+    void activateSurgeMode(const QUuid& sectionID);
+    void expireSurgeIfNeeded();
+
     // ---- schedule commands ---------------------------------------------------------------
     void resetStartToNow();
 
@@ -265,6 +274,7 @@ private:
     TaskSection makeRootSection() const;
     boss::Mood currentMood() const;
     void updateWebsiteBlockingForMode(BossAIMode mode);
+    QCoro::Task<> commentOnReopenedTask(QString title);
     void saveBossState();
 
     // Website blocking (filled in with the hosts blocker).

@@ -1,0 +1,215 @@
+// Completing and reopening tasks, and surge mode.
+#include "fixtures/store_fixture.h"
+#include "services/fish_audio_service.h"
+#include "services/openai_service.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QtTest>
+
+using namespace vorn;
+using vorn::test::ScriptedReply;
+using vorn::test::StoreFixture;
+
+namespace {
+
+const QString chatPath = QString::fromLatin1(kChatCompletionPath);
+
+// Three open tasks A (30), B (20), C (45) in the root, from the clock's now.
+TaskStore& startWithThree(StoreFixture& f) {
+    f.proxy().reply(chatPath, ScriptedReply::json(R"({"choices":[{"message":{"content":"Noted."}}]})"));
+    f.proxy().reply(QString::fromLatin1(kSpeechPath),
+                    ScriptedReply::bytes(QByteArray::fromHex("fffb9064") + QByteArray(413, '\0')));
+    TaskStore& store = f.start();
+    const QUuid root = *store.rootSectionID();
+    QList<TaskItem> tasks;
+    for (const auto& [title, minutes] : {std::pair{"A", 30}, {"B", 20}, {"C", 45}}) {
+        TaskItem t;
+        t.id = newUuid();
+        t.title = QString::fromLatin1(title);
+        t.durationMinutes = minutes;
+        t.sectionID = root;
+        tasks.append(t);
+    }
+    store.setTasks(tasks);
+    store.setRootOutlineOrder(store.computeOutlineOrderSnapshot());
+    store.setScheduleStartTime(f.clock().now());
+    store.recalculateFinishTimes();
+    return store;
+}
+
+const TaskItem& taskNamed(const TaskStore& store, const QString& title) {
+    return *std::find_if(store.tasks().cbegin(), store.tasks().cend(),
+                         [&](const TaskItem& t) { return t.title == title; });
+}
+
+QStringList triggers(StoreFixture& f) {
+    QStringList out;
+    for (const auto& r : f.proxy().requests(chatPath)) {
+        const QString prompt = r.json.object()
+                                   .value(QStringLiteral("messages"))
+                                   .toArray()
+                                   .first()
+                                   .toObject()
+                                   .value(QStringLiteral("content"))
+                                   .toString();
+        const qsizetype at = prompt.indexOf(QStringLiteral("\nTrigger: "));
+        out.append(prompt.mid(at + 10, prompt.indexOf(QLatin1Char('\n'), at + 1) - at - 10));
+    }
+    return out;
+}
+
+} // namespace
+
+class CompletionTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void onTimeThenLateThenReopenedAndDoneAgain() {
+        StoreFixture f;
+        TaskStore& store = startWithThree(f);
+        const Instant start = f.clock().now();
+        f.random().push(0.0); // on time: urgency - 8
+        f.random().push(0.0); // late: urgency + 20
+
+        f.clock().set(start + 30 * 60); // exactly at A's finish: on time
+        store.toggleCompletion(taskNamed(store, QStringLiteral("A")).id);
+        QCOMPARE(taskNamed(store, QStringLiteral("A")).completedAt, f.clock().now());
+        QCOMPARE(store.gamification(), (GamificationState{1, 1, 2}));
+        QCOMPARE(store.bossAIState().urgencyScore, 37.0);
+        QCOMPARE(store.statusMessage(), QStringLiteral("Task done on time. 1 on-time streak."));
+        QTRY_COMPARE(triggers(f), QStringList{QStringLiteral("Task completed on time: A. 2 still pending.")});
+        QTRY_VERIFY(!store.isDeliveringBossMessage());
+        QCOMPARE(store.undoStack().size(), 1);
+
+        f.clock().set(start + 50 * 60 + 1); // B was due at 50 minutes
+        store.toggleCompletion(taskNamed(store, QStringLiteral("B")).id);
+        QCOMPARE(store.gamification(), (GamificationState{0, 1, 3}));
+        QCOMPARE(store.statusMessage(), QStringLiteral("Task finished late. Urgency ↑ to 57."));
+        QTRY_COMPARE(triggers(f).size(), 2);
+        QCOMPARE(triggers(f).last(), QStringLiteral("Task completed late: B. 1 still pending."));
+        QTRY_VERIFY(!store.isDeliveringBossMessage());
+        // C now runs from B's real completion.
+        QCOMPARE(taskNamed(store, QStringLiteral("C")).finishTime, start + 50 * 60 + 1 + 45 * 60);
+
+        const auto analytics = f.database().loadTaskAnalytics();
+        QCOMPARE(analytics.size(), 2);
+        QCOMPARE(analytics.first().taskTitle, QStringLiteral("B"));
+        QCOMPARE(analytics.first().actualMinutes, 20); // from A's completion to B's
+        QCOMPARE(analytics.first().sectionTitle, QStringLiteral("To do"));
+        QVERIFY(!analytics.first().wasOnTime);
+
+        // Reopen B: records stay, the stamp goes, the boss comments.
+        store.toggleCompletion(taskNamed(store, QStringLiteral("B")).id);
+        QVERIFY(!taskNamed(store, QStringLiteral("B")).completedAt);
+        QCOMPARE(store.statusMessage(), QStringLiteral("Task reopened: B"));
+        QCOMPARE(store.gamification().totalCompletions, 3);
+        QTRY_COMPARE(triggers(f).last(), QStringLiteral("Task marked incomplete again: B"));
+
+        f.clock().advance(60);
+        store.toggleCompletion(taskNamed(store, QStringLiteral("B")).id);
+        QCOMPARE(store.gamification().totalCompletions, 4);
+        QCOMPARE(f.database().recentCompletions(48).size(), 3);
+        QCOMPARE(f.database().loadTaskAnalytics().size(), 3);
+    }
+
+    void actualMinutesAndTheDemonLockPath() {
+        StoreFixture f;
+        TaskStore& store = startWithThree(f);
+        const Instant start = f.clock().now();
+        f.clock().set(start + 119);
+        store.toggleCompletion(taskNamed(store, QStringLiteral("A")).id);
+        QCOMPARE(f.database().loadTaskAnalytics().first().actualMinutes, 1);
+
+        // B is far over its time with the lock set: a late finish lowers urgency by exactly 20.
+        BossAIState s = store.bossAIState();
+        s.urgencyScore = 70;
+        s.demonLockActive = true;
+        store.setBossAIState(s);
+        f.clock().set(start + 119 + 40 * 60);
+        store.toggleCompletion(taskNamed(store, QStringLiteral("B")).id);
+        QVERIFY(!store.bossAIState().demonLockActive);
+        QCOMPARE(store.bossAIState().urgencyScore, 50.0);
+        QCOMPARE(store.statusMessage(), QStringLiteral("Task finished late. Urgency ↓ to 50."));
+        QCOMPARE(f.database().loadTaskAnalytics().first().actualMinutes, 40);
+    }
+
+    void noSecondScoldingRightAfterAnOverdueMessage() {
+        StoreFixture f;
+        TaskStore& store = startWithThree(f);
+        const Instant start = f.clock().now();
+        f.clock().set(start + 34 * 60); // A at ratio 1.13: overdue message
+        QCoro::waitFor(store.checkLateAndNotify());
+        QCOMPARE(triggers(f).size(), 1);
+        QVERIFY(store.shouldSkipCompletionBossMessage(taskNamed(store, QStringLiteral("A")).id));
+
+        f.clock().advance(179);
+        store.toggleCompletion(taskNamed(store, QStringLiteral("A")).id);
+        QTest::qWait(20);
+        QCOMPARE(triggers(f).size(), 1);
+        QCOMPARE(store.gamification().totalCompletions, 2);
+        QVERIFY(store.lastOverdueNotificationAt().isEmpty());
+    }
+
+    void firstCompletionEndsTheMotivationalPhase() {
+        StoreFixture f;
+        TaskStore& store = startWithThree(f);
+        store.beginMotivationalSession();
+        store.toggleCompletion(taskNamed(store, QStringLiteral("A")).id);
+        QVERIFY(!store.inMotivationalStartPhase());
+        QVERIFY(!f.database().loadSession().inMotivationalStartPhase);
+        store.toggleCompletion(newUuid()); // unknown: nothing
+        QCOMPARE(store.undoStack().size(), 1);
+    }
+
+    void surgeHalvesTheListAndHoldsDemon() {
+        StoreFixture f;
+        TaskStore& store = startWithThree(f);
+        const QUuid root = *store.rootSectionID();
+        QList<TaskItem> tasks = store.tasks();
+        tasks[2].durationMinutes = 1;
+        TaskItem zero = tasks[1];
+        zero.id = newUuid();
+        zero.title = QStringLiteral("Z");
+        zero.durationMinutes = 0;
+        tasks.append(zero);
+        store.setTasks(tasks);
+        store.setRootOutlineOrder(store.computeOutlineOrderSnapshot());
+
+        // With the watch stopped a completion never starts a surge, whatever the draw.
+        store.maybeTriggerSurgeMode(root);
+        QVERIFY(!store.isSurgeActive());
+        QCOMPARE(f.random().draws(), 0);
+
+        store.startBossAI();
+        f.random().push(0.5);  // the completion's urgency change
+        f.random().push(0.02); // the surge draw: under 3 %
+        store.toggleCompletion(taskNamed(store, QStringLiteral("A")).id);
+        QVERIFY(store.isSurgeActive());
+        QCOMPARE(*store.bossAIState().surgeModeUntil, f.clock().now() + 1800);
+        QCOMPARE(taskNamed(store, QStringLiteral("A")).durationMinutes, 30); // completed: kept
+        QCOMPARE(taskNamed(store, QStringLiteral("B")).durationMinutes, 10);
+        QCOMPARE(taskNamed(store, QStringLiteral("C")).durationMinutes, 1);
+        QCOMPARE(taskNamed(store, QStringLiteral("Z")).durationMinutes, 1);
+        QCOMPARE(store.moodHeadline(), QStringLiteral("⚡ SURGE MODE"));
+        QVERIFY(
+            std::any_of(store.chatMessages().cbegin(), store.chatMessages().cend(), [](const ChatMessage& m) {
+                return m.content ==
+                       QStringLiteral("⚡ SURGE MODE — Vorn halved remaining times in To do for 30 minutes.");
+            }));
+        QTRY_VERIFY(triggers(f).contains(QStringLiteral("Surge mode activated in To do. All remaining tasks "
+                                                        "in this list halved — user must move faster.")));
+        QCOMPARE(root, taskNamed(store, QStringLiteral("C")).sectionID);
+
+        // Expiry: at the end instant the surge is over and the tick clears it.
+        f.clock().advance(1800);
+        QVERIFY(!store.isSurgeActive());
+        store.expireSurgeIfNeeded();
+        QVERIFY(!store.bossAIState().surgeModeUntil);
+        QVERIFY(!f.database().loadBossAIState().surgeModeUntil);
+        store.stopBossAI();
+    }
+};
+
+QTEST_GUILESS_MAIN(CompletionTest)
+#include "completion_test.moc"
