@@ -57,23 +57,21 @@ Key traits:
 
 Current context: )";
 
+// Each closing and the escalation stay on one line, exactly as sent.
+// clang-format off
 constexpr QStringView normalClosing = u"\n\nGenerate a response as Vorn. Be helpful but firm.\n";
-constexpr QStringView demonClosing =
-    u"\n\nGenerate a response as Vorn in Demon Mode. Swear, berate, and be forceful.\n";
-constexpr QStringView messianicClosing =
-    u"\n\nGenerate a response as Vorn in Messianic Mode. Tie the task to the "
-    u"bigger mission and create forward momentum.\n";
+constexpr QStringView demonClosing = u"\n\nGenerate a response as Vorn in Demon Mode. Swear, berate, and be forceful.\n";
+constexpr QStringView messianicClosing = u"\n\nGenerate a response as Vorn in Messianic Mode. Tie the task to the bigger mission and create forward momentum.\n";
+// clang-format on
 
 constexpr QStringView voiceNoteRules =
     uR"(Do not mention which mode you are in. Do not reference mode probabilities. Just respond naturally.
 Write like a spoken voice note Vorn would record and send — not an email, memo, or chat essay. Use natural speech: contractions, clipped phrases, verbal openers ("look", "okay", "right"), and direct address. Incomplete sentences are fine. No bullet points, no subject line, no sign-off.
 Keep it under 200 words.)";
 
-constexpr QStringView escalation = u"\n\nINTENSITY ESCALATION (1.5× overdue): The user is critically behind "
-                                   u"on the active task. Be dramatically "
-                                   u"more forceful, urgent, and uncompromising than you would normally be in "
-                                   u"this mode. Speak it like an angry "
-                                   u"voice note — short bursts, no sympathy. Demand immediate action now.";
+// clang-format off
+constexpr QStringView escalation = u"\n\nINTENSITY ESCALATION (1.5× overdue): The user is critically behind on the active task. Be dramatically more forceful, urgent, and uncompromising than you would normally be in this mode. Speak it like an angry voice note — short bursts, no sympathy. Demand immediate action now.";
+// clang-format on
 
 constexpr qsizetype shownRecentCompletions = 5;
 
