@@ -228,6 +228,9 @@ public:
     void activateSurgeMode(const QUuid& sectionID);
     void expireSurgeIfNeeded();
 
+    // ---- AI timeline estimate -------------------------------------------------------------
+    QCoro::Task<> estimateWithAI();
+
     // ---- schedule commands ---------------------------------------------------------------
     void resetStartToNow();
 

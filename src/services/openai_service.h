@@ -5,7 +5,9 @@
 
 #include <QByteArray>
 #include <QJsonObject>
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <qcoro/qcorotask.h>
 
@@ -53,6 +55,11 @@ public:
 
     QCoro::Task<Result<QByteArray, OpenAIError>> postChatCompletion(QJsonObject body,
                                                                     ProxyConfig proxy) const;
+
+    // Asks for an aggressive timeline of `titles` from `startTime`: minutes per
+    // task, in the order given, each within 5…120 (timeline_estimate.cpp).
+    QCoro::Task<Result<QList<qint64>, OpenAIError>> estimateDurations(QStringList titles, double startTime,
+                                                                      QString model, ProxyConfig proxy) const;
 
 private:
     QNetworkAccessManager* m_network;

@@ -1,0 +1,164 @@
+// The AI timeline estimate: the request, reading the answer, and applying it.
+#include "fixtures/store_fixture.h"
+#include "services/timeline_estimate.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QtTest>
+
+using namespace vorn;
+using vorn::test::ScriptedReply;
+using vorn::test::StoreFixture;
+
+namespace {
+
+const QString chatPath = QString::fromLatin1(kChatCompletionPath);
+
+QByteArray completion(const QByteArray& content) {
+    const QJsonObject message{{QStringLiteral("content"), QString::fromUtf8(content)}};
+    return QJsonDocument(
+               QJsonObject{{QStringLiteral("choices"), QJsonArray{QJsonObject{{"message", message}}}}})
+        .toJson(QJsonDocument::Compact);
+}
+
+void fillTasks(TaskStore& store, const QStringList& titles) {
+    const QUuid root = *store.rootSectionID();
+    QList<TaskItem> tasks;
+    for (const QString& title : titles) {
+        TaskItem t;
+        t.id = newUuid();
+        t.title = title;
+        t.durationMinutes = 10;
+        t.sectionID = root;
+        tasks.append(t);
+    }
+    store.setTasks(tasks);
+    store.setRootOutlineOrder(store.computeOutlineOrderSnapshot());
+    store.recalculateFinishTimes();
+}
+
+QList<qint64> durations(const TaskStore& store) {
+    QList<qint64> out;
+    for (const TaskItem& t : store.tasks())
+        out.append(t.durationMinutes);
+    return out;
+}
+
+} // namespace
+
+class EstimateTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void promptAndBody() {
+        const QString expected = QStringLiteral(
+            "Give me an aggressive execution timeline starting from 21:05 today.\n\nRules:\n"
+            "* I have Cursor + AI tools, so execution is fast.\n"
+            "* Each task block must be realistically sized, not artificially forced to 2 hours.\n"
+            "* Some tasks will take 5–20 minutes, others may take up to 2 hours max if genuinely complex.\n"
+            "* Break tasks into the minimum number of steps needed to produce an MVP or usable concept, not "
+            "overengineering.\n"
+            "* If something is trivial (e.g. API setup, auth setup, simple scaffolding), compress it into a "
+            "short "
+            "block.\n"
+            "* If something is large (AI product design / research / system architecture), you may allocate "
+            "up to "
+            "2 hours but no more.\n\nConstraint:\n* Be aggressive and sequential\n"
+            "* Assume no breaks unless unavoidable\n* Optimize for maximum output per hour\n"
+            "* Do not over-allocate time to simple setup tasks\n\nTasks:\n1. Write spec\n2. Ship it\n\n"
+            "Respond with ONLY valid JSON in this exact format (no markdown):\n"
+            "{\"tasks\":[{\"task\":\"exact task text\",\"minutes\":30}]}\n\n"
+            "One entry per task, in the same order. Minutes must be 5-120.");
+        QCOMPARE(TimelineEstimate::prompt({QStringLiteral("Write spec"), QStringLiteral("Ship it")},
+                                          test::localTime(21, 5)),
+                 expected);
+        QVERIFY(TimelineEstimate::prompt({}, test::localTime(9, 5))
+                    .contains(QStringLiteral("from 09:05 today.")));
+
+        const QJsonObject body =
+            TimelineEstimate::requestBody({QStringLiteral("x")}, 0, QStringLiteral(" m "));
+        QCOMPARE(body.keys(), (QStringList{"messages", "model", "response_format", "temperature"}));
+        QCOMPARE(body.value("model").toString(), QStringLiteral(" m "));
+        QCOMPARE(body.value("temperature").toDouble(), 0.3);
+        QCOMPARE(body.value("response_format").toObject(), (QJsonObject{{"type", "json_object"}}));
+        QCOMPARE(body.value("messages").toArray().size(), 1);
+        QCOMPARE(body.value("messages").toArray().first().toObject().value("role").toString(),
+                 QStringLiteral("user"));
+    }
+
+    void readingTheAnswer() {
+        const auto clamped = TimelineEstimate::readReply(completion(
+            R"({"tasks":[{"task":"a","minutes":0},{"task":"b","minutes":3},{"task":"c","minutes":500,"x":1}]})"));
+        QVERIFY(clamped.ok());
+        QCOMPARE(clamped.value(), (QList<qint64>{5, 5, 120}));
+        QVERIFY(TimelineEstimate::readReply(completion(R"({"tasks":[]})")).value().isEmpty());
+
+        for (const QByteArray& bad :
+             {QByteArray(R"({"tasks":[{"task":"a","minutes":"30"}]})"),
+              QByteArray(R"({"tasks":[{"minutes":30}]})"),
+              QByteArray(R"({"tasks":[{"task":"a","minutes":30.5}]})"),
+              QByteArray("```json\n{\"tasks\":[]}\n```"), QByteArray(R"({"task":[]})")}) {
+            const auto read = TimelineEstimate::readReply(completion(bad));
+            QVERIFY2(!read.ok(), bad.constData());
+            QCOMPARE(read.error().kind, OpenAIError::Kind::decoding);
+        }
+        QCOMPARE(TimelineEstimate::readReply(R"({"choices":[]})").error().kind,
+                 OpenAIError::Kind::emptyContent);
+    }
+
+    void emptyListSendsNothing() {
+        StoreFixture f;
+        TaskStore& store = f.start();
+        store.setTasks({});
+        QCoro::waitFor(store.estimateWithAI());
+        QCOMPARE(store.errorMessage(), QStringLiteral("Import tasks first."));
+        QVERIFY(f.proxy().requests().isEmpty());
+    }
+
+    void minutesLandOnTheTasksThatWereSent() {
+        StoreFixture f;
+        TaskStore& store = f.start();
+        fillTasks(store, {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")});
+        f.proxy().reply(chatPath,
+                        ScriptedReply::json(completion(
+                            R"({"tasks":[{"task":"B?","minutes":40},{"task":"A?","minutes":50}]})")));
+        QCoro::waitFor(store.estimateWithAI());
+        QCOMPARE(durations(store), (QList<qint64>{40, 50, 10})); // by position; the third keeps its time
+        QCOMPARE(store.statusMessage(), QStringLiteral("AI estimates applied."));
+        QCOMPARE(store.chatMessages().last().content, QStringLiteral("AI timeline applied to 3 tasks."));
+        QCOMPARE(store.tasks().at(2).finishTime, store.scheduleStartTime() + 100 * 60);
+        QVERIFY(!store.isEstimating());
+        QVERIFY(!store.canUndo());
+
+        // Edited while the request runs: the first task removed, a new one added.
+        f.proxy().reply(chatPath, ScriptedReply::json(completion(
+                                      R"({"tasks":[{"task":"A","minutes":15},{"task":"B","minutes":25},)"
+                                      R"({"task":"C","minutes":35}]})")));
+        QCoro::Task<> running = store.estimateWithAI();
+        QVERIFY(store.isEstimating());
+        QList<TaskItem> edited = store.tasks().mid(1);
+        TaskItem added = edited.first();
+        added.id = newUuid();
+        added.durationMinutes = 7;
+        edited.prepend(added);
+        store.setTasks(edited);
+        QCoro::waitFor(std::move(running));
+        QCOMPARE(durations(store), (QList<qint64>{7, 25, 35}));
+    }
+
+    void failureLeavesDurations() {
+        StoreFixture f;
+        TaskStore& store = f.start();
+        fillTasks(store, {QStringLiteral("A")});
+        f.proxy().reply(chatPath,
+                        ScriptedReply::json(completion(R"({"tasks":[{"task":"A","minutes":"30"}]})")));
+        QCoro::waitFor(store.estimateWithAI());
+        QVERIFY(store.errorMessage());
+        QVERIFY(!store.statusMessage());
+        QCOMPARE(durations(store), QList<qint64>{10});
+        QVERIFY(!store.isEstimating());
+    }
+};
+
+QTEST_GUILESS_MAIN(EstimateTest)
+#include "estimate_test.moc"
