@@ -27,6 +27,7 @@ namespace vorn {
 
 class AudioOutput;
 class BossAIBackgroundJob;
+struct ParsedNode;
 class Clock;
 class RandomSource;
 class Preferences;
@@ -228,6 +229,9 @@ public:
     void activateSurgeMode(const QUuid& sectionID);
     void expireSurgeIfNeeded();
 
+    // ---- paste import ----------------------------------------------------------------------
+    void replaceFromPaste(const QString& text);
+
     // ---- AI timeline estimate -------------------------------------------------------------
     QCoro::Task<> estimateWithAI();
 
@@ -278,6 +282,8 @@ private:
     boss::Mood currentMood() const;
     void updateWebsiteBlockingForMode(BossAIMode mode);
     QCoro::Task<> commentOnReopenedTask(QString title);
+    void applyParsedNodes(const QList<ParsedNode>& nodes, const QUuid& parentSectionID, const QUuid& rootID,
+                          QList<OutlineEntry>& outline);
     void saveBossState();
 
     // Website blocking (filled in with the hosts blocker).

@@ -1,0 +1,109 @@
+// Importing a pasted list: the whole workspace replaced, or one section filled.
+#include "model/task_store.h"
+
+#include "outline_io/hierarchical_task_parser.h"
+
+#include <vector>
+
+namespace vorn {
+
+namespace {
+const char* const kUnparsable = "Couldn't parse list. Paste a numbered Notes-style list.";
+constexpr qint64 kImportedMinutes = 30;
+} // namespace
+
+void TaskStore::applyParsedNodes(const QList<ParsedNode>& nodes, const QUuid& parentSectionID,
+                                 const QUuid& rootID, QList<OutlineEntry>& outline) {
+    // Depth first in text order, without recursion: a pasted list may nest
+    // thousands of levels deep.
+    struct Frame {
+        const QList<ParsedNode>* siblings;
+        qsizetype next;
+        QUuid sectionID;
+    };
+    QList<TaskSection> sections = m_workspace.sections;
+    QList<TaskItem> tasks = m_workspace.tasks;
+    std::vector<Frame> stack{{&nodes, 0, parentSectionID}};
+    while (!stack.empty()) {
+        Frame& top = stack.back();
+        if (top.next == top.siblings->size()) {
+            stack.pop_back();
+            continue;
+        }
+        const qsizetype k = top.next++;
+        const QUuid parent = top.sectionID;
+        const ParsedNode& node = top.siblings->at(k);
+        if (!node.children.isEmpty()) {
+            TaskSection section;
+            section.id = newUuid();
+            section.title = node.title;
+            section.parentID = parent;
+            section.sortOrder = static_cast<int>(std::min<qsizetype>(k, std::numeric_limits<int>::max()));
+            sections.append(section);
+            if (parent == rootID)
+                outline.append(OutlineEntry::section(section.id));
+            stack.push_back({&node.children, 0, section.id}); // `top` is not used past this point
+        } else {
+            TaskItem task;
+            task.id = newUuid();
+            task.title = node.title;
+            task.durationMinutes = kImportedMinutes;
+            task.sectionID = parent;
+            tasks.append(task);
+            if (parent == rootID)
+                outline.append(OutlineEntry::task(task.id));
+        }
+    }
+    setSections(std::move(sections));
+    setTasks(std::move(tasks));
+}
+
+void TaskStore::replaceFromPaste(const QString& text) {
+    const std::optional<ParsedOutline> outline = HierarchicalTaskParser::parse(text);
+    if (!outline) {
+        setErrorMessage(QString::fromUtf8(kUnparsable));
+        return;
+    }
+    recordUndoSnapshot();
+
+    setTasks({});
+    setSections({});
+    setRootOutlineOrder({});
+    setCollapsedSectionIDs({}); // saved by the field's observer
+    m_lastOverdueNotificationAt.clear();
+    m_overdueEscalationChatSent.clear();
+    m_overdueIntenseChatSent.clear();
+
+    TaskSection root;
+    root.id = newUuid();
+    root.title = outline->rootTitle;
+    root.sortOrder = 0;
+    setSections({root});
+    QList<OutlineEntry> order;
+    applyParsedNodes(outline->nodes, root.id, root.id, order);
+    setRootOutlineOrder(std::move(order));
+
+    setPasteText(text); // saves the session row
+    setScheduleStartTime(now());
+    clearOverdueNotificationCooldowns(0);
+    beginMotivationalSession();
+    if (!tasks().isEmpty()) {
+        ensureTasksInDisplayOrder();
+        recalculateFinishTimes();
+    }
+    recordActivity();
+    setErrorMessage(std::nullopt);
+
+    const qsizetype count = tasks().size();
+    setStatusMessage(QStringLiteral("Loaded %1 tasks.").arg(count));
+    setShowImportSheet(false);
+    postSystemMessage(QStringLiteral("Loaded %1 tasks from paste. Let's go.").arg(count));
+    persistWorkspace();
+
+    deliverBossChatMessage(
+        QStringLiteral("New task list imported: %1 tasks. User has not started yet — motivate them.")
+            .arg(tasks().size()),
+        false, std::nullopt, std::nullopt);
+}
+
+} // namespace vorn

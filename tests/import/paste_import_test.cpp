@@ -1,0 +1,130 @@
+// Importing pasted lists into the store, including hostile pastes.
+#include "fixtures/store_fixture.h"
+#include "services/openai_service.h"
+
+#include <QtTest>
+
+using namespace vorn;
+using vorn::test::ScriptedReply;
+using vorn::test::StoreFixture;
+
+namespace {
+
+QStringList rowTitles(const TaskStore& store) {
+    QStringList out;
+    for (const OutlineRow& row : store.outlineRows()) {
+        const QString title =
+            row.isTask() ? row.task().title : QStringLiteral("[%1]").arg(row.section().title);
+        out.append(QString(row.depth * 2, QLatin1Char(' ')) + title);
+    }
+    return out;
+}
+
+// Every task reachable, IDs resolve, tasks in outline order with finish times end to end.
+void checkConsistent(const TaskStore& store) {
+    QSet<QUuid> sectionIDs;
+    for (const TaskSection& s : store.sections())
+        sectionIDs.insert(s.id);
+    QCOMPARE(store.childSections(std::nullopt).size(), 1);
+    QList<QUuid> rowTaskIDs;
+    for (const OutlineRow& row : store.outlineRows()) {
+        if (row.isTask())
+            rowTaskIDs.append(row.task().id);
+    }
+    QList<QUuid> taskIDs;
+    Instant cursor = store.scheduleStartTime();
+    for (const TaskItem& t : store.tasks()) {
+        QVERIFY(sectionIDs.contains(t.sectionID));
+        taskIDs.append(t.id);
+        cursor += std::max<qint64>(t.durationMinutes, 1) * 60;
+        QCOMPARE(t.finishTime, cursor);
+    }
+    QCOMPARE(rowTaskIDs, taskIDs);
+}
+
+} // namespace
+
+class PasteImportTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void replacingTheWholeList() {
+        StoreFixture f;
+        f.proxy().reply(QString::fromLatin1(kChatCompletionPath),
+                        ScriptedReply::json(R"({"choices":[{"message":{"content":"Begin."}}]})"));
+        TaskStore& store = f.start();
+        BossAIState s = store.bossAIState();
+        s.urgencyScore = 90;
+        store.setBossAIState(s);
+        f.clock().advance(1000);
+
+        store.replaceFromPaste(QStringLiteral("Monday\n1. Mail\n2. Report\n\t1. Draft\n\t2. Send\n3. Gym"));
+        QCOMPARE(store.sections().first().title, QStringLiteral("Monday"));
+        QCOMPARE(rowTitles(store), (QStringList{"Mail", "[Report]", "  Draft", "  Send", "Gym"}));
+        QCOMPARE(store.rootOutlineOrder().size(), 3);
+        QVERIFY(store.rootOutlineOrder().at(1).isSection());
+        QCOMPARE(store.sections().at(1).sortOrder, 1);
+        QVERIFY(!store.sections().at(1).headerTaskID);
+        for (const TaskItem& t : store.tasks())
+            QCOMPARE(t.durationMinutes, 30);
+        QCOMPARE(store.scheduleStartTime(), f.clock().now());
+        QVERIFY(store.inMotivationalStartPhase());
+        QCOMPARE(store.bossAIState().urgencyScore, 45.0);
+        QCOMPARE(store.statusMessage(), QStringLiteral("Loaded 4 tasks."));
+        QCOMPARE(store.chatMessages().last().content, QStringLiteral("Loaded 4 tasks from paste. Let's go."));
+        QCOMPARE(store.pasteText(),
+                 QStringLiteral("Monday\n1. Mail\n2. Report\n\t1. Draft\n\t2. Send\n3. Gym"));
+        checkConsistent(store);
+        QTRY_COMPARE(store.chatMessages().last().content, QStringLiteral("Begin."));
+        QCOMPARE(store.chatMessages().last().mode, BossAIMode::messianic);
+
+        TaskStore& again = f.restart();
+        QCOMPARE(rowTitles(again), (QStringList{"Mail", "[Report]", "  Draft", "  Send", "Gym"}));
+
+        again.undo();
+        QCOMPARE(again.tasks().size(), 4); // nothing to undo after a restart
+    }
+
+    void unparsableTextChangesNothing() {
+        StoreFixture f;
+        TaskStore& store = f.start();
+        const WorkspaceSnapshot before = store.currentWorkspaceSnapshot();
+        store.replaceFromPaste(QStringLiteral("just some words\nand more"));
+        QCOMPARE(store.errorMessage(),
+                 QStringLiteral("Couldn't parse list. Paste a numbered Notes-style list."));
+        QCOMPARE(store.currentWorkspaceSnapshot(), before);
+        QVERIFY(!store.canUndo());
+    }
+
+    void hostilePastesFinishAndStayConsistent_data() {
+        QTest::addColumn<QString>("text");
+        QString deep;
+        for (int i = 0; i < 10000; ++i)
+            deep += QString(i, QLatin1Char('\t')) + QStringLiteral("1. level %1\n").arg(i);
+        QTest::newRow("10,000 levels") << deep;
+        QString big;
+        while (big.size() < 1'000'000)
+            big += QStringLiteral("%1. item with some words in it\n\t1. child\n").arg(big.size());
+        QTest::newRow("1 MB") << big;
+        QTest::newRow("long line") << QStringLiteral("1. ") + QString(100000, QLatin1Char('x')) +
+                                          QStringLiteral("\n2. ok");
+        QTest::newRow("control characters")
+            << QString::fromUtf8("1. a\0b\x01\x1b[31m\n2. \xef\xbf\xbd tab\there\n\r\n3. c", 38);
+        QTest::newRow("invalid utf-8") << QString::fromUtf8("1. \xff\xfe bad\n2. \xc3\x28");
+    }
+
+    void hostilePastesFinishAndStayConsistent() {
+        QFETCH(QString, text);
+        StoreFixture f;
+        TaskStore& store = f.start();
+        store.replaceFromPaste(text);
+        QVERIFY(!store.errorMessage());
+        QVERIFY(!store.tasks().isEmpty());
+        checkConsistent(store);
+        const qsizetype count = store.tasks().size();
+        QCOMPARE(f.restart().tasks().size(), count);
+    }
+};
+
+QTEST_GUILESS_MAIN(PasteImportTest)
+#include "paste_import_test.moc"
