@@ -7,17 +7,15 @@
 #include "platform/preferences.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTimer>
 
-#include <qcoro/qcorosignal.h>
-
 #include <coroutine>
 #include <deque>
+#include <memory>
 #include <utility>
 
 #include <pwd.h>
@@ -114,6 +112,46 @@ struct ProcessResult {
     QByteArray standardError;
 };
 
+// Suspends until the process has stopped running (finished, crashed or never
+// started) or `timeout` has passed; gives whether it stopped. A negative
+// timeout waits for as long as it takes.
+class ProcessStopped {
+public:
+    ProcessStopped(QProcess* process, std::chrono::milliseconds timeout)
+        : m_process(process), m_timeout(timeout) {}
+
+    bool await_ready() const { return m_process->state() == QProcess::NotRunning; }
+    void await_suspend(std::coroutine_handle<> waiter) {
+        m_waiter = waiter;
+        m_watch = std::make_unique<QObject>();
+        QObject::connect(m_process, &QProcess::stateChanged, m_watch.get(),
+                         [this](QProcess::ProcessState state) {
+                             if (state == QProcess::NotRunning)
+                                 wake(true);
+                         });
+        if (m_timeout.count() >= 0)
+            QTimer::singleShot(m_timeout, m_watch.get(), [this] { wake(false); });
+    }
+    bool await_resume() const { return m_stopped; }
+
+private:
+    void wake(bool stopped) {
+        if (m_woken)
+            return;
+        m_woken = true;
+        m_stopped = stopped;
+        // From a fresh event, once the process has finished its reports.
+        QTimer::singleShot(0, [waiter = m_waiter] { waiter.resume(); });
+    }
+
+    QProcess* m_process;
+    std::chrono::milliseconds m_timeout;
+    std::coroutine_handle<> m_waiter;
+    std::unique_ptr<QObject> m_watch; // ends both connections with the awaiter
+    bool m_woken = false;
+    bool m_stopped = true;
+};
+
 QCoro::Task<ProcessResult> runProcess(QString program, QStringList arguments, QByteArray input,
                                       std::chrono::milliseconds timeout) {
     QProcess process;
@@ -123,17 +161,11 @@ QCoro::Task<ProcessResult> runProcess(QString program, QStringList arguments, QB
     process.write(input);
     process.closeWriteChannel();
 
-    const QDeadlineTimer deadline(timeout.count() < 0 ? QDeadlineTimer(QDeadlineTimer::Forever)
-                                                      : QDeadlineTimer(timeout));
-    while (process.state() != QProcess::NotRunning) {
-        const auto remaining = deadline.isForever() ? std::chrono::milliseconds(-1)
-                                                    : std::chrono::milliseconds(deadline.remainingTime());
-        const auto changed = co_await qCoro(&process, &QProcess::stateChanged, remaining);
-        if (!changed.has_value()) {
-            process.kill();
-            process.waitForFinished(1000);
-            co_return ProcessResult{};
-        }
+    const bool stopped = co_await ProcessStopped(&process, timeout);
+    if (!stopped) {
+        process.kill();
+        process.waitForFinished(1000);
+        co_return ProcessResult{};
     }
     ProcessResult result;
     result.standardError = process.readAllStandardError();
