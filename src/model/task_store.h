@@ -166,6 +166,45 @@ public:
     QList<OutlineRow> outlineRows() const;
     void ensureTasksInDisplayOrder();
 
+    // ---- outline editing -----------------------------------------------------
+    // Each edit records one undo step (none when it changes nothing), leaves
+    // `tasks` in outline order with the finish times laid along it, and saves.
+    // An ID that names nothing makes an edit a no-op, except for addTask.
+    // Tasks (model/outline_editing.cpp).
+    QUuid addTask(const std::optional<QUuid>& after = std::nullopt,
+                  const std::optional<QUuid>& in = std::nullopt);
+    // Commits the title (an undo step when it changes) and adds the task below.
+    QUuid focusTaskBelow(const QUuid& taskID, const QString& title);
+    // Records no undo step: callers that want one take it first.
+    void updateTitle(const QUuid& taskID, const QString& title);
+    void updateDuration(const QUuid& taskID, qint64 minutes);
+    void removeTask(const QUuid& taskID);
+    qsizetype insertionIndexForSection(const QUuid& sectionID, const QList<QUuid>& order) const;
+    std::optional<qsizetype> insertionIndexInParent(const QUuid& parentID, const QUuid& childSectionID,
+                                                    const QList<QUuid>& order) const;
+    void applyTaskDisplayOrder(const QList<QUuid>& order);
+    // Indent and outdent (model/indent_outdent.cpp).
+    void indentTask(const QUuid& taskID);
+    void outdentTask(const QUuid& taskID);
+    QUuid ensureChildSection(const TaskItem& task);
+    void moveTaskIntoSection(const QUuid& taskID, const QUuid& sectionID);
+    void collapseEmptyChildSections();
+    // Drag and drop (model/outline_moves.cpp). A task is never moved into its own
+    // group or below it.
+    void moveOutlineTask(const QUuid& draggedID, const QUuid& targetID);
+    void moveTask(const QUuid& draggedID, const QUuid& targetID);
+    void moveTask(const QUuid& taskID, const QUuid& toSection, const std::optional<QUuid>& before);
+    void moveOutlineSection(const QUuid& sectionID, const std::optional<QUuid>& before);
+    // Reorders among the siblings and saves; the undo step is the caller's.
+    void moveSection(const QUuid& sectionID, const std::optional<QUuid>& before);
+    // Sections (model/section_operations.cpp). A root is never deleted.
+    void renameSection(const QUuid& sectionID, const QString& title);
+    void renameRootTitle(const QString& title);
+    bool canDeleteSection(const QUuid& sectionID) const;
+    void deleteSection(const QUuid& sectionID);
+    // Empties the section for a paste; no undo step, no reordering, no saving.
+    void clearSectionContent(const QUuid& sectionID);
+
     // ---- schedule ------------------------------------------------------------
     void recalculateFinishTimes();
     Instant taskStartTime(const QUuid& taskID) const;
@@ -280,7 +319,6 @@ private:
     DatabaseService::SessionSnapshot sessionSnapshot() const;
     TaskSection makeRootSection() const;
     boss::Mood currentMood() const;
-    void updateWebsiteBlockingForMode(BossAIMode mode);
     QCoro::Task<> commentOnReopenedTask(QString title);
     void applyParsedNodes(const QList<ParsedNode>& nodes, const QUuid& parentSectionID, const QUuid& rootID,
                           QList<OutlineEntry>& outline);

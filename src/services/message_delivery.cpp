@@ -137,13 +137,8 @@ void TaskStore::commitBossMessage(const QString& text, BossAIMode mode, const QS
     database().logMessage(mode, text, triggerReason);
     NotificationSoundService::play(mode, m_env.audioOutput);
     setActiveBossMode(mode);
-    updateWebsiteBlockingForMode(mode);
+    updateDemonWebsiteBlocking(mode);
     database().saveChatMessages(m_chatMessages);
-}
-
-void TaskStore::updateWebsiteBlockingForMode(BossAIMode mode) {
-    // Wired to the hosts blocker when it lands.
-    Q_UNUSED(mode);
 }
 
 } // namespace vorn
