@@ -31,7 +31,20 @@ int main(int argc, char* argv[]) {
     env.preferences = &preferences;
     env.database = &database;
     vorn::TaskStore store(env);
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, &store, [&store] { store.persistWorkspace(); });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &store, [&store] {
+        store.persistWorkspace();
+        // Never leave the sites blocked behind us; no password prompt on the way out.
+        if (store.hostsBlocker().isHelperInstalled())
+            store.hostsBlocker().disable(false);
+    });
+    // The boss watches only while the window is in front.
+    QObject::connect(&app, &QGuiApplication::applicationStateChanged, &store,
+                     [&store](Qt::ApplicationState state) {
+                         if (state == Qt::ApplicationActive)
+                             store.startBossAI();
+                         else
+                             store.stopBossAI();
+                     });
 
     vorn::MainWindow window(&store);
     window.show();
