@@ -14,25 +14,13 @@ constexpr qint64 kImportedMinutes = 30;
 
 void TaskStore::applyParsedNodes(const QList<ParsedNode>& nodes, const QUuid& parentSectionID,
                                  const QUuid& rootID, QList<OutlineEntry>& outline) {
-    // Depth first in text order, without recursion: a pasted list may nest
-    // thousands of levels deep.
-    struct Frame {
-        const QList<ParsedNode>* siblings;
-        qsizetype next;
-        QUuid sectionID;
-    };
+    // Depth first in text order. A node's parent section is the one opened for
+    // the nearest item above it at one level less.
     QList<TaskSection> sections = m_workspace.sections;
     QList<TaskItem> tasks = m_workspace.tasks;
-    std::vector<Frame> stack{{&nodes, 0, parentSectionID}};
-    while (!stack.empty()) {
-        Frame& top = stack.back();
-        if (top.next == top.siblings->size()) {
-            stack.pop_back();
-            continue;
-        }
-        const qsizetype k = top.next++;
-        const QUuid parent = top.sectionID;
-        const ParsedNode& node = top.siblings->at(k);
+    std::vector<QUuid> sectionAtDepth{parentSectionID};
+    forEachParsedNode(nodes, [&](const ParsedNode& node, int depth, qsizetype k) {
+        const QUuid parent = sectionAtDepth[static_cast<size_t>(depth)];
         if (!node.children.isEmpty()) {
             TaskSection section;
             section.id = newUuid();
@@ -42,7 +30,8 @@ void TaskStore::applyParsedNodes(const QList<ParsedNode>& nodes, const QUuid& pa
             sections.append(section);
             if (parent == rootID)
                 outline.append(OutlineEntry::section(section.id));
-            stack.push_back({&node.children, 0, section.id}); // `top` is not used past this point
+            sectionAtDepth.resize(static_cast<size_t>(depth) + 1);
+            sectionAtDepth.push_back(section.id);
         } else {
             TaskItem task;
             task.id = newUuid();
@@ -53,7 +42,7 @@ void TaskStore::applyParsedNodes(const QList<ParsedNode>& nodes, const QUuid& pa
             if (parent == rootID)
                 outline.append(OutlineEntry::task(task.id));
         }
-    }
+    });
     setSections(std::move(sections));
     setTasks(std::move(tasks));
 }

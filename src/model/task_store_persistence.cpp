@@ -37,15 +37,21 @@ void TaskStore::noteSaveResult(bool ok) {
             .arg(database().path()));
 }
 
-void TaskStore::postSystemMessage(const QString& text) {
+void TaskStore::appendChatMessage(ChatMessage::Role role, const QString& content,
+                                  std::optional<BossAIMode> mode) {
     ChatMessage message;
     message.id = newUuid();
-    message.role = ChatMessage::Role::system;
-    message.content = text;
+    message.role = role;
+    message.content = content;
+    message.mode = mode;
     message.timestamp = now();
     QList<ChatMessage> chat = m_chatMessages;
     chat.append(message);
     setChatMessages(std::move(chat));
+}
+
+void TaskStore::postSystemMessage(const QString& text) {
+    appendChatMessage(ChatMessage::Role::system, text, std::nullopt);
     database().saveChatMessages(m_chatMessages);
 }
 

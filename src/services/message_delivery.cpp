@@ -66,14 +66,7 @@ QCoro::Task<> TaskStore::deliverBossChatMessage(QString triggerReason, bool inte
 }
 
 QCoro::Task<> TaskStore::sendUserChatMessage(QString text) {
-    ChatMessage message;
-    message.id = newUuid();
-    message.role = ChatMessage::Role::user;
-    message.content = text;
-    message.timestamp = now();
-    QList<ChatMessage> chat = m_chatMessages;
-    chat.append(message);
-    setChatMessages(std::move(chat));
+    appendChatMessage(ChatMessage::Role::user, text, std::nullopt);
     database().saveChatMessages(m_chatMessages);
 
     recordActivity();
@@ -124,16 +117,7 @@ QCoro::Task<> TaskStore::speakAndRevealBossMessage(QString text, BossAIMode mode
 }
 
 void TaskStore::commitBossMessage(const QString& text, BossAIMode mode, const QString& triggerReason) {
-    ChatMessage message;
-    message.id = newUuid();
-    message.role = ChatMessage::Role::boss;
-    message.content = text;
-    message.mode = mode;
-    message.timestamp = now();
-    QList<ChatMessage> chat = m_chatMessages;
-    chat.append(message);
-    setChatMessages(std::move(chat));
-
+    appendChatMessage(ChatMessage::Role::boss, text, mode);
     database().logMessage(mode, text, triggerReason);
     NotificationSoundService::play(mode, m_env.audioOutput);
     setActiveBossMode(mode);

@@ -1,25 +1,17 @@
 // Completing and reopening tasks, and surge mode.
+#include "fixtures/boss_replies.h"
 #include "fixtures/store_fixture.h"
-#include "services/fish_audio_service.h"
-#include "services/openai_service.h"
 
-#include <QJsonArray>
-#include <QJsonObject>
 #include <QtTest>
 
 using namespace vorn;
-using vorn::test::ScriptedReply;
 using vorn::test::StoreFixture;
 
 namespace {
 
-const QString chatPath = QString::fromLatin1(kChatCompletionPath);
-
 // Three open tasks A (30), B (20), C (45) in the root, from the clock's now.
 TaskStore& startWithThree(StoreFixture& f) {
-    f.proxy().reply(chatPath, ScriptedReply::json(R"({"choices":[{"message":{"content":"Noted."}}]})"));
-    f.proxy().reply(QString::fromLatin1(kSpeechPath),
-                    ScriptedReply::bytes(QByteArray::fromHex("fffb9064") + QByteArray(413, '\0')));
+    test::answerEverything(f.proxy(), QStringLiteral("Noted."));
     TaskStore& store = f.start();
     const QUuid root = *store.rootSectionID();
     QList<TaskItem> tasks;
@@ -44,19 +36,7 @@ const TaskItem& taskNamed(const TaskStore& store, const QString& title) {
 }
 
 QStringList triggers(StoreFixture& f) {
-    QStringList out;
-    for (const auto& r : f.proxy().requests(chatPath)) {
-        const QString prompt = r.json.object()
-                                   .value(QStringLiteral("messages"))
-                                   .toArray()
-                                   .first()
-                                   .toObject()
-                                   .value(QStringLiteral("content"))
-                                   .toString();
-        const qsizetype at = prompt.indexOf(QStringLiteral("\nTrigger: "));
-        out.append(prompt.mid(at + 10, prompt.indexOf(QLatin1Char('\n'), at + 1) - at - 10));
-    }
-    return out;
+    return test::requestedTriggers(f.proxy());
 }
 
 } // namespace

@@ -1,12 +1,11 @@
 // Boss messages and chat turns through the store, against the fake proxy and
 // a fake sound device.
 #include "fixtures/await_task.h"
+#include "fixtures/boss_replies.h"
 #include "fixtures/store_fixture.h"
 #include "services/fish_audio_service.h"
 #include "services/openai_service.h"
 
-#include <QJsonArray>
-#include <QJsonObject>
 #include <QtTest>
 
 #include <sqlite3.h>
@@ -19,19 +18,6 @@ namespace {
 
 const QString chatPath = QString::fromLatin1(kChatCompletionPath);
 const QString speechPath = QString::fromLatin1(kSpeechPath);
-const QByteArray mp3 = QByteArray::fromHex("fffb9064") + QByteArray(413, '\0');
-
-QByteArray completion(const QString& content) {
-    const QJsonObject message{{QStringLiteral("role"), QStringLiteral("assistant")},
-                              {QStringLiteral("content"), content}};
-    const QJsonObject choice{{QStringLiteral("message"), message}};
-    return QJsonDocument(QJsonObject{{QStringLiteral("choices"), QJsonArray{choice}}}).toJson();
-}
-
-void answerWith(StoreFixture& f, const QString& text) {
-    f.proxy().reply(chatPath, ScriptedReply::json(completion(text)));
-    f.proxy().reply(speechPath, ScriptedReply::bytes(mp3));
-}
 
 QList<ChatMessage> bossMessages(const TaskStore& store) {
     QList<ChatMessage> out;
@@ -61,16 +47,6 @@ QList<QStringList> messageLog(const QString& path) {
     return rows;
 }
 
-QString systemPromptOf(const test::RecordedRequest& request) {
-    return request.json.object()
-        .value(QStringLiteral("messages"))
-        .toArray()
-        .first()
-        .toObject()
-        .value(QStringLiteral("content"))
-        .toString();
-}
-
 } // namespace
 
 class DeliveryTest : public QObject {
@@ -80,7 +56,7 @@ private slots:
     void bossMessageIsSpokenThenCommitted() {
         StoreFixture f;
         TaskStore& store = f.start();
-        answerWith(f, QStringLiteral("  Rise and build.\n"));
+        test::answerEverything(f.proxy(), QStringLiteral("  Rise and build.\n"));
         QCoro::waitFor(store.deliverBossChatMessage(QStringLiteral("Fresh start."), false,
                                                     BossAIMode::messianic, std::nullopt));
 
@@ -98,7 +74,7 @@ private slots:
         const auto chat = f.proxy().requests(chatPath);
         QCOMPARE(chat.size(), 1);
         QCOMPARE(chat.first().header("Authorization"), QByteArray("Bearer test-token"));
-        QVERIFY(systemPromptOf(chat.first()).contains(QStringLiteral("\nTrigger: Fresh start.\n")));
+        QVERIFY(test::systemPromptOf(chat.first()).contains(QStringLiteral("\nTrigger: Fresh start.\n")));
         QCOMPARE(f.proxy().requests(speechPath).size(), 1);
         QCOMPARE(f.audio().playbacks.size(), 1);
         QCOMPARE(f.audio().playbacks.first()->rate, 1.0);
@@ -113,7 +89,7 @@ private slots:
     void demonSpeaksFaster() {
         StoreFixture f;
         TaskStore& store = f.start();
-        answerWith(f, QStringLiteral("Move."));
+        test::answerEverything(f.proxy(), QStringLiteral("Move."));
         QCoro::waitFor(
             store.deliverBossChatMessage(QStringLiteral("x"), true, BossAIMode::demon, std::nullopt));
         QCOMPARE(f.audio().playbacks.first()->rate, 1.5);
@@ -124,7 +100,7 @@ private slots:
     void secondTriggerWhileOneRunsIsDropped() {
         StoreFixture f;
         TaskStore& store = f.start();
-        answerWith(f, QStringLiteral("One."));
+        test::answerEverything(f.proxy(), QStringLiteral("One."));
         QCoro::Task<> first =
             store.deliverBossChatMessage(QStringLiteral("a"), false, BossAIMode::normal, std::nullopt);
         QVERIFY(store.isDeliveringBossMessage());
@@ -138,7 +114,7 @@ private slots:
     void messageAboutATaskDoneMeanwhileIsDiscarded() {
         StoreFixture f;
         TaskStore& store = f.start();
-        answerWith(f, QStringLiteral("Finish it."));
+        test::answerEverything(f.proxy(), QStringLiteral("Finish it."));
         const QUuid id = store.tasks().first().id;
         QCoro::Task<> running = store.deliverBossChatMessage(QStringLiteral("late"), false, std::nullopt, id);
         QList<TaskItem> tasks = store.tasks();
@@ -165,7 +141,7 @@ private slots:
         QVERIFY(!store.isDeliveringBossMessage());
 
         // The voice failing still commits the message.
-        f.proxy().reply(chatPath, ScriptedReply::json(completion(QStringLiteral("Still here."))));
+        f.proxy().reply(chatPath, ScriptedReply::json(test::completionReply(QStringLiteral("Still here."))));
         f.proxy().reply(speechPath, ScriptedReply::text("no voice", 500));
         QCoro::waitFor(store.deliverBossChatMessage(QStringLiteral("x"), false, std::nullopt, std::nullopt));
         QCOMPARE(bossMessages(store).size(), 1);
@@ -183,7 +159,7 @@ private slots:
         StoreFixture f;
         TaskStore& store = f.start();
         f.clock().advance(500);
-        answerWith(f, QStringLiteral("Then do it."));
+        test::answerEverything(f.proxy(), QStringLiteral("Then do it."));
         QCoro::waitFor(store.sendUserChatMessage(QStringLiteral("I will start now")));
 
         const QList<ChatMessage> chat = store.chatMessages();
@@ -191,7 +167,7 @@ private slots:
         QCOMPARE(chat.at(chat.size() - 2).content, QStringLiteral("I will start now"));
         QCOMPARE(chat.last().content, QStringLiteral("Then do it."));
         QCOMPARE(store.bossAIState().lastActivityAt, f.clock().now());
-        QVERIFY(systemPromptOf(f.proxy().requests(chatPath).first())
+        QVERIFY(test::systemPromptOf(f.proxy().requests(chatPath).first())
                     .contains(QStringLiteral("\nTrigger: User chat message\n")));
         QCOMPARE(messageLog(f.databasePath()).last().last(), QStringLiteral("User chat"));
 

@@ -1,26 +1,18 @@
 // The overdue and inactivity watch over a fake clock and the fake proxy.
 #include "boss/background_job.h"
+#include "fixtures/boss_replies.h"
 #include "fixtures/store_fixture.h"
-#include "services/fish_audio_service.h"
-#include "services/openai_service.h"
 
-#include <QJsonArray>
-#include <QJsonObject>
 #include <QtTest>
 
 using namespace vorn;
-using vorn::test::ScriptedReply;
 using vorn::test::StoreFixture;
 
 namespace {
 
-const QString chatPath = QString::fromLatin1(kChatCompletionPath);
-
 // A store whose only task is open, `minutes` long, and started at the clock's now.
 TaskStore& startWithTask(StoreFixture& f, qint64 minutes) {
-    f.proxy().reply(chatPath, ScriptedReply::json(R"({"choices":[{"message":{"content":"Go."}}]})"));
-    f.proxy().reply(QString::fromLatin1(kSpeechPath),
-                    ScriptedReply::bytes(QByteArray::fromHex("fffb9064") + QByteArray(413, '\0')));
+    test::answerEverything(f.proxy(), QStringLiteral("Go."));
     TaskStore& store = f.start();
     QList<TaskItem> tasks = store.tasks();
     tasks.first().durationMinutes = minutes;
@@ -31,21 +23,8 @@ TaskStore& startWithTask(StoreFixture& f, qint64 minutes) {
     return store;
 }
 
-// Triggers of the boss messages requested so far, in order.
 QStringList triggers(StoreFixture& f) {
-    QStringList out;
-    for (const auto& r : f.proxy().requests(chatPath)) {
-        const QString prompt = r.json.object()
-                                   .value(QStringLiteral("messages"))
-                                   .toArray()
-                                   .first()
-                                   .toObject()
-                                   .value(QStringLiteral("content"))
-                                   .toString();
-        const qsizetype at = prompt.indexOf(QStringLiteral("\nTrigger: "));
-        out.append(prompt.mid(at + 10, prompt.indexOf(QLatin1Char('\n'), at + 1) - at - 10));
-    }
-    return out;
+    return test::requestedTriggers(f.proxy());
 }
 
 void checkAt(StoreFixture& f, double minutesAfterStart, Instant start) {

@@ -1,4 +1,5 @@
 // The AI timeline estimate: the request, reading the answer, and applying it.
+#include "fixtures/boss_replies.h"
 #include "fixtures/store_fixture.h"
 #include "services/timeline_estimate.h"
 
@@ -15,10 +16,7 @@ namespace {
 const QString chatPath = QString::fromLatin1(kChatCompletionPath);
 
 QByteArray completion(const QByteArray& content) {
-    const QJsonObject message{{QStringLiteral("content"), QString::fromUtf8(content)}};
-    return QJsonDocument(
-               QJsonObject{{QStringLiteral("choices"), QJsonArray{QJsonObject{{"message", message}}}}})
-        .toJson(QJsonDocument::Compact);
+    return test::completionReply(QString::fromUtf8(content));
 }
 
 void fillTasks(TaskStore& store, const QStringList& titles) {
@@ -65,11 +63,11 @@ private slots:
             "up to "
             "2 hours but no more.\n\nConstraint:\n* Be aggressive and sequential\n"
             "* Assume no breaks unless unavoidable\n* Optimize for maximum output per hour\n"
-            "* Do not over-allocate time to simple setup tasks\n\nTasks:\n1. Write spec\n2. Ship it\n\n"
+            "* Do not over-allocate time to simple setup tasks\n\nTasks:\n1. Write report\n2. Ship it\n\n"
             "Respond with ONLY valid JSON in this exact format (no markdown):\n"
             "{\"tasks\":[{\"task\":\"exact task text\",\"minutes\":30}]}\n\n"
             "One entry per task, in the same order. Minutes must be 5-120.");
-        QCOMPARE(TimelineEstimate::prompt({QStringLiteral("Write spec"), QStringLiteral("Ship it")},
+        QCOMPARE(TimelineEstimate::prompt({QStringLiteral("Write report"), QStringLiteral("Ship it")},
                                           test::localTime(21, 5)),
                  expected);
         QVERIFY(TimelineEstimate::prompt({}, test::localTime(9, 5))

@@ -1,20 +1,16 @@
 // A working day in fast-forward: three tasks, the watch running, the clock
 // advanced; the boss scolds, escalates in Demon mode (blocking the distracting
 // sites through the helper), and lifts the block once the day is back on track.
+#include "fixtures/boss_replies.h"
 #include "fixtures/store_fixture.h"
-#include "services/fish_audio_service.h"
-#include "services/openai_service.h"
 
 #include <QDir>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonObject>
 #include <QtTest>
 
 #include <sqlite3.h>
 
 using namespace vorn;
-using vorn::test::ScriptedReply;
 using vorn::test::StoreFixture;
 
 namespace {
@@ -78,10 +74,7 @@ private slots:
         QVERIFY(QFile::copy(QStringLiteral(VORN_TEST_HELPER), config.helperPath));
         f.setHostsBlocker(config);
 
-        f.proxy().reply(QString::fromLatin1(kChatCompletionPath),
-                        ScriptedReply::json(R"({"choices":[{"message":{"content":"Work."}}]})"));
-        f.proxy().reply(QString::fromLatin1(kSpeechPath),
-                        ScriptedReply::bytes(QByteArray::fromHex("fffb9064") + QByteArray(413, '\0')));
+        test::answerEverything(f.proxy(), QStringLiteral("Work."));
         // Every draw at the top of its range: urgency moves by the most, the
         // random mode choice always lands on Normal.
         f.random().push(1.0);
