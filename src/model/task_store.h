@@ -320,6 +320,8 @@ private:
     TaskSection makeRootSection() const;
     boss::Mood currentMood() const;
     QCoro::Task<> commentOnReopenedTask(QString title);
+    // Appends a new line (fresh ID, now) to the chat; the caller saves the chat.
+    void appendChatMessage(ChatMessage::Role role, const QString& content, std::optional<BossAIMode> mode);
     void applyParsedNodes(const QList<ParsedNode>& nodes, const QUuid& parentSectionID, const QUuid& rootID,
                           QList<OutlineEntry>& outline);
     void saveBossState();
