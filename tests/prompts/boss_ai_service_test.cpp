@@ -1,4 +1,5 @@
 // The boss requests as the proxy receives them, and what becomes of the replies.
+// Headers and status handling belong to the chat client and are tested there.
 #include "expected_prompts.h"
 #include "fixtures/await_task.h"
 #include "fixtures/fake_proxy.h"
@@ -17,25 +18,23 @@ namespace {
 
 const QString chatPath = QStringLiteral("/api/openai/chat");
 const QString context = QStringLiteral("CONTEXT LINE 1\nCONTEXT LINE 2");
+const QString model = QStringLiteral(" gpt-4o-mini "); // sent as given
 
 QByteArray completion(const QString& content) {
-    const QJsonObject message{{QStringLiteral("role"), QStringLiteral("assistant")},
-                              {QStringLiteral("content"), content}};
-    const QJsonObject choice{{QStringLiteral("message"), message}};
-    return QJsonDocument(QJsonObject{{QStringLiteral("choices"), QJsonArray{choice}}}).toJson();
+    const QJsonObject message{{"role", "assistant"}, {"content", content}};
+    return QJsonDocument(QJsonObject{{"choices", QJsonArray{QJsonObject{{"message", message}}}}}).toJson();
 }
 
 QJsonObject msg(const char* role, const QString& content) {
-    return QJsonObject{{QStringLiteral("role"), QString::fromLatin1(role)},
-                       {QStringLiteral("content"), content}};
+    return {{"role", QString::fromLatin1(role)}, {"content", content}};
+}
+
+QJsonObject body(const QJsonArray& messages, double temperature) {
+    return {{"model", model}, {"messages", messages}, {"temperature", temperature}, {"max_tokens", 400}};
 }
 
 ChatMessage entry(ChatMessage::Role role, const QString& content) {
-    ChatMessage m;
-    m.id = newUuid();
-    m.role = role;
-    m.content = content;
-    return m;
+    return {newUuid(), role, content, std::nullopt, 0};
 }
 
 } // namespace
@@ -46,47 +45,20 @@ class BossAIServiceTest : public QObject {
     FakeProxy proxy;
     BossAIService service;
 
-    QJsonObject onlyRequestBody() {
-        const auto requests = proxy.requests(chatPath);
-        if (requests.size() != 1)
-            return {};
-        return requests.first().json.object();
+    QList<QJsonObject> bodies() const {
+        QList<QJsonObject> out;
+        for (const auto& request : proxy.requests(chatPath))
+            out << request.json.object();
+        return out;
     }
 
 private slots:
     void init() {
-        QVERIFY(proxy.isListening());
         proxy.clearRequests();
         proxy.reply(chatPath, ScriptedReply::json(completion(QStringLiteral("  \n Ship it.\n\t"))));
     }
 
-    void generateMessageSendsTheWholeRequest() {
-        const auto result =
-            awaitTask(service.generateMessage(BossAIMode::demon, context, QStringLiteral(" gpt-4o-mini "),
-                                              false, proxy.config(QStringLiteral("tok"))));
-        QVERIFY(result.ok());
-        QCOMPARE(result.value(), QStringLiteral("Ship it."));
-
-        const auto requests = proxy.requests();
-        QCOMPARE(requests.size(), 1);
-        const auto& request = requests.first();
-        QCOMPARE(request.method, QByteArray("POST"));
-        QCOMPARE(request.path, chatPath);
-        QCOMPARE(request.header("Content-Type"), QByteArray("application/json"));
-        QCOMPARE(request.header("Authorization"), QByteArray("Bearer tok"));
-        const QJsonObject expected{
-            {QStringLiteral("model"), QStringLiteral(" gpt-4o-mini ")},
-            {QStringLiteral("messages"),
-             QJsonArray{msg("system", expected::demonPrompt),
-                        msg("user", QStringLiteral("Write Vorn's message now."))}},
-            {QStringLiteral("temperature"), 0.8},
-            {QStringLiteral("max_tokens"), 400},
-        };
-        QCOMPARE(request.json.object(), expected);
-        QVERIFY(request.body.contains("\"max_tokens\":400"));
-    }
-
-    void temperatureAndEscalationFollowModeAndIntensity_data() {
+    void requestsFollowModeAndIntensity_data() {
         QTest::addColumn<BossAIMode>("mode");
         QTest::addColumn<bool>("intense");
         QTest::addColumn<double>("temperature");
@@ -100,26 +72,27 @@ private slots:
             << BossAIMode::demon << true << 0.9 << expected::demonPrompt + expected::escalation;
     }
 
-    void temperatureAndEscalationFollowModeAndIntensity() {
+    void requestsFollowModeAndIntensity() {
         QFETCH(BossAIMode, mode);
         QFETCH(bool, intense);
         QFETCH(double, temperature);
         QFETCH(QString, system);
+        const auto generated =
+            awaitTask(service.generateMessage(mode, context, model, intense, proxy.config()));
+        // System notes never reach the model, so this history adds nothing.
+        const QList<ChatMessage> notes{entry(ChatMessage::Role::system, QStringLiteral("Imported.")),
+                                       entry(ChatMessage::Role::system, QStringLiteral("Reset."))};
+        const auto answered = awaitTask(
+            service.chat(mode, context, notes, QStringLiteral("hi"), model, intense, proxy.config()));
+        QVERIFY(generated.ok() && answered.ok());
+        QCOMPARE(generated.value(), QStringLiteral("Ship it."));
+        QCOMPARE(answered.value(), QStringLiteral("Ship it."));
 
-        QVERIFY(
-            awaitTask(service.generateMessage(mode, context, QStringLiteral("m"), intense, proxy.config()))
-                .ok());
-        QVERIFY(awaitTask(service.chat(mode, context, {}, QStringLiteral("hi"), QStringLiteral("m"), intense,
-                                       proxy.config()))
-                    .ok());
-        const auto requests = proxy.requests(chatPath);
-        QCOMPARE(requests.size(), 2);
-        for (const auto& request : requests) {
-            const QJsonObject body = request.json.object();
-            QCOMPARE(body.value(QStringLiteral("temperature")).toDouble(), temperature);
-            QCOMPARE(body.value(QStringLiteral("messages")).toArray().first(),
-                     QJsonValue(msg("system", system)));
-        }
+        const QList<QJsonObject> sent = bodies();
+        QCOMPARE(sent.size(), 2);
+        QCOMPARE(sent[0],
+                 body({msg("system", system), msg("user", "Write Vorn's message now.")}, temperature));
+        QCOMPARE(sent[1], body({msg("system", system), msg("user", "hi")}, temperature));
     }
 
     void chatSendsTheLastTwelveEntriesWithoutSystemNotes() {
@@ -132,43 +105,15 @@ private slots:
         }
         history << entry(ChatMessage::Role::user, QStringLiteral("Why?"));
 
-        const auto result =
-            awaitTask(service.chat(BossAIMode::demon, context, history, QStringLiteral("Why?"),
-                                   QStringLiteral("gpt-4o"), false, proxy.config()));
-        QVERIFY(result.ok());
-        QCOMPARE(result.value(), QStringLiteral("Ship it."));
-
-        const QJsonObject expected{
-            {QStringLiteral("model"), QStringLiteral("gpt-4o")},
-            {QStringLiteral("messages"),
-             QJsonArray{
-                 msg("system", expected::demonPrompt),
-                 msg("user", QStringLiteral("m11")),
-                 msg("assistant", QStringLiteral("m12")),
-                 msg("user", QStringLiteral("m13")),
-                 msg("assistant", QStringLiteral("m14")),
-                 msg("assistant", QStringLiteral("m16")),
-                 msg("user", QStringLiteral("m17")),
-                 msg("assistant", QStringLiteral("m18")),
-                 msg("user", QStringLiteral("m19")),
-                 msg("user", QStringLiteral("Why?")),
-                 msg("user", QStringLiteral("Why?")),
-             }},
-            {QStringLiteral("temperature"), 0.8},
-            {QStringLiteral("max_tokens"), 400},
-        };
-        QCOMPARE(onlyRequestBody(), expected);
-        QCOMPARE(proxy.requests().first().header("Authorization"), QByteArray("Bearer test-token"));
-    }
-
-    void chatWithOnlySystemNotesSendsPromptAndQuestion() {
-        const QList<ChatMessage> history{entry(ChatMessage::Role::system, QStringLiteral("Imported.")),
-                                         entry(ChatMessage::Role::system, QStringLiteral("Reset."))};
-        QVERIFY(awaitTask(service.chat(BossAIMode::normal, context, history, QStringLiteral("Now?"),
-                                       QStringLiteral("m"), false, proxy.config()))
+        QVERIFY(awaitTask(service.chat(BossAIMode::demon, context, history, QStringLiteral("Why?"), model,
+                                       false, proxy.config()))
                     .ok());
-        QCOMPARE(onlyRequestBody().value(QStringLiteral("messages")).toArray(),
-                 (QJsonArray{msg("system", expected::normalPrompt), msg("user", QStringLiteral("Now?"))}));
+        QCOMPARE(bodies(), QList<QJsonObject>{
+                               body({msg("system", expected::demonPrompt), msg("user", "m11"),
+                                     msg("assistant", "m12"), msg("user", "m13"), msg("assistant", "m14"),
+                                     msg("assistant", "m16"), msg("user", "m17"), msg("assistant", "m18"),
+                                     msg("user", "m19"), msg("user", "Why?"), msg("user", "Why?")},
+                                    0.8)});
     }
 
     void failuresPassThroughUnchanged_data() {
@@ -185,13 +130,13 @@ private slots:
         QFETCH(OpenAIError, error);
         proxy.reply(chatPath, reply);
 
-        const auto generated = awaitTask(
-            service.generateMessage(BossAIMode::normal, context, QStringLiteral("m"), false, proxy.config()));
+        const auto generated =
+            awaitTask(service.generateMessage(BossAIMode::normal, context, model, false, proxy.config()));
         QVERIFY(!generated.ok());
         QCOMPARE(generated.error(), error);
 
         const auto answered = awaitTask(service.chat(BossAIMode::normal, context, {}, QStringLiteral("hi"),
-                                                     QStringLiteral("m"), false, proxy.config()));
+                                                     model, false, proxy.config()));
         QVERIFY(!answered.ok());
         QCOMPARE(answered.error(), error);
         QCOMPARE(proxy.requests().size(), 2); // no retries

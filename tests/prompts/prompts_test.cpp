@@ -17,14 +17,7 @@ Instant at(int hour, int minute, int second = 0) {
 
 TaskItem task(const QString& title, qint64 minutes, std::optional<Instant> finish, bool done = false,
               std::optional<Instant> completedAt = std::nullopt) {
-    TaskItem t;
-    t.id = newUuid();
-    t.title = title;
-    t.durationMinutes = minutes;
-    t.finishTime = finish;
-    t.isCompleted = done;
-    t.completedAt = completedAt;
-    return t;
+    return {newUuid(), title, minutes, done, finish, completedAt, {}, {}};
 }
 
 CompletionEvent completion(const QString& title, bool onTime) {
@@ -94,17 +87,14 @@ Current time: 21:05)"));
     }
 
     void completedTasksAreJudgedByTheirTimes_data() {
-        QTest::addColumn<std::optional<Instant>>("finish");
-        QTest::addColumn<std::optional<Instant>>("completedAt");
+        using Time = std::optional<Instant>;
+        QTest::addColumn<Time>("finish");
+        QTest::addColumn<Time>("completedAt");
         QTest::addColumn<QString>("status");
-        QTest::newRow("no completion time")
-            << std::optional<Instant>(at(10, 0)) << std::optional<Instant>() << "completed";
-        QTest::newRow("no finish time")
-            << std::optional<Instant>() << std::optional<Instant>(at(10, 0)) << "completed";
-        QTest::newRow("exactly at finish")
-            << std::optional<Instant>(at(10, 0)) << std::optional<Instant>(at(10, 0)) << "on time";
-        QTest::newRow("a second late")
-            << std::optional<Instant>(at(10, 0)) << std::optional<Instant>(at(10, 0, 1)) << "late";
+        QTest::newRow("no completion time") << Time(at(10, 0)) << Time() << "completed";
+        QTest::newRow("no finish time") << Time() << Time(at(10, 0)) << "completed";
+        QTest::newRow("exactly at finish") << Time(at(10, 0)) << Time(at(10, 0)) << "on time";
+        QTest::newRow("a second late") << Time(at(10, 0)) << Time(at(10, 0, 1)) << "late";
     }
 
     void completedTasksAreJudgedByTheirTimes() {
@@ -145,18 +135,11 @@ Current time: 21:05)"));
         QCOMPARE(ChatTranscriptFormatter::plainText({}), QString());
 
         const QLocale german(QLocale::German, QLocale::Germany);
-        auto message = [](ChatMessage::Role role, const QString& content, Instant t) {
-            ChatMessage m;
-            m.role = role;
-            m.content = content;
-            m.timestamp = t;
-            return m;
-        };
+        using Role = ChatMessage::Role;
         const QList<ChatMessage> chat{
-            message(ChatMessage::Role::system, QStringLiteral("Imported 3 tasks."), at(8, 59, 30)),
-            message(ChatMessage::Role::user, QStringLiteral("On it.\nReally."), at(9, 5)),
-            message(ChatMessage::Role::boss, QStringLiteral("Prove it."), at(21, 5)),
-        };
+            {{}, Role::system, QStringLiteral("Imported 3 tasks."), {}, at(8, 59, 30)},
+            {{}, Role::user, QStringLiteral("On it.\nReally."), {}, at(9, 5)},
+            {{}, Role::boss, QStringLiteral("Prove it."), {}, at(21, 5)}};
         QCOMPARE(ChatTranscriptFormatter::plainText(chat, german),
                  QStringLiteral("[08:59] System\nImported 3 tasks.\n\n"
                                 "[09:05] You\nOn it.\nReally.\n\n"
