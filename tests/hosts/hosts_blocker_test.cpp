@@ -3,12 +3,9 @@
 // edits a hosts file of this test's own.
 #include "fixtures/await_task.h"
 #include "fixtures/log_capture.h"
+#include "fixtures/store_fixture.h"
 #include "hosts_block.h"
-#include "model/task_store.h"
-#include "persistence/database_service.h"
-#include "platform/clock.h"
 #include "platform/preferences.h"
-#include "platform/random_source.h"
 #include "services/hosts_blocker.h"
 
 #include <QDir>
@@ -17,7 +14,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <optional>
+#include <functional>
 
 using namespace vorn;
 
@@ -85,8 +82,10 @@ PATH="$d/bin:$PATH" exec "$@"
         QVERIFY(QFile::copy(QStringLiteral(VORN_TEST_HELPER), config.helperPath));
         writeFile(config.sudoersFile, "rule\n");
     }
-    void failSudo(const char* command, int status) {
-        writeFile(dir.filePath(QStringLiteral("fail.") + QLatin1String(command)), QByteArray::number(status));
+    // A switch for the stand-ins: "fail.<command>" holds sudo's exit status, "hang.<command>"
+    // makes it hang, "dismiss" makes the administrator runner refuse.
+    void touch(const char* name, const QByteArray& content = {}) {
+        writeFile(dir.filePath(QLatin1String(name)), content);
     }
     QByteArray file(const QString& name) const { return readFile(dir.filePath(name)); }
     // The helper commands sudo was asked to run, in order.
@@ -99,29 +98,11 @@ PATH="$d/bin:$PATH" exec "$@"
     }
 };
 
-const QStringList kDisable{QStringLiteral("disable")};
-const QStringList kEnable{QStringLiteral("enable")};
+using Setup = std::function<void(Fakes&)>;
 
-// A store on throw-away files whose website blocking goes to the fakes.
-struct StoreRig {
-    QTemporaryDir dir;
-    ManualClock clock{1'780'000'000.0};
-    ScriptedRandomSource random;
-    Preferences preferences{dir.filePath(QStringLiteral("settings.ini"))};
-    DatabaseService database{dir.filePath(QStringLiteral("vorn.sqlite")), clock};
-    std::optional<TaskStore> store;
-
-    explicit StoreRig(const HostsBlockerConfig& config) {
-        StoreEnvironment env;
-        env.clock = &clock;
-        env.random = &random;
-        env.preferences = &preferences;
-        env.database = &database;
-        env.hostsBlocker = config;
-        store.emplace(env);
-    }
-    void settle() { QTRY_COMPARE_WITH_TIMEOUT(store->hostsBlocker().pendingRequests(), 0, 30000); }
-};
+void settle(TaskStore& store) {
+    QTRY_COMPARE_WITH_TIMEOUT(store.hostsBlocker().pendingRequests(), 0, 30000);
+}
 
 } // namespace
 
@@ -131,89 +112,67 @@ class HostsBlockerTest : public QObject {
 private slots:
     void initTestCase() { QLoggingCategory::setFilterRules(QStringLiteral("vorn.db.warning=false")); }
 
-    void enableAndDisableEditTheHostsFile() {
+    void requestsEditTheHostsFileInTheOrderMade() {
         Fakes fakes;
         fakes.install();
         HostsBlocker blocker(fakes.config);
-        QCoro::waitFor(blocker.enable({QStringLiteral("a.com"), QStringLiteral("www.a.com")}));
-        QVERIFY(blocker.isBlocking());
-        QCOMPARE(readFile(kHosts), blockFor({"a.com", "www.a.com"}));
-        QCOMPARE(fakes.file(QStringLiteral("sudo.stdin")), QByteArray("a.com\nwww.a.com\n"));
+        blocker.enable({QStringLiteral("a.com"), QStringLiteral("www.a.com")});
+        blocker.disable(true);
+        blocker.enable({QStringLiteral("b.com")});
+        QVERIFY(blocker.willBeBlocking());
+        QTRY_COMPARE_WITH_TIMEOUT(blocker.pendingRequests(), 0, 30000);
+        // Each request probes the helper (its "disable") before it runs, through "sudo -n".
+        QCOMPARE(fakes.sudoCommands(),
+                 (QStringList{"disable", "enable", "disable", "disable", "disable", "enable"}));
         QCOMPARE(fakes.file(QStringLiteral("sudo.log")).split('\n').at(1),
                  ("-n " + fakes.config.helperPath + " enable").toUtf8());
+        QCOMPARE(fakes.file(QStringLiteral("sudo.stdin")), QByteArray("a.com\nwww.a.com\nb.com\n"));
+        QVERIFY(blocker.isBlocking());
+        QCOMPARE(readFile(kHosts), blockFor({"b.com"}));
 
-        QCoro::waitFor(blocker.disable(false));
+        blocker.enable({QStringLiteral("c.com")});
+        blocker.disable(false);
+        QVERIFY(!blocker.willBeBlocking());
+        QTRY_COMPARE_WITH_TIMEOUT(blocker.pendingRequests(), 0, 30000);
         QVERIFY(!blocker.isBlocking());
         QCOMPARE(readFile(kHosts), kUserLines);
 
         // A block already in the file is only noted.
         writeFile(kHosts, kUserLines + kHostsBlockMarker + '\n');
         const qsizetype runs = fakes.sudoCommands().size();
-        QCoro::waitFor(blocker.enable({QStringLiteral("b.com")}));
+        QCoro::waitFor(blocker.enable({QStringLiteral("d.com")}));
         QVERIFY(blocker.isBlocking());
         QCOMPARE(fakes.sudoCommands().size(), runs);
     }
 
-    void requestsRunInTheOrderMade() {
-        Fakes fakes;
-        fakes.install();
-        HostsBlocker blocker(fakes.config);
-        blocker.enable({QStringLiteral("a.com")});
-        blocker.disable(true);
-        blocker.enable({QStringLiteral("b.com")});
-        QVERIFY(blocker.willBeBlocking());
-        QTRY_COMPARE_WITH_TIMEOUT(blocker.pendingRequests(), 0, 30000);
-        // Each request probes the helper (its "disable") before it runs.
-        QCOMPARE(fakes.sudoCommands(), kDisable + kEnable + kDisable + kDisable + kDisable + kEnable);
-        QCOMPARE(readFile(kHosts), blockFor({"b.com"}));
-
-        blocker.enable({QStringLiteral("c.com")});
-        blocker.disable(true);
-        QVERIFY(!blocker.willBeBlocking());
-        QTRY_COMPARE_WITH_TIMEOUT(blocker.pendingRequests(), 0, 30000);
-        QVERIFY(!blocker.isBlocking());
-        QCOMPARE(readFile(kHosts), kUserLines);
-    }
-
     void failuresAreLoggedNotReported_data() {
-        QTest::addColumn<int>("setup");
+        QTest::addColumn<Setup>("setup");
         QTest::addColumn<QString>("logged");
-        const QString prefix = QStringLiteral("HostsBlocker enable failed: ");
-        QTest::newRow("helper fails") << 0 << prefix + "Website blocking failed: Helper exited with code 3";
+        const QString failed = QStringLiteral("HostsBlocker enable failed: Website blocking failed: ");
+        QTest::newRow("helper fails") << Setup([](Fakes& f) { f.install(), f.touch("fail.enable", "3"); })
+                                      << failed + "Helper exited with code 3";
         QTest::newRow("password dialog dismissed")
-            << 1
-            << prefix + "Website blocking failed: Error executing command as another user: Request dismissed";
-        QTest::newRow("no administrator runner") << 2 << prefix + "Could not run privileged command.";
+            << Setup([](Fakes& f) { f.touch("dismiss"); })
+            << failed + "Error executing command as another user: Request dismissed";
+        QTest::newRow("no administrator runner")
+            << Setup([](Fakes& f) { f.config.administratorProgram = f.dir.filePath("no-pkexec"); })
+            << "HostsBlocker enable failed: Could not run privileged command.";
         QTest::newRow("no helper to install")
-            << 3 << prefix + "Website blocking helper is missing from the app bundle.";
-        QTest::newRow("rule does not take")
-            << 4 << prefix + "Website blocking setup did not complete. Try again from Settings.";
-        QTest::newRow("helper never answers")
-            << 5 << prefix + "Website blocking failed: Helper exited with code -1";
+            << Setup([](Fakes& f) { f.config.bundledHelper = f.dir.filePath("no-helper"); })
+            << "HostsBlocker enable failed: Website blocking helper is missing from the app bundle.";
+        QTest::newRow("rule does not take") << Setup([](Fakes& f) {
+            f.touch("fail.disable", "1");
+        }) << "HostsBlocker enable failed: Website blocking setup did not complete. Try again from Settings.";
+        QTest::newRow("helper never answers") << Setup([](Fakes& f) {
+            f.install(), f.touch("hang.enable"), f.config.helperTimeout = std::chrono::milliseconds(300);
+        }) << failed + "Helper exited with code -1";
     }
 
     void failuresAreLoggedNotReported() {
-        QFETCH(int, setup);
+        QFETCH(Setup, setup);
         QFETCH(QString, logged);
         Fakes fakes;
-        if (setup == 0) {
-            fakes.install();
-            fakes.failSudo("enable", 3);
-        }
-        if (setup == 1)
-            writeFile(fakes.dir.filePath(QStringLiteral("dismiss")), {});
-        if (setup == 2)
-            fakes.config.administratorProgram = fakes.dir.filePath(QStringLiteral("no-pkexec"));
-        if (setup == 3)
-            fakes.config.bundledHelper = fakes.dir.filePath(QStringLiteral("no-helper"));
-        if (setup == 4)
-            fakes.failSudo("disable", 1);
-        if (setup == 5) {
-            fakes.install();
-            writeFile(fakes.dir.filePath(QStringLiteral("hang.enable")), {});
-            fakes.config.helperTimeout = std::chrono::milliseconds(300);
-        }
-
+        setup(fakes);
         test::LogCapture log;
         HostsBlocker blocker(fakes.config);
         QCoro::waitFor(blocker.enable({QStringLiteral("a.com")}));
@@ -225,7 +184,7 @@ private slots:
     void disableWithoutTheHelper() {
         Fakes fakes;
         writeFile(kHosts, kUserLines + kHostsBlockMarker + '\n');
-        writeFile(fakes.dir.filePath(QStringLiteral("dismiss")), {});
+        fakes.touch("dismiss");
         HostsBlocker blocker(fakes.config);
         blocker.readBlockState();
         test::LogCapture log;
@@ -262,74 +221,63 @@ private slots:
         QCOMPARE(preferences.flag(QString::fromLatin1(kHostsHelperInstalledKey)), std::optional<bool>(true));
     }
 
-    void storeBlocksInDemonModeOnly() {
+    void storeBlocksInDemonModeWhileTheSettingIsOn() {
         Fakes fakes;
         fakes.install();
-        StoreRig rig(fakes.config);
-        TaskStore& store = *rig.store;
+        test::StoreFixture f;
+        f.setHostsBlocker(fakes.config);
+        TaskStore& store = f.start();
+        const auto enterMode = [&](BossAIMode mode) {
+            store.updateDemonWebsiteBlocking(mode);
+            settle(store);
+        };
         store.setBlockedSitesText(QStringLiteral("  a.com \n\n\tb.org\na.com\n"));
-        store.updateDemonWebsiteBlocking(BossAIMode::demon);
-        rig.settle();
+        enterMode(BossAIMode::demon);
         QCOMPARE(fakes.file(QStringLiteral("sudo.stdin")), QByteArray("a.com\nb.org\na.com\n"));
         QCOMPARE(readFile(kHosts), blockFor({"a.com", "b.org"}));
 
-        store.updateDemonWebsiteBlocking(BossAIMode::messianic);
-        rig.settle();
+        enterMode(BossAIMode::messianic);
         QCOMPARE(readFile(kHosts), kUserLines);
-        const qsizetype runs = fakes.sudoCommands().size();
-        store.updateDemonWebsiteBlocking(BossAIMode::normal); // nothing blocked: the helper is left alone
-        rig.settle();
+        qsizetype runs = fakes.sudoCommands().size();
+        enterMode(BossAIMode::normal); // nothing blocked: the helper is left alone
         QCOMPARE(fakes.sudoCommands().size(), runs);
 
-        QFile::remove(fakes.dir.filePath(QStringLiteral("sudo.stdin")));
-        store.setBlockedSitesText(QStringLiteral(" \n"));
+        // A mode change while the block is still being written wins.
         store.updateDemonWebsiteBlocking(BossAIMode::demon);
-        rig.settle();
-        QCOMPARE(fakes.file(QStringLiteral("sudo.stdin")),
-                 (HostsBlocker::defaultSites().join('\n') + '\n').toUtf8());
-        QCOMPARE(HostsBlocker::defaultSites().size(), 16);
-    }
+        enterMode(BossAIMode::normal);
+        QCOMPARE(readFile(kHosts), kUserLines);
 
-    void storeFollowsTheSetting() {
-        Fakes fakes;
-        fakes.install();
-        StoreRig rig(fakes.config);
-        TaskStore& store = *rig.store;
-        store.setDemonWebsiteBlockingEnabled(false);
-        rig.settle();
-        store.updateDemonWebsiteBlocking(BossAIMode::demon);
-        rig.settle();
-        QVERIFY(!fakes.sudoCommands().contains(QStringLiteral("enable")));
-
-        store.setDemonWebsiteBlockingEnabled(true);
-        store.updateDemonWebsiteBlocking(BossAIMode::demon);
-        rig.settle();
+        // Turning the setting off lifts the block, and Demon mode then blocks nothing.
+        enterMode(BossAIMode::demon);
         QVERIFY(store.hostsBlocker().isBlocking());
-        store.setDemonWebsiteBlockingEnabled(false); // turning it off lifts the block
-        rig.settle();
+        store.setDemonWebsiteBlockingEnabled(false);
+        settle(store);
         QVERIFY(!store.hostsBlocker().isBlocking());
         QCOMPARE(readFile(kHosts), kUserLines);
+        runs = fakes.sudoCommands().size();
+        enterMode(BossAIMode::demon);
+        QCOMPARE(fakes.sudoCommands().size(), runs);
 
-        // A mode change while the block is still being written wins.
+        // An empty list blocks the default sites.
         store.setDemonWebsiteBlockingEnabled(true);
-        store.updateDemonWebsiteBlocking(BossAIMode::demon);
-        store.updateDemonWebsiteBlocking(BossAIMode::normal);
-        rig.settle();
-        QCOMPARE(readFile(kHosts), kUserLines);
+        QFile::remove(fakes.dir.filePath(QStringLiteral("sudo.stdin")));
+        store.setBlockedSitesText(QStringLiteral(" \n"));
+        enterMode(BossAIMode::demon);
+        QCOMPARE(fakes.file(QStringLiteral("sudo.stdin")),
+                 (HostsBlocker::defaultSites().join('\n') + '\n').toUtf8());
     }
 
     void storeStartUpReadsTheBlockAndTheHelper() {
         Fakes fakes;
         writeFile(kHosts, kUserLines + kHostsBlockMarker + '\n');
-        {
-            StoreRig rig(fakes.config);
-            QVERIFY(rig.store->hostsBlocker().isBlocking());
-            QVERIFY(!rig.preferences.contains(QString::fromLatin1(kHostsHelperInstalledKey)));
-        }
+        test::StoreFixture f;
+        f.setHostsBlocker(fakes.config);
+        QVERIFY(f.start().hostsBlocker().isBlocking());
+        const QString installed = QString::fromLatin1(kHostsHelperInstalledKey);
+        QVERIFY(!f.preferences().contains(installed));
         fakes.install();
-        StoreRig rig(fakes.config);
-        QCOMPARE(rig.preferences.flag(QString::fromLatin1(kHostsHelperInstalledKey)),
-                 std::optional<bool>(true));
+        f.restart();
+        QCOMPARE(f.preferences().flag(installed), std::optional<bool>(true));
     }
 };
 
