@@ -1,4 +1,5 @@
-// The boss requests as the proxy receives them, and what becomes of the replies.
+// The boss requests as the proxy receives them, each with the whole system
+// prompt of its mode, and what becomes of the replies.
 // Headers and status handling belong to the chat client and are tested there.
 #include "expected_prompts.h"
 #include "fixtures/await_task.h"
@@ -70,6 +71,8 @@ private slots:
             << BossAIMode::normal << true << 0.9 << expected::normalPrompt + expected::escalation;
         QTest::newRow("intense demon")
             << BossAIMode::demon << true << 0.9 << expected::demonPrompt + expected::escalation;
+        QTest::newRow("intense messianic")
+            << BossAIMode::messianic << true << 0.9 << expected::messianicPrompt + expected::escalation;
     }
 
     void requestsFollowModeAndIntensity() {

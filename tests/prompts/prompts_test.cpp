@@ -1,5 +1,5 @@
-// The context text, the persona prompts and the chat transcript.
-#include "expected_prompts.h"
+// The context text and the chat transcript. The whole system prompt of each
+// mode is compared as the boss request carries it (boss_ai_service_test.cpp).
 #include "services/boss_ai_prompts.h"
 #include "services/chat_transcript_formatter.h"
 
@@ -113,22 +113,6 @@ Current time: 21:05)"));
         const QStringList lines = context({}, recent).split(u'\n');
         QVERIFY(lines.contains(QStringLiteral(
             "Recent completions (48h): T1 (on time), T2 (late), T3 (on time), T4 (late), T5 (on time)")));
-    }
-
-    void systemPromptPerMode_data() {
-        QTest::addColumn<BossAIMode>("mode");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("normal") << BossAIMode::normal << expected::normalPrompt;
-        QTest::newRow("demon") << BossAIMode::demon << expected::demonPrompt;
-        QTest::newRow("messianic") << BossAIMode::messianic << expected::messianicPrompt;
-    }
-
-    void systemPromptPerMode() {
-        QFETCH(BossAIMode, mode);
-        QFETCH(QString, expected);
-        const QString ctx = QStringLiteral("CONTEXT LINE 1\nCONTEXT LINE 2");
-        QCOMPARE(BossAIPrompts::systemPrompt(mode, ctx, false), expected);
-        QCOMPARE(BossAIPrompts::systemPrompt(mode, ctx, true), expected + expected::escalation);
     }
 
     void transcriptListsEachMessageWithSpeakerAndLocalTime() {
