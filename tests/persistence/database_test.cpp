@@ -33,12 +33,7 @@ struct RawDb {
 };
 
 TaskItem task(const QString& title, const QUuid& section) {
-    TaskItem t;
-    t.id = newUuid();
-    t.title = title;
-    t.durationMinutes = 25;
-    t.sectionID = section;
-    return t;
+    return {newUuid(), title, 25, false, {}, {}, section, {}};
 }
 
 ChatMessage chat(ChatMessage::Role role, const QString& content, std::optional<BossAIMode> mode, Instant at) {
@@ -67,7 +62,7 @@ private slots:
     void freshFileHasSchemaAndSeedsAndReopensCleanly() {
         test::LogCapture log;
         ManualClock clock(kNow);
-        QUuid rootID;
+        QList<TaskSection> sections;
         {
             DatabaseService db(m_path, clock);
             QCOMPARE(db.openOutcome(), DatabaseService::OpenOutcome::opened);
@@ -78,12 +73,9 @@ private slots:
             QCOMPARE(db.loadBossAIState(), BossAIState::initial(kNow));
             QCOMPARE(db.loadGamificationState(), (GamificationState{0, 0, 1}));
             QCOMPARE(db.loadSession(), (DatabaseService::SessionSnapshot{kNow, QString(), false, {}}));
-            const QList<TaskSection> sections = db.loadSections();
+            sections = db.loadSections();
             QCOMPARE(sections.size(), 1);
-            QCOMPARE(sections[0].title, QStringLiteral("To do"));
-            QCOMPARE(sections[0].parentID, std::nullopt);
-            QCOMPARE(sections[0].headerTaskID, std::nullopt);
-            rootID = sections[0].id;
+            QCOMPARE(sections[0], (TaskSection{sections[0].id, "To do", std::nullopt, 0, std::nullopt}));
         }
 
         RawDb raw(m_path);
@@ -123,8 +115,7 @@ private slots:
         QCOMPARE(log.count(kSqlError + "duplicate column name"), 7);
         QCOMPARE(log.count(kSqlError), 7);
         // Seeding happens once: the stored rows survive, no second root appears.
-        QCOMPARE(again.loadSections().size(), 1);
-        QCOMPARE(again.loadSections()[0].id, rootID);
+        QCOMPARE(again.loadSections(), sections);
         QCOMPARE(again.loadSession().scheduleStartTime, kNow);
     }
 
@@ -229,10 +220,8 @@ private slots:
 
         QVERIFY(
             db.exec("INSERT INTO overdue_state VALUES ('nope', 1, 1, 1), ('" + sectionId + "', NULL, 7, 1)"));
-        const QList<DatabaseService::OverdueSnapshot> overdue = db.loadOverdueStates();
-        QCOMPARE(overdue.size(), 1);
-        QCOMPARE(overdue[0].escalationChatSent, false);
-        QCOMPARE(overdue[0].intenseChatSent, true);
+        QCOMPARE(db.loadOverdueStates(), (QList<DatabaseService::OverdueSnapshot>{
+                                             {*parseUuid(sectionId), std::nullopt, false, true}}));
 
         for (const char* bad :
              {"not json", R"([{"type":"folder","id":"00000000-0000-0000-0000-000000000001"}])"}) {
