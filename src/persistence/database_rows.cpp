@@ -16,6 +16,21 @@
 
 namespace vorn {
 
+template <typename Row, typename Write>
+bool DatabaseService::saveTable(std::optional<QList<Row>> WrittenTables::*table, const QList<Row>& rows,
+                                Write&& write) {
+    if (m_written.*table && *(m_written.*table) == rows)
+        return true;
+    const bool ok = write();
+    if (!ok)
+        (m_written.*table).reset();
+    else if (m_inWorkspaceSave)
+        m_pending.*table = rows;
+    else
+        m_written.*table = rows;
+    return ok;
+}
+
 namespace {
 
 using sql::Statement;
@@ -216,30 +231,34 @@ QList<TaskItem> DatabaseService::loadTasks(const QUuid& defaultSectionID) {
 }
 
 bool DatabaseService::saveTasks(const QList<TaskItem>& tasks) {
-    return db::inSavepoint(*m_db, QStringLiteral("save_tasks"), [&] {
-        if (!db::run(*m_db, QStringLiteral("DELETE FROM tasks")))
-            return false;
-        Statement insert = db::prepare(
-            *m_db, QStringLiteral("INSERT INTO tasks (id, sort_order, title, duration_minutes, is_completed, "
-                                  "finish_time, completed_at, section_id, started_at) "
-                                  "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-        if (!insert.isValid())
-            return false;
-        for (qsizetype i = 0; i < tasks.size(); ++i) {
-            const TaskItem& t = tasks[i];
-            bindUuid(insert, 1, t.id);
-            insert.bind(2, static_cast<qint64>(i));
-            insert.bind(3, t.title);
-            insert.bind(4, t.durationMinutes);
-            insert.bind(5, t.isCompleted);
-            insert.bind(6, t.finishTime);
-            insert.bind(7, t.completedAt);
-            bindUuid(insert, 8, t.sectionID);
-            insert.bind(9, t.startedAt);
-            if (!db::run(*m_db, insert))
+    return saveTable(&WrittenTables::tasks, tasks, [&] {
+        return db::inSavepoint(*m_db, QStringLiteral("save_tasks"), [&] {
+            if (!db::run(*m_db, QStringLiteral("DELETE FROM tasks")))
                 return false;
-        }
-        return true;
+            Statement insert = db::prepare(
+                *m_db,
+                QStringLiteral("INSERT INTO tasks (id, sort_order, title, duration_minutes, is_completed, "
+                               "finish_time, completed_at, section_id, started_at) "
+                               "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+            if (!insert.isValid())
+                return false;
+            for (qsizetype i = 0; i < tasks.size(); ++i) {
+                const TaskItem& t = tasks[i];
+                bindUuid(insert, 1, t.id);
+                insert.bind(2, static_cast<qint64>(i));
+                insert.bind(3, t.title);
+                insert.bind(4, t.durationMinutes);
+                insert.bind(5, t.isCompleted);
+                insert.bind(6, t.finishTime);
+                insert.bind(7, t.completedAt);
+                bindUuid(insert, 8, t.sectionID);
+                insert.bind(9, t.startedAt);
+                if (!db::run(*m_db, insert))
+                    return false;
+            }
+            return true;
+        });
+        ;
     });
 }
 
@@ -269,24 +288,27 @@ QList<TaskSection> DatabaseService::loadSections() {
 }
 
 bool DatabaseService::saveSections(const QList<TaskSection>& sections) {
-    return db::inSavepoint(*m_db, QStringLiteral("save_sections"), [&] {
-        if (!db::run(*m_db, QStringLiteral("DELETE FROM task_sections")))
-            return false;
-        Statement insert =
-            db::prepare(*m_db, QStringLiteral("INSERT INTO task_sections (id, title, parent_id, "
-                                              "sort_order, header_task_id) VALUES (?, ?, ?, ?, ?)"));
-        if (!insert.isValid())
-            return false;
-        for (const TaskSection& s : sections) {
-            bindUuid(insert, 1, s.id);
-            insert.bind(2, s.title);
-            bindUuid(insert, 3, s.parentID);
-            insert.bind(4, s.sortOrder);
-            bindUuid(insert, 5, s.headerTaskID);
-            if (!db::run(*m_db, insert))
+    return saveTable(&WrittenTables::sections, sections, [&] {
+        return db::inSavepoint(*m_db, QStringLiteral("save_sections"), [&] {
+            if (!db::run(*m_db, QStringLiteral("DELETE FROM task_sections")))
                 return false;
-        }
-        return true;
+            Statement insert =
+                db::prepare(*m_db, QStringLiteral("INSERT INTO task_sections (id, title, parent_id, "
+                                                  "sort_order, header_task_id) VALUES (?, ?, ?, ?, ?)"));
+            if (!insert.isValid())
+                return false;
+            for (const TaskSection& s : sections) {
+                bindUuid(insert, 1, s.id);
+                insert.bind(2, s.title);
+                bindUuid(insert, 3, s.parentID);
+                insert.bind(4, s.sortOrder);
+                bindUuid(insert, 5, s.headerTaskID);
+                if (!db::run(*m_db, insert))
+                    return false;
+            }
+            return true;
+        });
+        ;
     });
 }
 
@@ -365,23 +387,27 @@ QList<DatabaseService::OverdueSnapshot> DatabaseService::loadOverdueStates() {
 }
 
 bool DatabaseService::saveOverdueStates(const QList<OverdueSnapshot>& states) {
-    return db::inSavepoint(*m_db, QStringLiteral("save_overdue"), [&] {
-        if (!db::run(*m_db, QStringLiteral("DELETE FROM overdue_state")))
-            return false;
-        Statement insert = db::prepare(*m_db, QStringLiteral("INSERT INTO overdue_state (task_id, "
-                                                             "last_notification_at, escalation_chat_sent, "
-                                                             "email_sent) VALUES (?, ?, ?, ?)"));
-        if (!insert.isValid())
-            return false;
-        for (const OverdueSnapshot& s : states) {
-            bindUuid(insert, 1, s.taskID);
-            insert.bind(2, s.lastNotificationAt);
-            insert.bind(3, s.escalationChatSent);
-            insert.bind(4, s.intenseChatSent);
-            if (!db::run(*m_db, insert))
+    return saveTable(&WrittenTables::overdue, states, [&] {
+        return db::inSavepoint(*m_db, QStringLiteral("save_overdue"), [&] {
+            if (!db::run(*m_db, QStringLiteral("DELETE FROM overdue_state")))
                 return false;
-        }
-        return true;
+            Statement insert =
+                db::prepare(*m_db, QStringLiteral("INSERT INTO overdue_state (task_id, "
+                                                  "last_notification_at, escalation_chat_sent, "
+                                                  "email_sent) VALUES (?, ?, ?, ?)"));
+            if (!insert.isValid())
+                return false;
+            for (const OverdueSnapshot& s : states) {
+                bindUuid(insert, 1, s.taskID);
+                insert.bind(2, s.lastNotificationAt);
+                insert.bind(3, s.escalationChatSent);
+                insert.bind(4, s.intenseChatSent);
+                if (!db::run(*m_db, insert))
+                    return false;
+            }
+            return true;
+        });
+        ;
     });
 }
 
@@ -407,28 +433,32 @@ QList<ChatMessage> DatabaseService::loadChatMessages() {
 }
 
 bool DatabaseService::saveChatMessages(const QList<ChatMessage>& messages) {
-    return db::inSavepoint(*m_db, QStringLiteral("save_chat"), [&] {
-        if (!db::run(*m_db, QStringLiteral("DELETE FROM chat_messages")))
-            return false;
-        Statement insert =
-            db::prepare(*m_db, QStringLiteral("INSERT INTO chat_messages (id, role, content, mode, "
-                                              "timestamp) VALUES (?, ?, ?, ?, ?)"));
-        if (!insert.isValid())
-            return false;
-        for (const ChatMessage& m : messages) {
-            bindUuid(insert, 1, m.id);
-            insert.bind(2, chatRoleText(m.role));
-            insert.bind(3, m.content);
-            insert.bind(4, m.mode ? std::optional<QString>(bossAIModeText(*m.mode)) : std::nullopt);
-            insert.bind(5, m.timestamp);
-            if (!db::run(*m_db, insert))
+    return saveTable(&WrittenTables::chat, messages, [&] {
+        return db::inSavepoint(*m_db, QStringLiteral("save_chat"), [&] {
+            if (!db::run(*m_db, QStringLiteral("DELETE FROM chat_messages")))
                 return false;
-        }
-        return true;
+            Statement insert =
+                db::prepare(*m_db, QStringLiteral("INSERT INTO chat_messages (id, role, content, mode, "
+                                                  "timestamp) VALUES (?, ?, ?, ?, ?)"));
+            if (!insert.isValid())
+                return false;
+            for (const ChatMessage& m : messages) {
+                bindUuid(insert, 1, m.id);
+                insert.bind(2, chatRoleText(m.role));
+                insert.bind(3, m.content);
+                insert.bind(4, m.mode ? std::optional<QString>(bossAIModeText(*m.mode)) : std::nullopt);
+                insert.bind(5, m.timestamp);
+                if (!db::run(*m_db, insert))
+                    return false;
+            }
+            return true;
+        });
+        ;
     });
 }
 
 bool DatabaseService::clearChatMessages() {
+    m_written.chat.reset();
     return db::run(*m_db, QStringLiteral("DELETE FROM chat_messages"));
 }
 

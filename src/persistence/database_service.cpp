@@ -262,16 +262,34 @@ void DatabaseService::seed() {
 }
 
 bool DatabaseService::exec(const QString& sql) {
+    m_written = {}; // raw SQL may change any table
     return db::run(*m_db, sql);
 }
 
 bool DatabaseService::saveWorkspace(const QList<TaskItem>& tasks, const QList<TaskSection>& sections,
                                     const GamificationState& gamification, const SessionSnapshot& session,
                                     const QList<OverdueSnapshot>& overdue, const QList<ChatMessage>& chat) {
-    return db::inSavepoint(*m_db, QStringLiteral("save_workspace"), [&] {
+    m_pending = {};
+    m_inWorkspaceSave = true;
+    const bool ok = db::inSavepoint(*m_db, QStringLiteral("save_workspace"), [&] {
         return saveTasks(tasks) && saveSections(sections) && saveGamificationState(gamification) &&
                saveSession(session) && saveOverdueStates(overdue) && saveChatMessages(chat);
     });
+    m_inWorkspaceSave = false;
+    if (!ok) {
+        m_written = {}; // rolled back: nothing of this save is in the file
+        return false;
+    }
+    if (m_pending.tasks)
+        m_written.tasks = std::move(m_pending.tasks);
+    if (m_pending.sections)
+        m_written.sections = std::move(m_pending.sections);
+    if (m_pending.overdue)
+        m_written.overdue = std::move(m_pending.overdue);
+    if (m_pending.chat)
+        m_written.chat = std::move(m_pending.chat);
+    m_pending = {};
+    return true;
 }
 
 AnalyticsSummary summarizeAnalytics(const QList<TaskAnalyticsRecord>& records) {

@@ -122,6 +122,22 @@ private:
     // SELECT COUNT(*) of a table; nullopt when the query fails.
     std::optional<qint64> rowCount(const QString& table);
 
+    // What this connection last wrote and committed, table by table, so that a
+    // save of unchanged rows is skipped: the file already holds exactly them.
+    // Cleared whenever the tables may have changed behind our back.
+    struct WrittenTables {
+        std::optional<QList<TaskItem>> tasks;
+        std::optional<QList<TaskSection>> sections;
+        std::optional<QList<OverdueSnapshot>> overdue;
+        std::optional<QList<ChatMessage>> chat;
+    };
+    template <typename Row, typename Write>
+    bool saveTable(std::optional<QList<Row>> WrittenTables::*table, const QList<Row>& rows, Write&& write);
+
+    WrittenTables m_written;
+    WrittenTables m_pending; // written inside saveWorkspace, not yet committed
+    bool m_inWorkspaceSave = false;
+
     QString m_path;
     const Clock& m_clock;
     OpenOutcome m_outcome = OpenOutcome::opened;

@@ -157,6 +157,19 @@ private slots:
         QCOMPARE(again.pasteText(), QString());
     }
 
+    void unchangedTablesAreNotRewrittenButNeverGoStale() {
+        StoreFixture f;
+        TaskStore& store = f.start();
+        store.persistWorkspace();
+        // Rows removed behind the store's back are written again by the next save,
+        // although the store's lists did not change.
+        f.database().exec(QStringLiteral("DELETE FROM tasks"));
+        f.database().exec(QStringLiteral("DELETE FROM task_sections"));
+        store.persistWorkspace();
+        QCOMPARE(f.database().loadTasks(newUuid()), store.tasks());
+        QCOMPARE(f.database().loadSections(), store.sections());
+    }
+
     void failingSaveIsReportedOnce() {
         StoreFixture f;
         TaskStore& store = f.start();
