@@ -1,0 +1,65 @@
+// Drag and drop in the outline: tasks before tasks, tasks into folders, and
+// top-level folders among themselves.
+#include "model/outline_edit.h"
+#include "model/outline_editing_support.h"
+
+namespace vorn {
+
+void TaskStore::moveOutlineTask(const QUuid& draggedID, const QUuid& targetID) {
+    if (draggedID == targetID)
+        return;
+    if (const std::optional<Workspace> edited =
+            outline::reorderTopLevelTask(workspace(), draggedID, targetID)) {
+        recordUndoSnapshot();
+        editing::adopt(*this, *edited);
+        editing::reorderAndReschedule(*this);
+        persistWorkspace();
+        return;
+    }
+    moveTask(draggedID, targetID);
+}
+
+void TaskStore::moveTask(const QUuid& draggedID, const QUuid& targetID) {
+    const std::optional<Workspace> edited = outline::moveTask(workspace(), draggedID, targetID);
+    if (!edited)
+        return;
+    recordUndoSnapshot();
+    editing::adopt(*this, *edited);
+    editing::reorderAndReschedule(*this);
+    clearOverdueNotificationCooldowns(0);
+    recordActivity();
+    persistWorkspace();
+}
+
+void TaskStore::moveTask(const QUuid& taskID, const QUuid& toSection, const std::optional<QUuid>& before) {
+    const std::optional<Workspace> edited =
+        outline::moveTaskToSection(workspace(), taskID, toSection, before);
+    if (!edited)
+        return;
+    recordUndoSnapshot();
+    editing::adopt(*this, *edited);
+    editing::reorderAndReschedule(*this);
+    clearOverdueNotificationCooldowns(0);
+    recordActivity();
+    persistWorkspace();
+}
+
+void TaskStore::moveOutlineSection(const QUuid& sectionID, const std::optional<QUuid>& before) {
+    const std::optional<Workspace> edited = outline::reorderTopLevelSection(workspace(), sectionID, before);
+    if (!edited)
+        return;
+    recordUndoSnapshot();
+    editing::adopt(*this, *edited);
+    moveSection(sectionID, before);
+}
+
+void TaskStore::moveSection(const QUuid& sectionID, const std::optional<QUuid>& before) {
+    const std::optional<Workspace> edited = outline::moveSection(workspace(), sectionID, before);
+    if (!edited)
+        return;
+    editing::adopt(*this, *edited);
+    editing::reorderAndReschedule(*this);
+    persistWorkspace();
+}
+
+} // namespace vorn
