@@ -202,8 +202,19 @@ bool TaskStore::ensurePlaceholderTaskIfEmpty() {
     placeholder.title = QStringLiteral("Create to do list");
     placeholder.durationMinutes = 10;
     placeholder.sectionID = roots.first().id;
+    // The top-level folders keep their entries, and with them their rows.
+    QSet<QUuid> folders;
+    for (const TaskSection& s : sections()) {
+        if (!s.headerTaskID)
+            folders.insert(s.id);
+    }
+    QList<OutlineEntry> order{OutlineEntry::task(placeholder.id)};
+    for (const OutlineEntry& entry : activeOutlineOrder()) {
+        if (entry.isSection() && folders.contains(entry.id))
+            order.append(entry);
+    }
     setTasks({placeholder});
-    setRootOutlineOrder({OutlineEntry::task(placeholder.id)});
+    setRootOutlineOrder(std::move(order));
     ensureTasksInDisplayOrder();
     recalculateFinishTimes();
     return true;
