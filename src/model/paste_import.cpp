@@ -95,4 +95,37 @@ void TaskStore::replaceFromPaste(const QString& text) {
         false, std::nullopt, std::nullopt);
 }
 
+void TaskStore::pasteIntoSection(const QString& text, const QUuid& sectionID) {
+    const std::optional<ParsedOutline> outline = HierarchicalTaskParser::parse(text);
+    if (!outline) {
+        setErrorMessage(QString::fromUtf8(kUnparsable));
+        return;
+    }
+    const QList<TaskSection> roots = childSections(std::nullopt);
+    if (roots.isEmpty())
+        return;
+    const QUuid rootID = roots.first().id;
+    recordUndoSnapshot();
+
+    // A paste into a sub-section replaces what it held; into the root it adds.
+    if (sectionID != rootID)
+        clearSectionContent(sectionID);
+    const qsizetype tasksBefore = tasks().size();
+    QList<OutlineEntry> newEntries;
+    applyParsedNodes(outline->nodes, sectionID, rootID, newEntries);
+    if (sectionID == rootID)
+        setRootOutlineOrder(rootOutlineOrder() + newEntries);
+    if (!tasks().isEmpty()) {
+        ensureTasksInDisplayOrder();
+        recalculateFinishTimes();
+    }
+    recordActivity();
+    setErrorMessage(std::nullopt);
+    // The count is of the tasks this paste added.
+    setStatusMessage(QStringLiteral("Pasted %1 items into %2.")
+                         .arg(tasks().size() - tasksBefore)
+                         .arg(sectionTitle(sectionID)));
+    persistWorkspace();
+}
+
 } // namespace vorn

@@ -270,6 +270,7 @@ public:
 
     // ---- paste import ----------------------------------------------------------------------
     void replaceFromPaste(const QString& text);
+    void pasteIntoSection(const QString& text, const QUuid& sectionID);
 
     // ---- AI timeline estimate -------------------------------------------------------------
     QCoro::Task<> estimateWithAI();

@@ -85,6 +85,35 @@ private slots:
         QCOMPARE(again.tasks().size(), 4); // nothing to undo after a restart
     }
 
+    void pastingIntoASection()
+    {
+        StoreFixture f;
+        TaskStore& store = f.start();
+        store.replaceFromPaste(QStringLiteral("1. Mail\n2. Errands\n\t1. Bank\n\t2. Post"));
+        const QUuid errands = store.sections().at(1).id;
+        const qsizetype undoSteps = store.undoStack().size();
+        const Instant start = store.scheduleStartTime();
+        f.clock().advance(600);
+
+        // Into a folder: its old content goes, the new list takes its place.
+        store.pasteIntoSection(QStringLiteral("1. Shop\n2. Pharmacy\n\t1. Pills"), errands);
+        QCOMPARE(rowTitles(store), (QStringList{"Mail", "[Errands]", "  Shop", "  [Pharmacy]", "    Pills"}));
+        QCOMPARE(store.statusMessage(), QStringLiteral("Pasted 2 items into Errands."));
+        QCOMPARE(store.undoStack().size(), undoSteps + 1);
+        QCOMPARE(store.scheduleStartTime(), start);
+        checkConsistent(store);
+
+        // Into the root: appended after what is there; the list's title is ignored.
+        store.pasteIntoSection(QStringLiteral("Evening\n1. Read\n2. Sleep"), *store.rootSectionID());
+        QCOMPARE(rowTitles(store).mid(5), (QStringList{"Read", "Sleep"}));
+        QCOMPARE(store.sections().first().title, QStringLiteral("To do"));
+        checkConsistent(store);
+
+        store.undo();
+        store.undo();
+        QCOMPARE(rowTitles(store), (QStringList{"Mail", "[Errands]", "  Bank", "  Post"}));
+    }
+
     void unparsableTextChangesNothing() {
         StoreFixture f;
         TaskStore& store = f.start();
