@@ -10,6 +10,8 @@
 #include "persistence/database_support.h"
 #include "persistence/sqlite.h"
 
+#include <QHash>
+#include <QSet>
 #include <QtEndian>
 
 #include <cstring>
@@ -386,18 +388,73 @@ QList<DatabaseService::OverdueSnapshot> DatabaseService::loadOverdueStates() {
     return states;
 }
 
+namespace {
+
+// The rows to delete and to write so that a table holding `before` holds
+// `after`; nullopt when a task ID repeats in either list.
+struct OverdueChanges {
+    QList<QUuid> removed;
+    QList<DatabaseService::OverdueSnapshot> written;
+};
+
+std::optional<OverdueChanges> overdueChanges(const QList<DatabaseService::OverdueSnapshot>& before,
+                                             const QList<DatabaseService::OverdueSnapshot>& after) {
+    QHash<QUuid, qsizetype> previous;
+    previous.reserve(before.size());
+    for (qsizetype i = 0; i < before.size(); ++i) {
+        if (previous.contains(before.at(i).taskID))
+            return std::nullopt;
+        previous.insert(before.at(i).taskID, i);
+    }
+    OverdueChanges changes;
+    QSet<QUuid> kept;
+    kept.reserve(after.size());
+    for (const DatabaseService::OverdueSnapshot& s : after) {
+        if (kept.contains(s.taskID))
+            return std::nullopt;
+        kept.insert(s.taskID);
+        const qsizetype i = previous.value(s.taskID, -1);
+        if (i < 0 || before.at(i) != s)
+            changes.written.append(s);
+    }
+    for (const DatabaseService::OverdueSnapshot& s : before) {
+        if (!kept.contains(s.taskID))
+            changes.removed.append(s.taskID);
+    }
+    return changes;
+}
+
+} // namespace
+
 bool DatabaseService::saveOverdueStates(const QList<OverdueSnapshot>& states) {
+    // Every edit saves a row per task, and few of them change: when the table is
+    // known to hold the rows last written, only the difference is written.
     return saveTable(&WrittenTables::overdue, states, [&] {
+        std::optional<OverdueChanges> changes;
+        if (m_written.overdue)
+            changes = overdueChanges(*m_written.overdue, states);
         return db::inSavepoint(*m_db, QStringLiteral("save_overdue"), [&] {
-            if (!db::run(*m_db, QStringLiteral("DELETE FROM overdue_state")))
+            if (!changes && !db::run(*m_db, QStringLiteral("DELETE FROM overdue_state")))
                 return false;
+            if (changes && !changes->removed.isEmpty()) {
+                Statement remove =
+                    db::prepare(*m_db, QStringLiteral("DELETE FROM overdue_state WHERE task_id = ?"));
+                if (!remove.isValid())
+                    return false;
+                for (const QUuid& id : std::as_const(changes->removed)) {
+                    bindUuid(remove, 1, id);
+                    if (!db::run(*m_db, remove))
+                        return false;
+                }
+            }
+            const QString verb = changes ? QStringLiteral("INSERT OR REPLACE") : QStringLiteral("INSERT");
             Statement insert =
-                db::prepare(*m_db, QStringLiteral("INSERT INTO overdue_state (task_id, "
-                                                  "last_notification_at, escalation_chat_sent, "
-                                                  "email_sent) VALUES (?, ?, ?, ?)"));
+                db::prepare(*m_db, verb + QStringLiteral(" INTO overdue_state (task_id, "
+                                                         "last_notification_at, escalation_chat_sent, "
+                                                         "email_sent) VALUES (?, ?, ?, ?)"));
             if (!insert.isValid())
                 return false;
-            for (const OverdueSnapshot& s : states) {
+            for (const OverdueSnapshot& s : changes ? changes->written : states) {
                 bindUuid(insert, 1, s.taskID);
                 insert.bind(2, s.lastNotificationAt);
                 insert.bind(3, s.escalationChatSent);
@@ -407,7 +464,6 @@ bool DatabaseService::saveOverdueStates(const QList<OverdueSnapshot>& states) {
             }
             return true;
         });
-        ;
     });
 }
 

@@ -10,6 +10,7 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <memory>
 
 using namespace vorn;
@@ -300,6 +301,28 @@ private slots:
         // No transaction is left open: a later save reaches other connections.
         QVERIFY(db.saveTasks({clash}));
         QCOMPARE(RawDb(m_path).column("SELECT title FROM tasks"), QStringList{"three"});
+    }
+
+    void overdueRowsAreRewrittenByTheirDifference() {
+        ManualClock clock(kNow);
+        DatabaseService db(m_path, clock);
+        const auto byTask = [](QList<DatabaseService::OverdueSnapshot> rows) {
+            std::sort(rows.begin(), rows.end(),
+                      [](const auto& x, const auto& y) { return x.taskID < y.taskID; });
+            return rows;
+        };
+        const QUuid a = newUuid(), b = newUuid(), c = newUuid(), d = newUuid();
+        QVERIFY(db.saveOverdueStates(
+            {{a, kNow, false, false}, {b, std::nullopt, true, false}, {c, {}, false, false}}));
+        // One row gone, one changed, one new, one kept, in another order.
+        const QList<DatabaseService::OverdueSnapshot> next = {
+            {d, kNow + 5, false, true}, {c, {}, false, false}, {a, kNow + 60, true, true}};
+        QVERIFY(db.saveOverdueStates(next));
+        QCOMPARE(byTask(db.loadOverdueStates()), byTask(next));
+
+        test::LogCapture log;
+        QVERIFY(!db.saveOverdueStates({next.at(0), next.at(0)}));
+        QCOMPARE(byTask(db.loadOverdueStates()), byTask(next));
     }
 
     void lockedDatabaseFailsFastAndLosesNothing() {
