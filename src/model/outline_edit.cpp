@@ -261,6 +261,8 @@ std::optional<QList<TaskItem>> tasksInOrder(const QList<TaskItem>& tasks, const 
 }
 
 bool liesWithinOwnGroup(const Workspace& ws, const QUuid& taskID, const QUuid& sectionID) {
+    if (groupIndex(ws.sections, taskID) < 0) // most tasks head no group
+        return false;
     const OutlineIndex index(ws);
     const qsizetype group = index.groupPos(taskID);
     if (group < 0)

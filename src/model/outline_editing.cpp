@@ -46,7 +46,8 @@ QUuid TaskStore::focusTaskBelow(const QUuid& taskID, const QString& title) {
         sectionID = tasks().at(pos).sectionID;
         if (!trimmed.isEmpty() && trimmed != tasks().at(pos).title) {
             recordUndoSnapshot();
-            updateTitle(taskID, trimmed);
+            // As updateTitle, but saved, and the activity noted, once with the new task.
+            editing::adopt(*this, *outline::updateTitle(workspace(), taskID, trimmed));
         }
     }
     return addTask(taskID, sectionID);
