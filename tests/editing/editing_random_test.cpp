@@ -1,12 +1,14 @@
 // Thousands of random edits over random outlines. After every step the outline
 // must be sound (outlineProblems), and undo must walk back exactly: k undos give
 // the workspace as it was k recorded steps earlier, and k redos the present.
+// Every tenth step also compares what was saved with what the store holds.
 // VORN_EDIT_SEED=n replays the sequence of one seed; VORN_EDIT_STEPS=n sets the
 // number of steps per sequence.
 #include "editing_support.h"
 
 #include <QtTest>
 
+#include <algorithm>
 #include <functional>
 #include <random>
 
@@ -214,11 +216,35 @@ private:
             fail(QStringLiteral("%1 undos and redos did not return to the present").arg(k));
     }
 
+    // What the store saved is what it holds.
+    QString savedDifference() const {
+        DatabaseService& db = m_store.database();
+        if (db.loadTasks(QUuid()) != m_store.tasks())
+            return QStringLiteral("the saved tasks differ");
+        const auto byID = [](auto list) {
+            std::sort(list.begin(), list.end(),
+                      [](const auto& a, const auto& b) { return idOf(a) < idOf(b); });
+            return list;
+        };
+        if (byID(db.loadSections()) != byID(m_store.sections()))
+            return QStringLiteral("the saved sections differ");
+        if (db.loadSession().outlineOrder != m_store.rootOutlineOrder())
+            return QStringLiteral("the saved root order differs");
+        if (byID(db.loadOverdueStates()) != byID(m_store.buildOverdueSnapshots()))
+            return QStringLiteral("the saved overdue rows differ");
+        return {};
+    }
+    static QString idOf(const TaskSection& s) { return uuidText(s.id); }
+    static QString idOf(const DatabaseService::OverdueSnapshot& s) { return uuidText(s.taskID); }
+
     void check(const QString& what) {
         if (!m_failure.isEmpty())
             return;
         if (const QString problem = outlineProblems(m_store); !problem.isEmpty())
             fail(QStringLiteral("%1 after %2").arg(problem, what));
+        else if (const QString difference = m_log.size() % 10 == 0 ? savedDifference() : QString();
+                 !difference.isEmpty())
+            fail(QStringLiteral("%1 after %2").arg(difference, what));
         else if (m_store.undoStack().size() != m_undoModel.size() ||
                  m_store.redoStack().size() != m_redoModel.size())
             fail(QStringLiteral("%1 undo and %2 redo steps where %3 and %4 were recorded")
