@@ -1,0 +1,191 @@
+// The outline edits on a working day of 1,000 and of 10,000 tasks, 20 to a
+// folder, each timed together with its save to a database file. An edit that
+// changes the outline is undone again outside the timing, so every iteration
+// starts from the same day. Run with --benchmark_repetitions=5 for medians.
+#include "model/task_store.h"
+#include "persistence/database_service.h"
+#include "platform/clock.h"
+#include "platform/preferences.h"
+#include "platform/random_source.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <functional>
+#include <memory>
+
+using namespace vorn;
+
+namespace {
+
+constexpr int kTasksPerFolder = 20;
+
+struct Day {
+    QTemporaryDir dir;
+    ManualClock clock{1'780'000'000.0};
+    ScriptedRandomSource random;
+    std::unique_ptr<Preferences> prefs;
+    std::unique_ptr<DatabaseService> db;
+    std::unique_ptr<TaskStore> store;
+    QList<QUuid> folders;
+
+    explicit Day(qsizetype taskCount) {
+        prefs = std::make_unique<Preferences>(dir.path() + QStringLiteral("/settings.ini"));
+        db = std::make_unique<DatabaseService>(dir.path() + QStringLiteral("/vorn.sqlite"), clock);
+        StoreEnvironment env;
+        env.clock = &clock;
+        env.random = &random;
+        env.preferences = prefs.get();
+        env.database = db.get();
+        // Website blocking stays on files of this folder and programs that refuse.
+        env.hostsBlocker.hostsFile = dir.filePath(QStringLiteral("hosts"));
+        env.hostsBlocker.sudoersFile = dir.filePath(QStringLiteral("sudoers"));
+        env.hostsBlocker.helperPath = dir.filePath(QStringLiteral("installed-helper"));
+        env.hostsBlocker.bundledHelper = dir.filePath(QStringLiteral("bundled-helper"));
+        env.hostsBlocker.sudo = QStringLiteral("/bin/false");
+        env.hostsBlocker.administratorProgram = QStringLiteral("/bin/false");
+        store = std::make_unique<TaskStore>(env);
+        fill(taskCount);
+    }
+
+    void fill(qsizetype taskCount) {
+        const QUuid root = *store->rootSectionID();
+        QList<TaskSection> sections{store->sections().first()};
+        QList<TaskItem> tasks;
+        for (qsizetype s = 0; s < taskCount / kTasksPerFolder; ++s) {
+            const TaskSection folder{newUuid(), QStringLiteral("Folder %1").arg(s), root, int(s),
+                                     std::nullopt};
+            sections.append(folder);
+            folders.append(folder.id);
+            for (int t = 0; t < kTasksPerFolder; ++t) {
+                TaskItem task;
+                task.id = newUuid();
+                task.title = QStringLiteral("Task %1.%2 with a title of ordinary length").arg(s).arg(t);
+                task.durationMinutes = 5 + (t % 7) * 5;
+                task.sectionID = folder.id;
+                tasks.append(task);
+            }
+        }
+        store->setSections(sections);
+        store->setTasks(tasks);
+        store->setRootOutlineOrder(store->computeOutlineOrderSnapshot());
+        store->ensureTasksInDisplayOrder();
+        store->recalculateFinishTimes();
+        store->persistWorkspace();
+        store->checkLateAndNotify(); // the first open task's start, noted once
+    }
+
+    // The task at `index` of the folder in the middle of the day.
+    QUuid middleTask(int index = kTasksPerFolder / 2) const {
+        return store->tasks().at((folders.size() / 2) * kTasksPerFolder + index).id;
+    }
+};
+
+// Times `edit`; `prepare` runs before and `undos` undo steps after it, untimed.
+void timeEdit(benchmark::State& state, const std::function<void(Day&, int)>& edit, int undos,
+              const std::function<void(Day&)>& prepare = {}) {
+    Day day(state.range(0));
+    int n = 0;
+    for (auto _ : state) {
+        if (prepare) {
+            state.PauseTiming();
+            prepare(day);
+            state.ResumeTiming();
+        }
+        edit(day, n++);
+        state.PauseTiming();
+        for (int i = 0; i < undos; ++i)
+            day.store->undo();
+        state.ResumeTiming();
+    }
+}
+
+void BM_AddTask(benchmark::State& state) {
+    timeEdit(
+        state, [](Day& d, int) { d.store->addTask(d.middleTask()); }, 1);
+}
+
+void BM_FocusTaskBelow(benchmark::State& state) {
+    timeEdit(
+        state, [](Day& d, int) { d.store->focusTaskBelow(d.middleTask(), QStringLiteral("Renamed")); }, 2);
+}
+
+void BM_UpdateTitle(benchmark::State& state) {
+    timeEdit(
+        state, [](Day& d, int n) { d.store->updateTitle(d.middleTask(), QStringLiteral("Title %1").arg(n)); },
+        0);
+}
+
+void BM_UpdateDuration(benchmark::State& state) {
+    timeEdit(
+        state, [](Day& d, int n) { d.store->updateDuration(d.middleTask(), 20 + n % 2); }, 0);
+}
+
+void BM_RemoveTask(benchmark::State& state) {
+    timeEdit(
+        state, [](Day& d, int) { d.store->removeTask(d.middleTask()); }, 1);
+}
+
+void BM_IndentTask(benchmark::State& state) {
+    timeEdit(
+        state, [](Day& d, int) { d.store->indentTask(d.middleTask()); }, 1);
+}
+
+void BM_OutdentTask(benchmark::State& state) {
+    timeEdit(
+        state, [](Day& d, int) { d.store->outdentTask(d.middleTask()); }, 2,
+        [](Day& d) { d.store->indentTask(d.middleTask()); });
+}
+
+void BM_MoveOutlineTask(benchmark::State& state) {
+    timeEdit(
+        state, [](Day& d, int) { d.store->moveOutlineTask(d.middleTask(), d.store->tasks().at(3).id); }, 1);
+}
+
+void BM_MoveTaskToFolder(benchmark::State& state) {
+    timeEdit(
+        state, [](Day& d, int) { d.store->moveTask(d.middleTask(), d.folders.first(), std::nullopt); }, 1);
+}
+
+void BM_MoveOutlineSection(benchmark::State& state) {
+    timeEdit(
+        state, [](Day& d, int) { d.store->moveOutlineSection(d.folders.at(1), d.folders.last()); }, 1);
+}
+
+void BM_RenameSection(benchmark::State& state) {
+    timeEdit(
+        state,
+        [](Day& d, int n) { d.store->renameSection(d.folders.at(1), QStringLiteral("Folder %1").arg(n)); },
+        0);
+}
+
+void BM_DeleteSection(benchmark::State& state) {
+    timeEdit(
+        state, [](Day& d, int) { d.store->deleteSection(d.folders.at(d.folders.size() / 2)); }, 1);
+}
+
+#define EDITING_BENCHMARK(name) BENCHMARK(name)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)
+EDITING_BENCHMARK(BM_AddTask);
+EDITING_BENCHMARK(BM_FocusTaskBelow);
+EDITING_BENCHMARK(BM_UpdateTitle);
+EDITING_BENCHMARK(BM_UpdateDuration);
+EDITING_BENCHMARK(BM_RemoveTask);
+EDITING_BENCHMARK(BM_IndentTask);
+EDITING_BENCHMARK(BM_OutdentTask);
+EDITING_BENCHMARK(BM_MoveOutlineTask);
+EDITING_BENCHMARK(BM_MoveTaskToFolder);
+EDITING_BENCHMARK(BM_MoveOutlineSection);
+EDITING_BENCHMARK(BM_RenameSection);
+EDITING_BENCHMARK(BM_DeleteSection);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
