@@ -201,6 +201,7 @@ public:
     void renameSection(const QUuid& sectionID, const QString& title);
     void renameRootTitle(const QString& title);
     bool canDeleteSection(const QUuid& sectionID) const;
+    // The subsections first, one undo step per deleted section; the tasks move up.
     void deleteSection(const QUuid& sectionID);
     // Empties the section for a paste; no undo step, no reordering, no saving.
     void clearSectionContent(const QUuid& sectionID);
