@@ -312,7 +312,7 @@ private slots:
 
         for (quint64 seed : seeds) {
             EditingStore e;
-            RandomEditing run(e.store(), seed);
+            RandomEditing run(*e.store, seed);
             run.buildOutline();
             for (quint64 i = 0; i < steps && run.failure().isEmpty(); ++i)
                 run.step();

@@ -9,14 +9,10 @@
 namespace vorn::test {
 
 EditingStore::EditingStore() {
-    StoreEnvironment env = m_base.environment();
-    m_database = std::make_unique<DatabaseService>(QStringLiteral(":memory:"), m_base.clock());
-    env.database = m_database.get();
-    m_store = std::make_unique<TaskStore>(env);
-}
-
-EditingStore::~EditingStore() {
-    m_store.reset();
+    StoreEnvironment env = base.environment();
+    database = std::make_unique<DatabaseService>(QStringLiteral(":memory:"), base.clock());
+    env.database = database.get();
+    store = std::make_unique<TaskStore>(env);
 }
 
 OutlineBuilder::OutlineBuilder(TaskStore& store) : m_store(store), m_root(*store.rootSectionID()) {
@@ -80,14 +76,6 @@ QUuid taskNamed(const TaskStore& store, const QString& title) {
     return {};
 }
 
-QUuid sectionNamed(const TaskStore& store, const QString& title) {
-    for (const TaskSection& s : store.sections()) {
-        if (s.title == title)
-            return s.id;
-    }
-    return {};
-}
-
 const TaskItem& taskWithID(const TaskStore& store, const QUuid& id) {
     static const TaskItem none;
     for (const TaskItem& t : store.tasks()) {
@@ -95,13 +83,6 @@ const TaskItem& taskWithID(const TaskStore& store, const QUuid& id) {
             return t;
     }
     return none;
-}
-
-QStringList taskTitles(const TaskStore& store) {
-    QStringList out;
-    for (const TaskItem& t : store.tasks())
-        out << t.title;
-    return out;
 }
 
 QStringList rowTexts(const TaskStore& store) {

@@ -8,26 +8,19 @@
 
 namespace vorn::test {
 
-// A store like StoreFixture's, but saving into an in-memory database, so that a
-// long run of edits does not wait for the disk.
-class EditingStore {
-public:
+// A store like StoreFixture's, saving into an in-memory database so that long
+// runs of edits do not wait for the disk.
+struct EditingStore {
     EditingStore();
-    ~EditingStore();
+    ~EditingStore() { store.reset(); }
 
-    TaskStore& store() { return *m_store; }
-    DatabaseService& database() { return *m_database; }
-    Preferences& preferences() { return m_base.preferences(); }
-    ManualClock& clock() { return m_base.clock(); }
-
-private:
-    StoreFixture m_base;
-    std::unique_ptr<DatabaseService> m_database;
-    std::unique_ptr<TaskStore> m_store;
+    StoreFixture base;
+    std::unique_ptr<DatabaseService> database;
+    std::unique_ptr<TaskStore> store;
 };
 
-// Replaces the store's outline with one built here: its root stays, and
-// top-level tasks and folders get their root entries in the order they are made.
+// Replaces the store's outline, keeping its root; top-level tasks and folders
+// get their root entries in the order they are made.
 class OutlineBuilder {
 public:
     explicit OutlineBuilder(TaskStore& store);
@@ -35,7 +28,7 @@ public:
     QUuid root() const { return m_root; }
     QUuid folder(const QString& title, std::optional<QUuid> parent = std::nullopt);
     QUuid task(const QString& title, std::optional<QUuid> section = std::nullopt, qint64 minutes = 10);
-    // The group section of a heading task (made under the task's section when it has none).
+    // The group of a heading task, made under the task's section when it has none.
     QUuid group(const QUuid& headerTask);
     // Hands the outline to the store in outline order with finish times, and saves it.
     void apply();
@@ -46,13 +39,9 @@ private:
     Workspace m_ws;
 };
 
-// The ID of the task or section with the title (the first one), or a null UUID.
 QUuid taskNamed(const TaskStore& store, const QString& title);
-QUuid sectionNamed(const TaskStore& store, const QString& title);
 const TaskItem& taskWithID(const TaskStore& store, const QUuid& id);
-// Task titles in array order.
-QStringList taskTitles(const TaskStore& store);
-// One text per row: the title, "@", the depth, and "*" on group headers ("A@1*").
+// One text per row: title, "@", depth, and "*" on group headers ("A@1*").
 QStringList rowTexts(const TaskStore& store);
 // What is wrong with the outline after an edit; empty when nothing is.
 QString outlineProblems(const TaskStore& store);
