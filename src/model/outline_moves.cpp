@@ -19,29 +19,29 @@ void TaskStore::moveOutlineTask(const QUuid& draggedID, const QUuid& targetID) {
     moveTask(draggedID, targetID);
 }
 
-void TaskStore::moveTask(const QUuid& draggedID, const QUuid& targetID) {
-    const std::optional<Workspace> edited = outline::moveTask(workspace(), draggedID, targetID);
+namespace {
+
+// A task moved to another place: one undo step, the new order and times, the
+// overdue bookkeeping of every task cleared, activity noted, saved.
+void applyTaskMove(TaskStore& store, const std::optional<Workspace>& edited) {
     if (!edited)
         return;
-    recordUndoSnapshot();
-    editing::adopt(*this, *edited);
-    editing::reorderAndReschedule(*this);
-    clearOverdueNotificationCooldowns(0);
-    recordActivity();
-    persistWorkspace();
+    store.recordUndoSnapshot();
+    editing::adopt(store, *edited);
+    editing::reorderAndReschedule(store);
+    store.clearOverdueNotificationCooldowns(0);
+    store.recordActivity();
+    store.persistWorkspace();
+}
+
+} // namespace
+
+void TaskStore::moveTask(const QUuid& draggedID, const QUuid& targetID) {
+    applyTaskMove(*this, outline::moveTask(workspace(), draggedID, targetID));
 }
 
 void TaskStore::moveTask(const QUuid& taskID, const QUuid& toSection, const std::optional<QUuid>& before) {
-    const std::optional<Workspace> edited =
-        outline::moveTaskToSection(workspace(), taskID, toSection, before);
-    if (!edited)
-        return;
-    recordUndoSnapshot();
-    editing::adopt(*this, *edited);
-    editing::reorderAndReschedule(*this);
-    clearOverdueNotificationCooldowns(0);
-    recordActivity();
-    persistWorkspace();
+    applyTaskMove(*this, outline::moveTaskToSection(workspace(), taskID, toSection, before));
 }
 
 void TaskStore::moveOutlineSection(const QUuid& sectionID, const std::optional<QUuid>& before) {
