@@ -8,6 +8,14 @@ packages=(
   qt6-base-dev qt6-multimedia-dev qt6-httpserver-dev qcoro-qt6-dev
   libsqlite3-dev libbenchmark-dev
   clang-format
+  # icons and pictures, the analytics chart, the keyring
+  qt6-svg-dev qt6-charts-dev qtkeychain-qt6-dev
+  # vorn-proxy and its offline voice
+  libcpp-httplib-dev nlohmann-json3-dev libssl-dev espeak-ng lame
+  # fuzzing, and checking the desktop files
+  clang libfuzzer-14-dev desktop-file-utils appstream
+  # looking at the window: screenshots under a virtual display
+  xvfb x11-apps imagemagick
 )
 
 missing=()
