@@ -3,6 +3,7 @@
 #include "persistence/database_service.h"
 #include "platform/clock.h"
 #include "platform/data_paths.h"
+#include "platform/instance_lock.h"
 #include "platform/preferences.h"
 #include "platform/random_source.h"
 #include "services/audio_output.h"
@@ -23,6 +24,12 @@ int main(int argc, char* argv[]) {
     vorn::SystemRandomSource random;
     vorn::Preferences preferences;
     vorn::paths::ensureDirectory(vorn::paths::dataDirectory());
+    // One copy per data folder: a second one touches nothing.
+    vorn::InstanceLock instanceLock(vorn::paths::dataDirectory());
+    if (!instanceLock.tryLock()) {
+        qCritical().noquote() << QStringLiteral("Vorn is already running");
+        return 1;
+    }
     vorn::DatabaseService database(vorn::paths::databasePath(), clock);
 
     vorn::StoreEnvironment env;

@@ -1,8 +1,10 @@
 // The random draw, the data folder override and typed preferences.
 #include "platform/data_paths.h"
+#include "platform/instance_lock.h"
 #include "platform/preferences.h"
 #include "platform/random_source.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -57,6 +59,32 @@ private slots:
         QVERIFY(!p.text(QStringLiteral("missing")));
         QCOMPARE(p.textList(QStringLiteral("one")), QStringList{QStringLiteral("only")});
         QCOMPARE(p.textList(QStringLiteral("many")), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+    }
+
+    void oneHolderPerDataFolderAndCrashedHoldersDoNotCount() {
+        QTemporaryDir dir;
+        {
+            InstanceLock first(dir.path());
+            QVERIFY(first.tryLock());
+            QVERIFY(first.tryLock()); // taking it again is harmless
+            QCOMPARE(first.holderPid(), QCoreApplication::applicationPid());
+            InstanceLock second(dir.path());
+            QVERIFY(!second.tryLock());
+            QCOMPARE(second.holderPid(), QCoreApplication::applicationPid());
+        }
+        // A lock file left behind by a process that has ended is stale.
+        QProcess gone;
+        gone.start(QStringLiteral("sleep"), {QStringLiteral("0")});
+        QVERIFY(gone.waitForStarted());
+        const qint64 deadPid = gone.processId();
+        QVERIFY(gone.waitForFinished());
+        QFile stale(instanceLockPath(dir.path()));
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.write(QByteArray::number(deadPid) + "\nvorn\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+        stale.close();
+        InstanceLock next(dir.path());
+        QVERIFY(next.tryLock());
+        QCOMPARE(next.holderPid(), QCoreApplication::applicationPid());
     }
 };
 
