@@ -309,8 +309,16 @@ private slots:
         s.pasteIntoSection(QStringLiteral("1. New"), f);
         QCOMPARE(rowTexts(s), QStringList({"F@0", "New@1", "H@0*", "C@1"}));
         QVERIFY_SOUND(s);
+    }
 
-        // A list that is gone takes nothing: no hidden tasks, no undo step.
+    void pastingIntoAListThatIsGoneChangesNothing() {
+        EditingStore e;
+        TaskStore& s = *e.store;
+        OutlineBuilder b(s);
+        b.task("A");
+        b.apply();
+
+        // No hidden tasks, no undo step, and a reason.
         const QList<TaskItem> before = s.tasks();
         const qsizetype steps = s.undoStack().size();
         s.pasteIntoSection(QStringLiteral("1. Lost"), newUuid());
