@@ -125,29 +125,32 @@ private slots:
     void slowOrOversizedRepliesAreCutOff_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<ScriptedReply>("reply");
+        QTest::addColumn<int>("deadlineMs");
         QTest::addColumn<QString>("description");
         const QString late = QStringLiteral("The request timed out.");
         // A byte every 10 ms keeps a transfer alive, but not past the deadline.
         QTest::newRow("chat drips past the deadline")
-            << chatPath << ScriptedReply::drip(completion, 10) << late;
+            << chatPath << ScriptedReply::drip(completion, 10) << 300 << late;
         QTest::newRow("speech drips past the deadline")
-            << speechPath << ScriptedReply::drip(QByteArray(100, 'm'), 10) << late;
+            << speechPath << ScriptedReply::drip(QByteArray(100, 'm'), 10) << 300 << late;
+        // Deadlines far off: the size alone stops these.
         QTest::newRow("chat declared too large")
-            << chatPath << ScriptedReply::json(QByteArray(4 * 1024 * 1024 + 1, ' '))
+            << chatPath << ScriptedReply::json(QByteArray(4 * 1024 * 1024 + 1, ' ')) << 60000
             << "The reply was too large (over 4 MB).";
-        QTest::newRow("chat without end")
-            << chatPath << ScriptedReply::stream(5 * 1024 * 1024) << "The reply was too large (over 4 MB).";
-        QTest::newRow("speech without end") << speechPath << ScriptedReply::stream(33 * 1024 * 1024)
+        QTest::newRow("chat without end") << chatPath << ScriptedReply::stream(5 * 1024 * 1024) << 60000
+                                          << "The reply was too large (over 4 MB).";
+        QTest::newRow("speech without end") << speechPath << ScriptedReply::stream(33 * 1024 * 1024) << 60000
                                             << "The reply was too large (over 32 MB).";
     }
 
     void slowOrOversizedRepliesAreCutOff() {
         QFETCH(QString, path);
         QFETCH(ScriptedReply, reply);
+        QFETCH(int, deadlineMs);
         QFETCH(QString, description);
         FakeProxy proxy;
         proxy.reply(path, reply);
-        const ProxyConfig config = proxy.config(QStringLiteral("t"), 300);
+        const ProxyConfig config = proxy.config(QStringLiteral("t"), deadlineMs);
 
         QString failure;
         if (path == chatPath) {
