@@ -138,7 +138,10 @@ std::string withoutBlock(std::string_view text) {
         const std::size_t end = blockEnd(text, line);
         // A block appended to a file without a final line feed brought its own
         // line feed in front and none at its end; take that one back as well.
-        if (end == text.size() && text.back() != '\n' && !out.empty() && out.back() == '\n')
+        // Only the line feed that ends a line with text: after an empty line
+        // it is the user's own, and taking it would drop that line.
+        if (end == text.size() && text.back() != '\n' && out.size() >= 2 && out.back() == '\n' &&
+            out[out.size() - 2] != '\n')
             out.pop_back();
         copied = pos = end;
     }

@@ -144,6 +144,8 @@ private slots:
         QTest::newRow("whole block between user lines") << "x\n" + whole + "y\n" << QByteArray("x\ny\n");
         QTest::newRow("broken block before a whole one") << "x\n" + marker + "0.0.0.0 a.com\n" + whole + "y\n"
                                                          << QByteArray("x\n0.0.0.0 a.com\ny\n");
+        QTest::newRow("stray marker ends a file after a blank line")
+            << "x\n\n" + marker.chopped(1) << QByteArray("x\n\n");
         QTest::newRow("CRLF and trailing blanks")
             << "x\r\n" + marker.chopped(1) + " \r\n0.0.0.0 a.com\t\r\n:: a.com\r\n" + end
             << QByteArray("x\r\n");
