@@ -41,15 +41,15 @@ TaskStore::TaskStore(const StoreEnvironment& env, QObject* parent) : QObject(par
     m_scheduleStartTime = now();
 
     readPreferences();
-    if (database().openOutcome() == DatabaseService::OpenOutcome::inUseElsewhere) {
+    m_bossAIState = database().loadBossAIState(); // the initial state while the file is held elsewhere
+    const bool heldElsewhere = database().openOutcome() == DatabaseService::OpenOutcome::inUseElsewhere;
+    if (heldElsewhere)
         waitForDatabase();
-        refreshBossAIMetrics();
-    } else {
-        m_bossAIState = database().loadBossAIState();
+    else
         loadPersistedWorkspace();
-        refreshBossAIMetrics();
+    refreshBossAIMetrics();
+    if (!heldElsewhere)
         postWelcome();
-    }
     reportStorageProblems();
 
     initializeWebsiteBlockState();
