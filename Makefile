@@ -6,7 +6,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 CMAKE_FLAGS ?=
 
-.PHONY: setup build run test asan-test bench format clean
+.PHONY: setup build run test asan-test fuzz bench format clean
 
 setup:
 	@bash scripts/install-deps.sh
@@ -29,6 +29,10 @@ asan-test: setup
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+# Every fuzzer of tests/fuzz for FUZZ_SECONDS (20) each, in its own clang build folder.
+fuzz: setup
+	JOBS=$(JOBS) bash scripts/fuzz.sh
 
 bench: build
 	@for b in $(BUILD)/bench/*_bench; do \

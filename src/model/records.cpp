@@ -13,10 +13,18 @@ QString uuidText(const QUuid& id) {
 }
 
 std::optional<QUuid> parseUuid(const QString& text) {
-    const QUuid id = QUuid::fromString(text.trimmed());
-    if (id.isNull() && text.trimmed() != QStringLiteral("00000000-0000-0000-0000-000000000000"))
+    // Exactly the canonical form: two texts for one UUID could otherwise both
+    // be stored, and both would be written back under one primary key.
+    if (text.size() != 36)
         return std::nullopt;
-    return id;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text.at(i).unicode();
+        const bool dash = i == 8 || i == 13 || i == 18 || i == 23;
+        const bool hex = (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+        if (dash ? c != u'-' : !hex)
+            return std::nullopt;
+    }
+    return QUuid::fromString(text);
 }
 
 QUuid newUuid() {

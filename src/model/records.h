@@ -15,7 +15,8 @@ namespace vorn {
 
 // Canonical upper-case 8-4-4-4-12 text of a UUID (no braces).
 QString uuidText(const QUuid& id);
-// Parses either case, with or without braces; nullopt when the text is no UUID.
+// Parses the canonical 36-character text in either letter case; nullopt for
+// anything else (braces, spaces, trailing text).
 std::optional<QUuid> parseUuid(const QString& text);
 QUuid newUuid();
 

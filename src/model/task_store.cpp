@@ -10,9 +10,29 @@
 #include "platform/log.h"
 #include "platform/preferences.h"
 
+#include <QTimer>
+
 #include <algorithm>
 
 namespace vorn {
+
+namespace {
+
+// A task whose section is gone would be scheduled without a row to show it in;
+// it moves to the default section instead.
+QList<TaskItem> tasksInKnownSections(QList<TaskItem> tasks, const QList<TaskSection>& sections,
+                                     const QUuid& defaultSectionID) {
+    QSet<QUuid> known;
+    for (const TaskSection& s : sections)
+        known.insert(s.id);
+    for (TaskItem& t : tasks) {
+        if (!known.contains(t.sectionID))
+            t.sectionID = defaultSectionID;
+    }
+    return tasks;
+}
+
+} // namespace
 
 TaskStore::TaskStore(const StoreEnvironment& env, QObject* parent) : QObject(parent), m_env(env) {
     Q_ASSERT(env.clock && env.random && env.preferences && env.database);
@@ -21,14 +41,15 @@ TaskStore::TaskStore(const StoreEnvironment& env, QObject* parent) : QObject(par
     m_scheduleStartTime = now();
 
     readPreferences();
-    m_bossAIState = database().loadBossAIState();
-    loadPersistedWorkspace();
-    refreshBossAIMetrics();
-
-    if (!tasks().isEmpty())
-        postSystemMessage(QStringLiteral("Welcome back — %1 tasks loaded.").arg(tasks().size()));
+    m_bossAIState = database().loadBossAIState(); // the initial state while the file is held elsewhere
+    const bool heldElsewhere = database().openOutcome() == DatabaseService::OpenOutcome::inUseElsewhere;
+    if (heldElsewhere)
+        waitForDatabase();
     else
-        postSystemMessage(QStringLiteral("Vorn online. Import tasks to get started."));
+        loadPersistedWorkspace();
+    refreshBossAIMetrics();
+    if (!heldElsewhere)
+        postWelcome();
     reportStorageProblems();
 
     initializeWebsiteBlockState();
@@ -39,6 +60,42 @@ TaskStore::~TaskStore() = default;
 
 Instant TaskStore::now() const {
     return m_env.clock->now();
+}
+
+void TaskStore::postWelcome() {
+    if (!tasks().isEmpty())
+        postSystemMessage(QStringLiteral("Welcome back — %1 tasks loaded.").arg(tasks().size()));
+    else
+        postSystemMessage(QStringLiteral("Vorn online. Import tasks to get started."));
+}
+
+void TaskStore::waitForDatabase() {
+    // Nothing was read, so nothing may be written over the stored list: the
+    // placeholder lives in memory only (the database refuses every save).
+    ensurePlaceholderTaskIfEmpty();
+    m_databaseRetry = new QTimer(this);
+    m_databaseRetry->setInterval(m_env.databaseRetryInterval);
+    connect(m_databaseRetry, &QTimer::timeout, this, &TaskStore::retryLockedDatabase);
+    m_databaseRetry->start();
+}
+
+void TaskStore::retryLockedDatabase() {
+    if (!database().retryOpen())
+        return;
+    m_databaseRetry->stop();
+    m_databaseRetry->deleteLater();
+    m_databaseRetry = nullptr;
+
+    setBossAIState(database().loadBossAIState());
+    loadPersistedWorkspace();
+    // Undo steps of the placeholder list would bring it back over the real one.
+    m_undoStack.clear();
+    m_redoStack.clear();
+    emit undoStateChanged();
+    refreshBossAIMetrics();
+    setStatusMessage(QStringLiteral("The database is free again; your list is loaded."));
+    postWelcome();
+    reportStorageProblems();
 }
 
 void TaskStore::readPreferences() {
@@ -90,7 +147,7 @@ void TaskStore::loadPersistedWorkspace() {
     else
         defaultSectionID = newUuid();
 
-    setTasks(database().loadTasks(defaultSectionID));
+    setTasks(tasksInKnownSections(database().loadTasks(defaultSectionID), sections(), defaultSectionID));
 
     if (!tasks().isEmpty()) {
         migrateToSingleRootIfNeeded();
@@ -229,6 +286,21 @@ void TaskStore::reportStorageProblems() {
                                          "empty database was started.")
                               .arg(database().corruptFileKeptAt()));
         break;
+    case DatabaseService::OpenOutcome::readOnly:
+        postSystemMessage(QStringLiteral("Vorn can only read %1. Your list is shown, but changes will not be "
+                                         "saved.")
+                              .arg(database().path()));
+        break;
+    case DatabaseService::OpenOutcome::inUseElsewhere: {
+        const QString text =
+            QStringLiteral("The database %1 is in use by another program. Vorn loads your list "
+                           "as soon as it is free; until then nothing is saved, and changes "
+                           "made here are not kept.")
+                .arg(database().path());
+        setStatusMessage(text);
+        postSystemMessage(text);
+        break;
+    }
     case DatabaseService::OpenOutcome::inMemoryOnly:
         postSystemMessage(
             QStringLiteral("Vorn cannot write to %1. Changes will not be saved: they are lost when "

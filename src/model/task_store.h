@@ -22,6 +22,7 @@
 #include <optional>
 
 class QNetworkAccessManager;
+class QTimer;
 
 namespace vorn {
 
@@ -50,6 +51,8 @@ struct StoreEnvironment {
     // The boss watch's timers.
     std::chrono::milliseconds hourlyInterval{3'600'000};
     std::chrono::milliseconds minuteInterval{60'000};
+    // How often a database held by another program is tried again.
+    std::chrono::milliseconds databaseRetryInterval{5'000};
 
     // Website blocking; the default names the real hosts file, sudo and helper.
     HostsBlockerConfig hostsBlocker = {};
@@ -321,6 +324,11 @@ private:
     bool ensurePlaceholderTaskIfEmpty();
     bool shouldResetChatForNewDay();
     void reportStorageProblems();
+    void postWelcome();
+    // While another program holds the database: an unsaved placeholder list
+    // and a timer that tries the file again.
+    void waitForDatabase();
+    void retryLockedDatabase();
     void noteSaveResult(bool ok);
     DatabaseService::SessionSnapshot sessionSnapshot() const;
     TaskSection makeRootSection() const;
@@ -378,6 +386,7 @@ private:
     QList<WorkspaceSnapshot> m_redoStack;
     bool m_isApplyingUndoRedo = false;
     bool m_saveFailureReported = false;
+    QTimer* m_databaseRetry = nullptr;
 
     BossAIService m_bossAI;
     std::unique_ptr<BossAIBackgroundJob> m_backgroundJob;

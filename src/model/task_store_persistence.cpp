@@ -10,12 +10,16 @@ DatabaseService::SessionSnapshot TaskStore::sessionSnapshot() const {
 }
 
 void TaskStore::persistWorkspace() {
+    if (!database().canSave())
+        return; // read-only, or not yet read: the stored rows stay as they are
     const bool ok = database().saveWorkspace(tasks(), sections(), m_gamification, sessionSnapshot(),
                                              buildOverdueSnapshots(), m_chatMessages);
     noteSaveResult(ok);
 }
 
 void TaskStore::persistSessionOnly() {
+    if (!database().canSave())
+        return;
     noteSaveResult(database().saveSession(sessionSnapshot()));
 }
 
@@ -52,7 +56,8 @@ void TaskStore::appendChatMessage(ChatMessage::Role role, const QString& content
 
 void TaskStore::postSystemMessage(const QString& text) {
     appendChatMessage(ChatMessage::Role::system, text, std::nullopt);
-    database().saveChatMessages(m_chatMessages);
+    if (database().canSave())
+        database().saveChatMessages(m_chatMessages);
 }
 
 WorkspaceSnapshot TaskStore::currentWorkspaceSnapshot() const {

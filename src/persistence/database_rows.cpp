@@ -9,6 +9,7 @@
 
 #include "persistence/database_support.h"
 #include "persistence/sqlite.h"
+#include "platform/log.h"
 
 #include <QHash>
 #include <QSet>
@@ -21,6 +22,8 @@ namespace vorn {
 template <typename Row, typename Write>
 bool DatabaseService::saveTable(std::optional<QList<Row>> WrittenTables::*table, const QList<Row>& rows,
                                 Write&& write) {
+    if (!m_inWorkspaceSave)
+        forgetWrittenIfChangedElsewhere();
     if (m_written.*table && *(m_written.*table) == rows)
         return true;
     const bool ok = write();
@@ -75,6 +78,19 @@ void bindUuid(Statement& statement, int index, const QUuid& id) {
         text[pos++] = kHex[bytes[i] & 0xf];
     }
     statement.bindUtf8(index, QByteArrayView(text, sizeof text));
+}
+
+// True for a second row with an ID already read (the same UUID in another
+// letter case): keeping it would make every later save of the table fail on
+// its primary key, so it is dropped and logged.
+bool isRepeat(QSet<QUuid>& seen, const QUuid& id, QLatin1StringView table) {
+    if (!seen.contains(id)) {
+        seen.insert(id);
+        return false;
+    }
+    qCWarning(lcDb).noquote()
+        << QStringLiteral("DatabaseService: dropped a second %1 row with ID %2").arg(table, uuidText(id));
+    return true;
 }
 
 void bindUuid(Statement& statement, int index, const std::optional<QUuid>& id) {
@@ -213,6 +229,7 @@ bool DatabaseService::saveSession(const SessionSnapshot& session) {
 
 QList<TaskItem> DatabaseService::loadTasks(const QUuid& defaultSectionID) {
     QList<TaskItem> tasks;
+    QSet<QUuid> seen;
     db::forEachRow(
         *m_db,
         QStringLiteral("SELECT id, title, duration_minutes, is_completed, finish_time, completed_at, "
@@ -227,7 +244,8 @@ QList<TaskItem> DatabaseService::loadTasks(const QUuid& defaultSectionID) {
             t.completedAt = row.columnOptionalDouble(5);
             t.sectionID = readUuidOr(row, 6, defaultSectionID);
             t.startedAt = row.columnOptionalDouble(7);
-            tasks.append(std::move(t));
+            if (!isRepeat(seen, t.id, QLatin1StringView("tasks")))
+                tasks.append(std::move(t));
         });
     return tasks;
 }
@@ -266,6 +284,7 @@ bool DatabaseService::saveTasks(const QList<TaskItem>& tasks) {
 
 QList<TaskSection> DatabaseService::loadSections() {
     QList<TaskSection> sections;
+    QSet<QUuid> seen;
     db::forEachRow(
         *m_db,
         QStringLiteral("SELECT id, title, parent_id, sort_order, header_task_id FROM task_sections "
@@ -277,7 +296,8 @@ QList<TaskSection> DatabaseService::loadSections() {
             s.parentID = readOptionalUuid(row, 2);
             s.sortOrder = static_cast<int>(row.columnInt64(3));
             s.headerTaskID = readOptionalUuid(row, 4);
-            sections.append(std::move(s));
+            if (!isRepeat(seen, s.id, QLatin1StringView("task_sections")))
+                sections.append(std::move(s));
         });
     if (sections.isEmpty()) {
         // There is always a root to put tasks in; it is saved with the next save.
@@ -374,13 +394,14 @@ QList<TaskAnalyticsRecord> DatabaseService::loadTaskAnalytics() {
 
 QList<DatabaseService::OverdueSnapshot> DatabaseService::loadOverdueStates() {
     QList<OverdueSnapshot> states;
+    QSet<QUuid> seen;
     db::forEachRow(
         *m_db,
         QStringLiteral("SELECT task_id, last_notification_at, escalation_chat_sent, email_sent "
                        "FROM overdue_state"),
         [&](const Statement& row) {
             const std::optional<QUuid> taskID = readOptionalUuid(row, 0);
-            if (!taskID)
+            if (!taskID || isRepeat(seen, *taskID, QLatin1StringView("overdue_state")))
                 return;
             // email_sent holds the flag of the 1.5-times-overdue message.
             states.append({*taskID, row.columnOptionalDouble(1), readFlag(row, 2), readFlag(row, 3)});
@@ -469,6 +490,7 @@ bool DatabaseService::saveOverdueStates(const QList<OverdueSnapshot>& states) {
 
 QList<ChatMessage> DatabaseService::loadChatMessages() {
     QList<ChatMessage> messages;
+    QSet<QUuid> seen;
     db::forEachRow(*m_db,
                    QStringLiteral("SELECT id, role, content, mode, timestamp FROM chat_messages "
                                   "ORDER BY timestamp ASC"),
@@ -483,7 +505,8 @@ QList<ChatMessage> DatabaseService::loadChatMessages() {
                        m.content = row.columnText(2);
                        m.mode = row.isNull(3) ? std::nullopt : bossAIModeFromText(row.columnText(3));
                        m.timestamp = row.columnDouble(4);
-                       messages.append(std::move(m));
+                       if (!isRepeat(seen, m.id, QLatin1StringView("chat_messages")))
+                           messages.append(std::move(m));
                    });
     return messages;
 }

@@ -1,12 +1,11 @@
 #include "persistence/database_service.h"
 
+#include "persistence/database_open.h"
 #include "persistence/database_support.h"
 #include "persistence/sqlite.h"
 #include "platform/data_paths.h"
 #include "platform/log.h"
 
-#include <QDateTime>
-#include <QFile>
 #include <QFileInfo>
 
 #include <sqlite3.h>
@@ -15,12 +14,7 @@ namespace vorn {
 
 namespace {
 
-// Long enough to ride out another connection's commit, short enough that a
-// locked file never freezes the UI: the save fails, is logged and is retried
-// with the next save.
-constexpr int kBusyTimeoutMs = 250;
-// One thread uses the connection, so SQLite's own locking is not needed.
-constexpr int kOpenFlags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+constexpr int kMemoryFlags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
 
 const char* const kCreateTables[] = {
     "CREATE TABLE IF NOT EXISTS boss_ai_state (id INTEGER PRIMARY KEY CHECK (id = 1), "
@@ -68,154 +62,80 @@ const char* const kMigrations[] = {
     "ALTER TABLE task_sections ADD COLUMN header_task_id TEXT;",
 };
 
-enum class FileState { usable, corrupt, unusable };
-
-bool isCorruption(int rc) {
-    return rc == SQLITE_NOTADB || rc == SQLITE_CORRUPT;
-}
-
-// Failures that mean the file cannot be used read-write at all.
-bool isUnwritable(int rc) {
-    return rc == SQLITE_CANTOPEN || rc == SQLITE_READONLY || rc == SQLITE_IOERR || rc == SQLITE_PERM ||
-           rc == SQLITE_AUTH || rc == SQLITE_NOLFS;
-}
-
-// Runs a PRAGMA (or any statement) to its end; `firstValue` receives the text of
-// the first column of the first row. Returns SQLite's result code.
-int runChecked(sql::Connection& conn, const QString& text, QString* firstValue = nullptr) {
-    sql::Statement statement = conn.prepare(text);
-    if (!statement.isValid())
-        return conn.errorCode();
-    int rc = statement.step();
-    if (rc == SQLITE_ROW && firstValue)
-        *firstValue = statement.columnText(0);
-    while (rc == SQLITE_ROW)
-        rc = statement.step();
-    return rc == SQLITE_DONE ? SQLITE_OK : conn.errorCode();
-}
-
-// Opens the file at `path` and proves it can be read and written.
-FileState openFile(sql::Connection& conn, const QString& path) {
-    const bool existed = QFileInfo::exists(path);
-    const int openRc = conn.open(path, kOpenFlags);
-    if (openRc != SQLITE_OK) {
-        db::logError(conn);
-        return existed && isCorruption(openRc & 0xff) ? FileState::corrupt : FileState::unusable;
-    }
-    // SQLite silently falls back to read-only when the file is not writable.
-    if (conn.isReadOnly())
-        return FileState::unusable;
-    // Until the file has proven sound, closing must not fold the -wal file into
-    // it or delete it: both belong to the user if the file is moved aside.
-    conn.setCheckpointOnClose(false);
-    conn.setBusyTimeout(kBusyTimeoutMs);
-
-    // A failed step decides the file's fate: damaged, not writable, or (busy,
-    // full) still ours to use, with the failure logged.
-    const auto verdict = [&](int rc) -> std::optional<FileState> {
-        if (rc == SQLITE_OK)
-            return std::nullopt;
-        db::logError(conn);
-        if (isCorruption(rc))
-            return existed ? FileState::corrupt : FileState::unusable;
-        if (isUnwritable(rc))
-            return FileState::unusable;
-        return std::nullopt;
-    };
-
-    // WAL: a commit is one append, readers never wait for the writer, and a
-    // killed process leaves the last committed state behind.
-    for (const char* pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL"}) {
-        if (const auto state = verdict(runChecked(conn, QString::fromLatin1(pragma))))
-            return *state;
-    }
-    QString quickCheck;
-    if (const auto state = verdict(runChecked(conn, QStringLiteral("PRAGMA quick_check"), &quickCheck)))
-        return *state;
-    // An empty answer means the check could not run (a busy file), not damage.
-    if (!quickCheck.isEmpty() && quickCheck != QLatin1String("ok"))
-        return FileState::corrupt;
-
-    // Writing the header back unchanged proves that commits reach the disk
-    // (a folder that does not let us create the -wal file fails here).
-    QString userVersion;
-    if (const auto state = verdict(runChecked(conn, QStringLiteral("PRAGMA user_version"), &userVersion)))
-        return *state;
-    const QString rewrite = QStringLiteral("PRAGMA user_version = %1").arg(userVersion.toLongLong());
-    if (const auto state = verdict(runChecked(conn, rewrite)))
-        return *state;
-    conn.setCheckpointOnClose(true);
-    return FileState::usable;
-}
-
-// Moves the database and its -wal/-shm side files to "<path>.corrupt-<stamp>"
-// (with "-2", "-3", … when that name is taken). Returns the new path, or an
-// empty text when nothing could be moved; a partial move is undone.
-QString moveAside(const QString& path, Instant now) {
-    const QString stamp = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(now * 1000.0))
-                              .toLocalTime()
-                              .toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    const QString base = path + QStringLiteral(".corrupt-") + stamp;
-    QString kept = base;
-    for (int n = 2; QFileInfo::exists(kept) || QFileInfo::exists(kept + QStringLiteral("-wal")); ++n)
-        kept = base + QLatin1Char('-') + QString::number(n);
-
-    QList<std::pair<QString, QString>> moved;
-    for (const QString& suffix : {QStringLiteral("-wal"), QStringLiteral("-shm"), QString()}) {
-        const QString from = path + suffix;
-        if (!QFileInfo::exists(from))
-            continue;
-        if (!QFile::rename(from, kept + suffix)) {
-            for (const auto& [original, target] : moved)
-                QFile::rename(target, original);
-            return {};
-        }
-        moved.append({from, kept + suffix});
-    }
-    return kept;
-}
-
 } // namespace
 
 DatabaseService::DatabaseService(const QString& path, const Clock& clock)
     : m_path(path), m_clock(clock), m_db(std::make_unique<sql::Connection>()) {
     openStorage();
-    for (const char* statement : kCreateTables)
-        db::run(*m_db, QString::fromLatin1(statement));
-    for (const char* statement : kMigrations)
-        db::run(*m_db, QString::fromLatin1(statement));
-    seed();
 }
 
 DatabaseService::~DatabaseService() = default;
 
-void DatabaseService::openStorage() {
+bool DatabaseService::retryOpen() {
+    if (m_outcome != OpenOutcome::inUseElsewhere)
+        return true;
+    // The start has told the user already; a retry only looks, it never waits.
+    openStorage(0);
+    return m_outcome != OpenOutcome::inUseElsewhere;
+}
+
+void DatabaseService::openStorage(int probeTimeoutMs) {
+    m_written = {};
+    const bool wasInUse = m_outcome == OpenOutcome::inUseElsewhere;
+    m_outcome = OpenOutcome::opened;
     const QString memory = QStringLiteral(":memory:");
     if (m_path == memory) {
-        m_db->open(memory, kOpenFlags);
+        m_db->open(memory, kMemoryFlags);
+        prepareSchema();
         return;
     }
 
     paths::ensureDirectory(QFileInfo(m_path).absolutePath()); // a failure shows when opening
-    FileState state = openFile(*m_db, m_path);
-    if (state == FileState::corrupt) {
-        m_db->close();
-        const QString kept = moveAside(m_path, m_clock.now());
+    db::FileState state = db::openFile(*m_db, m_path, probeTimeoutMs);
+    if (state == db::FileState::busy) {
+        // Nothing is read or written until the other program lets go.
+        if (!wasInUse)
+            qCWarning(lcDb).noquote()
+                << QStringLiteral("DatabaseService: database in use by another program: ") + m_path;
+        m_outcome = OpenOutcome::inUseElsewhere;
+        return;
+    }
+    if (state == db::FileState::corrupt) {
+        const QString kept = db::moveAside(m_path, m_clock.now());
         if (!kept.isEmpty()) {
             qCWarning(lcDb).noquote()
                 << QStringLiteral("DatabaseService: unreadable database moved to ") + kept;
             m_corruptKeptAt = kept;
             m_outcome = OpenOutcome::replacedCorruptFile;
-            state = openFile(*m_db, m_path);
+            state = db::openFile(*m_db, m_path, probeTimeoutMs);
         }
     }
-    if (state == FileState::usable)
+    if (state == db::FileState::readOnly) {
+        m_db->setBusyTimeout(kBusyTimeoutMs);
+        // The schema and the seeds cannot be written; what the file holds is read as it is.
+        qCWarning(lcDb).noquote() << QStringLiteral("DatabaseService: database opened read-only: ") + m_path;
+        m_outcome = OpenOutcome::readOnly;
         return;
+    }
+    if (state == db::FileState::usable) {
+        prepareSchema();
+        return;
+    }
 
     // Nothing of this run will be kept, but everything works until it ends.
     qCWarning(lcDb).noquote() << QStringLiteral("DatabaseService: failed to open database at ") + m_path;
     m_outcome = OpenOutcome::inMemoryOnly;
-    m_db->open(memory, kOpenFlags);
+    m_db->open(memory, kMemoryFlags);
+    prepareSchema();
+}
+
+void DatabaseService::prepareSchema() {
+    m_db->setBusyTimeout(kBusyTimeoutMs);
+    for (const char* statement : kCreateTables)
+        db::run(*m_db, QString::fromLatin1(statement));
+    for (const char* statement : kMigrations)
+        db::run(*m_db, QString::fromLatin1(statement));
+    seed();
 }
 
 std::optional<qint64> DatabaseService::rowCount(const QString& table) {
@@ -266,9 +186,20 @@ bool DatabaseService::exec(const QString& sql) {
     return db::run(*m_db, sql);
 }
 
+void DatabaseService::forgetWrittenIfChangedElsewhere() {
+    // data_version moves only when another connection commits to the file.
+    std::optional<qint64> version;
+    db::forEachRow(*m_db, QStringLiteral("PRAGMA data_version"),
+                   [&](const sql::Statement& row) { version = row.columnInt64(0); });
+    if (!version || version != m_dataVersion)
+        m_written = {};
+    m_dataVersion = version;
+}
+
 bool DatabaseService::saveWorkspace(const QList<TaskItem>& tasks, const QList<TaskSection>& sections,
                                     const GamificationState& gamification, const SessionSnapshot& session,
                                     const QList<OverdueSnapshot>& overdue, const QList<ChatMessage>& chat) {
+    forgetWrittenIfChangedElsewhere();
     m_pending = {};
     m_inWorkspaceSave = true;
     const bool ok = db::inSavepoint(*m_db, QStringLiteral("save_workspace"), [&] {

@@ -59,6 +59,9 @@ public:
         opened,              // the file at path() is in use
         replacedCorruptFile, // the old file was unusable; kept at corruptFileKeptAt(), a fresh one made
         inMemoryOnly,        // the file could not be opened or written: nothing will be saved
+        readOnly,            // the file can be read but not written: loads work, saves fail
+        inUseElsewhere,      // another program holds the file locked: nothing is read or written
+                             // until retryOpen() succeeds
     };
 
     // Opens (creating when absent) the database at `path`, creates and migrates
@@ -73,6 +76,13 @@ public:
     OpenOutcome openOutcome() const { return m_outcome; }
     // Where an unusable database file was moved aside ("…/vorn.sqlite.corrupt-<local timestamp>").
     QString corruptFileKeptAt() const { return m_corruptKeptAt; }
+    // Whether saves can reach a store (the file, or memory when the file is unusable).
+    bool canSave() const {
+        return m_outcome != OpenOutcome::readOnly && m_outcome != OpenOutcome::inUseElsewhere;
+    }
+    // After inUseElsewhere: tries the file again. True once it is open (in any
+    // other outcome); the schema is then prepared and loads read the file.
+    bool retryOpen();
 
     BossAIState loadBossAIState();
     bool saveBossAIState(const BossAIState& state);
@@ -115,8 +125,20 @@ public:
     bool exec(const QString& sql);
 
 private:
-    // Opens m_path; falls back to a fresh file (unusable one moved aside) or to memory.
-    void openStorage();
+    // Long enough to ride out another connection's commit, short enough that a
+    // locked file never freezes the UI: the save fails, is logged and is retried
+    // with the next save.
+    static constexpr int kBusyTimeoutMs = 250;
+
+    // Opens m_path read-write, else read-only; when the file is damaged, a fresh one
+    // (the old one moved aside); when it cannot be used at all, memory.
+    // `probeTimeoutMs`: how long the first read waits for another program's lock.
+    void openStorage(int probeTimeoutMs = kBusyTimeoutMs);
+    // Creates and migrates the tables and seeds them.
+    void prepareSchema();
+    // Drops the memory of written rows when another connection has committed
+    // to the file since we last looked: the rows there may no longer be ours.
+    void forgetWrittenIfChangedElsewhere();
     // Inserts the single rows and the first root section into empty tables.
     void seed();
     // SELECT COUNT(*) of a table; nullopt when the query fails.
@@ -137,6 +159,7 @@ private:
     WrittenTables m_written;
     WrittenTables m_pending; // written inside saveWorkspace, not yet committed
     bool m_inWorkspaceSave = false;
+    std::optional<qint64> m_dataVersion;
 
     QString m_path;
     const Clock& m_clock;

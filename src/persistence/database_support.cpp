@@ -11,11 +11,17 @@ bool logError(const sql::Connection& conn) {
     return false;
 }
 
+// A closed connection (the file is held by another program) silently refuses:
+// nothing is read or written, and there is nothing new to log.
 bool run(sql::Connection& conn, const QString& sql) {
+    if (!conn.isOpen())
+        return false;
     return conn.exec(sql) == SQLITE_OK || logError(conn);
 }
 
 sql::Statement prepare(sql::Connection& conn, const QString& sql) {
+    if (!conn.isOpen())
+        return {};
     sql::Statement statement = conn.prepare(sql);
     if (!statement.isValid())
         logError(conn);

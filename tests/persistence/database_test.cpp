@@ -2,8 +2,11 @@
 #include "persistence/database_service.h"
 #include "persistence/sqlite.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -32,6 +35,23 @@ struct RawDb {
     }
     sql::Connection conn;
 };
+
+// File permissions do not bind root: a test run as root reads the file as an
+// ordinary user for as long as this lives.
+struct Unprivileged {
+    Unprivileged() { dropped = geteuid() == 0 && setegid(kNobody) == 0 && seteuid(kNobody) == 0; }
+    ~Unprivileged() {
+        if (dropped && (seteuid(0) != 0 || setegid(0) != 0))
+            qFatal("could not return to root");
+    }
+    static constexpr uid_t kNobody = 65534;
+    bool dropped = false;
+};
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
 TaskItem task(const QString& title, const QUuid& section) {
     return {newUuid(), title, 25, false, {}, {}, section, {}};
@@ -390,16 +410,149 @@ private slots:
         QCOMPARE(db.loadTasks({}), tasks);
     }
 
-    void readOnlyFileFallsBackToMemory() {
-        if (geteuid() == 0)
-            QSKIP("file permissions do not bind root");
+    void unwritableFileOrFolderIsReadOnly_data() {
+        QTest::addColumn<bool>("folderWritable");
+        QTest::newRow("read-only file") << true;
+        QTest::newRow("read-only folder") << false;
+    }
+
+    void unwritableFileOrFolderIsReadOnly() {
+        QFETCH(bool, folderWritable);
         ManualClock clock(kNow);
-        { DatabaseService create(m_path, clock); }
-        QVERIFY(QFile::setPermissions(m_path, QFileDevice::ReadOwner));
+        QList<TaskItem> saved;
+        {
+            DatabaseService create(m_path, clock);
+            saved = {task("first", create.loadSections()[0].id), task("second", create.loadSections()[0].id)};
+            QVERIFY(create.saveTasks(saved));
+        }
+        const QString folder = QFileInfo(m_path).path();
+        const auto readable =
+            QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther | QFileDevice::ExeOther;
+        const auto writable = readable | QFileDevice::WriteOwner | QFileDevice::WriteOther;
+        const auto restore = qScopeGuard([&] { QFile::setPermissions(folder, writable); });
+        QVERIFY(QFile::setPermissions(m_dir->path(), readable | QFileDevice::WriteOwner));
+        QVERIFY(QFile::setPermissions(folder, folderWritable ? writable : readable));
+        if (folderWritable)
+            QVERIFY(QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::ReadOther));
+        else if (geteuid() == 0) // the file stays writable by its owner; only the folder is not
+            QVERIFY(chown(m_path.toLocal8Bit().constData(), Unprivileged::kNobody, 0) == 0);
+        const QByteArray before = fileBytes(m_path);
+
+        test::LogCapture log;
+        {
+            Unprivileged user;
+            DatabaseService db(m_path, clock);
+            QCOMPARE(db.openOutcome(), DatabaseService::OpenOutcome::readOnly);
+            QVERIFY(!db.canSave());
+            QCOMPARE(db.loadTasks({}), saved);
+            QVERIFY(!db.saveTasks({}));
+            QCOMPARE(log.count("DatabaseService: failed to open database"), 0);
+        }
+        QCOMPARE(fileBytes(m_path), before);
+    }
+
+    void damagedFileIsSetAsideByteForByte() {
+        // A valid header over a damaged table page: found only by the integrity check.
+        QVERIFY(QDir().mkpath(QFileInfo(m_path).path()));
+        {
+            sql::Connection raw;
+            QCOMPARE(raw.open(m_path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE), SQLITE_OK);
+            QCOMPARE(
+                raw.exec("PRAGMA page_size=4096; CREATE TABLE filler (x TEXT);"
+                         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
+                         "INSERT INTO filler SELECT hex(randomblob(40)) FROM n;"),
+                SQLITE_OK);
+        }
+        QFile file(m_path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.seek(4096 * 5));
+        file.write(QByteArray(64, '\xff'));
+        file.close();
+        const QByteArray original = fileBytes(m_path);
+
+        ManualClock clock(kNow);
         DatabaseService db(m_path, clock);
-        QCOMPARE(db.openOutcome(), DatabaseService::OpenOutcome::inMemoryOnly);
-        QVERIFY(db.saveGamificationState({1, 2, 3}));
-        QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QCOMPARE(db.openOutcome(), DatabaseService::OpenOutcome::replacedCorruptFile);
+        QCOMPARE(fileBytes(db.corruptFileKeptAt()), original);
+        QVERIFY(!QFileInfo::exists(db.corruptFileKeptAt() + "-wal"));
+    }
+
+    void fileLockedByAnotherProgramIsLeftAloneUntilFree() {
+        ManualClock clock(kNow);
+        QList<TaskItem> saved;
+        {
+            DatabaseService create(m_path, clock);
+            saved = {task("stored", create.loadSections()[0].id)};
+            QVERIFY(create.saveTasks(saved));
+        }
+        auto other = std::make_unique<RawDb>(m_path);
+        QCOMPARE(other->conn.exec("PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; COMMIT;"), SQLITE_OK);
+
+        test::LogCapture log;
+        QElapsedTimer timer;
+        timer.start();
+        DatabaseService db(m_path, clock);
+        QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(db.openOutcome(), DatabaseService::OpenOutcome::inUseElsewhere);
+        QVERIFY(!db.canSave());
+        QVERIFY(db.loadTasks({}).isEmpty());
+        QVERIFY(!db.saveWorkspace({task("placeholder", newUuid())}, db.loadSections(), {}, {}, {}, {}));
+        QVERIFY(!db.retryOpen());
+
+        other.reset();
+        QVERIFY(db.retryOpen());
+        QCOMPARE(db.openOutcome(), DatabaseService::OpenOutcome::opened);
+        QCOMPARE(db.loadTasks({}), saved);
+        QCOMPARE(log.count("DatabaseService: database in use by another program"), 1);
+    }
+
+    void writesOfAnotherConnectionAreNotMistakenForOurs() {
+        ManualClock clock(kNow);
+        DatabaseService db(m_path, clock);
+        const QList<TaskSection> sections = db.loadSections();
+        const QList<TaskItem> tasks = {task("mine", sections[0].id)};
+        const QList<DatabaseService::OverdueSnapshot> overdue = {{tasks[0].id, kNow, true, false}};
+        QVERIFY(db.saveWorkspace(tasks, sections, {}, {}, overdue, {}));
+
+        RawDb other(m_path);
+        QCOMPARE(other.conn.exec("DELETE FROM tasks; DELETE FROM task_sections; DELETE FROM overdue_state;"),
+                 SQLITE_OK);
+        QVERIFY(db.saveWorkspace(tasks, sections, {}, {}, overdue, {}));
+        QCOMPARE(db.loadTasks({}), tasks);
+        QCOMPARE(db.loadSections(), sections);
+        QCOMPARE(db.loadOverdueStates(), overdue);
+
+        QCOMPARE(other.conn.exec("DELETE FROM tasks"), SQLITE_OK);
+        QVERIFY(db.saveTasks(tasks));
+        QCOMPARE(db.loadTasks({}), tasks);
+    }
+
+    void idsDifferingOnlyInLetterCaseLoadOnce() {
+        ManualClock clock(kNow);
+        DatabaseService db(m_path, clock);
+        const QUuid root = db.loadSections()[0].id;
+        const QString id = uuidText(newUuid());
+        const QString braced = "{" + uuidText(newUuid()) + "}";
+        RawDb other(m_path);
+        const QString insert =
+            QStringLiteral("INSERT INTO tasks (id, sort_order, title, duration_minutes, "
+                           "is_completed, section_id) VALUES ('%1', %2, '%3', 5, 0, '%4');");
+        QCOMPARE(other.conn.exec(insert.arg(id).arg(0).arg("upper", uuidText(root)) +
+                                 insert.arg(id.toLower()).arg(1).arg("lower", uuidText(root)) +
+                                 insert.arg(braced).arg(2).arg("braced", uuidText(root))),
+                 SQLITE_OK);
+
+        test::LogCapture log;
+        QList<TaskItem> tasks = db.loadTasks(root);
+        QCOMPARE(tasks.size(), 2);
+        QCOMPARE(tasks[0].title, QStringLiteral("upper"));
+        QCOMPARE(tasks[1].title, QStringLiteral("braced"));
+        QVERIFY(uuidText(tasks[1].id) != braced.mid(1, 36)); // not canonical: a fresh ID
+        QCOMPARE(log.count("DatabaseService: dropped a second tasks row with ID " + id), 1);
+
+        tasks.append(task("typed later", root));
+        QVERIFY(db.saveTasks(tasks));
+        QCOMPARE(db.loadTasks(root), tasks);
     }
 
 private:

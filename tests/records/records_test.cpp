@@ -55,6 +55,32 @@ private slots:
             QCOMPARE(read.error().description, QStringLiteral("Unknown outline entry type"));
     }
 
+    void uuidTextIsReadStrictly_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("accepted");
+        const QString id = QStringLiteral("0f8e2d3c-1111-4a5b-9c6d-aabbccddeeff");
+        QTest::newRow("lower case") << id << true;
+        QTest::newRow("upper case") << id.toUpper() << true;
+        QTest::newRow("nil") << QStringLiteral("00000000-0000-0000-0000-000000000000") << true;
+        QTest::newRow("braces") << "{" + id + "}" << false;
+        QTest::newRow("leading space") << " " + id << false;
+        QTest::newRow("trailing newline") << id + "\n" << false;
+        QTest::newRow("trailing text") << id + "x" << false;
+        QTest::newRow("no dashes") << QString(id).remove('-') + "0000" << false;
+        QTest::newRow("dash moved") << QStringLiteral("0f8e2d3c1-111-4a5b-9c6d-aabbccddeeff") << false;
+        QTest::newRow("not hex") << QStringLiteral("0f8e2d3c-1111-4a5b-9c6d-aabbccddeefg") << false;
+        QTest::newRow("empty") << QString() << false;
+    }
+
+    void uuidTextIsReadStrictly() {
+        QFETCH(QString, text);
+        QFETCH(bool, accepted);
+        const std::optional<QUuid> id = parseUuid(text);
+        QCOMPARE(id.has_value(), accepted);
+        if (id)
+            QCOMPARE(uuidText(*id), text.toUpper());
+    }
+
     void equalityCoversEveryField() {
         const QUuid id = newUuid();
         QVERIFY(OutlineEntry::task(id) != OutlineEntry::section(id));

@@ -2,8 +2,13 @@
 // make damaged or older stored workspaces usable.
 #include "fixtures/store_fixture.h"
 
+#include "persistence/sqlite.h"
+
 #include <QFile>
 #include <QtTest>
+
+#include <sqlite3.h>
+#include <unistd.h>
 
 using namespace vorn;
 using vorn::test::StoreFixture;
@@ -149,11 +154,15 @@ private slots:
         db.exec(QStringLiteral("INSERT INTO tasks (id, sort_order, title, duration_minutes, is_completed, "
                                "section_id) VALUES ('%1', 1, 'lost', 5, 0, 'not-a-uuid')")
                     .arg(uuidText(newUuid())));
+        db.exec(QStringLiteral("INSERT INTO tasks (id, sort_order, title, duration_minutes, is_completed, "
+                               "section_id) VALUES ('%1', 2, 'section gone', 5, 0, '%2')")
+                    .arg(uuidText(newUuid()), uuidText(newUuid())));
 
         TaskStore& store = f.start();
-        QCOMPARE(store.tasks().size(), 2);
+        QCOMPARE(store.tasks().size(), 3);
         for (const TaskItem& t : store.tasks())
             QCOMPARE(t.sectionID, work.id);
+        QCOMPARE(store.outlineRows().size(), 4); // Work and its three tasks: each one can be seen
     }
 
     void badOutlineOrderIsRebuilt() {
@@ -210,6 +219,77 @@ private slots:
         QVERIFY(kept.contains(QStringLiteral("vorn.sqlite.corrupt-")));
         QVERIFY(QFile::exists(kept));
         QVERIFY(chatTexts(store).last().contains(kept));
+    }
+
+    void databaseHeldByAnotherProgramIsLoadedOnceFree() {
+        StoreFixture f;
+        QList<TaskItem> stored;
+        {
+            TaskStore& first = f.start();
+            const QUuid root = first.sections().first().id;
+            first.setTasks({task(QStringLiteral("A"), root), task(QStringLiteral("B"), root),
+                            task(QStringLiteral("C"), root)});
+            first.setRootOutlineOrder(first.computeOutlineOrderSnapshot());
+            first.recalculateFinishTimes();
+            first.persistWorkspace();
+            stored = first.tasks();
+            f.stop();
+        }
+        auto other = std::make_unique<sql::Connection>();
+        QCOMPARE(other->open(f.databasePath(), SQLITE_OPEN_READWRITE), SQLITE_OK);
+        QCOMPARE(other->exec(QStringLiteral("PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE; COMMIT;")),
+                 SQLITE_OK);
+
+        DatabaseService& db = f.openDatabase();
+        StoreEnvironment env = f.environment();
+        env.databaseRetryInterval = std::chrono::milliseconds(5);
+        TaskStore store(env);
+        QCOMPARE(db.openOutcome(), DatabaseService::OpenOutcome::inUseElsewhere);
+        QVERIFY(chatTexts(store).last().contains(QStringLiteral("in use by another program")));
+        QCOMPARE(store.tasks().size(), 1); // the placeholder, in memory only
+        store.persistWorkspace();
+        QTest::qWait(20); // a few retries against the held file
+        QCOMPARE(store.tasks().size(), 1);
+
+        other.reset();
+        QTRY_COMPARE(store.tasks(), stored);
+        QCOMPARE(db.openOutcome(), DatabaseService::OpenOutcome::opened);
+        QVERIFY(!store.canUndo());
+        QCOMPARE(chatTexts(store).last(), QStringLiteral("Welcome back — 3 tasks loaded."));
+        store.persistWorkspace();
+        QCOMPARE(db.loadTasks(newUuid()), stored);
+    }
+
+    void readOnlyDatabaseShowsTheListAndSaysSo() {
+        StoreFixture f;
+        {
+            TaskStore& first = f.start();
+            first.setTasks({task(QStringLiteral("A"), first.sections().first().id)});
+            first.persistWorkspace();
+            f.stop();
+        }
+        QVERIFY(QFile::setPermissions(f.databasePath(), QFileDevice::ReadOwner | QFileDevice::ReadOther));
+        QVERIFY(QFile::setPermissions(f.dataDir(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                       QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                                       QFileDevice::WriteOther | QFileDevice::ExeOther));
+        ManualClock clock(f.clock().now());
+        std::optional<DatabaseService> db;
+        {
+            // Permissions do not bind root: the file is opened as an ordinary user.
+            const bool root = geteuid() == 0;
+            QVERIFY(!root || (setegid(65534) == 0 && seteuid(65534) == 0));
+            db.emplace(f.databasePath(), clock);
+            QVERIFY(!root || (seteuid(0) == 0 && setegid(0) == 0));
+        }
+        StoreEnvironment env = f.environment();
+        env.clock = &clock;
+        env.database = &*db;
+        TaskStore store(env);
+
+        QCOMPARE(db->openOutcome(), DatabaseService::OpenOutcome::readOnly);
+        QCOMPARE(store.tasks().size(), 1);
+        QCOMPARE(store.tasks().first().title, QStringLiteral("A"));
+        QVERIFY(chatTexts(store).last().contains(QStringLiteral("changes will not be saved")));
     }
 
     void unwritableFolderKeepsWorkingInMemory() {
