@@ -2,6 +2,7 @@
 #include "app/command_line.h"
 #include "app/commands.h"
 #include "app/instance_handover.h"
+#include "app/termination_signals.h"
 #include "model/task_store.h"
 #include "persistence/database_service.h"
 #include "platform/clock.h"
@@ -67,6 +68,7 @@ int main(int argc, char* argv[]) {
         [&](const vorn::HandOverRequest& request) { return vorn::answerHandOver(store, &window, request); });
     if (!handOver.listen(serverName))
         qWarning().noquote() << "Vorn cannot take requests from a second start:" << handOver.errorString();
+    vorn::quitOnTerminationSignals();
     window.show();
     return QApplication::exec();
 }

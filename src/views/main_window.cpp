@@ -74,12 +74,6 @@ MainWindow::MainWindow(TaskStore* store, QWidget* parent) : QMainWindow(parent),
     });
 
     m_surge = new SurgeCountdown(store, central);
-    m_importSheet = new ImportTasksSheet(store, this);
-    connect(m_importSheet, &QDialog::finished, this, [this] {
-        if (m_store)
-            m_store->setShowImportSheet(false);
-    });
-
     buildToolbar();
     buildMenus();
     statusBar();
@@ -153,10 +147,25 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 void MainWindow::followImportSheet() {
     if (!m_store)
         return;
-    if (m_store->showImportSheet() && !m_importSheet->isVisible())
-        m_importSheet->open();
-    else if (!m_store->showImportSheet() && m_importSheet->isVisible())
+    if (m_store->showImportSheet()) {
+        ImportTasksSheet* sheet = importSheet();
+        if (!sheet->isVisible())
+            sheet->open();
+    } else if (m_importSheet && m_importSheet->isVisible()) {
         m_importSheet->close();
+    }
+}
+
+ImportTasksSheet* MainWindow::importSheet() {
+    // Made on first use: most runs never open it, and the window shows sooner.
+    if (!m_importSheet) {
+        m_importSheet = new ImportTasksSheet(m_store, this);
+        connect(m_importSheet, &QDialog::finished, this, [this] {
+            if (m_store)
+                m_store->setShowImportSheet(false);
+        });
+    }
+    return m_importSheet;
 }
 
 void MainWindow::followErrorMessage() {

@@ -29,7 +29,7 @@ public:
     QWidget* chatPane() const { return m_chatPane; }
     QToolButton* showChatButton() const { return m_showChatButton; }
     SurgeCountdown* surgeCountdown() const { return m_surge; }
-    ImportTasksSheet* importSheet() const { return m_importSheet; }
+    ImportTasksSheet* importSheet();
     QMessageBox* errorAlert() const { return m_errorAlert; }
     PanelSplitter* splitter() const { return m_splitter; }
     // Toolbar and menu commands by their labels' meaning.

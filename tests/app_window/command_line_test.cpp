@@ -169,6 +169,13 @@ private slots:
         QCOMPARE(run({}).exitCode, 0);
         QCOMPARE(window.state(), QProcess::Running);
 
+        // Logging out (SIGTERM) quits in order, through the saving quit path.
+        window.terminate();
+        QVERIFY(window.waitForFinished(10000));
+        QCOMPARE(window.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(window.exitCode(), 0);
+        QVERIFY(startWindow(window));
+
         // A copy that dies leaves its lock and socket behind; they block nobody.
         window.kill();
         window.waitForFinished();
