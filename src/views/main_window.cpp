@@ -50,10 +50,9 @@ MainWindow::MainWindow(TaskStore* store, QWidget* parent) : QMainWindow(parent),
     setCentralWidget(central);
     central->installEventFilter(this);
     m_splitter->installEventFilter(this);
-    // A press anywhere in the chat drops the outline's row selection.
-    m_chatPane->installEventFilter(this);
-    for (QWidget* child : m_chatPane->findChildren<QWidget*>())
-        child->installEventFilter(this);
+    // A press anywhere in the chat (whatever widgets it makes later) drops
+    // the outline's row selection.
+    qApp->installEventFilter(this);
 
     m_showChatButton = new QToolButton(central);
     m_showChatButton->setObjectName(QStringLiteral("showVornButton"));
@@ -138,8 +137,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             applyPanelWidths();
         else
             placeFloatingControls();
-    } else if (type == QEvent::MouseButtonPress && watched != centralWidget() && watched != m_splitter) {
-        AppNotifications::instance().postClearTaskRowSelection();
+    } else if (type == QEvent::MouseButtonPress && watched->isWidgetType()) {
+        auto* widget = static_cast<QWidget*>(watched);
+        if (widget == m_chatPane || m_chatPane->isAncestorOf(widget))
+            AppNotifications::instance().postClearTaskRowSelection();
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -12,6 +12,7 @@ namespace vorn {
 SurgeCountdown::SurgeCountdown(TaskStore* store, QWidget* parent) : QWidget(parent), m_store(store) {
     setObjectName(QStringLiteral("surgeCountdown"));
     setAttribute(Qt::WA_StyledBackground);
+    setAttribute(Qt::WA_TransparentForMouseEvents); // it floats over the chat
     setStyleSheet(
         QStringLiteral("#surgeCountdown { background: rgba(128, 128, 128, 60); border-radius: 8px; }"));
     auto* layout = new QVBoxLayout(this);

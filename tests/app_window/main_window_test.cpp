@@ -107,6 +107,14 @@ private slots:
 
         store.setTasks({});
         QVERIFY(!window.estimateAction()->isEnabled());
+
+        // Ctrl+Q closes the window (and with it the application).
+        store.setErrorMessage(std::nullopt); // the estimate's timeout alert
+        QVERIFY(!window.errorAlert() || !window.errorAlert()->isVisible());
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::keyClick(&window, Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(!window.isVisible());
     }
 
     void undoFollowsItsStack() {
@@ -208,6 +216,15 @@ private slots:
         QVERIFY(store.chatPanelFraction() < 0.5);
         QVERIFY(store.chatPanelFraction() >= 0.1);
         QCOMPARE(f.preferences().number(QStringLiteral("chat_panel_fraction")), store.chatPanelFraction());
+
+        // A click into the chat asks for the same; one into the list does not.
+        cleared.clear();
+        QWidget* chatInside = window.chatPane()->findChildren<QWidget*>().constLast();
+        QTest::mouseClick(chatInside, Qt::LeftButton);
+        QVERIFY(!cleared.isEmpty());
+        cleared.clear();
+        QTest::mouseClick(window.listPane(), Qt::LeftButton);
+        QVERIFY(cleared.isEmpty());
     }
 
     void hiddenChatIsRememberedAcrossRuns() {
