@@ -5,6 +5,7 @@
 #include "outline_io/hierarchical_task_parser.h"
 #include "persistence/database_service.h"
 #include "platform/clock.h"
+#include "platform/instance_lock.h"
 #include "platform/preferences.h"
 #include "platform/random_source.h"
 
@@ -125,7 +126,8 @@ HandOverReply answerHandOver(TaskStore& store, QWidget* window, const HandOverRe
     return {false, QStringLiteral("Unknown request: %1").arg(request.command)};
 }
 
-int handOverToRunningCopy(const CommandLine& command, const QString& serverName) {
+std::optional<int> handOverToRunningCopy(const CommandLine& command, const QString& serverName,
+                                         InstanceLock& lock) {
     HandOverRequest request{QStringLiteral("raise"), {}};
     if (command.action == CommandLine::Action::exportOutline) {
         request.command = QStringLiteral("export");
@@ -137,12 +139,16 @@ int handOverToRunningCopy(const CommandLine& command, const QString& serverName)
             return fail(kUnparsableList);
         request = {QStringLiteral("import"), text.value()};
     }
-    // The copy that holds the lock may still be starting: give it a moment to listen.
+    // The holder of the lock may be a window still starting (not listening
+    // yet) or a short --export/--import that ends in a moment.
     std::optional<HandOverReply> reply;
-    for (int attempt = 0; attempt < 30 && !reply; ++attempt) {
+    for (int attempt = 0; attempt < 50 && !reply; ++attempt) {
         reply = sendToRunningCopy(serverName, request, 2000);
-        if (!reply)
-            QThread::msleep(100);
+        if (reply)
+            break;
+        if (lock.tryLock())
+            return std::nullopt;
+        QThread::msleep(100);
     }
     if (!reply)
         return fail(QStringLiteral("Vorn is already running but does not answer."));

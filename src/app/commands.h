@@ -6,10 +6,13 @@
 
 #include <QString>
 
+#include <optional>
+
 class QWidget;
 
 namespace vorn {
 
+class InstanceLock;
 class TaskStore;
 
 struct ReadError {
@@ -29,9 +32,11 @@ HandOverReply importText(TaskStore& store, const QString& text);
 // How the running copy answers a second start.
 HandOverReply answerHandOver(TaskStore& store, QWidget* window, const HandOverRequest& request);
 
-// A second start while a copy runs: hand the command over, print the answer.
-// Returns the process exit status.
-int handOverToRunningCopy(const CommandLine& command, const QString& serverName);
+// A second start while a copy runs: hand the command over, print the answer,
+// and give the process exit status. nullopt when `lock` came free meanwhile
+// (the other copy was a short command, or ended): go on as the only copy.
+std::optional<int> handOverToRunningCopy(const CommandLine& command, const QString& serverName,
+                                         InstanceLock& lock);
 
 // --export or --import while no copy runs (the caller holds the instance lock).
 int runCommandAlone(const CommandLine& command, const QString& dataDirectory);

@@ -3,6 +3,7 @@
 #include <QCryptographicHash>
 #include <QDataStream>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 
@@ -19,7 +20,13 @@ constexpr quint32 kProtocolVersion = 1;
 QString handOverServerName(const QString& dataDirectory) {
     const QByteArray folder = QDir(dataDirectory).absolutePath().toUtf8();
     const QByteArray digest = QCryptographicHash::hash(folder, QCryptographicHash::Sha256).toHex().left(16);
-    return QStringLiteral("vorn-%1-%2").arg(::getuid()).arg(QString::fromLatin1(digest));
+    const QString name = QStringLiteral("vorn-%1-%2").arg(::getuid()).arg(QString::fromLatin1(digest));
+    // The user's own runtime folder where there is one, so that no other user
+    // can take the name first; else the shared temporary folder.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo(runtime).isDir() && QFileInfo(runtime).isWritable())
+        return QDir(runtime).filePath(name);
+    return name;
 }
 
 std::optional<HandOverReply> sendToRunningCopy(const QString& serverName, const HandOverRequest& request,

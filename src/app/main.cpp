@@ -42,8 +42,10 @@ int main(int argc, char* argv[]) {
     // One copy per data folder; a second start hands its command to the first.
     vorn::InstanceLock instanceLock(dataDirectory);
     const QString serverName = vorn::handOverServerName(dataDirectory);
-    if (!instanceLock.tryLock())
-        return vorn::handOverToRunningCopy(command, serverName);
+    if (!instanceLock.tryLock()) {
+        if (const std::optional<int> status = vorn::handOverToRunningCopy(command, serverName, instanceLock))
+            return *status;
+    }
     if (command.action != vorn::CommandLine::Action::openWindow)
         return vorn::runCommandAlone(command, dataDirectory);
 

@@ -3,8 +3,8 @@
 #include "model/task_store.h"
 
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -41,19 +41,22 @@ ImportTasksSheet::ImportTasksSheet(TaskStore* store, QWidget* parent) : QDialog(
     m_editor->setPlainText(store->pasteText());
     layout->addWidget(m_editor, 1);
 
-    auto* buttons = new QDialogButtonBox;
-    m_cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
-    m_import = buttons->addButton(QStringLiteral("Import"), QDialogButtonBox::AcceptRole);
+    auto* buttons = new QHBoxLayout;
+    m_cancel = new QPushButton(QStringLiteral("Cancel"));
+    m_import = new QPushButton(QStringLiteral("Import"));
     m_import->setDefault(true);
-    layout->addWidget(buttons);
+    buttons->addStretch(1);
+    buttons->addWidget(m_cancel);
+    buttons->addWidget(m_import);
+    layout->addLayout(buttons);
 
     connect(m_editor, &QPlainTextEdit::textChanged, this, [this] {
         if (m_store)
             m_store->setPasteText(m_editor->toPlainText());
     });
     connect(store, &TaskStore::pasteTextChanged, this, &ImportTasksSheet::followStoreText);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(buttons, &QDialogButtonBox::accepted, this, &ImportTasksSheet::importPastedText);
+    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_import, &QPushButton::clicked, this, &ImportTasksSheet::importPastedText);
 }
 
 void ImportTasksSheet::showEvent(QShowEvent* event) {

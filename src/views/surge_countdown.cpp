@@ -13,8 +13,13 @@ SurgeCountdown::SurgeCountdown(TaskStore* store, QWidget* parent) : QWidget(pare
     setObjectName(QStringLiteral("surgeCountdown"));
     setAttribute(Qt::WA_StyledBackground);
     setAttribute(Qt::WA_TransparentForMouseEvents); // it floats over the chat
+    // Translucent, yet opaque enough to read over the rows beneath.
+    QColor backdrop = palette().color(QPalette::Window);
+    backdrop.setAlpha(235);
     setStyleSheet(
-        QStringLiteral("#surgeCountdown { background: rgba(128, 128, 128, 60); border-radius: 8px; }"));
+        QStringLiteral("#surgeCountdown { background: %1; border: 1px solid rgba(128, 128, 128, 90);"
+                       " border-radius: 8px; }")
+            .arg(backdrop.name(QColor::HexArgb)));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 6, 10, 6);
     layout->setSpacing(2);

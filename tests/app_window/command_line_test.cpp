@@ -2,8 +2,10 @@
 // folder, with and without a running copy to hand them to.
 #include "app/command_line.h"
 #include "app/instance_handover.h"
+#include "platform/instance_lock.h"
 
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -150,6 +152,24 @@ private slots:
         QVERIFY(bad.exitCode != 0);
         QVERIFY2(bad.err.contains(message), bad.err.constData());
         QCOMPARE(run({QStringLiteral("--export")}).out, kList);
+    }
+
+    void waitsOutAShortCommand() {
+        QCOMPARE(run({QStringLiteral("--import"), writeFile(QStringLiteral("day.txt"), kList)}).exitCode, 0);
+        // Another process holds the lock without a window to answer (as a
+        // running --import does): the export waits for it, then goes ahead.
+        auto lock = std::make_unique<InstanceLock>(m_dir.filePath(QStringLiteral("data")));
+        QVERIFY(lock->tryLock());
+        QProcess exporter;
+        exporter.setProcessEnvironment(environment());
+        QSignalSpy finished(&exporter, &QProcess::finished);
+        exporter.start(QStringLiteral(VORN_PROGRAM), {QStringLiteral("--export")});
+        QTest::qWait(400);
+        QCOMPARE(exporter.state(), QProcess::Running);
+        lock.reset();
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(exporter.exitCode(), 0);
+        QCOMPARE(exporter.readAllStandardOutput(), kList);
     }
 
     void handsOverToTheRunningCopy() {
