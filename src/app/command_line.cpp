@@ -3,7 +3,9 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
-#include <cstring>
+#include <algorithm>
+#include <iterator>
+#include <string_view>
 
 namespace vorn {
 
@@ -52,14 +54,46 @@ CommandLine parseCommandLine(const QStringList& arguments) {
 }
 
 bool isHeadlessCommand(int argc, char** argv) {
+    // Qt's own window-system options (with one or two dashes); those marked
+    // take the next argument as their value.
+    struct QtOption {
+        const char* name;
+        bool takesValue;
+    };
+    static constexpr QtOption qtOptions[] = {
+        {"platform", true},
+        {"platformpluginpath", true},
+        {"platformtheme", true},
+        {"plugin", true},
+        {"qwindowgeometry", true},
+        {"qwindowicon", true},
+        {"qwindowtitle", true},
+        {"style", true},
+        {"stylesheet", true},
+        {"session", true},
+        {"display", true},
+        {"geometry", true},
+        {"name", true},
+        {"title", true},
+        {"visual", true},
+        {"reverse", false},
+        {"widgetcount", false},
+        {"nograb", false},
+        {"dograb", false},
+        {"sync", false},
+    };
     for (int i = 1; i < argc; ++i) {
-        const char* arg = argv[i];
-        for (const char* name :
-             {"--export", "--import", "--help", "--version", "-h", "-v", "-?", "--help-all"}) {
-            const std::size_t n = std::strlen(name);
-            if (std::strncmp(arg, name, n) == 0 && (arg[n] == '\0' || arg[n] == '='))
-                return true;
-        }
+        std::string_view arg = argv[i];
+        if (!arg.starts_with('-'))
+            return true; // a stray argument: the command line reports it
+        arg.remove_prefix(arg.starts_with("--") ? 2 : 1);
+        const std::string_view name = arg.substr(0, arg.find('='));
+        const auto qt = std::find_if(std::begin(qtOptions), std::end(qtOptions),
+                                     [name](const QtOption& o) { return name == o.name; });
+        if (qt == std::end(qtOptions))
+            return true; // ours (--export, --import, --help, ...) or unknown: no window either way
+        if (qt->takesValue && name.size() == arg.size())
+            ++i;
     }
     return false;
 }

@@ -17,7 +17,9 @@ struct CommandLine {
 // `arguments` includes the program name, as QCoreApplication::arguments().
 CommandLine parseCommandLine(const QStringList& arguments);
 
-// True when the arguments run a command without a window (so no display is needed).
+// True when the arguments ask for anything but the window (a command, or a
+// mistake to report), so that no display is needed; Qt's own window-system
+// options (-platform, -style, ...) leave the window to open.
 bool isHeadlessCommand(int argc, char** argv);
 
 } // namespace vorn

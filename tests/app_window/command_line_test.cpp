@@ -105,6 +105,31 @@ private slots:
         }
     }
 
+    void headlessUnlessOnlyWindowOptions_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("headless");
+        QTest::newRow("nothing") << QStringList{} << false;
+        QTest::newRow("platform") << QStringList{"-platform", "offscreen"} << false;
+        QTest::newRow("style, two dashes") << QStringList{"--style=fusion", "-reverse"} << false;
+        QTest::newRow("export") << QStringList{"--export"} << true;
+        QTest::newRow("export after platform") << QStringList{"-platform", "xcb", "--export"} << true;
+        QTest::newRow("import") << QStringList{"--import=day.txt"} << true;
+        QTest::newRow("help") << QStringList{"-h"} << true;
+        QTest::newRow("unknown") << QStringList{"--frobnicate"} << true;
+        QTest::newRow("stray") << QStringList{"day.txt"} << true;
+    }
+    void headlessUnlessOnlyWindowOptions() {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, headless);
+        QList<QByteArray> bytes{"vorn"};
+        for (const QString& a : arguments)
+            bytes.append(a.toUtf8());
+        QList<char*> argv;
+        for (QByteArray& b : bytes)
+            argv.append(b.data());
+        QCOMPARE(isHeadlessCommand(int(argv.size()), argv.data()), headless);
+    }
+
     void helpAndVersion() {
         const Run help = run({QStringLiteral("--help")});
         QCOMPARE(help.exitCode, 0);
