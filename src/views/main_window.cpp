@@ -9,6 +9,8 @@
 #include "views/placeholder_panes.h"
 #include "views/surge_countdown.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMessageBox>
@@ -213,8 +215,12 @@ void MainWindow::applyPanelWidths() {
     if (total <= 0)
         return;
     const MainLayoutWidths widths = mainLayoutWidths(total, m_store->chatPanelFraction());
+    // The list keeps its minimum in a narrow window; the chat gets what is
+    // left (the splitter would otherwise shrink both in proportion).
+    const int list = qRound(widths.list);
+    const int chat = std::max(0, total - m_splitter->handleWidth() - list);
     m_applyingWidths = true;
-    m_splitter->setSizes({qRound(widths.list), qRound(widths.chat)});
+    m_splitter->setSizes({list, chat});
     m_applyingWidths = false;
 }
 

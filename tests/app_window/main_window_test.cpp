@@ -205,6 +205,15 @@ private slots:
         store.setChatPanelFraction(0.5);
         QCOMPARE(window.splitter()->sizes().at(1), qRound(total * 0.5));
 
+        // In the narrowest window a wide chat leaves the list its 240.
+        store.setChatPanelFraction(0.9);
+        window.resize(window.minimumSize());
+        QTRY_COMPARE(window.splitter()->sizes().at(0), 240);
+        QCOMPARE(window.splitter()->sizes().at(1), window.splitter()->width() - 5 - 240);
+        window.resize(1000, 600);
+        store.setChatPanelFraction(0.5);
+        QTRY_COMPARE(window.splitter()->sizes().at(1), qRound(total * 0.5));
+
         // Dragging the divider is remembered as a fraction, within its bounds.
         QSignalSpy cleared(&AppNotifications::instance(), &AppNotifications::clearTaskRowSelection);
         QSplitterHandle* handle = window.splitter()->handle(1);
