@@ -9,7 +9,7 @@ packages=(
   libsqlite3-dev libbenchmark-dev
   clang-format
   # icons and pictures, the analytics chart, the keyring
-  qt6-svg-dev qt6-charts-dev qtkeychain-qt6-dev
+  qt6-svg-dev libqt6svg6 qt6-charts-dev qtkeychain-qt6-dev
   # vorn-proxy and its offline voice
   libcpp-httplib-dev nlohmann-json3-dev libssl-dev espeak-ng lame
   # fuzzing, and checking the desktop files

@@ -1,4 +1,8 @@
 // Vorn: a planner for one working day, with a boss that pushes you through it.
+#include "app/command_line.h"
+#include "app/commands.h"
+#include "app/instance_handover.h"
+#include "app/termination_signals.h"
 #include "model/task_store.h"
 #include "persistence/database_service.h"
 #include "platform/clock.h"
@@ -7,29 +11,51 @@
 #include "platform/preferences.h"
 #include "platform/random_source.h"
 #include "services/audio_output.h"
+#include "views/icons.h"
 #include "views/main_window.h"
 
 #include <QApplication>
+
+#include <cstdio>
+#include <memory>
 
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
         qputenv("QT_MEDIA_BACKEND", "ffmpeg");
 
-    QApplication app(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Vorn"));
-    QApplication::setApplicationName(QStringLiteral("Vorn"));
+    // --export and --import run without a display.
+    const bool headless = vorn::isHeadlessCommand(argc, argv);
+    std::unique_ptr<QCoreApplication> app = headless ? std::make_unique<QCoreApplication>(argc, argv)
+                                                     : std::make_unique<QApplication>(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Vorn"));
+    QCoreApplication::setApplicationName(QStringLiteral("Vorn"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VORN_VERSION));
+
+    const vorn::CommandLine command = vorn::parseCommandLine(QCoreApplication::arguments());
+    if (!command.error.isEmpty()) {
+        std::fprintf(stderr, "vorn: %s\nTry 'vorn --help'.\n", qUtf8Printable(command.error));
+        return 2;
+    }
+
+    const QString dataDirectory = vorn::paths::dataDirectory();
+    vorn::paths::ensureDirectory(dataDirectory);
+    // One copy per data folder; a second start hands its command to the first.
+    vorn::InstanceLock instanceLock(dataDirectory);
+    const QString serverName = vorn::handOverServerName(dataDirectory);
+    if (!instanceLock.tryLock()) {
+        if (const std::optional<int> status = vorn::handOverToRunningCopy(command, serverName, instanceLock))
+            return *status;
+    }
+    if (command.action != vorn::CommandLine::Action::openWindow)
+        return vorn::runCommandAlone(command, dataDirectory);
+
+    QGuiApplication::setDesktopFileName(QStringLiteral(VORN_APP_ID));
+    QGuiApplication::setWindowIcon(vorn::bundledIcon(QStringLiteral(VORN_APP_ID)));
     vorn::setBeepHandler(&QApplication::beep);
 
     vorn::SystemClock clock;
     vorn::SystemRandomSource random;
     vorn::Preferences preferences;
-    vorn::paths::ensureDirectory(vorn::paths::dataDirectory());
-    // One copy per data folder: a second one touches nothing.
-    vorn::InstanceLock instanceLock(vorn::paths::dataDirectory());
-    if (!instanceLock.tryLock()) {
-        qCritical().noquote() << QStringLiteral("Vorn is already running");
-        return 1;
-    }
     vorn::DatabaseService database(vorn::paths::databasePath(), clock);
 
     vorn::StoreEnvironment env;
@@ -38,21 +64,13 @@ int main(int argc, char* argv[]) {
     env.preferences = &preferences;
     env.database = &database;
     vorn::TaskStore store(env);
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, &store, [&store] {
-        store.persistWorkspace();
-        // Never leave the sites blocked behind us; no password prompt on the way out.
-        store.shutDownWebsiteBlocking();
-    });
-    // The boss watches only while the window is in front.
-    QObject::connect(&app, &QGuiApplication::applicationStateChanged, &store,
-                     [&store](Qt::ApplicationState state) {
-                         if (state == Qt::ApplicationActive)
-                             store.startBossAI();
-                         else
-                             store.stopBossAI();
-                     });
 
     vorn::MainWindow window(&store);
+    vorn::HandOverServer handOver(
+        [&](const vorn::HandOverRequest& request) { return vorn::answerHandOver(store, &window, request); });
+    if (!handOver.listen(serverName))
+        qWarning().noquote() << "Vorn cannot take requests from a second start:" << handOver.errorString();
+    vorn::quitOnTerminationSignals();
     window.show();
     return QApplication::exec();
 }

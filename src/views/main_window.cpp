@@ -1,98 +1,245 @@
 #include "views/main_window.h"
 
 #include "model/task_store.h"
-#include "views/outline_rows_model.h"
+#include "views/app_notifications.h"
+#include "views/icons.h"
+#include "views/import_tasks_sheet.h"
+#include "views/main_layout.h"
+#include "views/panel_splitter.h"
+#include "views/placeholder_panes.h"
+#include "views/surge_countdown.h"
 
-#include <QHeaderView>
-#include <QLabel>
-#include <QListWidget>
-#include <QSplitter>
+#include <algorithm>
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMessageBox>
 #include <QStatusBar>
-#include <QTableView>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace vorn {
 
+namespace {
+
+// The outline on the left and the chat on the right.
+QWidget* makeListPane(TaskStore* store) {
+    return new ReadOnlyOutlinePane(store);
+}
+
+QWidget* makeChatPane(TaskStore* store) {
+    return new ReadOnlyChatPane(store);
+}
+
+} // namespace
+
 MainWindow::MainWindow(TaskStore* store, QWidget* parent) : QMainWindow(parent), m_store(store) {
     setWindowTitle(QStringLiteral("Vorn"));
     setMinimumSize(640, 420);
-    resize(1000, 640);
+    resize(1100, 700);
 
-    auto* listPane = new QWidget;
-    auto* layout = new QVBoxLayout(listPane);
-    m_title = new QLabel;
-    QFont titleFont = m_title->font();
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.4);
-    titleFont.setBold(true);
-    m_title->setFont(titleFont);
-    layout->addWidget(m_title);
+    auto* central = new QWidget;
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_splitter = new PanelSplitter;
+    m_listPane = makeListPane(store);
+    m_chatPane = makeChatPane(store);
+    m_splitter->addWidget(m_listPane);
+    m_splitter->addWidget(m_chatPane);
+    m_splitter->setStretchFactor(0, 1);
+    m_splitter->setStretchFactor(1, 0);
+    layout->addWidget(m_splitter);
+    setCentralWidget(central);
+    central->installEventFilter(this);
+    m_splitter->installEventFilter(this);
+    // A press anywhere in the chat (whatever widgets it makes later) drops
+    // the outline's row selection.
+    qApp->installEventFilter(this);
 
-    m_model = new OutlineRowsModel(store, this);
-    m_table = new QTableView;
-    m_table->setModel(m_model);
-    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_table->verticalHeader()->hide();
-    m_table->horizontalHeader()->setSectionResizeMode(OutlineRowsModel::TitleColumn, QHeaderView::Stretch);
-    m_table->setShowGrid(false);
-    layout->addWidget(m_table);
+    m_showChatButton = new QToolButton(central);
+    m_showChatButton->setObjectName(QStringLiteral("showVornButton"));
+    m_showChatButton->setText(QStringLiteral("V"));
+    m_showChatButton->setToolTip(QStringLiteral("Show Vorn"));
+    QFont vFont = m_showChatButton->font();
+    vFont.setPointSize(17);
+    vFont.setBold(true);
+    m_showChatButton->setFont(vFont);
+    m_showChatButton->setFixedWidth(28);
+    m_showChatButton->setStyleSheet(
+        QStringLiteral("#showVornButton { color: white; background: palette(highlight);"
+                       " border: none; border-radius: 8px; padding: 14px 0px; }"));
+    m_showChatButton->adjustSize();
+    connect(m_showChatButton, &QToolButton::clicked, this, [this] {
+        if (m_store)
+            m_store->setIsChatVisible(true);
+    });
 
-    m_chat = new QListWidget;
-    m_chat->setWordWrap(true);
-    m_chat->setSelectionMode(QAbstractItemView::NoSelection);
+    m_surge = new SurgeCountdown(store, central);
+    buildToolbar();
+    buildMenus();
+    statusBar();
 
-    auto* splitter = new QSplitter;
-    splitter->addWidget(listPane);
-    splitter->addWidget(m_chat);
-    splitter->setStretchFactor(0, 65);
-    splitter->setStretchFactor(1, 35);
-    setCentralWidget(splitter);
+    connect(store, &TaskStore::showImportSheetChanged, this, &MainWindow::followImportSheet);
+    connect(store, &TaskStore::errorMessageChanged, this, &MainWindow::followErrorMessage);
+    connect(store, &TaskStore::isChatVisibleChanged, this, &MainWindow::followChatVisibility);
+    connect(store, &TaskStore::chatPanelFractionChanged, this, &MainWindow::applyPanelWidths);
+    connect(store, &TaskStore::isEstimatingChanged, this, &MainWindow::followEstimating);
+    connect(store, &TaskStore::tasksChanged, this, &MainWindow::followEstimating);
+    connect(store, &TaskStore::undoStateChanged, this, &MainWindow::followUndoState);
+    connect(store, &TaskStore::statusMessageChanged, this, [this] {
+        if (m_store)
+            statusBar()->showMessage(m_store->statusMessage().value_or(QString()));
+    });
+    connect(m_splitter, &QSplitter::splitterMoved, this, &MainWindow::rememberDividerPosition);
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) { setSceneActive(state == Qt::ApplicationActive); });
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &MainWindow::prepareForQuit);
 
-    connect(store, &TaskStore::sectionsChanged, this, &MainWindow::refreshTitle);
-    connect(store, &TaskStore::chatMessagesChanged, this, &MainWindow::refreshChat);
-    connect(store, &TaskStore::statusMessageChanged, this, &MainWindow::refreshStatus);
-    refreshTitle();
-    refreshChat();
-    refreshStatus();
+    followChatVisibility();
+    followEstimating();
+    followUndoState();
+    statusBar()->showMessage(store->statusMessage().value_or(QString()));
+    if (store->showImportSheet())
+        followImportSheet();
+    if (store->errorMessage())
+        followErrorMessage();
 }
 
-QString MainWindow::listTitle() const {
-    return m_title->text();
+MainWindow::~MainWindow() = default;
+
+void MainWindow::setSceneActive(bool active) {
+    if (active == m_sceneActive || !m_store)
+        return;
+    m_sceneActive = active;
+    if (active)
+        m_store->startBossAI();
+    else
+        m_store->stopBossAI();
 }
 
-void MainWindow::refreshTitle() {
+void MainWindow::prepareForQuit() {
     if (!m_store)
         return;
-    const auto root = m_store->rootSectionID();
-    m_title->setText(root ? m_store->sectionTitle(*root) : QString());
+    m_store->persistWorkspace();
+    // Never leave the sites blocked behind us; no password prompt on the way out.
+    m_store->shutDownWebsiteBlocking();
 }
 
-void MainWindow::refreshChat() {
-    if (!m_store)
-        return;
-    m_chat->clear();
-    for (const ChatMessage& message : m_store->chatMessages()) {
-        QString who;
-        switch (message.role) {
-        case ChatMessage::Role::user:
-            who = tr("You");
-            break;
-        case ChatMessage::Role::boss:
-            who = QStringLiteral("Vorn");
-            break;
-        case ChatMessage::Role::system:
-            who = QString();
-            break;
-        }
-        m_chat->addItem(who.isEmpty() ? message.content : who + QStringLiteral(": ") + message.content);
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // Closing the main window ends Vorn, even with the settings window open.
+    event->accept();
+    QCoreApplication::quit();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::Resize && (watched == centralWidget() || watched == m_splitter)) {
+        if (watched == m_splitter)
+            applyPanelWidths();
+        else
+            placeFloatingControls();
+    } else if (type == QEvent::MouseButtonPress && watched->isWidgetType()) {
+        auto* widget = static_cast<QWidget*>(watched);
+        if (widget == m_chatPane || m_chatPane->isAncestorOf(widget))
+            AppNotifications::instance().postClearTaskRowSelection();
     }
-    m_chat->scrollToBottom();
+    return QMainWindow::eventFilter(watched, event);
 }
 
-void MainWindow::refreshStatus() {
+void MainWindow::followImportSheet() {
     if (!m_store)
         return;
-    statusBar()->showMessage(m_store->statusMessage().value_or(QString()));
+    if (m_store->showImportSheet()) {
+        ImportTasksSheet* sheet = importSheet();
+        if (!sheet->isVisible())
+            sheet->open();
+    } else if (m_importSheet && m_importSheet->isVisible()) {
+        m_importSheet->close();
+    }
+}
+
+ImportTasksSheet* MainWindow::importSheet() {
+    // Made on first use: most runs never open it, and the window shows sooner.
+    if (!m_importSheet) {
+        m_importSheet = new ImportTasksSheet(m_store, this);
+        connect(m_importSheet, &QDialog::finished, this, [this] {
+            if (m_store)
+                m_store->setShowImportSheet(false);
+        });
+    }
+    return m_importSheet;
+}
+
+void MainWindow::followErrorMessage() {
+    if (!m_store)
+        return;
+    const std::optional<QString>& message = m_store->errorMessage();
+    if (!message) {
+        if (m_errorAlert && m_errorAlert->isVisible())
+            m_errorAlert->done(QMessageBox::Ok);
+        return;
+    }
+    if (!m_errorAlert) {
+        m_errorAlert =
+            new QMessageBox(QMessageBox::Warning, QStringLiteral("Error"), QString(), QMessageBox::Ok, this);
+        m_errorAlert->setWindowModality(Qt::WindowModal);
+        connect(m_errorAlert, &QMessageBox::finished, this, [this] {
+            if (m_store && m_store->errorMessage())
+                m_store->setErrorMessage(std::nullopt);
+        });
+    }
+    m_errorAlert->setText(*message);
+    if (!m_errorAlert->isVisible())
+        m_errorAlert->open();
+}
+
+void MainWindow::followChatVisibility() {
+    if (!m_store)
+        return;
+    const bool visible = m_store->isChatVisible();
+    m_chatPane->setVisible(visible);
+    m_showChatButton->setVisible(!visible);
+    m_chatToggleAction->setText(visible ? QStringLiteral("Hide Vorn") : QStringLiteral("Show Vorn"));
+    m_chatToggleAction->setIcon(
+        visible ? themedIcon(QStringLiteral("view-right-close"), QStringLiteral("app-hide-chat"))
+                : themedIcon(QStringLiteral("view-right-new"), QStringLiteral("app-show-chat")));
+    applyPanelWidths();
+    placeFloatingControls();
+}
+
+void MainWindow::applyPanelWidths() {
+    if (!m_store || !m_store->isChatVisible())
+        return;
+    const int total = m_splitter->width();
+    if (total <= 0)
+        return;
+    const MainLayoutWidths widths = mainLayoutWidths(total, m_store->chatPanelFraction());
+    // The list keeps its minimum in a narrow window; the chat gets what is
+    // left (the splitter would otherwise shrink both in proportion).
+    const int list = qRound(widths.list);
+    const int chat = std::max(0, total - m_splitter->handleWidth() - list);
+    m_applyingWidths = true;
+    m_splitter->setSizes({list, chat});
+    m_applyingWidths = false;
+}
+
+void MainWindow::rememberDividerPosition() {
+    if (m_applyingWidths || !m_store)
+        return;
+    const QList<int> sizes = m_splitter->sizes();
+    if (sizes.size() < 2)
+        return;
+    if (const auto fraction = chatFractionForWidth(sizes.at(1), m_splitter->width()))
+        m_store->setChatPanelFraction(*fraction);
+}
+
+void MainWindow::placeFloatingControls() {
+    QWidget* area = centralWidget();
+    m_showChatButton->move(area->width() - m_showChatButton->width() - 6,
+                           (area->height() - m_showChatButton->height()) / 2);
+    m_showChatButton->raise();
+    m_surge->move(area->width() - m_surge->width() - 12, 12);
+    m_surge->raise();
 }
 
 } // namespace vorn

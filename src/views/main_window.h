@@ -3,37 +3,96 @@
 #include <QMainWindow>
 #include <QPointer>
 
-class QLabel;
-class QListWidget;
-class QTableView;
+class QAction;
+class QMessageBox;
+class QToolButton;
 
 namespace vorn {
 
-class OutlineRowsModel;
+class ImportTasksSheet;
+class PanelSplitter;
+class SurgeCountdown;
 class TaskStore;
 
-// The first main window: the list title, the outline rows and the chat lines,
-// read-only, following the store.
+// The main window: the outline on the left, the chat with Vorn on the right,
+// the toolbar, the Edit menu, the import sheet, the error alert and the surge
+// countdown. It starts the boss watch while the application is in front and
+// stops it when it goes to the back.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 
 public:
     explicit MainWindow(TaskStore* store, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
-    QString listTitle() const;
-    QTableView* outlineView() const { return m_table; }
-    QListWidget* chatView() const { return m_chat; }
+    QWidget* listPane() const { return m_listPane; }
+    QWidget* chatPane() const { return m_chatPane; }
+    QToolButton* showChatButton() const { return m_showChatButton; }
+    SurgeCountdown* surgeCountdown() const { return m_surge; }
+    ImportTasksSheet* importSheet();
+    QMessageBox* errorAlert() const { return m_errorAlert; }
+    PanelSplitter* splitter() const { return m_splitter; }
+    // Toolbar and menu commands by their labels' meaning.
+    QAction* importAction() const { return m_importAction; }
+    QAction* analyticsAction() const { return m_analyticsAction; }
+    QAction* chatToggleAction() const { return m_chatToggleAction; }
+    QAction* restartAction() const { return m_restartAction; }
+    QAction* estimateAction() const { return m_estimateAction; }
+    QAction* estimateBusyAction() const { return m_estimateBusyAction; }
+    QAction* settingsAction() const { return m_settingsAction; }
+    QAction* undoAction() const { return m_undoAction; }
+    QAction* redoAction() const { return m_redoAction; }
+    QAction* quitAction() const { return m_quitAction; }
+
+    // The application came to the front (true) or went to the back (false);
+    // only a change starts or stops the boss watch.
+    void setSceneActive(bool active);
+
+    // Saves the workspace and lifts a website block without asking for a password.
+    void prepareForQuit();
+
+signals:
+    void settingsRequested();
+    void analyticsRequested();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void refreshTitle();
-    void refreshChat();
-    void refreshStatus();
+    void buildToolbar();
+    void buildMenus();
+    void openSettings();
+    void openAnalytics();
+    void followImportSheet();
+    void followErrorMessage();
+    void followChatVisibility();
+    void followEstimating();
+    void followUndoState();
+    void applyPanelWidths();
+    void rememberDividerPosition();
+    void placeFloatingControls();
 
     QPointer<TaskStore> m_store;
-    QLabel* m_title = nullptr;
-    QTableView* m_table = nullptr;
-    QListWidget* m_chat = nullptr;
-    OutlineRowsModel* m_model = nullptr;
+    PanelSplitter* m_splitter = nullptr;
+    QWidget* m_listPane = nullptr;
+    QWidget* m_chatPane = nullptr;
+    QToolButton* m_showChatButton = nullptr;
+    SurgeCountdown* m_surge = nullptr;
+    ImportTasksSheet* m_importSheet = nullptr;
+    QMessageBox* m_errorAlert = nullptr;
+    QAction* m_importAction = nullptr;
+    QAction* m_analyticsAction = nullptr;
+    QAction* m_chatToggleAction = nullptr;
+    QAction* m_restartAction = nullptr;
+    QAction* m_estimateAction = nullptr;
+    QAction* m_estimateBusyAction = nullptr;
+    QAction* m_settingsAction = nullptr;
+    QAction* m_undoAction = nullptr;
+    QAction* m_redoAction = nullptr;
+    QAction* m_quitAction = nullptr;
+    bool m_sceneActive = false;
+    bool m_applyingWidths = false;
 };
 
 } // namespace vorn

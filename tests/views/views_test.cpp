@@ -2,6 +2,7 @@
 #include "fixtures/store_fixture.h"
 #include "views/main_window.h"
 #include "views/outline_rows_model.h"
+#include "views/placeholder_panes.h"
 
 #include <QAbstractItemModelTester>
 #include <QListWidget>
@@ -19,14 +20,16 @@ private slots:
         MainWindow window(&f.start());
         window.show();
 
-        QCOMPARE(window.listTitle(), QStringLiteral("To do"));
-        const QAbstractItemModel* model = window.outlineView()->model();
+        auto* outline = window.findChild<ReadOnlyOutlinePane*>();
+        QVERIFY(outline);
+        QCOMPARE(outline->listTitle(), QStringLiteral("To do"));
+        const QAbstractItemModel* model = outline->table()->model();
         QCOMPARE(model->rowCount(), 1);
         QCOMPARE(model->index(0, OutlineRowsModel::TitleColumn).data().toString(),
                  QStringLiteral("Create to do list"));
         QCOMPARE(model->index(0, OutlineRowsModel::MinutesColumn).data().toLongLong(), 10);
         QCOMPARE(model->index(0, OutlineRowsModel::FinishColumn).data().toString(), QStringLiteral("09:10"));
-        QCOMPARE(window.chatView()->count(), 1);
+        QCOMPARE(window.findChild<ReadOnlyChatPane*>()->list()->count(), 1);
     }
 
     void modelFollowsTheStore() {

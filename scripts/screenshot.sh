@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Takes docs/screenshot.png: Vorn on a sample day, under a virtual display
+# (Xvfb), on a temporary data folder and settings; nothing of yours is touched.
+#   scripts/screenshot.sh [build-folder]     (default: build)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+vorn="$build/vorn"
+[ -x "$vorn" ] || { echo "no $vorn: run 'make build' first" >&2; exit 1; }
+for tool in Xvfb xwd convert python3; do
+  command -v "$tool" >/dev/null || { echo "missing $tool (scripts/install-deps.sh installs it)" >&2; exit 1; }
+done
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+export HOME="$work" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" VORN_DATA_DIR="$work/data"
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+
+# A proxy that takes the connection and never answers: Vorn waits politely
+# instead of showing a connection error in the picture.
+python3 - "$work/port" <<'PY' &
+import socket, sys, time
+s = socket.socket(); s.bind(("127.0.0.1", 0)); s.listen(16)
+open(sys.argv[1], "w").write(str(s.getsockname()[1]))
+time.sleep(120)
+PY
+pids+=($!)
+for _ in $(seq 50); do [ -s "$work/port" ] && break; sleep 0.1; done
+export VORN_PROXY_URL="http://127.0.0.1:$(cat "$work/port")"
+
+"$vorn" --import - >/dev/null 2>&1 <<'LIST'
+Thursday
+1. Answer the overnight mail
+2. Quarterly report
+    1. Collect the figures
+    2. Write the summary
+    3. Charts for the board
+3. Errands
+    1. Pharmacy
+    2. Post office
+4. Call the landlord about the heating
+5. Review the pull requests
+6. Plan tomorrow
+LIST
+
+Xvfb -displayfd 3 -screen 0 1100x700x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+pids+=($!)
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(cat "$work/display")"
+
+"$vorn" >/dev/null 2>&1 &
+pids+=($!)
+sleep 3
+mkdir -p docs
+xwd -root -silent | convert xwd:- docs/screenshot.png
+echo "wrote docs/screenshot.png"

@@ -1,0 +1,121 @@
+// The main window's toolbar and menus.
+#include "model/task_store.h"
+#include "views/icons.h"
+#include "views/main_window.h"
+
+#include <QAction>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QToolBar>
+
+namespace vorn {
+
+void MainWindow::buildToolbar() {
+    QToolBar* bar = addToolBar(QStringLiteral("Toolbar"));
+    bar->setObjectName(QStringLiteral("mainToolbar"));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    bar->toggleViewAction()->setEnabled(false);
+
+    m_importAction =
+        bar->addAction(themedIcon(QStringLiteral("document-import"), QStringLiteral("app-import")),
+                       QStringLiteral("Import"));
+    m_importAction->setToolTip(QStringLiteral("Import tasks from pasted text"));
+    connect(m_importAction, &QAction::triggered, this, [this] {
+        if (m_store)
+            m_store->setShowImportSheet(true);
+    });
+
+    m_analyticsAction =
+        bar->addAction(themedIcon(QStringLiteral("office-chart-bar"), QStringLiteral("app-analytics")),
+                       QStringLiteral("Analytics"));
+    m_analyticsAction->setToolTip(QStringLiteral("View completion analytics"));
+    connect(m_analyticsAction, &QAction::triggered, this, &MainWindow::openAnalytics);
+
+    m_chatToggleAction = bar->addAction(QStringLiteral("Hide Vorn"));
+    connect(m_chatToggleAction, &QAction::triggered, this, [this] {
+        if (m_store)
+            m_store->setIsChatVisible(!m_store->isChatVisible());
+    });
+
+    m_restartAction =
+        bar->addAction(themedIcon(QStringLiteral("chronometer-reset"), QStringLiteral("app-restart")),
+                       QStringLiteral("Restart from Now"));
+    connect(m_restartAction, &QAction::triggered, this, [this] {
+        if (m_store)
+            m_store->resetStartToNow();
+    });
+
+    m_estimateAction =
+        bar->addAction(themedIcon(QStringLiteral("tools-wizard"), QStringLiteral("app-estimate")),
+                       QStringLiteral("AI Estimate"));
+    connect(m_estimateAction, &QAction::triggered, this, [this] {
+        if (m_store && !m_store->isEstimating())
+            m_store->estimateWithAI(); // runs on; the store reports its outcome
+    });
+    auto* busy = new QProgressBar;
+    busy->setRange(0, 0);
+    busy->setTextVisible(false);
+    busy->setFixedSize(64, 10);
+    busy->setAccessibleName(QStringLiteral("Estimating"));
+    m_estimateBusyAction = bar->addWidget(busy);
+
+    m_settingsAction =
+        bar->addAction(themedIcon(QStringLiteral("preferences-system"), QStringLiteral("app-settings")),
+                       QStringLiteral("Settings"));
+    m_settingsAction->setMenuRole(QAction::PreferencesRole);
+    connect(m_settingsAction, &QAction::triggered, this, &MainWindow::openSettings);
+}
+
+void MainWindow::buildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->addAction(m_importAction);
+    file->addAction(m_settingsAction);
+    file->addSeparator();
+    m_quitAction = file->addAction(QStringLiteral("Quit"));
+    m_quitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    m_quitAction->setMenuRole(QAction::QuitRole);
+    connect(m_quitAction, &QAction::triggered, this, &QWidget::close);
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    m_undoAction = edit->addAction(QStringLiteral("Undo"));
+    m_undoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    connect(m_undoAction, &QAction::triggered, this, [this] {
+        if (m_store)
+            m_store->undo();
+    });
+    m_redoAction = edit->addAction(QStringLiteral("Redo"));
+    m_redoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    connect(m_redoAction, &QAction::triggered, this, [this] {
+        if (m_store)
+            m_store->redo();
+    });
+}
+
+void MainWindow::followEstimating() {
+    if (!m_store)
+        return;
+    const bool estimating = m_store->isEstimating();
+    m_estimateAction->setVisible(!estimating);
+    m_estimateBusyAction->setVisible(estimating);
+    m_estimateAction->setEnabled(!estimating && !m_store->tasks().isEmpty());
+}
+
+void MainWindow::followUndoState() {
+    if (!m_store)
+        return;
+    m_undoAction->setEnabled(m_store->canUndo());
+    m_redoAction->setEnabled(m_store->canRedo());
+}
+
+// The settings window and the analytics sheet open from here.
+void MainWindow::openSettings() {
+    emit settingsRequested();
+}
+
+void MainWindow::openAnalytics() {
+    emit analyticsRequested();
+}
+
+} // namespace vorn
