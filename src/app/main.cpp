@@ -7,6 +7,7 @@
 #include "platform/preferences.h"
 #include "platform/random_source.h"
 #include "services/audio_output.h"
+#include "services/proxy_connection.h"
 #include "views/main_window.h"
 
 #include <QApplication>
@@ -32,7 +33,12 @@ int main(int argc, char* argv[]) {
     }
     vorn::DatabaseService database(vorn::paths::databasePath(), clock);
 
+    // Words and voice: the configured proxy, else a vorn-proxy of our own (ended on the way out).
+    vorn::ProxyConnection proxyConnection(preferences);
+    proxyConnection.start();
+
     vorn::StoreEnvironment env;
+    env.proxy = [&proxyConnection] { return proxyConnection.config(); };
     env.clock = &clock;
     env.random = &random;
     env.preferences = &preferences;
