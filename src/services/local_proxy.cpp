@@ -154,11 +154,15 @@ void LocalProxy::childFinished(QProcess* process) {
     m_port = 0;
     if (m_stopping)
         return;
-    const QString why =
-        process->error() == QProcess::FailedToStart
-            ? QStringLiteral("vorn-proxy could not be started (%1).").arg(m_options.program)
-            : QStringLiteral("vorn-proxy stopped.") +
-                  (errors.isEmpty() ? QString() : QStringLiteral(" ") + errors.section('\n', -1));
+    QString why;
+    if (process->error() == QProcess::FailedToStart)
+        why = QStringLiteral("vorn-proxy could not be started (%1).").arg(m_options.program);
+    else if (process->exitStatus() == QProcess::CrashExit)
+        why = QStringLiteral("vorn-proxy stopped unexpectedly.");
+    else
+        why = QStringLiteral("vorn-proxy exited with status %1. %2")
+                  .arg(process->exitCode())
+                  .arg(errors.section(QLatin1Char('\n'), -1));
     qCWarning(lcNet).noquote() << why;
     if (m_restarts < m_options.maxRestarts && process->error() != QProcess::FailedToStart) {
         ++m_restarts;
