@@ -26,7 +26,7 @@ struct Config {
     int rateLimitPerMinute = 120;
     int rateLimitBurst = 30;
     std::size_t maxBodyBytes = 256 * 1024;
-    int threads = 16;
+    int threads = 64; // a keep-alive connection holds one while it lasts
 
     // Chat: "builtin" or "openai".
     std::string chatBackend = "builtin";

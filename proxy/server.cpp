@@ -5,6 +5,8 @@
 
 #include <iostream>
 
+#include <sys/socket.h>
+
 namespace vorn::proxy {
 
 namespace {
@@ -48,6 +50,14 @@ ProxyServer::ProxyServer(const Config& config, Backends backends, RateLimiter::C
     const std::size_t threads = static_cast<std::size_t>(m_config.threads);
     m_http->new_task_queue = [threads] { return new httplib::ThreadPool(threads); };
     m_http->set_payload_max_length(m_config.maxBodyBytes);
+    m_http->set_keep_alive_max_count(1000);
+    // The library listens with a backlog of 5, which drops connections (and
+    // costs a one-second SYN retry) when dozens of clients connect at once;
+    // bind() listens again on the same socket with a deeper queue.
+    m_http->set_socket_options([this](int socket) {
+        httplib::default_socket_options(socket);
+        m_listenSocket = socket;
+    });
     installRoutes();
 }
 
@@ -126,9 +136,14 @@ void ProxyServer::installRoutes() {
 }
 
 int ProxyServer::bind() {
+    int port = -1;
     if (m_config.listenPort == 0)
-        return m_http->bind_to_any_port(m_config.listenHost);
-    return m_http->bind_to_port(m_config.listenHost, m_config.listenPort) ? m_config.listenPort : -1;
+        port = m_http->bind_to_any_port(m_config.listenHost);
+    else if (m_http->bind_to_port(m_config.listenHost, m_config.listenPort))
+        port = m_config.listenPort;
+    if (port >= 0 && m_listenSocket >= 0)
+        ::listen(m_listenSocket, kListenBacklog);
+    return port;
 }
 
 bool ProxyServer::listen() {

@@ -47,6 +47,8 @@ private:
     TokenCheck m_tokens;
     RateLimiter m_limiter;
     std::unique_ptr<httplib::Server> m_http;
+    int m_listenSocket = -1;
+    static constexpr int kListenBacklog = 512;
 };
 
 } // namespace vorn::proxy

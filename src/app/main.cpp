@@ -44,6 +44,9 @@ int main(int argc, char* argv[]) {
     env.preferences = &preferences;
     env.database = &database;
     vorn::TaskStore store(env);
+    if (vorn::LocalProxy* localProxy = proxyConnection.localProxy())
+        QObject::connect(localProxy, &vorn::LocalProxy::failed, &store,
+                         [&store](const QString& message) { store.setErrorMessage(message); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &store, [&store] {
         store.persistWorkspace();
         // Never leave the sites blocked behind us; no password prompt on the way out.

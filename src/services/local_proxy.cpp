@@ -69,6 +69,7 @@ void LocalProxy::launch() {
     m_token = freshToken();
     m_port = 0;
     m_output.clear();
+    m_lastComplaint.clear();
 
     auto* process = new QProcess(this);
     QProcessEnvironment environment = m_options.environment;
@@ -84,6 +85,12 @@ void LocalProxy::launch() {
     connect(process, &QProcess::readyReadStandardOutput, this, [this, process] {
         if (process == m_process)
             readPort();
+    });
+    // Keep only its latest complaint, not a log that grows for as long as Vorn runs.
+    connect(process, &QProcess::readyReadStandardError, this, [this, process] {
+        const QString text = QString::fromUtf8(process->readAllStandardError()).trimmed();
+        if (!text.isEmpty())
+            m_lastComplaint = text.section(QLatin1Char('\n'), -1);
     });
     connect(process, &QProcess::finished, this, [this, process] { childFinished(process); });
     connect(process, &QProcess::errorOccurred, this, [this, process](QProcess::ProcessError error) {
@@ -148,7 +155,9 @@ QCoro::Task<> LocalProxy::waitUntilHealthy(QPointer<QProcess> process) {
 void LocalProxy::childFinished(QProcess* process) {
     if (process != m_process)
         return;
-    const QString errors = QString::fromUtf8(process->readAllStandardError()).trimmed();
+    const QString rest = QString::fromUtf8(process->readAllStandardError()).trimmed();
+    if (!rest.isEmpty())
+        m_lastComplaint = rest.section(QLatin1Char('\n'), -1);
     process->deleteLater();
     m_process = nullptr;
     m_port = 0;
@@ -162,7 +171,7 @@ void LocalProxy::childFinished(QProcess* process) {
     else
         why = QStringLiteral("vorn-proxy exited with status %1. %2")
                   .arg(process->exitCode())
-                  .arg(errors.section(QLatin1Char('\n'), -1));
+                  .arg(m_lastComplaint);
     qCWarning(lcNet).noquote() << why;
     if (m_restarts < m_options.maxRestarts && process->error() != QProcess::FailedToStart) {
         ++m_restarts;

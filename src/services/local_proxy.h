@@ -79,6 +79,7 @@ private:
     bool m_stopping = false;
     QByteArray m_output;
     QString m_lastError;
+    QString m_lastComplaint; // the child's last line on standard error
 };
 
 } // namespace vorn

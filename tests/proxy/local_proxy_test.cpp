@@ -63,6 +63,7 @@ private slots:
     void neededOnlyWithoutAnAddress();
     void startsUsesRestartsOnceAndStops();
     void missingProgramFails();
+    void badConfigurationFailsWithItsReason();
     void explicitAddressStartsNothingAndReadsTheKeyring();
     void tokenGoesToTheKeyringOrThePreferences();
 
@@ -165,6 +166,19 @@ void LocalProxyTest::missingProgramFails() {
     proxy.start();
     QVERIFY(failed.wait(5000));
     QVERIFY(proxy.lastError().contains(QStringLiteral("could not be started")));
+}
+
+void LocalProxyTest::badConfigurationFailsWithItsReason() {
+    LocalProxyOptions opts = options();
+    opts.extraArguments = {QStringLiteral("--config"), m_dir->filePath(QStringLiteral("missing.conf"))};
+    LocalProxy proxy(opts);
+    QSignalSpy failed(&proxy, &LocalProxy::failed);
+    proxy.start();
+    QVERIFY(failed.wait(10000));
+    QCOMPARE(proxy.restarts(), 1);
+    QVERIFY2(proxy.lastError().contains(QStringLiteral("status 2")) &&
+                 proxy.lastError().contains(QStringLiteral("cannot read the configuration file")),
+             qPrintable(proxy.lastError()));
 }
 
 void LocalProxyTest::explicitAddressStartsNothingAndReadsTheKeyring() {
