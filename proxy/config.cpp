@@ -90,9 +90,11 @@ Setter size(std::size_t Config::*field, long long min, long long max) {
     };
 }
 
+// Time limits stay under the app's own 60 s, so that it reads our message
+// rather than a transport timeout.
 Setter seconds(std::chrono::milliseconds Config::*field) {
     return [=](Config& c, const std::string& v) {
-        const auto n = parseInteger(v, 1, 3600);
+        const auto n = parseInteger(v, 1, 55);
         if (n)
             c.*field = std::chrono::seconds(*n);
         return n.has_value();
@@ -288,6 +290,38 @@ std::optional<ConfigError> validate(const Config& config) {
     if (config.voiceBackend != "espeak" && config.voiceBackend != "fishaudio" &&
         config.voiceBackend != "openai-speech")
         return ConfigError{"voice_backend must be \"espeak\", \"fishaudio\" or \"openai-speech\""};
+    const struct {
+        const char* option;
+        const std::string& url;
+        const std::string& key;
+        bool used;
+    } upstreams[] = {
+        {"openai_base_url", config.openaiBaseUrl, config.openaiKey, config.chatBackend == "openai"},
+        {"fishaudio_base_url", config.fishaudioBaseUrl, config.fishaudioKey,
+         config.voiceBackend == "fishaudio"},
+        {"speech_base_url", config.speechBaseUrl,
+         config.speechKey.empty() ? config.openaiKey : config.speechKey,
+         config.voiceBackend == "openai-speech"},
+    };
+    for (const auto& upstream : upstreams) {
+        if (!upstream.used)
+            continue;
+        const bool https = upstream.url.rfind("https://", 0) == 0;
+        if (!https && upstream.url.rfind("http://", 0) != 0)
+            return ConfigError{std::string(upstream.option) + " must start with http:// or https://"};
+        // A key over plain HTTP is only acceptable to a server on this machine.
+        const std::string rest = upstream.url.substr(https ? 8 : 7);
+        std::string host = rest.substr(0, rest.find_first_of("/"));
+        if (host.empty())
+            return ConfigError{std::string(upstream.option) + " has no host"};
+        if (host.front() == '[')
+            host = host.substr(1, host.find(']') - 1);
+        else
+            host = host.substr(0, host.find(':'));
+        if (!https && !upstream.key.empty() && !isLoopbackHost(host))
+            return ConfigError{std::string("refusing to send a key over plain HTTP: ") + upstream.option +
+                               " must use https"};
+    }
     if (config.voiceBackend == "fishaudio" && config.fishaudioKey.empty())
         return ConfigError{"voice_backend fishaudio needs fishaudio_key (or VORN_PROXY_FISHAUDIO_KEY)"};
     if (config.voiceBackend == "openai-speech" && config.speechKey.empty() && config.openaiKey.empty())
