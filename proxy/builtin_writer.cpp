@@ -65,14 +65,19 @@ std::optional<std::string> fill(const std::string& text, const std::map<std::str
 
 std::string pick(const std::vector<std::string>& bank, const std::map<std::string, std::string>& values,
                  std::mt19937& random) {
+    // Lines that name the day's particulars are drawn more often than the
+    // general ones.
     std::vector<std::string> usable;
+    std::vector<double> weights;
     for (const std::string& entry : bank) {
-        if (auto filled = fill(entry, values))
+        if (auto filled = fill(entry, values)) {
             usable.push_back(std::move(*filled));
+            weights.push_back(1.0 + static_cast<double>(std::count(entry.begin(), entry.end(), '{')));
+        }
     }
     if (usable.empty())
         return {};
-    std::uniform_int_distribution<std::size_t> index(0, usable.size() - 1);
+    std::discrete_distribution<std::size_t> index(weights.begin(), weights.end());
     return usable[index(random)];
 }
 
