@@ -147,6 +147,8 @@ private slots:
     void gzipUpstreamIsDecodedAndHeadersAreOurOwn();
     void upstreamErrorIsShortAndHidesTheKey();
     void espeakSpeaksMp3();
+    void speechUpstreams_data();
+    void speechUpstreams();
     void speechLimits_data();
     void speechLimits();
     void missingSpeechProgramIsReported();
@@ -362,6 +364,53 @@ void ServerTest::espeakSpeaksMp3() {
     QCOMPARE(int(bytes[0]), 0xFF);
     QCOMPARE(bytes[1] & 0xE0, 0xE0);
     QCOMPARE((bytes[1] >> 1) & 0x3, 0x1);
+}
+
+void ServerTest::speechUpstreams_data() {
+    QTest::addColumn<QString>("backend");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("textField");
+    QTest::newRow("fishaudio") << "fishaudio"
+                               << "/v1/tts"
+                               << "text";
+    QTest::newRow("openai-speech") << "openai-speech"
+                                   << "/v1/audio/speech"
+                                   << "input";
+}
+
+void ServerTest::speechUpstreams() {
+    QFETCH(QString, backend);
+    QFETCH(QString, path);
+    QFETCH(QString, textField);
+    FakeUpstream upstream;
+    const std::string mp3 = "\xFF\xF3\x48\xC4 not really audio";
+    upstream.answer = [&](httplib::Response& res) {
+        res.set_header("Content-Encoding", "identity");
+        res.set_content(mp3, "audio/mpeg");
+    };
+    Config config = baseConfig();
+    config.voiceBackend = backend.toStdString();
+    config.fishaudioBaseUrl = "http://127.0.0.1:" + std::to_string(upstream.port);
+    config.speechBaseUrl = upstream.url();
+    config.fishaudioKey = kUpstreamKey;
+    config.speechKey = kUpstreamKey;
+    Proxy proxy(config);
+    auto res = proxy.post("/api/fish-audio/tts",
+                          json{{"text", "  Move.  "}, {"reference_id", "abc"}, {"format", "mp3"}}.dump());
+    QVERIFY(res);
+    QCOMPARE(res->status, 200);
+    QCOMPARE(res->body, mp3);
+    QCOMPARE(res->get_header_value("Content-Type"), std::string("audio/mpeg"));
+    QVERIFY(!res->has_header("Content-Encoding"));
+    std::lock_guard lock(upstream.mutex);
+    QCOMPARE(upstream.last.path, path.toStdString());
+    QCOMPARE(upstream.last.get_header_value("Authorization"), "Bearer " + kUpstreamKey);
+    const json sent = json::parse(upstream.last.body);
+    QCOMPARE(sent[textField.toStdString()].get<std::string>(), std::string("Move."));
+    if (backend == QLatin1String("fishaudio"))
+        QCOMPARE(sent["reference_id"].get<std::string>(), std::string("abc"));
+    else
+        QCOMPARE(sent["response_format"].get<std::string>(), std::string("mp3"));
 }
 
 void ServerTest::speechLimits_data() {
