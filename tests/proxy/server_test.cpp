@@ -5,6 +5,8 @@
 #include "server.h"
 #include "speech_backends.h"
 
+#include "services/audio_output.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -364,6 +366,8 @@ void ServerTest::espeakSpeaksMp3() {
     QCOMPARE(int(bytes[0]), 0xFF);
     QCOMPARE(bytes[1] & 0xE0, 0xE0);
     QCOMPARE((bytes[1] >> 1) & 0x3, 0x1);
+    // And the app's player takes it.
+    QVERIFY(vorn::looksLikeMp3(QByteArray::fromStdString(res->body)));
 }
 
 void ServerTest::speechUpstreams_data() {
