@@ -64,6 +64,10 @@ int main(int argc, char* argv[]) {
     std::signal(SIGPIPE, SIG_IGN);
 
     ProxyServer server(config, makeBackends(config));
+    if (!server.isValid()) {
+        std::cerr << "vorn-proxy: the TLS certificate or key is not valid PEM, or they do not match\n";
+        return 2;
+    }
     const int port = server.bind();
     if (port < 0) {
         std::cerr << "vorn-proxy: cannot listen on " << config.listenHost << ':' << config.listenPort << '\n';

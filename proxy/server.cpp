@@ -154,6 +154,10 @@ void ProxyServer::stop() {
     m_http->stop();
 }
 
+bool ProxyServer::isValid() const {
+    return m_http->is_valid();
+}
+
 bool ProxyServer::isRunning() const {
     return m_http->is_running();
 }

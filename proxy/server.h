@@ -31,6 +31,8 @@ public:
                 RateLimiter::Clock clock = &std::chrono::steady_clock::now);
     ~ProxyServer();
 
+    // False when the TLS certificate or key could not be loaded.
+    bool isValid() const;
     // Binds the listen address; returns the port, or -1 when it cannot.
     int bind();
     // Serves until stop(); false when the server could not run.

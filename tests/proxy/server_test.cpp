@@ -7,6 +7,8 @@
 
 #include "services/audio_output.h"
 
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <httplib.h>
@@ -153,6 +155,7 @@ private slots:
     void speechLimits();
     void missingSpeechProgramIsReported();
     void pipelineTimeLimit();
+    void servesHttpsWithCertificate();
 };
 
 void ServerTest::tokenIsRequired_data() {
@@ -452,6 +455,34 @@ void ServerTest::pipelineTimeLimit() {
         runPipeline({{"cat"}, {"tr", "a-z", "A-Z"}}, "vorn", std::chrono::seconds(5));
     QVERIFY(echoed.ok);
     QCOMPARE(echoed.output, std::string("VORN"));
+}
+
+void ServerTest::servesHttpsWithCertificate() {
+    QTemporaryDir dir;
+    const QString cert = dir.filePath(QStringLiteral("cert.pem"));
+    const QString key = dir.filePath(QStringLiteral("key.pem"));
+    QProcess openssl;
+    openssl.start(QStringLiteral("openssl"), {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key,
+                                              "-out", cert, "-days", "1", "-subj", "/CN=localhost"});
+    if (!openssl.waitForFinished(20000) || openssl.exitCode() != 0)
+        QSKIP("the openssl program is not available to make a test certificate");
+
+    Config config = baseConfig();
+    config.tlsCert = cert.toStdString();
+    config.tlsKey = key.toStdString();
+    QVERIFY(!validate(config));
+    Proxy proxy(config);
+    QVERIFY(proxy.server.isValid());
+    httplib::SSLClient client("127.0.0.1", proxy.port);
+    client.enable_server_certificate_verification(false);
+    auto res = client.Get("/healthz", {{"Authorization", "Bearer " + kClientToken}});
+    QVERIFY(res);
+    QCOMPARE(res->status, 200);
+    // Plain HTTP to the TLS port gets no answer.
+    httplib::Client plain("127.0.0.1", proxy.port);
+    plain.set_read_timeout(std::chrono::seconds(2));
+    auto refused = plain.Get("/healthz", {{"Authorization", "Bearer " + kClientToken}});
+    QVERIFY(!refused || refused->status != 200);
 }
 
 QTEST_GUILESS_MAIN(ServerTest)
