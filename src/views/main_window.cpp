@@ -1,15 +1,13 @@
 #include "views/main_window.h"
 
 #include "model/task_store.h"
-#include "views/outline_rows_model.h"
+#include "views/outline/outline_header_bar.h"
+#include "views/outline/outline_view.h"
 
-#include <QHeaderView>
-#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QTableView>
-#include <QVBoxLayout>
 
 namespace vorn {
 
@@ -18,53 +16,27 @@ MainWindow::MainWindow(TaskStore* store, QWidget* parent) : QMainWindow(parent),
     setMinimumSize(640, 420);
     resize(1000, 640);
 
-    auto* listPane = new QWidget;
-    auto* layout = new QVBoxLayout(listPane);
-    m_title = new QLabel;
-    QFont titleFont = m_title->font();
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.4);
-    titleFont.setBold(true);
-    m_title->setFont(titleFont);
-    layout->addWidget(m_title);
-
-    m_model = new OutlineRowsModel(store, this);
-    m_table = new QTableView;
-    m_table->setModel(m_model);
-    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_table->verticalHeader()->hide();
-    m_table->horizontalHeader()->setSectionResizeMode(OutlineRowsModel::TitleColumn, QHeaderView::Stretch);
-    m_table->setShowGrid(false);
-    layout->addWidget(m_table);
+    m_outline = new OutlineView(store);
 
     m_chat = new QListWidget;
     m_chat->setWordWrap(true);
     m_chat->setSelectionMode(QAbstractItemView::NoSelection);
 
     auto* splitter = new QSplitter;
-    splitter->addWidget(listPane);
+    splitter->addWidget(m_outline);
     splitter->addWidget(m_chat);
     splitter->setStretchFactor(0, 65);
     splitter->setStretchFactor(1, 35);
     setCentralWidget(splitter);
 
-    connect(store, &TaskStore::sectionsChanged, this, &MainWindow::refreshTitle);
     connect(store, &TaskStore::chatMessagesChanged, this, &MainWindow::refreshChat);
     connect(store, &TaskStore::statusMessageChanged, this, &MainWindow::refreshStatus);
-    refreshTitle();
     refreshChat();
     refreshStatus();
 }
 
 QString MainWindow::listTitle() const {
-    return m_title->text();
-}
-
-void MainWindow::refreshTitle() {
-    if (!m_store)
-        return;
-    const auto root = m_store->rootSectionID();
-    m_title->setText(root ? m_store->sectionTitle(*root) : QString());
+    return m_outline->headerBar()->titleField()->text();
 }
 
 void MainWindow::refreshChat() {

@@ -3,17 +3,14 @@
 #include <QMainWindow>
 #include <QPointer>
 
-class QLabel;
 class QListWidget;
-class QTableView;
 
 namespace vorn {
 
-class OutlineRowsModel;
+class OutlineView;
 class TaskStore;
 
-// The first main window: the list title, the outline rows and the chat lines,
-// read-only, following the store.
+// The first main window: the outline (title, rows) beside the chat lines.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 
@@ -21,19 +18,16 @@ public:
     explicit MainWindow(TaskStore* store, QWidget* parent = nullptr);
 
     QString listTitle() const;
-    QTableView* outlineView() const { return m_table; }
+    OutlineView* outlineView() const { return m_outline; }
     QListWidget* chatView() const { return m_chat; }
 
 private:
-    void refreshTitle();
     void refreshChat();
     void refreshStatus();
 
     QPointer<TaskStore> m_store;
-    QLabel* m_title = nullptr;
-    QTableView* m_table = nullptr;
+    OutlineView* m_outline = nullptr;
     QListWidget* m_chat = nullptr;
-    OutlineRowsModel* m_model = nullptr;
 };
 
 } // namespace vorn

@@ -1,0 +1,309 @@
+// The outline table driven from the keyboard: building a day with Enter, Tab,
+// Shift+Tab and Backspace, titles and minutes committed, typed text kept while
+// the store changes underneath, copy, paste and undo.
+#include "outline_view_harness.h"
+
+#include "outline_io/hierarchical_task_exporter.h"
+#include "views/outline/outline_header_bar.h"
+
+#include <QClipboard>
+
+using namespace vorn;
+using namespace vorn::test;
+using M = OutlineTableModel;
+
+class OutlineViewTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void aDayBuiltFromTheKeyboardIsSaved() {
+        OutlineHarness h;
+        const QUuid placeholder = h.store.tasks().first().id;
+        QVERIFY(h.table()->focusTitle(placeholder, true));
+        QCOMPARE(h.editor()->selectedText(), QStringLiteral("Create to do list"));
+
+        QTest::keyClicks(h.editor(), QStringLiteral("Plan"));
+        QTest::keyClick(h.editor(), Qt::Key_Return);
+        h.settle();
+        QTest::keyClicks(h.editor(), QStringLiteral("Write report"));
+        QTest::keyClick(h.editor(), Qt::Key_Enter);
+        h.settle();
+        QTest::keyClicks(h.editor(), QStringLiteral("Draft"));
+        QTest::keyClick(h.editor(), Qt::Key_Tab);
+        h.settle();
+        QCOMPARE(h.editor()->text(), QStringLiteral("Draft"));
+        QTest::keyClick(h.editor(), Qt::Key_Return);
+        h.settle();
+        QTest::keyClicks(h.editor(), QStringLiteral("Review"));
+        QTest::keyClick(h.editor(), Qt::Key_Tab, Qt::ShiftModifier); // arrives as Backtab
+        h.settle();
+        QTest::keyClick(h.editor(), Qt::Key_Return);
+        h.settle();
+        QVERIFY(h.editor()->text().isEmpty());
+        QTest::keyClick(h.editor(), Qt::Key_Backspace);
+        h.settle();
+        QCOMPARE(h.editor()->text(), QStringLiteral("Review"));
+
+        const QStringList expected{"Plan@0", "Write report@0*", "Draft@1", "Review@0"};
+        QCOMPARE(rowTexts(h.store), expected);
+        QCOMPARE(h.shownRows(), (QStringList{"Plan@0", "Write report@0", "Draft@1", "Review@0"}));
+
+        // Minutes and completion, then everything read back from the database.
+        h.table()->setFocus(); // leaves the title field
+        const int review = h.model()->rowOfTask(taskNamed(h.store, QStringLiteral("Review")));
+        h.table()->edit(h.model()->index(review, M::MinutesColumn));
+        h.editor()->selectAll();
+        QTest::keyClicks(h.editor(), QStringLiteral("1h 30m"));
+        QTest::keyClick(h.editor(), Qt::Key_Return);
+        QTest::mouseClick(h.table()->viewport(), Qt::LeftButton, {}, h.cellCentre(0, M::ToggleColumn));
+        QVERIFY(taskWithID(h.store, taskNamed(h.store, QStringLiteral("Plan"))).isCompleted);
+
+        h.tester.reset();
+        h.view.reset();
+        TaskStore& reread = h.fixture.restart();
+        QCOMPARE(rowTexts(reread), expected);
+        QCOMPARE(taskWithID(reread, taskNamed(reread, QStringLiteral("Review"))).durationMinutes, 90);
+        QVERIFY(taskWithID(reread, taskNamed(reread, QStringLiteral("Plan"))).isCompleted);
+    }
+
+    void typedTextSurvivesStoreChanges() {
+        OutlineHarness h;
+        OutlineBuilder b(h.store);
+        const QUuid first = b.task(QStringLiteral("First"));
+        const QUuid typed = b.task(QStringLiteral("Second"));
+        b.apply();
+        h.settle();
+        QVERIFY(h.table()->focusTitle(typed, false));
+        QTest::keyClicks(h.editor(), QStringLiteral(" draft"));
+
+        // A completion elsewhere and a new schedule start re-time this row.
+        h.store.toggleCompletion(first);
+        h.store.setScheduleStartTime(localTime(10, 0));
+        h.store.recalculateFinishTimes();
+        h.settle();
+        QVERIFY(h.editor());
+        QCOMPARE(h.editor()->text(), QStringLiteral("Second draft"));
+
+        // Leaving the field commits it as one undo step.
+        const qsizetype undoSteps = h.store.undoStack().size();
+        h.table()->setFocus();
+        h.settle();
+        QCOMPARE(taskWithID(h.store, typed).title, QStringLiteral("Second draft"));
+        QCOMPARE(h.store.undoStack().size(), undoSteps + 1);
+
+        // An unchanged title commits nothing.
+        QVERIFY(h.table()->focusTitle(typed, false));
+        h.table()->setFocus();
+        h.settle();
+        QCOMPARE(h.store.undoStack().size(), undoSteps + 1);
+    }
+
+    void enterOnTheLastRowAddsBelowInTheSameFolder() {
+        OutlineHarness h;
+        OutlineBuilder b(h.store);
+        const QUuid folder = b.folder(QStringLiteral("Errands"));
+        b.task(QStringLiteral("Shop"), folder);
+        const QUuid last = b.task(QStringLiteral("Post office"), folder);
+        b.apply();
+        h.settle();
+        QVERIFY(h.table()->focusTitle(last, false));
+        QTest::keyClick(h.editor(), Qt::Key_Return);
+        h.settle();
+
+        const int lastRow = h.model()->rowCount() - 1;
+        const OutlineRow& added = h.model()->row(lastRow);
+        QVERIFY(added.isTask());
+        QCOMPARE(added.task().sectionID, folder);
+        QCOMPARE(added.depth, h.model()->row(lastRow - 1).depth);
+        QCOMPARE(h.table()->currentIndex().row(), lastRow);
+        QVERIFY(h.editor() && h.editor()->hasFocus());
+        QVERIFY(!h.store.pendingTitleFocusID()); // the request was served
+    }
+
+    void deleteOnAnEmptyTitleFocusesTheRightNeighbour_data() {
+        QTest::addColumn<int>("emptied");
+        QTest::addColumn<QString>("focusedAfter");
+        QTest::newRow("first row: the task taking its place") << 0 << "B";
+        QTest::newRow("middle row: the task above") << 1 << "A";
+    }
+
+    void deleteOnAnEmptyTitleFocusesTheRightNeighbour() {
+        QFETCH(int, emptied);
+        QFETCH(QString, focusedAfter);
+        OutlineHarness h;
+        OutlineBuilder b(h.store);
+        const QList<QUuid> ids{b.task(QStringLiteral("A")), b.task(QStringLiteral("B")),
+                               b.task(QStringLiteral("C"))};
+        b.apply();
+        h.settle();
+        QVERIFY(h.table()->focusTitle(ids.at(emptied), true));
+        QTest::keyClick(h.editor(), Qt::Key_Backspace); // the selected title goes
+        QVERIFY(h.editor()->text().isEmpty());
+        QTest::keyClick(h.editor(), Qt::Key_Backspace); // the row goes
+        h.settle();
+        QCOMPARE(h.store.tasks().size(), 2);
+        QVERIFY(h.editor());
+        QCOMPARE(h.editor()->text(), focusedAfter);
+    }
+
+    void minutesGoThroughTheDurationGrammar_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<qint64>("stored");
+        QTest::newRow("plain minutes") << "45" << qint64(45);
+        QTest::newRow("hours and minutes") << "1h 15m" << qint64(75);
+        QTest::newRow("rejected text keeps the old minutes") << "soon" << qint64(10);
+        QTest::newRow("blank keeps the old minutes") << "" << qint64(10);
+    }
+
+    void minutesGoThroughTheDurationGrammar() {
+        QFETCH(QString, typed);
+        QFETCH(qint64, stored);
+        OutlineHarness h;
+        const QModelIndex minutes = h.model()->index(0, M::MinutesColumn);
+        h.table()->edit(minutes);
+        QVERIFY(h.editor());
+        h.editor()->clear();
+        QTest::keyClicks(h.editor(), typed);
+        QTest::keyClick(h.editor(), Qt::Key_Return);
+        h.settle();
+        QCOMPARE(h.store.tasks().first().durationMinutes, stored);
+        QCOMPARE(minutes.data().toString(), QString::number(stored));
+    }
+
+    void copyWritesTheExportOfTheSelection() {
+        OutlineHarness h;
+        OutlineBuilder b(h.store);
+        const QUuid folder = b.folder(QStringLiteral("Errands"));
+        b.task(QStringLiteral("Shop"), folder);
+        b.task(QStringLiteral("Call mum"));
+        b.apply();
+        h.settle();
+        const QSet<QString> picked{h.model()->rowIds().at(0), h.model()->rowIds().at(1)};
+        h.table()->setSelection({picked, h.model()->rowIds().at(0)});
+        h.table()->setFocus();
+        QTest::keyClick(h.table(), Qt::Key_C, Qt::ControlModifier);
+        const QString expected = HierarchicalTaskExporter::exportOutline(h.store.workspace(), picked);
+        QCOMPARE(QGuiApplication::clipboard()->text(), expected);
+        QVERIFY(expected.contains(QStringLiteral("Shop")) && !expected.contains(QStringLiteral("Call mum")));
+    }
+
+    void pasteOnTheList() {
+        OutlineHarness h;
+        h.table()->setFocus();
+        const QList<TaskItem> before = h.store.tasks();
+
+        // Only blanks: the key is not taken and nothing changes.
+        QGuiApplication::clipboard()->setText(QStringLiteral("   \n\t \n"));
+        QKeyEvent blank(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier, QStringLiteral("v"));
+        QApplication::sendEvent(h.table(), &blank);
+        QVERIFY(!blank.isAccepted());
+        QCOMPARE(h.store.tasks(), before);
+
+        QGuiApplication::clipboard()->setText(QStringLiteral("Monday\n1. Mail\n2. Gym\n    1. Shoes"));
+        QKeyEvent list(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier, QStringLiteral("v"));
+        QApplication::sendEvent(h.table(), &list);
+        QVERIFY(list.isAccepted());
+        h.settle();
+        QCOMPARE(h.shownRows(), (QStringList{"Mail@0", "Gym@0", "Shoes@1"}));
+        QCOMPARE(h.view->headerBar()->titleField()->text(), QStringLiteral("Monday"));
+    }
+
+    void pasteOnAFolderRowTakesOnlyLists() {
+        OutlineHarness h;
+        OutlineBuilder b(h.store);
+        const QUuid folder = b.folder(QStringLiteral("Errands"));
+        b.task(QStringLiteral("Shop"), folder);
+        b.apply();
+        h.settle();
+        h.table()->setSelection({{h.model()->rowIds().at(0)}, h.model()->rowIds().at(0)});
+        h.table()->setFocus();
+
+        QGuiApplication::clipboard()->setText(QStringLiteral("just a line"));
+        QKeyEvent plain(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier, QStringLiteral("v"));
+        QApplication::sendEvent(h.table(), &plain);
+        QVERIFY(!plain.isAccepted());
+
+        QGuiApplication::clipboard()->setText(QStringLiteral("1. Bank\n2. Bakery"));
+        QTest::keyClick(h.table(), Qt::Key_V, Qt::ControlModifier);
+        h.settle();
+        QCOMPARE(h.shownRows(), (QStringList{"Errands@0", "Bank@1", "Bakery@1"}));
+    }
+
+    void anOutlinePastedIntoATitleGoesIntoItsFolder() {
+        OutlineHarness h;
+        OutlineBuilder b(h.store);
+        const QUuid folder = b.folder(QStringLiteral("Errands"));
+        const QUuid shop = b.task(QStringLiteral("Shop"), folder);
+        b.apply();
+        h.settle();
+        QVERIFY(h.table()->focusTitle(shop, false));
+        QGuiApplication::clipboard()->setText(QStringLiteral("1. Bank\n2. Bakery"));
+        QTest::keyClick(h.editor(), Qt::Key_V, Qt::ControlModifier);
+        h.settle();
+        QCOMPARE(h.shownRows(), (QStringList{"Errands@0", "Bank@1", "Bakery@1"}));
+    }
+
+    void undoAndRedoOnTheTableWhileNoFieldIsEdited() {
+        OutlineHarness h;
+        OutlineBuilder b(h.store);
+        b.task(QStringLiteral("A"));
+        const QUuid second = b.task(QStringLiteral("B"));
+        b.apply();
+        h.settle();
+        QVERIFY(h.table()->focusTitle(second, false));
+        QTest::keyClick(h.editor(), Qt::Key_Tab);
+        h.settle();
+        QCOMPARE(rowTexts(h.store), (QStringList{"A@0*", "B@1"}));
+
+        // In the field, Ctrl+Z belongs to the field's own text.
+        QTest::keyClicks(h.editor(), QStringLiteral("x"));
+        QTest::keyClick(h.editor(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(h.editor()->text(), QStringLiteral("B"));
+        QCOMPARE(rowTexts(h.store), (QStringList{"A@0*", "B@1"}));
+
+        h.table()->setFocus();
+        h.settle();
+        QTest::keyClick(h.table(), Qt::Key_Z, Qt::ControlModifier);
+        h.settle();
+        QCOMPARE(h.shownRows(), (QStringList{"A@0", "B@0"}));
+        QTest::keyClick(h.table(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        h.settle();
+        QCOMPARE(h.shownRows(), (QStringList{"A@0", "B@1"}));
+    }
+
+    void theListTitleCommitsOrComesBack() {
+        OutlineHarness h;
+        QLineEdit* title = h.view->headerBar()->titleField();
+        title->setFocus();
+        title->selectAll();
+        QTest::keyClicks(title, QStringLiteral("  Tuesday "));
+        QTest::keyClick(title, Qt::Key_Return);
+        QCOMPARE(h.store.sectionTitle(*h.store.rootSectionID()), QStringLiteral("Tuesday"));
+
+        title->selectAll();
+        QTest::keyClick(title, Qt::Key_Delete);
+        h.table()->setFocus(); // focus loss commits too
+        h.settle();
+        QCOMPARE(title->text(), QStringLiteral("Tuesday"));
+        QCOMPARE(h.store.sectionTitle(*h.store.rootSectionID()), QStringLiteral("Tuesday"));
+    }
+
+    void theHeaderShowsTheProgress() {
+        OutlineHarness h;
+        OutlineBuilder b(h.store);
+        const QUuid a = b.task(QStringLiteral("A"), std::nullopt, 30);
+        b.task(QStringLiteral("B"), std::nullopt, 45);
+        b.apply();
+        const int completedBefore = h.store.gamification().totalCompletions;
+        h.store.toggleCompletion(a);
+        h.settle();
+        OutlineHeaderBar* header = h.view->headerBar();
+        QCOMPARE(header->progressText(), QStringLiteral("1/2 done"));
+        QCOMPARE(header->doneByText(), QStringLiteral("Done by 09:45"));
+        QCOMPARE(header->streakText(), QStringLiteral("1 on-time streak"));
+        QCOMPARE(header->completedText(), QStringLiteral("%1 completed").arg(completedBefore + 1));
+    }
+};
+
+QTEST_MAIN(OutlineViewTest)
+#include "outline_view_test.moc"
