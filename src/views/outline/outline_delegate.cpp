@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
@@ -24,6 +25,15 @@ constexpr const char* kTitleProperty = "vornIsTitle";
 
 QRect centredIcon(const QRect& cell, int size = om::kIconSize) {
     return QRect(cell.x() + (cell.width() - size) / 2, cell.y() + (cell.height() - size) / 2, size, size);
+}
+
+// The row icons, read from the resources once (an SVG parse per paint would cost a frame).
+const QIcon& rowIcon(const QString& name) {
+    static QHash<QString, QIcon> icons;
+    auto found = icons.find(name);
+    if (found == icons.end())
+        found = icons.insert(name, bundledIcon(name));
+    return *found;
 }
 
 bool hasFolderIcon(const QModelIndex& index) {
@@ -51,13 +61,13 @@ void OutlineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     const bool isSection = index.data(M::IsSectionRole).toBool();
     switch (index.column()) {
     case M::HandleColumn:
-        bundledIcon(QStringLiteral("outline-handle")).paint(painter, centredIcon(option.rect, 12));
+        rowIcon(QStringLiteral("outline-handle")).paint(painter, centredIcon(option.rect, 12));
         break;
     case M::ToggleColumn: {
         const QString name = isSection                                 ? QStringLiteral("outline-folder")
                              : index.data(M::IsCompletedRole).toBool() ? QStringLiteral("outline-check")
                                                                        : QStringLiteral("outline-circle");
-        bundledIcon(name).paint(painter, centredIcon(option.rect));
+        rowIcon(name).paint(painter, centredIcon(option.rect));
         break;
     }
     case M::TitleColumn:
@@ -73,7 +83,7 @@ void OutlineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
     }
     case M::TrashColumn:
         if (isSection && table && table->canDeleteRow(row))
-            bundledIcon(QStringLiteral("outline-trash")).paint(painter, centredIcon(option.rect, 14));
+            rowIcon(QStringLiteral("outline-trash")).paint(painter, centredIcon(option.rect, 14));
         break;
     default:
         break;
@@ -89,7 +99,7 @@ void OutlineDelegate::paintTitle(QPainter* painter, const QStyleOptionViewItem& 
     QRect rect = option.rect;
     if (folder) {
         const int x = rect.x() + om::titleInset(depth, false);
-        bundledIcon(QStringLiteral("outline-folder"))
+        rowIcon(QStringLiteral("outline-folder"))
             .paint(painter,
                    QRect(x, rect.y() + (rect.height() - om::kIconSize) / 2, om::kIconSize, om::kIconSize));
     }

@@ -2,9 +2,13 @@
 
 #include <QSet>
 
+#include <algorithm>
+
 namespace vorn {
 
-QList<RowChange> planRowChanges(const QStringList& before, const QStringList& after) {
+namespace {
+
+QList<RowChange> planMiddle(const QStringList& before, const QStringList& after) {
     QList<RowChange> plan;
     const QSet<QString> kept(after.cbegin(), after.cend());
     const QSet<QString> known(before.cbegin(), before.cend());
@@ -53,6 +57,28 @@ QList<RowChange> planRowChanges(const QStringList& before, const QStringList& af
         for (int k = 0; k < count; ++k)
             rows.insert(i + k, block.at(k));
         i += count;
+    }
+    return plan;
+}
+
+} // namespace
+
+QList<RowChange> planRowChanges(const QStringList& before, const QStringList& after) {
+    // An edit touches a few rows in the middle: leave the common ends out.
+    const qsizetype shorter = std::min(before.size(), after.size());
+    qsizetype head = 0;
+    while (head < shorter && before.at(head) == after.at(head))
+        ++head;
+    qsizetype tail = 0;
+    while (tail < shorter - head && before.at(before.size() - 1 - tail) == after.at(after.size() - 1 - tail))
+        ++tail;
+    if (head == before.size() && head == after.size())
+        return {};
+    QList<RowChange> plan = planMiddle(before.mid(head, before.size() - head - tail),
+                                       after.mid(head, after.size() - head - tail));
+    for (RowChange& change : plan) {
+        change.first += int(head);
+        change.to += int(head);
     }
     return plan;
 }
