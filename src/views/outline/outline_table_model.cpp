@@ -192,7 +192,13 @@ QVariant OutlineTableModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant OutlineTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+    if (orientation != Qt::Horizontal)
+        return {};
+    if (role == Qt::TextAlignmentRole) {
+        const bool numbers = section == MinutesColumn || section == FinishColumn;
+        return QVariant::fromValue((numbers ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
+    }
+    if (role != Qt::DisplayRole)
         return {};
     switch (section) {
     case TitleColumn:
