@@ -6,7 +6,10 @@
 #include "outline_io/hierarchical_task_exporter.h"
 #include "views/outline/outline_header_bar.h"
 
+#include <QAction>
 #include <QClipboard>
+#include <QMainWindow>
+#include <QToolButton>
 
 using namespace vorn;
 using namespace vorn::test;
@@ -269,6 +272,45 @@ private slots:
         QTest::keyClick(h.table(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         h.settle();
         QCOMPARE(h.shownRows(), (QStringList{"A@0", "B@1"}));
+    }
+
+    void theAddButtonOpensTheNewRow() {
+        OutlineHarness h;
+        QTest::mouseClick(h.view->headerBar()->addButton(), Qt::LeftButton);
+        h.settle();
+        QCOMPARE(h.model()->rowCount(), 2);
+        QVERIFY(h.editor() && h.editor()->hasFocus());
+        QCOMPARE(h.table()->currentIndex().row(), 1);
+        QTest::keyClicks(h.editor(), QStringLiteral("Lunch"));
+        QTest::keyClick(h.editor(), Qt::Key_Return);
+        h.settle();
+        QCOMPARE(h.shownRows(), (QStringList{"Create to do list@0", "Lunch@0", "@0"}));
+    }
+
+    void theWindowsUndoShortcutIsLeftToTheWindow() {
+        OutlineHarness h;
+        QMainWindow window;
+        int undos = 0;
+        QAction* undo = window.addAction(QStringLiteral("Undo"));
+        undo->setShortcut(QKeySequence::Undo);
+        connect(undo, &QAction::triggered, &window, [&undos] { ++undos; });
+        h.tester.reset();
+        window.setCentralWidget(h.view.release());
+        h.view.reset(qobject_cast<OutlineView*>(window.centralWidget()));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        h.tester = std::make_unique<QAbstractItemModelTester>(
+            h.model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+
+        h.table()->setFocus();
+        QTest::keyClick(h.table(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(undos, 1);
+        QVERIFY(h.table()->focusTitle(h.store.tasks().first().id, false));
+        QTest::keyClicks(h.editor(), QStringLiteral("!"));
+        QTest::keyClick(h.editor(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(undos, 1); // the field undid its own typing
+        QCOMPARE(h.editor()->text(), QStringLiteral("Create to do list"));
+        h.view.release(); // the window owns it
     }
 
     void theListTitleCommitsOrComesBack() {
