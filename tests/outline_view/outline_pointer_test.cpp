@@ -156,6 +156,16 @@ private slots:
         h.store.undo();
         h.settle();
         QCOMPARE(h.shownRows(), (QStringList{"A@0", "B@0", "C@0", "D@0", "E@0"}));
+
+        // From inside a title: Down goes to the next title, Alt+Down takes the task along.
+        QVERIFY(h.table()->focusTitle(taskNamed(h.store, QStringLiteral("A")), false));
+        QTest::keyClick(h.editor(), Qt::Key_Down);
+        QCOMPARE(h.editor()->text(), QStringLiteral("B"));
+        QTest::keyClicks(h.editor(), QStringLiteral("e"));
+        QTest::keyClick(h.editor(), Qt::Key_Down, Qt::AltModifier);
+        h.settle();
+        QCOMPARE(h.shownRows(), (QStringList{"A@0", "C@0", "Be@0", "D@0", "E@0"}));
+        QCOMPARE(h.editor()->text(), QStringLiteral("Be"));
     }
 };
 

@@ -187,6 +187,16 @@ bool OutlineDelegate::eventFilter(QObject* object, QEvent* event) {
         emit outlinePasted(rowID, pasted);
         return true;
     }
+    if (isTitle && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
+        const auto mods = key->modifiers() & ~Qt::KeypadModifier;
+        const bool moveTask = mods == Qt::AltModifier && isTaskTitle;
+        if (mods == Qt::NoModifier || moveTask) {
+            emit commitData(editor);
+            emit closeEditor(editor, NoHint);
+            emit stepRequested(rowID, key->key() == Qt::Key_Up ? -1 : 1, moveTask);
+            return true;
+        }
+    }
     if (!isTaskTitle)
         return QStyledItemDelegate::eventFilter(object, event);
 

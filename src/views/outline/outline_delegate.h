@@ -35,6 +35,9 @@ signals:
     void enterPressed(const QUuid& taskID, const QString& text);
     void tabPressed(const QUuid& taskID, const QString& text, bool shift);
     void deleteOnEmpty(const QUuid& taskID);
+    // Up / Down in a title (committed first): the title of the row above or
+    // below; with Alt, the task itself moves one row.
+    void stepRequested(const QString& rowID, int direction, bool moveTask);
     // A pasted outline in the title of the row `rowID`.
     void outlinePasted(const QString& rowID, const QString& text);
 

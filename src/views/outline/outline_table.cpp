@@ -64,6 +64,7 @@ OutlineTable::OutlineTable(TaskStore* store, QWidget* parent) : QTableView(paren
     connect(m_delegate, &OutlineDelegate::tabPressed, this, &OutlineTable::onTab);
     connect(m_delegate, &OutlineDelegate::deleteOnEmpty, this, &OutlineTable::onDeleteOnEmpty);
     connect(m_delegate, &OutlineDelegate::outlinePasted, this, &OutlineTable::onOutlinePasted);
+    connect(m_delegate, &OutlineDelegate::stepRequested, this, &OutlineTable::onStep);
     connect(store, &TaskStore::pendingTitleFocusIDChanged, this, &OutlineTable::schedulePendingFocus);
     connect(store, &TaskStore::pendingTitleSelectAllChanged, this, &OutlineTable::schedulePendingFocus);
     connect(&AppNotifications::instance(), &AppNotifications::clearTaskRowSelection, this,
@@ -229,6 +230,31 @@ void OutlineTable::onOutlinePasted(const QString& rowID, const QString& text) {
     m_model->sync();
 }
 
+void OutlineTable::editTitleAt(int row) {
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    const QModelIndex title = m_model->index(row, M::TitleColumn);
+    setCurrentIndex(title);
+    scrollTo(title);
+    if (edit(title, AllEditTriggers, nullptr))
+        if (QLineEdit* editor = openEditor())
+            editor->end(false);
+}
+
+void OutlineTable::onStep(const QString& rowID, int direction, bool moveTask) {
+    m_model->sync();
+    const int row = m_model->rowOfId(rowID);
+    if (row < 0)
+        return;
+    if (!moveTask) {
+        editTitleAt(std::clamp(row + direction, 0, m_model->rowCount() - 1));
+        return;
+    }
+    setCurrentIndex(m_model->index(row, M::TitleColumn));
+    moveCurrentTask(direction);
+    editTitleAt(m_model->rowOfId(rowID));
+}
+
 QString OutlineTable::copyText() const {
     if (!m_store)
         return {};
@@ -327,7 +353,7 @@ void OutlineTable::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Enter:
     case Qt::Key_F2:
         if (current >= 0 && mods == Qt::NoModifier) {
-            edit(m_model->index(current, M::TitleColumn), AllEditTriggers, nullptr);
+            editTitleAt(current);
             return;
         }
         break;

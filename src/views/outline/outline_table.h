@@ -68,6 +68,9 @@ private:
     void onTab(const QUuid& taskID, const QString& text, bool shift);
     void onDeleteOnEmpty(const QUuid& taskID);
     void onOutlinePasted(const QString& rowID, const QString& text);
+    void onStep(const QString& rowID, int direction, bool moveTask);
+    // Opens the title editor of any row, the cursor at the end.
+    void editTitleAt(int row);
     void queueFocus(const QUuid& taskID, bool selectAll);
     void schedulePendingFocus();
     void servePendingFocus(int attempt);
