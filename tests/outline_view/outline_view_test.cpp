@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QMainWindow>
+#include <QRandomGenerator>
 #include <QToolButton>
 
 using namespace vorn;
@@ -99,6 +100,58 @@ private slots:
         h.table()->setFocus();
         h.settle();
         QCOMPARE(h.store.undoStack().size(), undoSteps + 1);
+    }
+
+    // Random edits and undos: after each, the table shows exactly the store's
+    // rows, reached by row-level changes (no reset) that the model tester accepts.
+    void rowsFollowRandomEdits() {
+        OutlineHarness h;
+        OutlineBuilder b(h.store);
+        for (int f = 0; f < 3; ++f) {
+            const QUuid folder = b.folder(QStringLiteral("F%1").arg(f));
+            for (int t = 0; t < 4; ++t)
+                b.task(QStringLiteral("T%1.%2").arg(f).arg(t), folder);
+        }
+        b.task(QStringLiteral("Loose"));
+        b.apply();
+        h.settle();
+        QRandomGenerator random(11);
+        int resets = 0;
+        connect(h.model(), &QAbstractItemModel::modelReset, h.model(), [&resets] { ++resets; });
+        for (int step = 0; step < 150; ++step) {
+            const QList<TaskItem> tasks = h.store.tasks();
+            const QUuid task = tasks.at(random.bounded(int(tasks.size()))).id;
+            const QUuid other = tasks.at(random.bounded(int(tasks.size()))).id;
+            switch (random.bounded(7)) {
+            case 0:
+                h.store.indentTask(task);
+                break;
+            case 1:
+                h.store.outdentTask(task);
+                break;
+            case 2:
+                h.store.moveOutlineTask(task, other);
+                break;
+            case 3:
+                h.store.addTask(task);
+                break;
+            case 4:
+                h.store.removeTask(task);
+                break;
+            case 5:
+                h.store.undo();
+                break;
+            default: {
+                const QList<TaskSection> sections = h.store.sections();
+                const TaskSection& s = sections.at(random.bounded(int(sections.size())));
+                h.store.moveOutlineSection(s.id, sections.first().id);
+                break;
+            }
+            }
+            h.settle();
+            QCOMPARE(h.model()->rows(), h.store.outlineRows());
+        }
+        QCOMPARE(resets, 0);
     }
 
     void enterOnTheLastRowAddsBelowInTheSameFolder() {
