@@ -202,6 +202,21 @@ private slots:
         QCOMPARE(h.editor()->text(), focusedAfter);
     }
 
+    void anEmptyHeadingWithTasksUnderItStays() {
+        OutlineHarness h;
+        OutlineBuilder b(h.store);
+        const QUuid head = b.task(QString());
+        b.task(QStringLiteral("Child"), b.group(head));
+        b.apply();
+        h.settle();
+        QVERIFY(h.table()->focusTitle(head, false));
+        QTest::keyClick(h.editor(), Qt::Key_Backspace);
+        h.settle();
+        QCOMPARE(h.shownRows(), (QStringList{"@0", "Child@1"}));
+        QVERIFY(h.editor());
+        QCOMPARE(h.table()->currentIndex().row(), 0);
+    }
+
     void minutesGoThroughTheDurationGrammar_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<qint64>("stored");

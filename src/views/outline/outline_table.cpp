@@ -204,6 +204,11 @@ void OutlineTable::onDeleteOnEmpty(const QUuid& taskID) {
     const int row = m_model->rowOfTask(taskID);
     if (row < 0)
         return;
+    // A heading with tasks under it stays: removing it would hide them.
+    if (m_model->subtreeEnd(row) > row) {
+        queueFocus(taskID, false);
+        return;
+    }
     std::optional<QUuid> above;
     for (int r = row - 1; r >= 0 && !above; --r)
         if (m_model->row(r).isTask())
