@@ -8,6 +8,7 @@
 #include "platform/clock.h"
 #include "platform/preferences.h"
 #include "platform/random_source.h"
+#include "services/proxy_config.h"
 #include "views/outline/outline_table.h"
 #include "views/outline/outline_table_model.h"
 #include "views/outline/outline_view.h"
@@ -45,6 +46,12 @@ struct Day {
         env.random = &random;
         env.preferences = prefs.get();
         env.database = db.get();
+        // The boss's requests go to a closed loopback port, never to a running proxy.
+        env.proxy = [] {
+            ProxyConfig config;
+            config.baseUrl = QUrl(QStringLiteral("http://127.0.0.1:1"));
+            return config;
+        };
         env.hostsBlocker.hostsFile = dir.filePath(QStringLiteral("hosts"));
         env.hostsBlocker.sudoersFile = dir.filePath(QStringLiteral("sudoers"));
         env.hostsBlocker.helperPath = dir.filePath(QStringLiteral("installed-helper"));
