@@ -140,6 +140,34 @@ private slots:
         QVERIFY(!model->dropMimeData(selfDrag.get(), Qt::MoveAction, -1, -1, model->index(1, 0)));
     }
 
+    // A drag hovering the table: the row under it lights up only when it takes
+    // the drop, and the drop moves the task once (the view removes nothing itself).
+    void aHoveringDragMarksTheTargetAndDrops() {
+        OutlineHarness h;
+        fiveTasks(h);
+        QWidget* viewport = h.table()->viewport();
+        std::unique_ptr<QMimeData> data(h.model()->mimeData({h.model()->index(4, 0)}));
+        const auto hover = [&](int row) {
+            QDragMoveEvent move(h.cellCentre(row, M::TitleColumn), Qt::MoveAction, data.get(), Qt::LeftButton,
+                                {});
+            QApplication::sendEvent(viewport, &move);
+            return move.isAccepted();
+        };
+        QDragEnterEvent enter(h.cellCentre(4, M::TitleColumn), Qt::MoveAction, data.get(), Qt::LeftButton,
+                              {});
+        QApplication::sendEvent(viewport, &enter);
+        QVERIFY(!hover(4));
+        QVERIFY(!h.table()->isDropTarget(4));
+        QVERIFY(hover(1));
+        QVERIFY(h.table()->isDropTarget(1));
+
+        QDropEvent drop(h.cellCentre(1, M::TitleColumn), Qt::MoveAction, data.get(), Qt::LeftButton, {});
+        QApplication::sendEvent(viewport, &drop);
+        h.settle();
+        QVERIFY(!h.table()->isDropTarget(1));
+        QCOMPARE(h.shownRows(), (QStringList{"A@0", "E@0", "B@0", "C@0", "D@0"}));
+    }
+
     void altArrowsMoveTheCurrentTask() {
         OutlineHarness h;
         fiveTasks(h);
