@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+class QLabel;
+class QLineEdit;
+class QToolButton;
+
+namespace vorn {
+
+class TaskStore;
+
+// Above the table: the list title (committed on Enter or when it loses the
+// focus; an emptied title puts the stored one back), the add-row button and
+// the day's progress ("3/5 done", "Done by HH:mm", the on-time streak, the
+// total completions).
+class OutlineHeaderBar : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit OutlineHeaderBar(TaskStore* store, QWidget* parent = nullptr);
+
+    QLineEdit* titleField() const { return m_title; }
+    QToolButton* addButton() const { return m_add; }
+    QString progressText() const;
+    QString doneByText() const;
+    QString streakText() const;
+    QString completedText() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void commitTitle();
+    void refreshTitle();
+    void refreshProgress();
+    void scheduleRefresh();
+
+    QPointer<TaskStore> m_store;
+    QLineEdit* m_title = nullptr;
+    QToolButton* m_add = nullptr;
+    QLabel* m_progress = nullptr;
+    QLabel* m_doneBy = nullptr;
+    QWidget* m_streak = nullptr;
+    QLabel* m_streakText = nullptr;
+    QLabel* m_completed = nullptr;
+    bool m_refreshQueued = false;
+};
+
+} // namespace vorn

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QList>
+#include <QStringList>
+
+namespace vorn {
+
+// One structural step that turns a list of row identities into another, in
+// the coordinates of the list as it stands when the step runs.
+struct RowChange {
+    enum class Kind { remove, insert, move };
+    Kind kind = Kind::remove;
+    int first = 0; // remove/move: first row taken; insert: where the new rows go
+    int count = 0;
+    int to = 0; // move: the row the block is put in front of (before the move)
+
+    bool operator==(const RowChange&) const = default;
+};
+
+// The removals (bottom up), then the insertions and block moves (top down) that
+// take `before` to `after`; rows are matched by identity. Identities are unique
+// within each list.
+QList<RowChange> planRowChanges(const QStringList& before, const QStringList& after);
+
+// Runs the plan on a plain list; `inserted` supplies the new identities.
+void applyRowChanges(QStringList& rows, const QList<RowChange>& plan, const QStringList& after);
+
+} // namespace vorn

@@ -1,0 +1,67 @@
+#pragma once
+
+// An outline view on a fixture store, shown offscreen and active, with its
+// model checked by QAbstractItemModelTester throughout.
+#include "editing/editing_support.h"
+#include "fixtures/store_fixture.h"
+#include "views/outline/outline_table.h"
+#include "views/outline/outline_table_model.h"
+#include "views/outline/outline_view.h"
+
+#include <QAbstractItemModelTester>
+#include <QLineEdit>
+#include <QtTest>
+
+#include <memory>
+
+namespace vorn::test {
+
+struct OutlineHarness {
+    StoreFixture fixture{localTime(9, 0)};
+    TaskStore& store = fixture.start();
+    std::unique_ptr<OutlineView> view;
+    std::unique_ptr<QAbstractItemModelTester> tester;
+
+    OutlineHarness() { open(); }
+
+    void open() {
+        tester.reset();
+        view = std::make_unique<OutlineView>(&store);
+        view->resize(720, 480);
+        view->show();
+        view->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(view.get()));
+        tester = std::make_unique<QAbstractItemModelTester>(
+            model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    }
+
+    OutlineTable* table() const { return view->table(); }
+    OutlineTableModel* model() const { return view->table()->outlineModel(); }
+    QLineEdit* editor() const { return table()->openEditor(); }
+
+    // Lets queued row updates and focus requests run.
+    static void settle() {
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+    }
+
+    // "title@depth" for every row the table shows.
+    QStringList shownRows() const {
+        QStringList out;
+        for (const OutlineRow& row : model()->rows())
+            out.append((row.isTask() ? row.task().title : row.section().title) + QLatin1Char('@') +
+                       QString::number(row.depth));
+        return out;
+    }
+
+    QString editedTaskTitle() const {
+        const QModelIndex current = table()->currentIndex();
+        return current.isValid() ? current.data(OutlineTableModel::RowIdRole).toString() : QString();
+    }
+
+    QPoint cellCentre(int row, int column) const {
+        return table()->visualRect(model()->index(row, column)).center();
+    }
+};
+
+} // namespace vorn::test
