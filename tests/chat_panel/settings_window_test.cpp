@@ -1,0 +1,136 @@
+// The settings window writes every control straight into the store and its
+// preferences; the two resets and the helper set-up behave as the user expects.
+#include "fixtures/store_fixture.h"
+#include "views/settings/settings_window.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QtTest>
+
+using namespace vorn;
+
+namespace {
+
+QPushButton* buttonNamed(QMessageBox* box, const QString& text) {
+    for (QAbstractButton* button : box->buttons())
+        if (button->text() == text)
+            return qobject_cast<QPushButton*>(button);
+    return nullptr;
+}
+
+} // namespace
+
+class SettingsWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void sliderEndsAtTwoHundredPercent() {
+        test::StoreFixture f;
+        TaskStore& store = f.start();
+        SettingsWindow window(&store, [] { return false; });
+        window.show();
+        QCOMPARE(window.thresholdLabel()->text(), QStringLiteral("110%"));
+
+        window.thresholdSlider()->setFocus();
+        QTest::keyClick(window.thresholdSlider(), Qt::Key_End);
+        QCOMPARE(store.lateThresholdMultiplier(), 2.0);
+        QCOMPARE(f.preferences().number(QStringLiteral("late_multiplier")), std::optional<double>(2.0));
+        QCOMPARE(window.thresholdLabel()->text(), QStringLiteral("200%"));
+
+        QTest::keyClick(window.thresholdSlider(), Qt::Key_Left);
+        QCOMPARE(store.lateThresholdMultiplier(), 1.95);
+        QCOMPARE(window.thresholdLabel()->text(), QStringLiteral("195%"));
+    }
+
+    void fieldsWriteThroughAndComeBack() {
+        test::StoreFixture f;
+        TaskStore& store = f.start();
+        {
+            SettingsWindow window(&store, [] { return false; });
+            window.show();
+            window.modelField()->clear();
+            QTest::keyClicks(window.modelField(), QStringLiteral("gpt-4o"));
+            QCOMPARE(store.openAIModel(), QStringLiteral("gpt-4o"));
+
+            window.sitesEditor()->setFocus();
+            QTest::keyClick(window.sitesEditor(), Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClick(window.sitesEditor(), Qt::Key_Delete);
+            QCOMPARE(store.blockedSitesText(), QString());
+            QTest::keyClicks(window.sitesEditor(), QStringLiteral("news.example"));
+            QCOMPARE(store.blockedSitesText(), QStringLiteral("news.example"));
+            QTest::keyClick(window.sitesEditor(), Qt::Key_Return);
+            QTest::keyClicks(window.sitesEditor(), QStringLiteral("www.news.example"));
+            QCOMPARE(f.preferences().text(QStringLiteral("blocked_sites")),
+                     std::optional<QString>(QStringLiteral("news.example\nwww.news.example")));
+
+            QTest::mouseClick(window.blockingSwitch(), Qt::LeftButton);
+            QVERIFY(!store.demonWebsiteBlockingEnabled());
+        }
+        SettingsWindow reopened(&store, [] { return false; });
+        QCOMPARE(reopened.sitesEditor()->toPlainText(), QStringLiteral("news.example\nwww.news.example"));
+        QCOMPARE(reopened.modelField()->text(), QStringLiteral("gpt-4o"));
+        QVERIFY(!reopened.blockingSwitch()->isChecked());
+    }
+
+    void cancelKeepsEveryTask() {
+        test::StoreFixture f;
+        TaskStore& store = f.start();
+        const QUuid first = store.addTask();
+        store.updateTitle(first, QStringLiteral("Write report"));
+        const QList<TaskItem> before = store.tasks();
+        SettingsWindow window(&store, [] { return false; });
+        window.show();
+
+        QTest::mouseClick(window.clearButton(), Qt::LeftButton);
+        QMessageBox* box = window.clearConfirmation();
+        QVERIFY(box);
+        QCOMPARE(
+            box->text(),
+            QStringLiteral("This removes your task list, paste text, and chat history. Settings are kept."));
+        QTest::mouseClick(buttonNamed(box, QStringLiteral("Cancel")), Qt::LeftButton);
+        QTRY_VERIFY(!window.clearConfirmation());
+        QCOMPARE(store.tasks(), before);
+
+        QTest::mouseClick(window.clearButton(), Qt::LeftButton);
+        QTest::mouseClick(buttonNamed(window.clearConfirmation(), QStringLiteral("Clear All Tasks")),
+                          Qt::LeftButton);
+        QVERIFY(store.tasks() != before);
+        QVERIFY(std::none_of(store.tasks().begin(), store.tasks().end(),
+                             [](const TaskItem& t) { return t.title == QStringLiteral("Write report"); }));
+    }
+
+    void failedSetUpShowsWhyAndCanBeTriedAgain() {
+        test::StoreFixture f; // the stand-ins refuse: no helper to install, no administrator
+        TaskStore& store = f.start();
+        SettingsWindow window(&store);
+        window.show();
+        QCOMPARE(window.helperStatus()->text(), QStringLiteral("Website blocking not set up"));
+        QVERIFY(window.setUpButton()->isVisible());
+
+        QTest::mouseClick(window.setUpButton(), Qt::LeftButton);
+        QTRY_COMPARE(window.setUpButton()->text(), QStringLiteral("Set Up Once"));
+        QVERIFY(window.setUpButton()->isEnabled());
+        QVERIFY(window.helperMessage()->isVisible());
+        QVERIFY(!window.helperMessage()->text().isEmpty());
+        QVERIFY(!window.helperMessage()->text().startsWith(QStringLiteral("Setup complete")));
+        QCOMPARE(window.helperStatus()->text(), QStringLiteral("Website blocking not set up"));
+    }
+
+    void installedHelperNeedsNoSetUp() {
+        test::StoreFixture f;
+        TaskStore& store = f.start();
+        SettingsWindow window(&store, [] { return true; });
+        window.show();
+        QCOMPARE(window.helperStatus()->text(), QStringLiteral("Website blocking ready"));
+        QVERIFY(!window.setUpButton()->isVisible());
+        QVERIFY(!window.helperMessage()->isVisible());
+    }
+};
+
+QTEST_MAIN(SettingsWindowTest)
+#include "settings_window_test.moc"
