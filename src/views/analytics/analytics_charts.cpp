@@ -82,19 +82,21 @@ QWidget* onTimeChart(const QList<DayShare>& days) {
     QStringList labels;
     for (const DayShare& day : days) {
         *share << day.onTimePercent();
-        labels << day.day.toString(QStringLiteral("d.M."));
+        labels << day.day.toString(QStringLiteral("d"));
     }
     auto* series = new QBarSeries;
     series->append(share);
     chart->addSeries(series);
     auto* x = new QBarCategoryAxis;
     x->append(labels);
-    x->setLabelsAngle(-60);
+    x->setTitleText(QStringLiteral("day of the month"));
     auto* y = new QValueAxis;
     y->setRange(0, 100);
     y->setLabelFormat(QStringLiteral("%d%%"));
+    y->setTitleText(QStringLiteral("completed on time"));
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
+    chart->legend()->hide();
     series->attachAxis(x);
     series->attachAxis(y);
     return viewOf(chart);

@@ -150,7 +150,7 @@ QWidget* ChatPanel::buildHeader() {
     header->setObjectName(QStringLiteral("chatHeader"));
     header->setAutoFillBackground(true);
     QPalette tinted = header->palette();
-    QColor control = tinted.color(QPalette::Button);
+    QColor control = chat::tintColor(chat::Tint::control, tinted);
     control.setAlphaF(0.5f);
     tinted.setColor(QPalette::Window, control);
     header->setPalette(tinted);

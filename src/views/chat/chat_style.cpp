@@ -15,7 +15,7 @@ QColor tintColor(Tint tint, const QPalette& palette) {
     case Tint::secondary:
         return palette.color(QPalette::PlaceholderText);
     case Tint::control:
-        return palette.color(QPalette::Button);
+        return palette.color(QPalette::Base);
     case Tint::blue:
         return QColor(0x0a, 0x84, 0xff);
     case Tint::green:

@@ -16,7 +16,8 @@
 namespace vorn::chat {
 
 // The named colours of the panel; `accent`, `secondary` and `control` follow
-// the desktop's palette, the others are fixed hues that read on light and dark.
+// the desktop's palette (`control` is the base of input fields and lists), the
+// others are fixed hues that read on light and dark.
 enum class Tint { accent, secondary, control, blue, green, yellow, orange, red };
 
 QColor tintColor(Tint tint, const QPalette& palette);
