@@ -13,7 +13,9 @@
 #include <QAbstractItemModelTester>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QListView>
+#include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -179,6 +181,38 @@ private slots:
         QCOMPARE(copied, ChatTranscriptFormatter::plainText(store.chatMessages()));
         QVERIFY(copied.contains(QStringLiteral("] You\nHi\n\n[")));
         QVERIFY(copied.endsWith(QStringLiteral("] Vorn\nWork.\n")));
+    }
+
+    void aMessageCanBeCopiedWholeOrInPart() {
+        test::StoreFixture f(test::localTime(9, 0));
+        TaskStore& store = f.start();
+        store.setChatMessages({message(ChatMessage::Role::boss, QStringLiteral("Ship the release notes."),
+                                       BossAIMode::normal)});
+        ChatPanel panel(&store);
+        panel.resize(380, 600);
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        QListView* list = panel.messageList();
+        const QRect row = list->visualRect(panel.messagesModel()->index(0));
+        QVERIFY(row.isValid());
+
+        std::unique_ptr<QMenu> menu(panel.messageMenu(row.center()));
+        QVERIFY(menu);
+        QCOMPARE(menu->actions().size(), 1);
+        QCOMPARE(menu->actions().first()->text(), QStringLiteral("Copy"));
+        menu->actions().first()->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Ship the release notes."));
+        QVERIFY(!panel.messageMenu(QPoint(5, list->viewport()->height() - 2))); // below the last message
+
+        // A double click lays selectable text over the bubble.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row.center());
+        auto* text = list->viewport()->findChild<QLabel*>(QStringLiteral("chatSelectableText"));
+        QVERIFY(text);
+        QCOMPARE(text->text(), QStringLiteral("Ship the release notes."));
+        QVERIFY(text->textInteractionFlags() & Qt::TextSelectableByMouse);
+        store.postSystemMessage(QStringLiteral("Saved.")); // arriving messages leave it open
+        QVERIFY(list->viewport()->findChild<QLabel*>(QStringLiteral("chatSelectableText")));
     }
 
     void missingPictureFallsBack_data() {

@@ -4,6 +4,7 @@
 #include "views/settings/settings_window.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -119,6 +120,34 @@ private slots:
         QVERIFY(!window.helperMessage()->text().isEmpty());
         QVERIFY(!window.helperMessage()->text().startsWith(QStringLiteral("Setup complete")));
         QCOMPARE(window.helperStatus()->text(), QStringLiteral("Website blocking not set up"));
+    }
+
+    void closingDuringSetUpIsSafe() {
+        // An administrator prompt that takes a moment and then refuses.
+        test::StoreFixture f;
+        const QString ran = f.dataDir() + QStringLiteral("/admin-ran");
+        const QString admin = f.dataDir() + QStringLiteral("/slow-admin");
+        QFile script(admin);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write(QStringLiteral("#!/bin/sh\nsleep 0.1\ntouch '%1'\nexit 1\n").arg(ran).toUtf8());
+        script.close();
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        HostsBlockerConfig config = f.environment().hostsBlocker;
+        config.administratorProgram = admin;
+        QFile bundled(config.bundledHelper);
+        QVERIFY(bundled.open(QIODevice::WriteOnly));
+        bundled.close();
+        f.setHostsBlocker(config);
+        TaskStore& store = f.start();
+
+        auto window = std::make_unique<SettingsWindow>(&store, [] { return false; });
+        window->show();
+        QTest::mouseClick(window->setUpButton(), Qt::LeftButton);
+        QCOMPARE(window->setUpButton()->text(), QStringLiteral("Setting up…"));
+        QVERIFY(!window->setUpButton()->isEnabled());
+        window.reset();
+        QTRY_VERIFY(QFile::exists(ran));
+        QTest::qWait(20); // the set-up's answer arrives with no window to show it in
     }
 
     void installedHelperNeedsNoSetUp() {

@@ -293,16 +293,23 @@ void ChatPanel::copyAll() {
     QGuiApplication::clipboard()->setText(ChatTranscriptFormatter::plainText(m_store->chatMessages()));
 }
 
-void ChatPanel::showMessageMenu(const QPoint& pos) {
+QMenu* ChatPanel::messageMenu(const QPoint& pos) {
     const QModelIndex index = m_list->indexAt(pos);
-    const ChatMessage* message = m_model->messageAt(index.row());
-    if (!index.isValid() || !message)
-        return;
+    const ChatMessage* message = index.isValid() ? m_model->messageAt(index.row()) : nullptr;
+    if (!message)
+        return nullptr;
     const QString content = message->content;
-    QMenu menu(this);
-    connect(menu.addAction(QStringLiteral("Copy")), &QAction::triggered, this,
+    auto* menu = new QMenu(this);
+    connect(menu->addAction(QStringLiteral("Copy")), &QAction::triggered, menu,
             [content] { QGuiApplication::clipboard()->setText(content); });
-    menu.exec(m_list->viewport()->mapToGlobal(pos));
+    return menu;
+}
+
+void ChatPanel::showMessageMenu(const QPoint& pos) {
+    if (QMenu* menu = messageMenu(pos)) {
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(m_list->viewport()->mapToGlobal(pos));
+    }
 }
 
 void ChatPanel::scrollToNewest() {

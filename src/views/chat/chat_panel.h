@@ -5,6 +5,7 @@
 
 class QLabel;
 class QListView;
+class QMenu;
 class QPushButton;
 class QToolButton;
 
@@ -42,6 +43,9 @@ public:
     QPushButton* copyAllButton() const { return m_copyAll; }
     QWidget* liveBadge() const { return m_live; }
     QString progressText() const;
+    // The context menu of the message at `pos` in the list's viewport ("Copy");
+    // nullptr where there is no message. The caller owns it.
+    QMenu* messageMenu(const QPoint& pos);
 
 protected:
     void showEvent(QShowEvent* event) override;
