@@ -204,6 +204,11 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Ship the release notes."));
         QVERIFY(!panel.messageMenu(QPoint(5, list->viewport()->height() - 2))); // below the last message
 
+        QGuiApplication::clipboard()->clear();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+        QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Ship the release notes."));
+
         // A double click lays selectable text over the bubble.
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row.center());

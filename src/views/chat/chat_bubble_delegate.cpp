@@ -175,13 +175,14 @@ void ChatBubbleDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing);
     if (const ChatMessage* message = messageOf(index))
-        paintMessage(painter, option.rect, *message);
+        paintMessage(painter, option.rect, *message, option.state & QStyle::State_Selected);
     else
         paintTyping(painter, option.rect);
     painter->restore();
 }
 
-void ChatBubbleDelegate::paintMessage(QPainter* painter, const QRect& row, const ChatMessage& message) const {
+void ChatBubbleDelegate::paintMessage(QPainter* painter, const QRect& row, const ChatMessage& message,
+                                      bool selected) const {
     const QPalette& palette = m_view->palette();
     const BubbleFonts& fonts = this->fonts();
     BubbleGeometry g = layoutBubble(message, row.width(), fonts);
@@ -199,6 +200,13 @@ void ChatBubbleDelegate::paintMessage(QPainter* painter, const QRect& row, const
 
     paintRounded(painter, g.bubble.translated(origin),
                  chat::fillColor(chat::bubbleFill(message.role, message.mode), palette));
+    if (selected) {
+        // The chosen message (for Copy) wears an outline in the accent colour.
+        painter->setPen(QPen(chat::tintColor(chat::Tint::accent, palette), 1.5));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRoundedRect(QRectF(g.bubble.translated(origin)).adjusted(0.75, 0.75, -0.75, -0.75),
+                                 kBubbleRadius, kBubbleRadius);
+    }
     QTextLayout layout(wrappableText(message.content), fonts.body);
     wrapText(layout, g.text.width());
     painter->setPen(palette.color(QPalette::Text));

@@ -67,7 +67,7 @@ private:
     int listWidth() const;
     const BubbleFonts& fonts() const;
     const ChatMessage* messageOf(const QModelIndex& index) const;
-    void paintMessage(QPainter* painter, const QRect& row, const ChatMessage& message) const;
+    void paintMessage(QPainter* painter, const QRect& row, const ChatMessage& message, bool selected) const;
     void paintTyping(QPainter* painter, const QRect& row) const;
 
     QListView* m_view;

@@ -9,6 +9,7 @@
 #include "views/chat/mode_cards.h"
 #include "views/chat/mood_banner.h"
 
+#include <QAction>
 #include <QClipboard>
 #include <QFrame>
 #include <QGuiApplication>
@@ -113,6 +114,15 @@ ChatPanel::ChatPanel(TaskStore* store, MoodBanner* banner, QWidget* parent)
 
     connect(m_copyAll, &QPushButton::clicked, this, &ChatPanel::copyAll);
     connect(m_list, &QWidget::customContextMenuRequested, this, &ChatPanel::showMessageMenu);
+    // Ctrl+C on the chosen message copies it whole (the selectable text copies its own selection).
+    auto* copy = new QAction(QStringLiteral("Copy"), m_list);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    m_list->addAction(copy);
+    connect(copy, &QAction::triggered, this, [this] {
+        if (const ChatMessage* message = m_model->messageAt(m_list->currentIndex().row()))
+            QGuiApplication::clipboard()->setText(message->content);
+    });
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &ChatPanel::scrollToNewest);
     connect(m_model, &QAbstractItemModel::modelReset, this, &ChatPanel::scrollToNewest);
 
