@@ -17,6 +17,19 @@ using namespace vorn;
 
 namespace {
 
+void writeScript(const QString& path, const QString& text) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(text.toUtf8());
+    file.close();
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 QPushButton* buttonNamed(QMessageBox* box, const QString& text) {
     for (QAbstractButton* button : box->buttons())
         if (button->text() == text)
@@ -148,6 +161,36 @@ private slots:
         window.reset();
         QTRY_VERIFY(QFile::exists(ran));
         QTest::qWait(20); // the set-up's answer arrives with no window to show it in
+    }
+
+    void openingKeepsTheDemonBlock() {
+        // An installed helper that writes and removes the block in a hosts file
+        // of the test's own, run by a sudo that runs what it is given.
+        test::StoreFixture f;
+        HostsBlockerConfig config = f.environment().hostsBlocker;
+        writeScript(config.hostsFile, QStringLiteral("127.0.0.1 localhost\n"));
+        writeScript(config.sudoersFile, QStringLiteral("rule\n"));
+        writeScript(
+            config.helperPath,
+            QStringLiteral("#!/bin/sh\nh='%1'\ncase \"$1\" in\n"
+                           "enable) cat > /dev/null; printf '%2\\n0.0.0.0 news.example\\n' >> \"$h\" ;;\n"
+                           "disable) sed -i '/%2/,$d' \"$h\" ;;\nesac\n")
+                .arg(config.hostsFile, QString::fromLatin1(kHostsBlockMarker)));
+        config.sudo = f.dataDir() + QStringLiteral("/sudo");
+        writeScript(config.sudo, QStringLiteral("#!/bin/sh\nshift\nexec \"$@\"\n"));
+        f.setHostsBlocker(config);
+        TaskStore& store = f.start();
+        store.setActiveBossMode(BossAIMode::demon);
+        store.updateDemonWebsiteBlocking(BossAIMode::demon);
+        QTRY_VERIFY(store.hostsBlocker().isBlocking());
+        QVERIFY(readAll(config.hostsFile).contains(kHostsBlockMarker));
+
+        SettingsWindow window(&store); // asks the real blocker whether the helper is there
+        QCOMPARE(window.helperStatus()->text(), QStringLiteral("Website blocking ready"));
+        QTRY_COMPARE(store.hostsBlocker().pendingRequests(), 0);
+        QVERIFY(store.hostsBlocker().isBlocking());
+        QVERIFY(readAll(config.hostsFile).contains(kHostsBlockMarker));
+        QVERIFY(readAll(config.hostsFile).startsWith("127.0.0.1 localhost\n"));
     }
 
     void installedHelperNeedsNoSetUp() {

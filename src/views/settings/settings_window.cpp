@@ -43,13 +43,16 @@ void setTextColor(QWidget* widget, const QColor& color) {
     widget->setPalette(palette);
 }
 
-// The installed check runs the helper's "disable", which lifts a block in
-// force; while the boss is in Demon mode the block is asked for again.
 bool probeHelper(TaskStore* store) {
-    const bool wasBlocking = store->hostsBlocker().willBeBlocking();
-    const bool installed = store->hostsBlocker().isHelperInstalled();
-    if (installed && wasBlocking && store->activeBossMode() == BossAIMode::demon)
-        store->updateDemonWebsiteBlocking(BossAIMode::demon);
+    HostsBlocker& blocker = store->hostsBlocker();
+    const bool installed = blocker.isHelperInstalled();
+    // The check runs the helper's "disable", which lifts a block in force. Take
+    // the state from the hosts file again and, in Demon mode, block once more.
+    if (installed && blocker.pendingRequests() == 0 && blocker.isBlocking() &&
+        !blocker.hostsFileContainsBlock()) {
+        blocker.readBlockState();
+        store->updateDemonWebsiteBlocking(store->activeBossMode());
+    }
     return installed;
 }
 
