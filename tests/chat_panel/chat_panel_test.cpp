@@ -242,6 +242,26 @@ private slots:
         QCOMPARE(banner.shown(), shown);
     }
 
+    void bannerShowsTheStoresMood() {
+        test::StoreFixture f(test::localTime(9, 0));
+        TaskStore& store = f.start();
+        ChatPanel panel(&store, new MoodBanner(nullptr, [](const QString&) { return QString(); }));
+        const auto expected = [&] {
+            return store.moodImageName() == QStringLiteral("VornHappy") ? MoodBanner::Shown::smilingFace
+                                                                        : MoodBanner::Shown::flame;
+        };
+        QCOMPARE(panel.moodBanner()->headline(), store.moodHeadline());
+        QCOMPARE(panel.moodBanner()->shown(), expected());
+
+        BossAIState locked = store.bossAIState();
+        locked.demonLockActive = true;
+        store.setBossAIState(locked);
+        QCOMPARE(store.moodImageName(), QStringLiteral("VornAngry"));
+        QCOMPARE(panel.moodBanner()->imageName(), QStringLiteral("VornAngry"));
+        QCOMPARE(panel.moodBanner()->shown(), MoodBanner::Shown::flame);
+        QCOMPARE(panel.moodBanner()->subtitle(), store.moodSubtitle());
+    }
+
     void bubbleStyleByRoleAndMode() {
         using R = ChatMessage::Role;
         QCOMPARE(chat::avatar(R::boss, std::nullopt).icon, QStringLiteral("chat-bolt-circle"));

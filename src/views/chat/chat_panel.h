@@ -27,7 +27,7 @@ class ChatPanel : public QWidget {
 
 public:
     explicit ChatPanel(TaskStore* store, QWidget* parent = nullptr);
-    // The mood banner finds its pictures through `banner` (tests hand in one that has none).
+    // With a mood banner of the caller's, e.g. one that looks its pictures up elsewhere.
     ChatPanel(TaskStore* store, MoodBanner* banner, QWidget* parent = nullptr);
 
     // Posts the typed text as the user's chat message: trimmed, nothing when
