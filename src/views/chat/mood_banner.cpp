@@ -68,6 +68,9 @@ MoodBanner::MoodBanner(QWidget* parent, PictureLookup lookup) : QWidget(parent),
     QFont small = m_subtitle->font();
     small.setPointSizeF(small.pointSizeF() * 0.85);
     m_subtitle->setFont(small);
+    QPalette secondary = m_subtitle->palette();
+    secondary.setColor(QPalette::WindowText, secondary.color(QPalette::PlaceholderText));
+    m_subtitle->setPalette(secondary);
 
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);
