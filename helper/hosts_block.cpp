@@ -40,40 +40,46 @@ Line lineAt(std::string_view text, std::size_t begin) {
     return {begin, feed, feed + 1};
 }
 
-// A line's content, without the carriage return of a file saved with CRLF.
+// A line's content without trailing white space, which takes the carriage
+// return of a file saved with CRLF with it.
 std::string_view contentOf(std::string_view text, const Line& line) {
-    std::string_view content = text.substr(line.begin, line.end - line.begin);
-    if (!content.empty() && content.back() == '\r')
-        content.remove_suffix(1);
-    return content;
+    return withoutTrailingSpace(text.substr(line.begin, line.end - line.begin));
 }
 
-bool isBlockEntry(std::string_view content) {
-    for (std::string_view prefix : {std::string_view("0.0.0.0 "), std::string_view(":: ")}) {
-        if (content.substr(0, prefix.size()) == prefix)
-            return isValidHostName(content.substr(prefix.size()));
+bool isAllDigits(std::string_view label) {
+    for (char c : label) {
+        if (c < '0' || c > '9')
+            return false;
     }
-    return false;
+    return true;
+}
+
+// The name of a block entry "<prefix>name", or an empty view.
+std::string_view entryName(std::string_view content, std::string_view prefix) {
+    if (content.substr(0, prefix.size()) != prefix)
+        return {};
+    const std::string_view name = content.substr(prefix.size());
+    return isValidHostName(name) ? name : std::string_view();
+}
+
+// Whether two lines are one host's pair of block entries, as blockText() writes them.
+bool isBlockEntryPair(std::string_view first, std::string_view second) {
+    const std::string_view name = entryName(first, "0.0.0.0 ");
+    return !name.empty() && entryName(second, ":: ") == name;
 }
 
 // Where the block that starts at `start` ends (the `next` of its last line).
 std::size_t blockEnd(std::string_view text, const Line& start) {
-    for (std::size_t pos = start.next; pos < text.size();) {
-        const Line line = lineAt(text, pos);
-        const std::string_view content = contentOf(text, line);
-        if (content == kEndMarker)
-            return line.next;
-        if (content == kStartMarker)
-            break;
-        pos = line.next;
-    }
-    // No end marker: the start marker and the entries right after it.
     std::size_t end = start.next;
     while (end < text.size()) {
-        const Line line = lineAt(text, end);
-        if (!isBlockEntry(contentOf(text, line)))
+        const Line first = lineAt(text, end);
+        const std::string_view content = contentOf(text, first);
+        if (isMarkerLine(content, kEndMarker))
+            return first.next;
+        const Line second = lineAt(text, first.next);
+        if (!isBlockEntryPair(content, contentOf(text, second)))
             break;
-        end = line.next;
+        end = second.next;
     }
     return end;
 }
@@ -88,7 +94,7 @@ bool isValidHostName(std::string_view name) {
         if (!isValidLabel(name.substr(begin, dot == std::string_view::npos ? dot : dot - begin)))
             return false;
         if (dot == std::string_view::npos)
-            return true;
+            return !isAllDigits(name.substr(begin));
         begin = dot + 1;
     }
 }
@@ -124,7 +130,7 @@ std::string withoutBlock(std::string_view text) {
     std::size_t copied = 0;
     for (std::size_t pos = 0; pos < text.size();) {
         const Line line = lineAt(text, pos);
-        if (contentOf(text, line) != kStartMarker) {
+        if (!isMarkerLine(contentOf(text, line), kStartMarker)) {
             pos = line.next;
             continue;
         }
@@ -132,7 +138,10 @@ std::string withoutBlock(std::string_view text) {
         const std::size_t end = blockEnd(text, line);
         // A block appended to a file without a final line feed brought its own
         // line feed in front and none at its end; take that one back as well.
-        if (end == text.size() && text.back() != '\n' && !out.empty() && out.back() == '\n')
+        // Only the line feed that ends a line with text: after an empty line
+        // it is the user's own, and taking it would drop that line.
+        if (end == text.size() && text.back() != '\n' && out.size() >= 2 && out.back() == '\n' &&
+            out[out.size() - 2] != '\n')
             out.pop_back();
         copied = pos = end;
     }

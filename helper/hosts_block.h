@@ -2,17 +2,17 @@
 // the block is put into and taken out of the hosts file. No I/O here.
 #pragma once
 
+#include "hosts_marker.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace vorn::hostsblock {
 
-inline constexpr std::string_view kStartMarker = "# VORN_DEMON_BLOCK_START";
-inline constexpr std::string_view kEndMarker = "# VORN_DEMON_BLOCK_END";
-
 // A DNS name: letters, digits, hyphens and dots, labels of 1 to 63 characters
-// that neither start nor end with a hyphen, at most 253 characters in all.
+// that neither start nor end with a hyphen, at most 253 characters in all, and
+// not an IPv4 address (its last label is not all digits).
 bool isValidHostName(std::string_view name);
 
 // The valid host names among the lines of `input`, each once, in the order of
@@ -23,9 +23,10 @@ std::vector<std::string> parseHostNames(std::string_view input);
 // host, the end marker; every line ends with a line feed.
 std::string blockText(const std::vector<std::string>& hosts);
 
-// `text` without any block. A block runs from a start-marker line to the next
-// end-marker line; when that is missing, only the start marker and the block
-// entries directly after it go. Every other byte is kept.
+// `text` without any block. Only what blockText() writes goes: a start-marker
+// line, the "0.0.0.0 name" / ":: name" pairs (same name) directly after it and
+// an end-marker line directly after those. Every other byte is kept, so lines
+// of the user's own between a stray start marker and a later end marker stay.
 std::string withoutBlock(std::string_view text);
 
 // `text` with exactly one block, for `hosts`, at its end. A file that did not

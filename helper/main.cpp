@@ -85,9 +85,11 @@ struct HostsFile {
     struct stat info {};
 };
 
-// Reads the hosts file; only a regular file is accepted, never a link.
+// Reads the hosts file; only a regular file is accepted, never a link. The
+// open does not block, so a FIFO or a device in its place is refused instead
+// of waiting for a writer while the lock is held.
 bool readHostsFile(const std::string& path, HostsFile& file) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         if (errno != ENOENT)
             return false;
@@ -194,6 +196,10 @@ int main(int argc, char* argv[]) {
         if (!readAll(STDIN_FILENO, input, kMaxInputBytes))
             return fail("cannot read the host names (at most 1 MiB)");
         hosts = vorn::hostsblock::parseHostNames(input);
+        if (hosts.empty()) {
+            errno = 0;
+            return fail("no valid host name to block");
+        }
         if (hosts.size() > kMaxHosts) {
             errno = 0;
             return fail("too many host names");

@@ -41,8 +41,7 @@ int main(int argc, char* argv[]) {
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &store, [&store] {
         store.persistWorkspace();
         // Never leave the sites blocked behind us; no password prompt on the way out.
-        if (store.hostsBlocker().isHelperInstalled())
-            store.hostsBlocker().disable(false);
+        store.shutDownWebsiteBlocking();
     });
     // The boss watches only while the window is in front.
     QObject::connect(&app, &QGuiApplication::applicationStateChanged, &store,

@@ -133,11 +133,11 @@ void TaskStore::handleTaskCompleted(qsizetype index, bool skipBossMessage) {
         // Runs once the whole completion is applied, so the pending count is final.
         const QString title = t.title;
         QTimer::singleShot(0, this, [this, title, wasOnTime] {
+            // One pass over the pattern: a "%1" inside the title stays text.
             const QString reason = QStringLiteral("%1%2. %3 still pending.")
                                        .arg(wasOnTime ? QStringLiteral("Task completed on time: ")
                                                       : QStringLiteral("Task completed late: "),
-                                            title)
-                                       .arg(pendingTasks().size());
+                                            title, QString::number(pendingTasks().size()));
             deliverBossChatMessage(reason, false, std::nullopt, std::nullopt);
         });
     }

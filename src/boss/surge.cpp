@@ -3,6 +3,8 @@
 #include "model/task_store.h"
 #include "platform/random_source.h"
 
+#include <QTimer>
+
 namespace vorn {
 
 namespace {
@@ -43,11 +45,13 @@ void TaskStore::activateSurgeMode(const QUuid& sectionID) {
     persistWorkspace();
     postSystemMessage(
         QStringLiteral("⚡ SURGE MODE — Vorn halved remaining times in %1 for 30 minutes.").arg(title));
-    deliverBossChatMessage(
-        QStringLiteral(
-            "Surge mode activated in %1. All remaining tasks in this list halved — user must move faster.")
-            .arg(title),
-        false, BossAIMode::demon, std::nullopt);
+    // Spoken once the completion that triggered the surge is fully applied, so
+    // the boss sees the state after it (and the completion finishes undisturbed).
+    const QString reason =
+        QStringLiteral("Surge mode activated in ") + title +
+        QStringLiteral(". All remaining tasks in this list halved — user must move faster.");
+    QTimer::singleShot(
+        0, this, [this, reason] { deliverBossChatMessage(reason, false, BossAIMode::demon, std::nullopt); });
 }
 
 void TaskStore::expireSurgeIfNeeded() {

@@ -180,6 +180,27 @@ template <typename OnTask> void walkAllRoots(const OutlineIndex& index, OnTask&&
     }
 }
 
+// The ancestor of `sectionID` (or the section itself) that stands directly in
+// the root. A chain broken by a missing parent ends at its topmost section,
+// which is then shown at the top level rather than not at all; a parentID cycle
+// leaves the section itself.
+QUuid topLevelSection(const OutlineIndex& index, const QUuid& rootID, const QUuid& sectionID) {
+    const QList<TaskSection>& sections = index.workspace().sections;
+    QSet<QUuid> passed;
+    QUuid current = sectionID;
+    while (!passed.contains(current)) {
+        passed.insert(current);
+        const qsizetype pos = index.sectionPos(current);
+        if (pos < 0)
+            return current;
+        const std::optional<QUuid>& parent = sections.at(pos).parentID;
+        if (!parent || *parent == rootID || index.sectionPos(*parent) < 0)
+            return current;
+        current = *parent;
+    }
+    return sectionID;
+}
+
 QList<OutlineEntry> snapshot(const OutlineIndex& index) {
     const qsizetype rootPos = index.rootPos();
     if (rootPos < 0)
@@ -187,15 +208,19 @@ QList<OutlineEntry> snapshot(const OutlineIndex& index) {
     const Workspace& ws = index.workspace();
     const QUuid rootID = ws.sections.at(rootPos).id;
 
-    // A task outside the root contributes its own section, however deep that lies.
+    // A task outside the root contributes the top-level section it lies in, so
+    // nested folders stay under their parents.
     QList<OutlineEntry> entries;
     QSet<QUuid> seenSections;
     for (const TaskItem& task : ws.tasks) {
         if (task.sectionID == rootID) {
             entries.append(OutlineEntry::task(task.id));
-        } else if (!seenSections.contains(task.sectionID)) {
-            seenSections.insert(task.sectionID);
-            entries.append(OutlineEntry::section(task.sectionID));
+            continue;
+        }
+        const QUuid top = topLevelSection(index, rootID, task.sectionID);
+        if (!seenSections.contains(top)) {
+            seenSections.insert(top);
+            entries.append(OutlineEntry::section(top));
         }
     }
     for (qsizetype child : index.childrenOf(rootID)) {

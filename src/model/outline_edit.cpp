@@ -653,8 +653,9 @@ Workspace clearSectionContent(const Workspace& current, const QUuid& id) {
     if (const qsizetype start = index.sectionPos(id); start >= 0)
         sectionVisited[size_t(start)] = 1;
 
-    // Everything below the section goes: its subsections, their tasks, and the
-    // groups those tasks head, wherever the groups hang.
+    // Everything below the section goes: its folders, their tasks, and the
+    // groups those tasks head, wherever the groups hang. A group hanging here
+    // whose heading task has moved elsewhere belongs to that task and stays.
     QSet<QUuid> goneSectionIDs;
     std::vector<QUuid> pending{id};
     const auto drop = [&](qsizetype pos) {
@@ -668,8 +669,11 @@ Workspace clearSectionContent(const Workspace& current, const QUuid& id) {
     while (!pending.empty()) {
         const QUuid sectionID = pending.back();
         pending.pop_back();
-        for (qsizetype child : index.childrenOf(sectionID))
-            drop(child);
+        for (qsizetype child : index.childrenOf(sectionID)) {
+            const std::optional<QUuid>& header = current.sections.at(child).headerTaskID;
+            if (!header || index.taskPos(*header) < 0)
+                drop(child);
+        }
         for (qsizetype task : index.tasksIn(sectionID)) {
             taskGone[size_t(task)] = 1;
             if (const qsizetype group = index.groupOfTask(task); group >= 0)
@@ -684,13 +688,22 @@ Workspace clearSectionContent(const Workspace& current, const QUuid& id) {
             tasks.append(current.tasks.at(k));
     }
     QList<TaskSection> sections;
+    bool reparented = false;
     for (qsizetype k = 0; k < current.sections.size(); ++k) {
-        if (!sectionGone[size_t(index.firstSectionPos(k))])
-            sections.append(current.sections.at(k));
+        if (sectionGone[size_t(index.firstSectionPos(k))])
+            continue;
+        TaskSection section = current.sections.at(k);
+        // A kept group whose parent goes hangs from its heading task's section.
+        const qsizetype header = section.headerTaskID ? index.taskPos(*section.headerTaskID) : -1;
+        if (header >= 0 && section.parentID && goneSectionIDs.contains(*section.parentID)) {
+            section.parentID = current.tasks.at(header).sectionID;
+            reparented = true;
+        }
+        sections.append(section);
     }
     if (tasks.size() != current.tasks.size())
         ws.tasks = std::move(tasks);
-    if (sections.size() != current.sections.size())
+    if (reparented || sections.size() != current.sections.size())
         ws.sections = std::move(sections);
     removeSectionEntries(ws.rootOutlineOrder, goneSectionIDs);
     return ws;

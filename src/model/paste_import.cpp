@@ -1,6 +1,7 @@
 // Importing a pasted list: the whole workspace replaced, or one section filled.
 #include "model/task_store.h"
 
+#include "model/outline_edit.h"
 #include "outline_io/hierarchical_task_parser.h"
 
 #include <vector>
@@ -9,6 +10,7 @@ namespace vorn {
 
 namespace {
 const char* const kUnparsable = "Couldn't parse list. Paste a numbered Notes-style list.";
+const char* const kNoSuchSection = "That list no longer exists. Nothing was pasted.";
 constexpr qint64 kImportedMinutes = 30;
 } // namespace
 
@@ -105,6 +107,13 @@ void TaskStore::pasteIntoSection(const QString& text, const QUuid& sectionID) {
     if (roots.isEmpty())
         return;
     const QUuid rootID = roots.first().id;
+    if (outline::sectionIndex(sections(), sectionID) < 0) {
+        // The list was deleted under the paste: tasks filed there would have no row.
+        const QString message = QString::fromUtf8(kNoSuchSection);
+        setErrorMessage(message);
+        setStatusMessage(message);
+        return;
+    }
     recordUndoSnapshot();
 
     // A paste into a sub-section replaces what it held; into the root it adds.
@@ -123,8 +132,7 @@ void TaskStore::pasteIntoSection(const QString& text, const QUuid& sectionID) {
     setErrorMessage(std::nullopt);
     // The count is of the tasks this paste added.
     setStatusMessage(QStringLiteral("Pasted %1 items into %2.")
-                         .arg(tasks().size() - tasksBefore)
-                         .arg(sectionTitle(sectionID)));
+                         .arg(QString::number(tasks().size() - tasksBefore), sectionTitle(sectionID)));
     persistWorkspace();
 }
 

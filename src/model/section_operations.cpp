@@ -6,19 +6,20 @@ namespace vorn {
 
 namespace {
 
-// The subsections go first, their tasks moving up into this section, then this
-// section. Each section is one undo step, recorded right before it goes.
+// Each section is one undo step, recorded before anything of its tree goes, so
+// the newest step (this section's) gives back the whole tree at once. Then the
+// subsections go, their tasks moving up into this section, then this section.
 void deleteSectionTree(TaskStore& store, const QUuid& sectionID, QSet<QUuid>& entered) {
     if (entered.contains(sectionID) || !store.canDeleteSection(sectionID))
         return;
     entered.insert(sectionID); // a damaged tree may lead back here
+    store.recordUndoSnapshot();
     for (const TaskSection& child : store.childSections(sectionID))
         deleteSectionTree(store, child.id, entered);
 
     const std::optional<Workspace> edited = outline::dissolveSection(store.workspace(), sectionID);
     if (!edited)
         return;
-    store.recordUndoSnapshot();
     editing::adopt(store, *edited);
     QSet<QUuid> collapsed = store.collapsedSectionIDs();
     collapsed.remove(sectionID);

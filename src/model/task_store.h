@@ -236,8 +236,12 @@ public:
     // blockedSitesText split into lines, each trimmed, blank ones dropped.
     QStringList blockedSites() const;
     // Blocks the sites in Demon mode and lifts the block in any other mode,
-    // while the setting is on; the helper runs in the background.
+    // while the setting is on; the helper runs in the background. Entries of
+    // the list that name no host are left out, and the chat says which.
     void updateDemonWebsiteBlocking(std::optional<BossAIMode> mode);
+    // On the way out: ends the helper work and lifts the block without a
+    // password prompt, within a few seconds. Nothing is blocked afterwards.
+    void shutDownWebsiteBlocking();
 
     // ---- boss messages -------------------------------------------------------------
     QCoro::Task<> deliverBossChatMessage(QString triggerReason, bool intense,
@@ -331,6 +335,7 @@ private:
     // Website blocking (filled in with the hosts blocker).
     void initializeWebsiteBlockState();
     void liftWebsiteBlockAllowingPrompt();
+    void reportRejectedSites(const QStringList& rejected);
 
     StoreEnvironment m_env;
     HostsBlocker m_hostsBlocker{m_env.hostsBlocker, m_env.preferences}; // after m_env
@@ -360,6 +365,7 @@ private:
     double m_lateThresholdMultiplier = 1.1;
     bool m_demonWebsiteBlockingEnabled = true;
     QString m_blockedSitesText;
+    QStringList m_reportedRejectedSites; // told once until the list changes
     std::optional<BossAIMode> m_activeBossMode;
 
     QHash<QUuid, Instant> m_lastOverdueNotificationAt;

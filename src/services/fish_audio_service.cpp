@@ -39,8 +39,8 @@ QCoro::Task<Result<QByteArray, FishAudioError>> FishAudioService::synthesize(QSt
 
     const QByteArray json = QJsonDocument(requestBody(trimmed)).toJson(QJsonDocument::Compact);
     const ProxyConfig config = proxy;
-    Result<ProxyReply, QString> sent =
-        co_await postToProxy(network, std::move(proxy), QString::fromLatin1(kSpeechPath), json);
+    Result<ProxyReply, QString> sent = co_await postToProxy(
+        network, std::move(proxy), QString::fromLatin1(kSpeechPath), json, kMaxSpeechReplyBytes);
     if (!sent)
         co_return FishAudioError{FishAudioError::Kind::transport, sent.error()};
 

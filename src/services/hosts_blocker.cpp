@@ -2,17 +2,20 @@
 // with the administrator runner and keeps enable and disable requests in order.
 #include "services/hosts_blocker.h"
 
+#include "hosts_marker.h"
 #include "model/default_sites.h"
 #include "platform/log.h"
 #include "platform/preferences.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTimer>
 
+#include <algorithm>
 #include <coroutine>
 #include <deque>
 #include <memory>
@@ -36,6 +39,15 @@ struct HostsBlockerState {
 
     int pendingChanges = 0;
     bool lastChangeEnables = false;
+
+    // The processes started and not yet done; quitting stops them.
+    struct Running {
+        QProcess* process;
+        bool waitsForUser; // the password dialog: not worth waiting for at quit
+    };
+    QList<Running> running;
+    // Set once on the way out: no request starts or changes anything after it.
+    bool shutDown = false;
 };
 
 } // namespace detail
@@ -152,9 +164,42 @@ private:
     bool m_stopped = true;
 };
 
-QCoro::Task<ProcessResult> runProcess(QString program, QStringList arguments, QByteArray input,
-                                      std::chrono::milliseconds timeout) {
+// Registers a running process with the state for as long as it lives.
+class RunningProcess {
+public:
+    RunningProcess(State s, QProcess* process, bool waitsForUser)
+        : m_state(std::move(s)), m_process(process) {
+        m_state->running.append({process, waitsForUser});
+    }
+    RunningProcess(const RunningProcess&) = delete;
+    RunningProcess& operator=(const RunningProcess&) = delete;
+    ~RunningProcess() {
+        m_state->running.removeIf(
+            [this](const HostsBlockerState::Running& r) { return r.process == m_process; });
+    }
+
+private:
+    State m_state;
+    QProcess* m_process;
+};
+
+// Ends `process` by SIGTERM (which sudo passes on to the helper), then SIGKILL.
+void stopProcess(QProcess* process) {
+    if (process->state() == QProcess::NotRunning)
+        return;
+    process->terminate();
+    if (!process->waitForFinished(500)) {
+        process->kill();
+        process->waitForFinished(500);
+    }
+}
+
+QCoro::Task<ProcessResult> runProcess(State s, QString program, QStringList arguments, QByteArray input,
+                                      std::chrono::milliseconds timeout, bool waitsForUser = false) {
+    if (s->shutDown)
+        co_return ProcessResult{};
     QProcess process;
+    const RunningProcess registered(s, &process, waitsForUser);
     process.setProgram(program);
     process.setArguments(arguments);
     process.start(QIODevice::ReadWrite);
@@ -200,15 +245,16 @@ bool helperFilesPresent(const HostsBlockerConfig& config) {
 QCoro::Task<bool> helperInstalled(State s) {
     if (!helperFilesPresent(s->config))
         co_return false;
-    const ProcessResult probe = co_await runProcess(
-        s->config.sudo, helperArguments(s->config, QStringLiteral("disable")), {}, s->config.helperTimeout);
+    const ProcessResult probe =
+        co_await runProcess(s, s->config.sudo, helperArguments(s->config, QStringLiteral("disable")), {},
+                            s->config.helperTimeout);
     co_return probe.status == 0;
 }
 
 QCoro::Task<Outcome> runHelper(State s, QString command, QStringList sites) {
     const QByteArray input = command == QLatin1String("enable") ? helperInput(sites) : QByteArray();
-    const ProcessResult run = co_await runProcess(s->config.sudo, helperArguments(s->config, command), input,
-                                                  s->config.helperTimeout);
+    const ProcessResult run = co_await runProcess(s, s->config.sudo, helperArguments(s->config, command),
+                                                  input, s->config.helperTimeout);
     if (run.status == 0)
         co_return Outcome(std::monostate());
     co_return HostsBlockerError::privilegedCommandFailed(
@@ -229,9 +275,9 @@ QCoro::Task<Outcome> runWithAdministrator(State s, QString command, QString prom
     if (!runner.isFile() || !runner.isExecutable())
         co_return HostsBlockerError::of(Kind::scriptCreationFailed);
     const ProcessResult run = co_await runProcess(
-        s->config.administratorProgram,
+        s, s->config.administratorProgram,
         HostsBlocker::administratorArguments(s->config.administratorRunner, command, prompt), {},
-        std::chrono::milliseconds(-1)); // someone is typing a password
+        std::chrono::milliseconds(-1), /*waitsForUser=*/true); // someone is typing a password
     if (run.status == 0)
         co_return Outcome(std::monostate());
     const QString message = lastLine(run.standardError);
@@ -301,23 +347,31 @@ QCoro::Task<Outcome> installAndRunHelper(State s, QString command, QStringList s
     co_return co_await runHelper(s, command, sites);
 }
 
+// Whether the hosts file holds a block, by the helper's own rule. Anything but
+// a regular file (a FIFO would block the read) counts as empty.
 bool containsBlock(const HostsBlockerConfig& config) {
+    if (!QFileInfo(config.hostsFile).isFile())
+        return false;
     QFile file(config.hostsFile);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    return QString::fromUtf8(file.readAll()).contains(QLatin1String(kHostsBlockMarker));
+    const QByteArray text = file.readAll();
+    return hostsblock::containsBlockMarker(
+        std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
 }
 
 QCoro::Task<> enableRequest(State s, QStringList sites) {
     const PendingChange change(s.get(), true);
     const Turn turn = co_await TakeTurn{s.get()};
-    if (s->isBlocking)
+    if (s->shutDown || s->isBlocking)
         co_return;
     if (containsBlock(s->config)) {
         s->isBlocking = true;
         co_return;
     }
     const Outcome done = co_await installAndRunHelper(s, QStringLiteral("enable"), sites);
+    if (s->shutDown)
+        co_return;
     if (!done.ok()) {
         qCWarning(lcHosts).noquote() << "HostsBlocker enable failed: " + done.error().description();
         co_return;
@@ -328,9 +382,11 @@ QCoro::Task<> enableRequest(State s, QStringList sites) {
 QCoro::Task<> disableRequest(State s, bool promptForAdmin) {
     const PendingChange change(s.get(), false);
     const Turn turn = co_await TakeTurn{s.get()};
-    if (!s->isBlocking && !containsBlock(s->config))
+    if (s->shutDown || (!s->isBlocking && !containsBlock(s->config)))
         co_return;
     const bool installed = co_await helperInstalled(s);
+    if (s->shutDown)
+        co_return;
     if (!installed && !promptForAdmin) {
         // Nothing can lift the block without a password; forget it.
         s->isBlocking = false;
@@ -341,6 +397,8 @@ QCoro::Task<> disableRequest(State s, bool promptForAdmin) {
         done = co_await runHelper(s, QStringLiteral("disable"), {});
     else
         done = co_await installAndRunHelper(s, QStringLiteral("disable"), {});
+    if (s->shutDown)
+        co_return;
     if (!done.ok()) {
         qCWarning(lcHosts).noquote() << "HostsBlocker disable failed: " + done.error().description();
         co_return;
@@ -351,6 +409,54 @@ QCoro::Task<> disableRequest(State s, bool promptForAdmin) {
 QCoro::Task<Outcome> installRequest(State s) {
     const Turn turn = co_await TakeTurn{s.get()};
     co_return co_await install(s);
+}
+
+QCoro::Task<bool> probeRequest(State s) {
+    const Turn turn = co_await TakeTurn{s.get()};
+    if (s->shutDown || !helperFilesPresent(s->config))
+        co_return false;
+    const bool installed = co_await helperInstalled(s);
+    if (s->shutDown || !installed)
+        co_return false;
+    if (s->preferences)
+        s->preferences->setFlag(QString::fromLatin1(kHostsHelperInstalledKey), true);
+    // The probe ran "disable": whatever block there was is gone now.
+    s->isBlocking = containsBlock(s->config);
+    co_return true;
+}
+
+// Lifts the block on the way out, by sudo without a password, within `deadline`.
+void liftBlockBefore(HostsBlockerState& s, const QDeadlineTimer& deadline) {
+    if (!s.isBlocking && !containsBlock(s.config))
+        return;
+    if (!helperFilesPresent(s.config)) {
+        // Nothing can lift it without a password; forget it.
+        s.isBlocking = false;
+        return;
+    }
+    QProcess disable;
+    disable.start(s.config.sudo, helperArguments(s.config, QStringLiteral("disable")));
+    disable.closeWriteChannel();
+    const int wait = static_cast<int>(std::max<qint64>(deadline.remainingTime(), 0));
+    if (!disable.waitForFinished(wait)) {
+        stopProcess(&disable);
+        qCWarning(lcHosts).noquote() << QStringLiteral("HostsBlocker disable failed: ") +
+                                            HostsBlockerError::privilegedCommandFailed(
+                                                QStringLiteral("Helper exited with code -1"))
+                                                .description();
+        return;
+    }
+    const bool ok = disable.error() != QProcess::FailedToStart &&
+                    disable.exitStatus() == QProcess::NormalExit && disable.exitCode() == 0;
+    if (ok) {
+        s.isBlocking = false;
+        return;
+    }
+    qCWarning(lcHosts).noquote() << QStringLiteral("HostsBlocker disable failed: ") +
+                                        HostsBlockerError::privilegedCommandFailed(
+                                            QStringLiteral("Helper exited with code ") +
+                                            QString::number(disable.exitCode()))
+                                            .description();
 }
 
 } // namespace
@@ -412,18 +518,32 @@ QCoro::Task<HostsBlocker::Outcome> HostsBlocker::installHelper() {
 }
 
 bool HostsBlocker::isHelperInstalled() const {
-    if (!helperFilesPresent(d->config))
-        return false;
-    QProcess probe;
-    probe.start(d->config.sudo, helperArguments(d->config, QStringLiteral("disable")));
-    probe.closeWriteChannel();
-    if (!probe.waitForFinished(static_cast<int>(d->config.helperTimeout.count()))) {
-        probe.kill();
-        probe.waitForFinished(1000);
-        return false;
+    return helperFilesPresent(d->config);
+}
+
+QCoro::Task<bool> HostsBlocker::probeHelper() {
+    return probeRequest(d);
+}
+
+void HostsBlocker::shutDown() {
+    HostsBlockerState& s = *d;
+    if (s.shutDown)
+        return;
+    s.shutDown = true;
+    const QDeadlineTimer deadline(s.config.shutdownTimeout);
+    // A helper run already under way may finish within half the time; a
+    // password dialog is closed at once. Queued requests see the flag and end.
+    const QDeadlineTimer finishBy(s.config.shutdownTimeout / 2);
+    for (const HostsBlockerState::Running& running : QList(s.running)) {
+        if (!running.waitsForUser)
+            running.process->waitForFinished(static_cast<int>(std::max<qint64>(finishBy.remainingTime(), 0)));
+        stopProcess(running.process);
     }
-    return probe.error() != QProcess::FailedToStart && probe.exitStatus() == QProcess::NormalExit &&
-           probe.exitCode() == 0;
+    liftBlockBefore(s, deadline);
+}
+
+bool HostsBlocker::isShutDown() const {
+    return d->shutDown;
 }
 
 bool HostsBlocker::hostsFileContainsBlock() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "hosts_marker.h"
 #include "platform/result.h"
 #include "services/hosts_blocker_config.h"
 
@@ -16,7 +17,7 @@ namespace vorn {
 
 class Preferences;
 
-inline constexpr const char* kHostsBlockMarker = "# VORN_DEMON_BLOCK_START";
+inline constexpr const char* kHostsBlockMarker = hostsblock::kStartMarkerText; // a whole line
 inline constexpr const char* kHostsHelperInstalledKey = "vorn_hosts_helper_installed";
 
 // Why installing or running the privileged helper failed. description() is the
@@ -71,7 +72,7 @@ public:
     bool willBeBlocking() const;
     // enable and disable requests that have not finished yet.
     int pendingRequests() const;
-    // isBlocking = whether the hosts file holds the block marker (at start).
+    // isBlocking = whether the hosts file holds a block marker line (at start).
     void readBlockState();
 
     // Blocks `sites`, installing the helper first when it is missing (which
@@ -85,10 +86,21 @@ public:
     // preferences.
     QCoro::Task<Outcome> installHelper();
 
-    // Whether the helper is in place and sudo runs it without a password. The
-    // check runs the helper's "disable", so it also lifts a block. Blocks the
-    // caller for as long as that takes.
+    // Whether the helper and its sudoers rule look installed, from the files
+    // alone (a rule in a folder we cannot read counts as there). Runs nothing.
     bool isHelperInstalled() const;
+    // Whether sudo runs the helper without a password, asked in turn with the
+    // other requests. The probe runs the helper's "disable", so it also lifts
+    // a block; isBlocking follows. On success the installation is recorded in
+    // the preferences.
+    QCoro::Task<bool> probeHelper();
+    // On the way out: lets a helper run under way finish (or stops it when it
+    // takes too long, and closes a password dialog), drops the queued requests
+    // and lifts the block with sudo, never asking for a password; all within
+    // config().shutdownTimeout. No request does anything afterwards.
+    void shutDown();
+    bool isShutDown() const;
+    // Whether the hosts file holds a block marker line; anything but a regular file holds none.
     bool hostsFileContainsBlock() const;
     // The helper program that installHelper copies, if it exists.
     std::optional<QString> bundledHelperPath() const;

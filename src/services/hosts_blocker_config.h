@@ -38,6 +38,8 @@ struct HostsBlockerConfig {
     QString userName;
     // How long one run of the helper may take before it counts as failed.
     std::chrono::milliseconds helperTimeout{30'000};
+    // How long quitting may spend on finishing a helper run and lifting the block.
+    std::chrono::milliseconds shutdownTimeout{3'000};
 };
 
 } // namespace vorn

@@ -8,8 +8,12 @@
 #include <QNetworkRequest>
 #include <QPointer>
 #include <QStringDecoder>
+#include <QTimer>
 
 #include <qcoro/qcoronetworkreply.h>
+
+#include <algorithm>
+#include <memory>
 
 namespace vorn {
 
@@ -31,8 +35,14 @@ bool isTransportError(QNetworkReply::NetworkError error) {
     return error > QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied;
 }
 
+// What cut a request short on this side, if anything.
+struct Cutoff {
+    bool deadlinePassed = false;
+    bool tooLarge = false;
+};
+
 QString transportMessage(const QNetworkReply& reply) {
-    // Qt's transfer timeout aborts the reply, which then reads as cancelled.
+    // A reply aborted on Qt's side (its own timeouts) reads as cancelled.
     if (reply.error() == QNetworkReply::OperationCanceledError ||
         reply.error() == QNetworkReply::TimeoutError)
         return QString::fromLatin1(kTimedOutMessage);
@@ -54,6 +64,12 @@ void setSharedNetworkAccessManager(QNetworkAccessManager* manager) {
     injectedManager() = manager;
 }
 
+QString tooLargeMessage(qint64 maxReplyBytes) {
+    const qint64 megabytes = std::max<qint64>(maxReplyBytes / (1024 * 1024), 1);
+    return QStringLiteral("The reply was too large (over ") + QString::number(megabytes) +
+           QStringLiteral(" MB).");
+}
+
 std::optional<QString> decodeUtf8(const QByteArray& bytes) {
     QStringDecoder decoder(QStringDecoder::Utf8,
                            QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
@@ -64,7 +80,8 @@ std::optional<QString> decodeUtf8(const QByteArray& bytes) {
 }
 
 QCoro::Task<Result<ProxyReply, QString>> postToProxy(QNetworkAccessManager* network, ProxyConfig proxy,
-                                                     QString path, QByteArray jsonBody) {
+                                                     QString path, QByteArray jsonBody,
+                                                     qint64 maxReplyBytes) {
     const QUrl url = proxy.endpoint(path);
     const QString shownUrl = url.toString(QUrl::RemoveUserInfo);
     if (!proxy.isSecureEnough()) {
@@ -73,7 +90,6 @@ QCoro::Task<Result<ProxyReply, QString>> postToProxy(QNetworkAccessManager* netw
     }
 
     QNetworkRequest request(url);
-    request.setTransferTimeout(proxy.timeoutMs);
     // A redirect would carry the credential to wherever it points; the proxy
     // has no reason to redirect, so a 3xx comes back as the status it is.
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
@@ -84,6 +100,24 @@ QCoro::Task<Result<ProxyReply, QString>> postToProxy(QNetworkAccessManager* netw
     QNetworkAccessManager& manager = network ? *network : sharedNetworkAccessManager();
     QPointer<QNetworkReply> reply = manager.post(request, jsonBody);
     qCDebug(lcNet).noquote() << "POST" << shownUrl << jsonBody.size() << "bytes";
+
+    // Both guards live on the reply and end with it; the shared flags say which
+    // one aborted it.
+    const auto cutoff = std::make_shared<Cutoff>();
+    QNetworkReply* watched = reply.get();
+    QTimer::singleShot(std::max(proxy.timeoutMs, 0), watched, [watched, cutoff] {
+        if (watched->isFinished())
+            return;
+        cutoff->deadlinePassed = true;
+        watched->abort();
+    });
+    QObject::connect(watched, &QNetworkReply::downloadProgress, watched,
+                     [watched, cutoff, maxReplyBytes](qint64 received, qint64 total) {
+                         if (cutoff->tooLarge || (received <= maxReplyBytes && total <= maxReplyBytes))
+                             return;
+                         cutoff->tooLarge = true;
+                         watched->abort();
+                     });
     co_await reply.get();
 
     if (!reply) {
@@ -91,6 +125,13 @@ QCoro::Task<Result<ProxyReply, QString>> postToProxy(QNetworkAccessManager* netw
         co_return QStringLiteral("Network access was shut down.");
     }
     reply->deleteLater();
+
+    if (cutoff->tooLarge || cutoff->deadlinePassed) {
+        const QString message =
+            cutoff->tooLarge ? tooLargeMessage(maxReplyBytes) : QString::fromLatin1(kTimedOutMessage);
+        qCWarning(lcNet).noquote() << "POST" << shownUrl << "abandoned:" << message;
+        co_return message;
+    }
 
     const QNetworkReply::NetworkError error = reply->error();
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);

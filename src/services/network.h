@@ -30,14 +30,24 @@ struct ProxyReply {
 };
 
 // Posts `jsonBody` to `path` under the proxy and waits for the whole answer.
-// The failure is the text of a transport failure: the platform's description,
-// "The request timed out." for the transfer timeout, or the insecure-address
-// message (nothing is sent then). The credential never appears in it.
-// `network` nullptr means the shared manager.
+// The request is abandoned when the answer is not complete `proxy.timeoutMs`
+// after the start, however steadily bytes arrive, or when its body grows past
+// `maxReplyBytes` (checked as it arrives, so an oversized reply is never held
+// whole). The failure is the text of a transport failure: the platform's
+// description, "The request timed out.", tooLargeMessage(), or the
+// insecure-address message (nothing is sent then). The credential never
+// appears in it. `network` nullptr means the shared manager.
 QCoro::Task<Result<ProxyReply, QString>> postToProxy(QNetworkAccessManager* network, ProxyConfig proxy,
-                                                     QString path, QByteArray jsonBody);
+                                                     QString path, QByteArray jsonBody, qint64 maxReplyBytes);
 
 inline constexpr const char* kTimedOutMessage = "The request timed out.";
+
+// Largest replies accepted: a chat completion is text, speech a short MP3.
+inline constexpr qint64 kMaxChatReplyBytes = 4 * 1024 * 1024;
+inline constexpr qint64 kMaxSpeechReplyBytes = 32 * 1024 * 1024;
+
+// "The reply was too large (over 4 MB)." for a limit of 4 MB.
+QString tooLargeMessage(qint64 maxReplyBytes);
 
 // `bytes` as UTF-8 text, kept whole (a byte-order mark included), or nullopt
 // when they are not valid UTF-8.

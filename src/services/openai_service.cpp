@@ -31,8 +31,8 @@ QCoro::Task<Result<QByteArray, OpenAIError>> OpenAIService::postChatCompletion(Q
     const QByteArray json = QJsonDocument(body).toJson(QJsonDocument::Compact);
     const ProxyConfig config = proxy;
 
-    Result<ProxyReply, QString> sent =
-        co_await postToProxy(network, std::move(proxy), QString::fromLatin1(kChatCompletionPath), json);
+    Result<ProxyReply, QString> sent = co_await postToProxy(
+        network, std::move(proxy), QString::fromLatin1(kChatCompletionPath), json, kMaxChatReplyBytes);
     if (!sent)
         co_return OpenAIError::transportFailure(sent.error());
 

@@ -16,6 +16,7 @@ struct ProxyConfig {
 
     QUrl baseUrl = defaultBaseUrl();
     QString token;
+    // How long a request may take in all, counted from its start.
     int timeoutMs = defaultTimeoutMs;
 
     // VORN_PROXY_URL / VORN_PROXY_TOKEN when set and not blank, else the
@@ -38,8 +39,9 @@ struct ProxyConfig {
     // user information), the failure of a request to an address that is not.
     QString insecureAddressMessage() const;
 
-    // `text` with every occurrence of the token masked, for error texts that
-    // might echo it back. Tokens under 8 characters are left alone.
+    // `text` with the token masked wherever it, or any piece of it 8 characters
+    // or longer, appears in any letter case, for error texts that might echo it
+    // back. Tokens under 8 characters are left alone.
     QString redacted(QString text) const;
 };
 

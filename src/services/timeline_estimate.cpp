@@ -53,7 +53,7 @@ QString prompt(const QStringList& titles, Instant startTime) {
     QStringList lines;
     lines.reserve(titles.size());
     for (qsizetype i = 0; i < titles.size(); ++i)
-        lines.append(QStringLiteral("%1. %2").arg(i + 1).arg(titles.at(i)));
+        lines.append(QStringLiteral("%1. %2").arg(QString::number(i + 1), titles.at(i)));
     return QStringLiteral("Give me an aggressive execution timeline starting from ") +
            formatClockTime(startTime) + QString::fromUtf8(kRules) + lines.join(QLatin1Char('\n')) +
            QString::fromUtf8(kFormat);

@@ -142,6 +142,26 @@ private slots:
         QCOMPARE(store.undoStack().size(), 1);
     }
 
+    void titlesWithPlaceholdersStayAsTyped() {
+        StoreFixture f;
+        TaskStore& store = startWithThree(f);
+        const QString hostile = QStringLiteral("Reach 100%1 test coverage %2");
+        QList<TaskItem> tasks = store.tasks();
+        tasks[0].title = hostile;
+        store.setTasks(tasks);
+        f.random().push(0.0);
+
+        store.toggleCompletion(tasks[0].id);
+        const QString expected =
+            QStringLiteral("Task completed on time: ") + hostile + QStringLiteral(". 2 still pending.");
+        QTRY_COMPARE(triggers(f), QStringList{expected});
+        QTRY_VERIFY(!store.isDeliveringBossMessage());
+        QCOMPARE(test::messageLog(f.databasePath()).last().last(), expected);
+
+        store.toggleCompletion(tasks[0].id);
+        QCOMPARE(store.statusMessage().value_or(QString()), QStringLiteral("Task reopened: ") + hostile);
+    }
+
     void surgeHalvesTheListAndHoldsDemon() {
         StoreFixture f;
         TaskStore& store = startWithThree(f);
@@ -165,6 +185,8 @@ private slots:
         f.random().push(0.5);  // the completion's urgency change
         f.random().push(0.02); // the surge draw: under 3 %
         store.toggleCompletion(taskNamed(store, QStringLiteral("A")).id);
+        // The surge speaks only after the completion is through, like every boss comment.
+        QVERIFY(!store.isDeliveringBossMessage());
         QVERIFY(store.isSurgeActive());
         QCOMPARE(*store.bossAIState().surgeModeUntil, f.clock().now() + 1800);
         QCOMPARE(taskNamed(store, QStringLiteral("A")).durationMinutes, 30); // completed: kept

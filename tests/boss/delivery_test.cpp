@@ -8,9 +8,8 @@
 
 #include <QtTest>
 
-#include <sqlite3.h>
-
 using namespace vorn;
+using vorn::test::messageLog;
 using vorn::test::ScriptedReply;
 using vorn::test::StoreFixture;
 
@@ -26,25 +25,6 @@ QList<ChatMessage> bossMessages(const TaskStore& store) {
             out.append(m);
     }
     return out;
-}
-
-// Rows of the message log as (mode, message, trigger).
-QList<QStringList> messageLog(const QString& path) {
-    QList<QStringList> rows;
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db, "SELECT mode, message, trigger_reason FROM message_log ORDER BY sent_at", -1,
-                       &stmt, nullptr);
-    while (stmt && sqlite3_step(stmt) == SQLITE_ROW) {
-        QStringList row;
-        for (int i = 0; i < 3; ++i)
-            row.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i))));
-        rows.append(row);
-    }
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
-    return rows;
 }
 
 } // namespace

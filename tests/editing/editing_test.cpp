@@ -264,11 +264,12 @@ private slots:
         QCOMPARE(s.collapsedSectionIDs(), QSet<QUuid>({outer}));
         QCOMPARE(e.base.preferences().textList("collapsed_section_ids").value_or(QStringList()),
                  QStringList({uuidText(outer)}));
-        s.undo();
-        QCOMPARE(rowTexts(s).mid(2, 4), QStringList({"Work@0", "T1@1", "T2@1", "T3@1"}));
+        s.undo(); // the whole tree at once, not the folder without its subfolder
+        QCOMPARE(rowTexts(s).mid(2, 5), QStringList({"Work@0", "T1@1", "T2@1", "Sub@1", "T3@2"}));
+        QCOMPARE(s.collapsedSectionIDs(), QSet<QUuid>({outer}));
 
         s.deleteSection(inner); // into the outer folder, after its own tasks
-        QCOMPARE(rowTexts(s).mid(6), QStringList({"Outer@0", "o1@1", "i1@1"}));
+        QCOMPARE(rowTexts(s).mid(7), QStringList({"Outer@0", "o1@1", "i1@1"}));
         s.deleteSection(group); // a group's tasks follow their heading task
         QCOMPARE(rowTexts(s).mid(0, 3), QStringList({"X@0", "x1@0", "Work@0"}));
         QVERIFY_SOUND(s);
@@ -292,6 +293,40 @@ private slots:
         s.clearSectionContent(f);
         QCOMPARE(s.tasks().size(), 1);
         QVERIFY(!s.childSection(h));
+    }
+
+    void pastingIntoAFolderKeepsWhatHasLeftIt() {
+        EditingStore e;
+        TaskStore& s = *e.store;
+        OutlineBuilder b(s);
+        const QUuid f = b.folder("F");
+        const QUuid h = b.task("H", f);
+        b.task("C", b.group(h)); // the group hangs under F
+        b.task("Old", f);
+        b.apply();
+        s.moveTask(h, b.root(), std::nullopt); // the group goes on hanging under F
+
+        s.pasteIntoSection(QStringLiteral("1. New"), f);
+        QCOMPARE(rowTexts(s), QStringList({"F@0", "New@1", "H@0*", "C@1"}));
+        QVERIFY_SOUND(s);
+    }
+
+    void pastingIntoAListThatIsGoneChangesNothing() {
+        EditingStore e;
+        TaskStore& s = *e.store;
+        OutlineBuilder b(s);
+        b.task("A");
+        b.apply();
+
+        // No hidden tasks, no undo step, and a reason.
+        const QList<TaskItem> before = s.tasks();
+        const qsizetype steps = s.undoStack().size();
+        s.pasteIntoSection(QStringLiteral("1. Lost"), newUuid());
+        QCOMPARE(s.tasks(), before);
+        QCOMPARE(s.undoStack().size(), steps);
+        QCOMPARE(s.errorMessage().value_or(QString()),
+                 QStringLiteral("That list no longer exists. Nothing was pasted."));
+        QCOMPARE(s.statusMessage(), s.errorMessage());
     }
 };
 

@@ -16,6 +16,9 @@
 
 #include <functional>
 
+#include <signal.h>
+#include <sys/stat.h>
+
 using namespace vorn;
 
 namespace {
@@ -51,13 +54,17 @@ struct Fakes {
         const auto script = [&](const QString& name, const QString& body) {
             writeFile(d + name, ("#!/bin/sh\nd='" + d + "'\n" + body).toUtf8(), QFile::ExeOwner);
         };
-        script(QStringLiteral("/sudo"), QStringLiteral(R"sh(echo "$*" >> "$d/sudo.log"
+        script(QStringLiteral("/sudo"), QStringLiteral(R"sh(echo $$ >> "$d/pids"
+echo "$*" >> "$d/sudo.log"
 if [ -f "$d/fail.$3" ]; then cat > /dev/null; exit "$(cat "$d/fail.$3")"; fi
-if [ -f "$d/hang.$3" ]; then exec sleep 5; fi
+if [ -f "$d/hang.$3" ]; then exec sleep 30; fi
+if [ -f "$d/slow.$3" ]; then sleep 0.2; fi
 [ "$3" = enable ] || exec "$2" "$3"
 tee -a "$d/sudo.stdin" | "$2" "$3"
 )sh"));
-        script(QStringLiteral("/pkexec"), QStringLiteral(R"sh(echo "$1 $2" >> "$d/admin.log"
+        script(QStringLiteral("/pkexec"), QStringLiteral(R"sh(echo $$ >> "$d/pids"
+echo "$1 $2" >> "$d/admin.log"
+if [ -f "$d/hang.admin" ]; then exec sleep 30; fi
 if [ -f "$d/dismiss" ]; then echo 'Error executing command as another user: Request dismissed' >&2; exit 126; fi
 PATH="$d/bin:$PATH" exec "$@"
 )sh"));
@@ -83,7 +90,8 @@ PATH="$d/bin:$PATH" exec "$@"
         writeFile(config.sudoersFile, "rule\n");
     }
     // A switch for the stand-ins: "fail.<command>" holds sudo's exit status, "hang.<command>"
-    // makes it hang, "dismiss" makes the administrator runner refuse.
+    // makes it hang, "slow.<command>" makes it take 0.2 s, "dismiss" makes the
+    // administrator runner refuse and "hang.admin" makes it wait for a password for good.
     void touch(const char* name, const QByteArray& content = {}) {
         writeFile(dir.filePath(QLatin1String(name)), content);
     }
@@ -95,6 +103,13 @@ PATH="$d/bin:$PATH" exec "$@"
             if (!line.isEmpty())
                 commands.append(QString::fromUtf8(line.split(' ').last()));
         return commands;
+    }
+    // Whether a stand-in sudo or administrator runner started by us still runs.
+    bool anyStandInRunning() const {
+        for (const QByteArray& pid : file(QStringLiteral("pids")).split('\n'))
+            if (!pid.isEmpty() && ::kill(static_cast<pid_t>(pid.toInt()), 0) == 0)
+                return true;
+        return false;
     }
 };
 
@@ -202,11 +217,109 @@ private slots:
         QCOMPARE(fakes.file(QStringLiteral("admin.log")).count('\n'), 1);
     }
 
+    // The helper's own rule decides: what the blocker takes for a block is
+    // what "disable" lifts, and a marker inside another line blocks nothing.
+    void blockIsAWholeMarkerLine_data() {
+        QTest::addColumn<QByteArray>("marker");
+        QTest::addColumn<bool>("block");
+        QTest::newRow("alone") << QByteArray(kHostsBlockMarker) << true;
+        QTest::newRow("trailing blanks and CR") << QByteArray(kHostsBlockMarker) + " \t\r" << true;
+        QTest::newRow("indented") << "  " + QByteArray(kHostsBlockMarker) << false;
+        QTest::newRow("in a comment") << "# was: " + QByteArray(kHostsBlockMarker) << false;
+    }
+
+    void blockIsAWholeMarkerLine() {
+        QFETCH(QByteArray, marker);
+        QFETCH(bool, block);
+        Fakes fakes;
+        fakes.install();
+        const QByteArray original = kUserLines + marker + '\n';
+        writeFile(kHosts, original);
+        HostsBlocker blocker(fakes.config);
+        blocker.readBlockState();
+        QCOMPARE(blocker.isBlocking(), block);
+        QCoro::waitFor(blocker.disable(false));
+        QVERIFY(!blocker.isBlocking());
+        QCOMPARE(readFile(kHosts), block ? kUserLines : original);
+        QCoro::waitFor(blocker.enable({QStringLiteral("a.com")}));
+        QVERIFY(blocker.isBlocking());
+        QVERIFY(readFile(kHosts).endsWith(QByteArray::fromStdString(hostsblock::blockText({"a.com"}))));
+    }
+
+    void hostsFileThatIsNoFileHoldsNoBlock() {
+        Fakes fakes;
+        QFile::remove(kHosts);
+        QCOMPARE(::mkfifo(QFile::encodeName(kHosts).constData(), 0644), 0);
+        HostsBlocker blocker(fakes.config);
+        QVERIFY(!blocker.hostsFileContainsBlock()); // returns instead of waiting for a writer
+        QFile::remove(kHosts);
+    }
+
+    // Quitting ends our helper work within the time allowed, asks for no
+    // password and leaves nothing blocked that the helper can lift.
+    void shutDownEndsHelperWorkAndLiftsTheBlock_data() {
+        QTest::addColumn<Setup>("setup");
+        QTest::addColumn<QString>("runningCommand"); // what runs when quitting
+        QTest::addColumn<QByteArray>("left");
+        QTest::newRow("enable under way finishes, then is lifted")
+            << Setup([](Fakes& f) { f.install(), f.touch("slow.enable"); }) << "enable" << kUserLines;
+        QTest::newRow("hanging enable is stopped")
+            << Setup([](Fakes& f) { f.install(), f.touch("hang.enable"); }) << "enable" << kUserLines;
+        QTest::newRow("password dialog is closed")
+            << Setup([](Fakes& f) { f.touch("hang.admin"); }) << "admin" << kUserLines;
+        QTest::newRow("block in force, sudo hangs: given up in time") << Setup([](Fakes& f) {
+            f.install(), f.touch("hang.disable");
+            writeFile(kHosts, kUserLines + kHostsBlockMarker + '\n');
+        }) << "" << kUserLines + kHostsBlockMarker + '\n';
+    }
+
+    void shutDownEndsHelperWorkAndLiftsTheBlock() {
+        QFETCH(Setup, setup);
+        QFETCH(QString, runningCommand);
+        QFETCH(QByteArray, left);
+        Fakes fakes;
+        fakes.config.shutdownTimeout = std::chrono::milliseconds(1000);
+        setup(fakes);
+        test::LogCapture log;
+        HostsBlocker blocker(fakes.config);
+        blocker.readBlockState();
+        if (!runningCommand.isEmpty()) {
+            blocker.enable({QStringLiteral("a.com")});
+            blocker.disable(true);
+            blocker.enable({QStringLiteral("b.com")});
+            if (runningCommand == QLatin1String("admin"))
+                QTRY_VERIFY(!fakes.file(QStringLiteral("admin.log")).isEmpty());
+            else
+                QTRY_VERIFY(fakes.sudoCommands().contains(runningCommand));
+        }
+        const QByteArray adminBefore = fakes.file(QStringLiteral("admin.log"));
+
+        blocker.shutDown();
+        QVERIFY(!fakes.anyStandInRunning());
+        QCOMPARE(readFile(kHosts), left);
+        QCOMPARE(fakes.file(QStringLiteral("admin.log")), adminBefore);
+        QCOMPARE(blocker.isBlocking(), left != kUserLines);
+
+        // The requests still queued, and any made now, change nothing.
+        const QStringList ran = fakes.sudoCommands();
+        blocker.enable({QStringLiteral("c.com")});
+        QTRY_COMPARE_WITH_TIMEOUT(blocker.pendingRequests(), 0, 30000);
+        QCOMPARE(fakes.sudoCommands(), ran);
+        QCOMPARE(readFile(kHosts), left);
+        QCOMPARE(blocker.isBlocking(), left != kUserLines);
+        if (left != kUserLines)
+            QCOMPARE(
+                log.lines().filter(QStringLiteral("HostsBlocker")),
+                QStringList{QStringLiteral(
+                    "HostsBlocker disable failed: Website blocking failed: Helper exited with code -1")});
+    }
+
     void installCopiesTheHelperAndWritesTheRule() {
         Fakes fakes;
         Preferences preferences(fakes.dir.filePath(QStringLiteral("settings.ini")));
         HostsBlocker blocker(fakes.config, &preferences);
         QVERIFY(!blocker.isHelperInstalled());
+        QVERIFY(!test::awaitTask(blocker.probeHelper()));
         QVERIFY(test::awaitTask(blocker.installHelper()).ok());
 
         QCOMPARE(fakes.file(QStringLiteral("admin.log")), QByteArray("/bin/sh -c\n"));
@@ -218,6 +331,7 @@ private slots:
         QVERIFY(QFileInfo(fakes.config.helperPath).isExecutable());
         QVERIFY(!QFileInfo::exists(fakes.config.sudoersFile + QStringLiteral(".new")));
         QVERIFY(blocker.isHelperInstalled());
+        QVERIFY(test::awaitTask(blocker.probeHelper()));
         QCOMPARE(preferences.flag(QString::fromLatin1(kHostsHelperInstalledKey)), std::optional<bool>(true));
     }
 
@@ -265,19 +379,53 @@ private slots:
         enterMode(BossAIMode::demon);
         QCOMPARE(fakes.file(QStringLiteral("sudo.stdin")),
                  (HostsBlocker::defaultSites().join('\n') + '\n').toUtf8());
+
+        // Addresses become host names; what names no host is left out, and said so once.
+        enterMode(BossAIMode::normal);
+        QFile::remove(fakes.dir.filePath(QStringLiteral("sudo.stdin")));
+        store.setBlockedSitesText(QStringLiteral("https://www.Reddit.com/r/x\n*.bad\nnot a site\n"));
+        const qsizetype lines = store.chatMessages().size();
+        enterMode(BossAIMode::demon);
+        enterMode(BossAIMode::demon);
+        QCOMPARE(fakes.file(QStringLiteral("sudo.stdin")), QByteArray("www.reddit.com\n"));
+        QCOMPARE(store.chatMessages().size(), lines + 1);
+        QCOMPARE(store.chatMessages().last().content,
+                 QStringLiteral("Website blocking skips entries that are not host names: *.bad, not a site"));
     }
 
-    void storeStartUpReadsTheBlockAndTheHelper() {
+    // Start-up reads the block and asks sudo about the helper in the
+    // background; a hanging sudo delays nothing, and quitting stops it.
+    void storeStartUpNeverWaitsOnSudo() {
         Fakes fakes;
         writeFile(kHosts, kUserLines + kHostsBlockMarker + '\n');
+        fakes.config.shutdownTimeout = std::chrono::milliseconds(600);
         test::StoreFixture f;
         f.setHostsBlocker(fakes.config);
         QVERIFY(f.start().hostsBlocker().isBlocking());
         const QString installed = QString::fromLatin1(kHostsHelperInstalledKey);
         QVERIFY(!f.preferences().contains(installed));
+        QVERIFY(fakes.sudoCommands().isEmpty()); // no helper files: no probe
+
         fakes.install();
-        f.restart();
-        QCOMPARE(f.preferences().flag(installed), std::optional<bool>(true));
+        fakes.touch("hang.disable");
+        TaskStore& store = f.restart();
+        QTRY_VERIFY(fakes.sudoCommands().contains(QStringLiteral("disable")));
+        QVERIFY(fakes.anyStandInRunning()); // the probe still runs: start-up did not wait for it
+        QVERIFY(store.hostsBlocker().isBlocking());
+        store.shutDownWebsiteBlocking();
+        QVERIFY(!fakes.anyStandInRunning());
+
+        QFile::remove(fakes.dir.filePath(QStringLiteral("hang.disable")));
+        TaskStore& again = f.restart();
+        QTRY_COMPARE(f.preferences().flag(installed), std::optional<bool>(true));
+        // The probe ran the helper's "disable": the old block is gone, and known to be.
+        QCOMPARE(readFile(kHosts), kUserLines);
+        QVERIFY(!again.hostsBlocker().isBlocking());
+        again.updateDemonWebsiteBlocking(BossAIMode::demon);
+        settle(again);
+        QVERIFY(again.hostsBlocker().isBlocking());
+        again.shutDownWebsiteBlocking();
+        QCOMPARE(readFile(kHosts), kUserLines);
     }
 };
 

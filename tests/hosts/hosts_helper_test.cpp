@@ -43,12 +43,19 @@ void writeHosts(const std::string& text) {
     file.write(text.data(), static_cast<qint64>(text.size()));
 }
 
-int runHelper(const QStringList& arguments, const QByteArray& input = {}) {
+// The helper's exit status, or -1 when it crashed or ran for more than 5 s.
+int runHelper(const QStringList& arguments, const QByteArray& input = {}, QByteArray* error = nullptr) {
     QProcess helper;
     helper.start(QStringLiteral(VORN_TEST_HELPER), arguments);
     helper.write(input);
     helper.closeWriteChannel();
-    helper.waitForFinished(20000);
+    if (!helper.waitForFinished(5000)) {
+        helper.kill();
+        helper.waitForFinished();
+        return -1;
+    }
+    if (error)
+        *error = helper.readAllStandardError();
     return helper.exitStatus() == QProcess::NormalExit ? helper.exitCode() : -1;
 }
 
@@ -82,6 +89,8 @@ private slots:
         QTest::newRow("shell") << QByteArray("a.com;reboot") << false;
         QTest::newRow("non-ASCII") << QByteArray("bücher.de") << false;
         QTest::newRow("NUL") << QByteArray("a.com\0evil", 10) << false;
+        QTest::newRow("IPv4 address") << QByteArray("127.0.0.1") << false;
+        QTest::newRow("digits inside") << QByteArray("1.2.3.example") << true;
     }
 
     void hostNames() {
@@ -115,17 +124,62 @@ private slots:
                  kUserLines + start() + "0.0.0.0 a.com\n:: a.com\n" + std::string(kEndMarker) + '\n');
     }
 
+    // Only what the helper itself writes goes; every line of the user's stays.
+    void damagedBlocksLeaveUserLinesAlone_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QByteArray>("expected");
+        const QByteArray marker = QByteArray::fromStdString(start());
+        const QByteArray whole = QByteArray::fromStdString(blockText({"a.com"}));
+        const QByteArray end = QByteArray(kEndMarker.data(), kEndMarker.size()) + '\n';
+        QTest::newRow("no end marker: pairs go, the rest stays")
+            << "x\n" + marker + "0.0.0.0 a.com\n:: a.com\n0.0.0.0 mine.com # pinned\n10.0.0.1 nas\n"
+            << QByteArray("x\n0.0.0.0 mine.com # pinned\n10.0.0.1 nas\n");
+        QTest::newRow("stray marker above an ad-block list")
+            << "x\n" + marker + "0.0.0.0 ads.com\n0.0.0.0 tracker.com\n:: other.com\n"
+            << QByteArray("x\n0.0.0.0 ads.com\n0.0.0.0 tracker.com\n:: other.com\n");
+        QTest::newRow("pair of two names") << marker + "0.0.0.0 a.com\n:: b.com\n"
+                                           << QByteArray("0.0.0.0 a.com\n:: b.com\n");
+        QTest::newRow("user lines before a later end marker")
+            << marker + "0.0.0.0 a.com\n:: a.com\n127.0.0.1 mine\n" + end << "127.0.0.1 mine\n" + end;
+        QTest::newRow("whole block between user lines") << "x\n" + whole + "y\n" << QByteArray("x\ny\n");
+        QTest::newRow("broken block before a whole one") << "x\n" + marker + "0.0.0.0 a.com\n" + whole + "y\n"
+                                                         << QByteArray("x\n0.0.0.0 a.com\ny\n");
+        QTest::newRow("stray marker ends a file after a blank line")
+            << "x\n\n" + marker.chopped(1) << QByteArray("x\n\n");
+        QTest::newRow("CRLF and trailing blanks")
+            << "x\r\n" + marker.chopped(1) + " \r\n0.0.0.0 a.com\t\r\n:: a.com\r\n" + end
+            << QByteArray("x\r\n");
+    }
+
     void damagedBlocksLeaveUserLinesAlone() {
-        // No end marker: only the entries right after the start marker go.
-        QCOMPARE(withoutBlock("x\n" + start() +
-                              "0.0.0.0 a.com\n:: a.com\n0.0.0.0 mine.com # pinned\n10.0.0.1 nas\n"),
-                 std::string("x\n0.0.0.0 mine.com # pinned\n10.0.0.1 nas\n"));
-        // Lines after a block stay; a broken block followed by a whole one goes entirely.
-        const std::string whole = blockText({"a.com"});
-        QCOMPARE(withoutBlock("x\n" + whole + "y\n"), std::string("x\ny\n"));
-        QCOMPARE(withoutBlock("x\n" + start() + "0.0.0.0 a.com\n" + whole + "y\n"), std::string("x\ny\n"));
-        QCOMPARE(withBlock("x\n" + start() + "0.0.0.0 a.com\nmine\n", {"b.com"}),
-                 "x\nmine\n" + blockText({"b.com"}));
+        QFETCH(QByteArray, text);
+        QFETCH(QByteArray, expected);
+        QCOMPARE(withoutBlock(bytes(text)), bytes(expected));
+        QCOMPARE(withBlock(bytes(text), {"b.com"}), bytes(expected) + blockText({"b.com"}));
+    }
+
+    // One rule on both sides: a marker is a whole line, trailing blanks aside.
+    void markerIsAWholeLine_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<bool>("block");
+        const QByteArray marker(kStartMarker.data(), kStartMarker.size());
+        QTest::newRow("alone") << "x\n" + marker + '\n' << true;
+        QTest::newRow("last line, no line feed") << "x\n" + marker << true;
+        QTest::newRow("trailing blanks and CR") << marker + " \t\r\nx\n" << true;
+        QTest::newRow("indented") << "  " + marker + '\n' << false;
+        QTest::newRow("in a comment") << "# old: " + marker + '\n' << false;
+        QTest::newRow("after an entry") << "0.0.0.0 a.com " + marker + '\n' << false;
+        QTest::newRow("longer word") << marker + "_X\n" << false;
+        QTest::newRow("end marker only") << QByteArray(kEndMarker.data(), kEndMarker.size()) << false;
+    }
+
+    void markerIsAWholeLine() {
+        QFETCH(QByteArray, text);
+        QFETCH(bool, block);
+        QCOMPARE(containsBlockMarker(bytes(text)), block);
+        // Whatever counts as a block, taking the block out lifts it.
+        QVERIFY(!containsBlockMarker(withoutBlock(bytes(text))));
+        QCOMPARE(withoutBlock(bytes(text)) == bytes(text), !block);
     }
 
     void helperRewritesTheFileWhole() {
@@ -157,7 +211,12 @@ private slots:
 
     void helperRefusesWhatItDoesNotTrust() {
         writeHosts(kUserLines);
+        QByteArray error;
         QVERIFY(runHelper({}) != 0);
+        // Nothing valid left to block: a failure, not an empty block.
+        QCOMPARE(runHelper({QStringLiteral("enable")}, "https://a.com/\n\n-x.com\n", &error), 1);
+        QCOMPARE(error, QByteArray("vorn-hosts-helper: no valid host name to block\n"));
+        QCOMPARE(runHelper({QStringLiteral("enable")}, ""), 1);
         QVERIFY(runHelper({QStringLiteral("ENABLE")}, "a.com\n") != 0);
         QVERIFY(runHelper({QStringLiteral("enable"), QStringLiteral("/tmp/other-hosts")}, "a.com\n") != 0);
         QVERIFY(runHelper({QStringLiteral("enable")}, QByteArray(2 << 20, 'a')) != 0);
@@ -176,6 +235,14 @@ private slots:
         QVERIFY(linked.open(QIODevice::ReadOnly));
         QCOMPARE(bytes(linked.readAll()), kUserLines);
         linked.remove();
+
+        // A FIFO in place of the hosts file is refused at once, not waited on.
+        const QByteArray path(VORN_TEST_HOSTS);
+        QCOMPARE(::mkfifo(path.constData(), 0644), 0);
+        QCOMPARE(runHelper({QStringLiteral("disable")}), 1);
+        QCOMPARE(runHelper({QStringLiteral("enable")}, "a.com\n"), 1);
+        QVERIFY(S_ISFIFO(statOf(path.constData()).st_mode));
+        QFile::remove(QStringLiteral(VORN_TEST_HOSTS));
     }
 };
 

@@ -93,9 +93,11 @@ private slots:
         const QUuid r = b.task("R", root);
         b.task("Y", deep);
         QCOMPARE(outline::rootSectionID(b.ws), root);
-        const QList<OutlineEntry> expected{OutlineEntry::section(deep), OutlineEntry::task(r),
-                                           OutlineEntry::section(g), OutlineEntry::section(f)};
+        // A folder holding only a subfolder is listed itself; the subfolder stays under it.
+        const QList<OutlineEntry> expected{OutlineEntry::section(f), OutlineEntry::task(r),
+                                           OutlineEntry::section(g)};
         QCOMPARE(outline::activeOutlineOrder(b.ws), expected);
+        QCOMPARE(b.rows(), QStringList({"F@0", "Deep@1", "X@2", "Y@2", "R@0", "G@0"}));
         QCOMPARE(outline::sectionTitle(b.ws, newUuid()), QString("Other"));
 
         b.ws.tasks[0].id = b.ws.sections[0].id =

@@ -4,6 +4,7 @@
 #include "fixtures/fake_proxy.h"
 #include "fixtures/log_capture.h"
 #include "platform/preferences.h"
+#include "services/fish_audio_service.h"
 #include "services/openai_service.h"
 
 #include <QJsonArray>
@@ -22,6 +23,7 @@ using vorn::test::ScriptedReply;
 namespace {
 
 const QString chatPath = QString::fromLatin1(kChatCompletionPath);
+const QString speechPath = QString::fromLatin1(kSpeechPath);
 
 const QByteArray completion =
     R"({"id":"x","choices":[{"index":0,"message":{"role":"assistant","content":"Move."}}]})";
@@ -118,6 +120,85 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(network.findChildren<QNetworkReply*>().isEmpty());
         QTRY_COMPARE_WITH_TIMEOUT(proxy.openSilentConnections(), 0, 2000);
+    }
+
+    void slowOrOversizedRepliesAreCutOff_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<ScriptedReply>("reply");
+        QTest::addColumn<int>("deadlineMs");
+        QTest::addColumn<QString>("description");
+        const QString late = QStringLiteral("The request timed out.");
+        // A byte every 10 ms keeps a transfer alive, but not past the deadline.
+        QTest::newRow("chat drips past the deadline")
+            << chatPath << ScriptedReply::drip(completion, 10) << 300 << late;
+        QTest::newRow("speech drips past the deadline")
+            << speechPath << ScriptedReply::drip(QByteArray(100, 'm'), 10) << 300 << late;
+        // Deadlines far off: the size alone stops these.
+        QTest::newRow("chat declared too large")
+            << chatPath << ScriptedReply::json(QByteArray(4 * 1024 * 1024 + 1, ' ')) << 60000
+            << "The reply was too large (over 4 MB).";
+        QTest::newRow("chat without end") << chatPath << ScriptedReply::stream(5 * 1024 * 1024) << 60000
+                                          << "The reply was too large (over 4 MB).";
+        QTest::newRow("speech without end") << speechPath << ScriptedReply::stream(33 * 1024 * 1024) << 60000
+                                            << "The reply was too large (over 32 MB).";
+    }
+
+    void slowOrOversizedRepliesAreCutOff() {
+        QFETCH(QString, path);
+        QFETCH(ScriptedReply, reply);
+        QFETCH(int, deadlineMs);
+        QFETCH(QString, description);
+        FakeProxy proxy;
+        proxy.reply(path, reply);
+        const ProxyConfig config = proxy.config(QStringLiteral("t"), deadlineMs);
+
+        QString failure;
+        if (path == chatPath) {
+            const auto result = post(config);
+            QVERIFY(!result.ok());
+            QCOMPARE(result.error().kind, OpenAIError::Kind::transport);
+            failure = result.error().description();
+        } else {
+            const auto result =
+                vorn::test::awaitTask(FishAudioService::synthesize(QStringLiteral("Go."), config, nullptr));
+            QVERIFY(!result.ok());
+            QCOMPARE(result.error().kind, FishAudioError::Kind::transport);
+            failure = result.error().description();
+        }
+        QCOMPARE(failure, description);
+    }
+
+    void theCredentialIsMaskedInAnyCaseAndInPieces_data() {
+        QTest::addColumn<QString>("token");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        const QString token = QStringLiteral("sk-Live-0123456789abcdef");
+        QTest::newRow("exact") << token << "bad key sk-Live-0123456789abcdef!"
+                               << "bad key <redacted>!";
+        QTest::newRow("other case") << token << "bad key SK-LIVE-0123456789ABCDEF"
+                                    << "bad key <redacted>";
+        QTest::newRow("8-character piece") << token << "key …456789ab… rejected"
+                                           << "key …<redacted>… rejected";
+        QTest::newRow("long piece, lower case") << token << "prefix sk-live-01234 and 89ABCDEF"
+                                                << "prefix <redacted> and <redacted>";
+        QTest::newRow("7 characters stay") << token << "ends in 9abcdef"
+                                           << "ends in 9abcdef";
+        QTest::newRow("twice") << token << token + "/" + token << "<redacted>/<redacted>";
+        QTest::newRow("short token left alone") << "abc1234"
+                                                << "abc1234 ABC1234"
+                                                << "abc1234 ABC1234";
+        QTest::newRow("no token") << ""
+                                  << "nothing here"
+                                  << "nothing here";
+    }
+
+    void theCredentialIsMaskedInAnyCaseAndInPieces() {
+        QFETCH(QString, token);
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
+        ProxyConfig config;
+        config.token = token;
+        QCOMPARE(config.redacted(text), shown);
     }
 
     void transportFailuresKeepTheirText() {
