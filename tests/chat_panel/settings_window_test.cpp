@@ -82,6 +82,15 @@ private slots:
             QCOMPARE(f.preferences().text(QStringLiteral("blocked_sites")),
                      std::optional<QString>(QStringLiteral("news.example\nwww.news.example")));
 
+            QVERIFY(!window.rejectedSites()->isVisible());
+            QTest::keyClick(window.sitesEditor(), Qt::Key_Return);
+            QTest::keyClicks(window.sitesEditor(), QStringLiteral("*.news.example"));
+            QVERIFY(window.rejectedSites()->isVisible());
+            QCOMPARE(window.rejectedSites()->text(),
+                     QStringLiteral("Left out, not a host name: *.news.example"));
+            for (int i = 0; i < 15; ++i) // the line and its break
+                QTest::keyClick(window.sitesEditor(), Qt::Key_Backspace);
+            QVERIFY(!window.rejectedSites()->isVisible());
             QTest::mouseClick(window.blockingSwitch(), Qt::LeftButton);
             QVERIFY(!store.demonWebsiteBlockingEnabled());
         }

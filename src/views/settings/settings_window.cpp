@@ -1,5 +1,6 @@
 #include "views/settings/settings_window.h"
 
+#include "model/site_list.h"
 #include "model/task_store.h"
 #include "views/chat/chat_style.h"
 
@@ -187,6 +188,11 @@ QWidget* SettingsWindow::buildDemonGroup() {
     m_sites->setStyleSheet(QStringLiteral(
         "QPlainTextEdit { border: 1px solid rgba(128, 128, 128, 64); border-radius: 6px; padding: 2px; }"));
 
+    m_rejected = caption(QString());
+    m_rejected->setObjectName(QStringLiteral("rejectedSites"));
+    m_rejected->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    setTextColor(m_rejected, chat::tintColor(chat::Tint::orange, palette()));
+
     auto* column = new QVBoxLayout(group);
     column->addWidget(m_blocking);
     column->addLayout(status);
@@ -194,6 +200,7 @@ QWidget* SettingsWindow::buildDemonGroup() {
     column->addSpacing(4);
     column->addWidget(sitesTitle);
     column->addWidget(m_sites);
+    column->addWidget(m_rejected);
     column->addWidget(caption(QStringLiteral(
         "List a site both with and without \"www.\" (for example example.com and www.example.com). "
         "Setting up asks once for the administrator password; after that Demon mode blocks and unblocks "
@@ -229,6 +236,11 @@ void SettingsWindow::refreshFromStore() {
     }
     if (m_sites->toPlainText() != m_store->blockedSitesText())
         m_sites->setPlainText(m_store->blockedSitesText());
+    const QStringList rejected = parseSiteList(m_store->blockedSitesText()).rejected;
+    m_rejected->setText(rejected.isEmpty() ? QString()
+                                           : QStringLiteral("Left out, not a host name: ") +
+                                                 rejected.join(QStringLiteral(", ")));
+    m_rejected->setVisible(!rejected.isEmpty());
 }
 
 void SettingsWindow::refreshHelper() {

@@ -53,6 +53,8 @@ public:
     QPushButton* setUpButton() const { return m_setUp; }
     QLabel* helperMessage() const { return m_helperMessage; }
     QPlainTextEdit* sitesEditor() const { return m_sites; }
+    // Names the entries of the sites list that are no host names (and so are left out).
+    QLabel* rejectedSites() const { return m_rejected; }
     // The open clear-all confirmation, if any.
     QMessageBox* clearConfirmation() const { return m_confirm; }
 
@@ -80,6 +82,7 @@ private:
     QPushButton* m_setUp = nullptr;
     QLabel* m_helperMessage = nullptr;
     QPlainTextEdit* m_sites = nullptr;
+    QLabel* m_rejected = nullptr;
     QPointer<QMessageBox> m_confirm;
 };
 
