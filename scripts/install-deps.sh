@@ -10,6 +10,8 @@ packages=(
   clang-format
   # icons and pictures, the analytics chart, the keyring
   qt6-svg-dev libqt6svg6 qt6-charts-dev qtkeychain-qt6-dev
+  # the chart library's CMake package needs the OpenGL module's, which Debian ships apart
+  libqt6opengl6-dev
   # vorn-proxy and its offline voice
   libcpp-httplib-dev nlohmann-json3-dev libssl-dev espeak-ng lame
   # fuzzing, and checking the desktop files

@@ -1,0 +1,105 @@
+#include "views/analytics/analytics_charts.h"
+
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QLineSeries>
+#include <QScatterSeries>
+#include <QValueAxis>
+
+#include <algorithm>
+
+namespace vorn::analytics {
+
+namespace {
+
+QChartView* viewOf(QChart* chart) {
+    chart->setMargins(QMargins(4, 4, 4, 4));
+    chart->setBackgroundRoundness(6);
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    auto* view = new QChartView(chart);
+    view->setRenderHint(QPainter::Antialiasing);
+    return view;
+}
+
+QValueAxis* minutesAxis(const QString& title, double top) {
+    auto* axis = new QValueAxis;
+    axis->setTitleText(title);
+    axis->setRange(0, top);
+    axis->setLabelFormat(QStringLiteral("%d"));
+    axis->applyNiceNumbers();
+    return axis;
+}
+
+} // namespace
+
+QWidget* estimateChart(const QList<TaskAnalyticsRecord>& records) {
+    auto* chart = new QChart;
+    auto* onTime = new QScatterSeries;
+    onTime->setName(QStringLiteral("on time"));
+    onTime->setColor(QColor(0x2e, 0xb8, 0x4f));
+    onTime->setMarkerSize(9);
+    auto* late = new QScatterSeries;
+    late->setName(QStringLiteral("late"));
+    late->setColor(QColor(0xff, 0x8c, 0x00));
+    late->setMarkerSize(9);
+    double top = 10;
+    for (const TaskAnalyticsRecord& record : records) {
+        const QPointF point(static_cast<double>(record.estimatedMinutes),
+                            static_cast<double>(record.actualMinutes));
+        (record.wasOnTime ? onTime : late)->append(point);
+        top = std::max({top, point.x(), point.y()});
+    }
+    top *= 1.1;
+    auto* even = new QLineSeries;
+    even->setName(QStringLiteral("as estimated"));
+    even->append(0, 0);
+    even->append(top, top);
+    QPen dashed(QColor(128, 128, 128));
+    dashed.setStyle(Qt::DashLine);
+    even->setPen(dashed);
+
+    chart->addSeries(even);
+    chart->addSeries(onTime);
+    chart->addSeries(late);
+    QValueAxis* x = minutesAxis(QStringLiteral("estimated minutes"), top);
+    QValueAxis* y = minutesAxis(QStringLiteral("actual minutes"), top);
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    for (QAbstractSeries* series : chart->series()) {
+        series->attachAxis(x);
+        series->attachAxis(y);
+    }
+    return viewOf(chart);
+}
+
+QWidget* onTimeChart(const QList<DayShare>& days) {
+    auto* chart = new QChart;
+    auto* share = new QBarSet(QStringLiteral("on time (%)"));
+    share->setColor(QColor(0x2e, 0xb8, 0x4f));
+    QStringList labels;
+    for (const DayShare& day : days) {
+        *share << day.onTimePercent();
+        labels << day.day.toString(QStringLiteral("d"));
+    }
+    auto* series = new QBarSeries;
+    series->append(share);
+    chart->addSeries(series);
+    auto* x = new QBarCategoryAxis;
+    x->append(labels);
+    x->setTitleText(QStringLiteral("day of the month"));
+    auto* y = new QValueAxis;
+    y->setRange(0, 100);
+    y->setLabelFormat(QStringLiteral("%d%%"));
+    y->setTitleText(QStringLiteral("completed on time"));
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    chart->legend()->hide();
+    series->attachAxis(x);
+    series->attachAxis(y);
+    return viewOf(chart);
+}
+
+} // namespace vorn::analytics

@@ -1,0 +1,331 @@
+#include "views/chat/chat_panel.h"
+
+#include "model/task_store.h"
+#include "services/chat_transcript_formatter.h"
+#include "views/chat/chat_bubble_delegate.h"
+#include "views/chat/chat_input.h"
+#include "views/chat/chat_messages_model.h"
+#include "views/chat/chat_style.h"
+#include "views/chat/mode_cards.h"
+#include "views/chat/mood_banner.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace vorn {
+
+namespace {
+
+QFrame* separator() {
+    auto* line = new QFrame;
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Plain);
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::WindowText, palette.color(QPalette::Mid));
+    line->setPalette(palette);
+    return line;
+}
+
+QFont resized(QFont font, double factor, bool bold = false) {
+    font.setPointSizeF(font.pointSizeF() * factor);
+    font.setBold(bold);
+    return font;
+}
+
+void useSecondaryText(QWidget* widget) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, palette.color(QPalette::PlaceholderText));
+    widget->setPalette(palette);
+}
+
+QPixmap dot(int side, const QColor& color, qreal ratio) {
+    QPixmap pixmap(qRound(side * ratio), qRound(side * ratio));
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(color);
+    painter.drawEllipse(pixmap.rect());
+    painter.end();
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
+}
+
+} // namespace
+
+ChatPanel::ChatPanel(TaskStore* store, QWidget* parent) : ChatPanel(store, new MoodBanner, parent) {}
+
+ChatPanel::ChatPanel(TaskStore* store, MoodBanner* banner, QWidget* parent)
+    : QWidget(parent), m_store(store), m_banner(banner) {
+    setObjectName(QStringLiteral("chatPanel"));
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Window);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(buildHeader());
+    column->addWidget(separator());
+
+    m_copyAll = new QPushButton(QStringLiteral("Copy All"));
+    m_copyAll->setObjectName(QStringLiteral("copyAllButton"));
+    m_copyAll->setFlat(true);
+    m_copyAll->setFont(resized(m_copyAll->font(), 0.85));
+    m_copyAll->setCursor(Qt::PointingHandCursor);
+    auto* copyRow = new QHBoxLayout;
+    copyRow->setContentsMargins(12, 8, 12, 0);
+    copyRow->addStretch();
+    copyRow->addWidget(m_copyAll);
+    column->addLayout(copyRow);
+
+    m_list = new QListView;
+    m_list->setObjectName(QStringLiteral("chatList"));
+    m_model = new ChatMessagesModel(store, this);
+    m_delegate = new ChatBubbleDelegate(m_list);
+    m_list->setModel(m_model);
+    m_list->setItemDelegate(m_delegate);
+    m_list->setFrameShape(QFrame::NoFrame);
+    m_list->setUniformItemSizes(false);
+    m_list->setResizeMode(QListView::Adjust);
+    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_list->verticalScrollBar()->setSingleStep(24);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked);
+    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_list->setBackgroundRole(QPalette::Window);
+    m_list->viewport()->setBackgroundRole(QPalette::Window);
+    m_list->setAccessibleName(QStringLiteral("Chat with Vorn"));
+    column->addWidget(m_list, 1);
+    column->addWidget(separator());
+    column->addWidget(buildInputBar());
+
+    connect(m_copyAll, &QPushButton::clicked, this, &ChatPanel::copyAll);
+    connect(m_list, &QWidget::customContextMenuRequested, this, &ChatPanel::showMessageMenu);
+    // Ctrl+C on the chosen message copies it whole (the selectable text copies its own selection).
+    auto* copy = new QAction(QStringLiteral("Copy"), m_list);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    m_list->addAction(copy);
+    connect(copy, &QAction::triggered, this, [this] {
+        if (const ChatMessage* message = m_model->messageAt(m_list->currentIndex().row()))
+            QGuiApplication::clipboard()->setText(message->content);
+    });
+    connect(m_model, &QAbstractItemModel::rowsInserted, this, &ChatPanel::scrollToNewest);
+    connect(m_model, &QAbstractItemModel::modelReset, this, &ChatPanel::scrollToNewest);
+
+    connect(store, &TaskStore::tasksChanged, this, &ChatPanel::refreshProgress);
+    connect(store, &TaskStore::isBossAIActiveChanged, this, &ChatPanel::refreshLive);
+    connect(store, &TaskStore::bossAIStateChanged, this, &ChatPanel::refreshCards);
+    connect(store, &TaskStore::modeProbabilitiesChanged, this, &ChatPanel::refreshCards);
+    // The mood follows the boss state, the chances, the last mode and the chat.
+    connect(store, &TaskStore::bossAIStateChanged, this, &ChatPanel::refreshMood);
+    connect(store, &TaskStore::modeProbabilitiesChanged, this, &ChatPanel::refreshMood);
+    connect(store, &TaskStore::demonModeProbabilityChanged, this, &ChatPanel::refreshMood);
+    connect(store, &TaskStore::activeBossModeChanged, this, &ChatPanel::refreshMood);
+    connect(store, &TaskStore::chatMessagesChanged, this, &ChatPanel::refreshMood);
+    connect(store, &TaskStore::chatMessagesChanged, this,
+            [this] { m_copyAll->setEnabled(m_store && !m_store->chatMessages().isEmpty()); });
+    connect(store, &TaskStore::chatInputChanged, this, &ChatPanel::refreshInput);
+    connect(store, &TaskStore::isChatLoadingChanged, this, &ChatPanel::refreshSendEnabled);
+
+    refreshProgress();
+    refreshLive();
+    refreshCards();
+    refreshMood();
+    refreshInput();
+    m_copyAll->setEnabled(!store->chatMessages().isEmpty());
+}
+
+void ChatPanel::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Measured now, at the width the list really has.
+    scrollToNewest();
+}
+
+QWidget* ChatPanel::buildHeader() {
+    auto* header = new QWidget;
+    header->setObjectName(QStringLiteral("chatHeader"));
+    header->setAutoFillBackground(true);
+    QPalette tinted = header->palette();
+    QColor control = chat::tintColor(chat::Tint::control, tinted);
+    control.setAlphaF(0.5f);
+    tinted.setColor(QPalette::Window, control);
+    header->setPalette(tinted);
+
+    auto* bolt = new QLabel;
+    bolt->setPixmap(chat::tintedIcon(QStringLiteral("chat-bolt-circle"), 28,
+                                     chat::tintColor(chat::Tint::blue, palette()), devicePixelRatioF()));
+    auto* name = new QLabel(QStringLiteral("Vorn"));
+    name->setFont(resized(name->font(), 1.25, true));
+
+    m_live = new QWidget;
+    m_live->setObjectName(QStringLiteral("liveBadge"));
+    auto* liveDot = new QLabel;
+    liveDot->setPixmap(dot(7, chat::tintColor(chat::Tint::green, palette()), devicePixelRatioF()));
+    auto* liveText = new QLabel(QStringLiteral("Live"));
+    liveText->setFont(resized(liveText->font(), 0.8));
+    auto* liveRow = new QHBoxLayout(m_live);
+    liveRow->setContentsMargins(0, 0, 0, 0);
+    liveRow->setSpacing(4);
+    liveRow->addWidget(liveDot);
+    liveRow->addWidget(liveText);
+
+    auto* titleRow = new QHBoxLayout;
+    titleRow->setSpacing(8);
+    titleRow->addWidget(bolt);
+    titleRow->addWidget(name);
+    titleRow->addStretch();
+    titleRow->addWidget(m_live);
+
+    m_progress = new QLabel;
+    m_progress->setObjectName(QStringLiteral("progressLabel"));
+    m_progress->setFont(resized(m_progress->font(), 0.85));
+    useSecondaryText(m_progress);
+
+    m_banner->setParent(header);
+    m_banner->setImageSide(168);
+    m_cards = new ModeCards;
+
+    auto* layout = new QVBoxLayout(header);
+    layout->setContentsMargins(12, 12, 12, 12);
+    layout->setSpacing(10);
+    layout->addLayout(titleRow);
+    layout->addWidget(m_progress);
+    layout->addWidget(m_banner);
+    layout->addWidget(m_cards);
+    return header;
+}
+
+QWidget* ChatPanel::buildInputBar() {
+    auto* bar = new QWidget;
+    m_input = new ChatInput;
+    m_send = new QToolButton;
+    m_send->setObjectName(QStringLiteral("sendButton"));
+    m_send->setAutoRaise(true);
+    m_send->setToolTip(QStringLiteral("Send"));
+    m_send->setAccessibleName(QStringLiteral("Send"));
+    m_send->setIconSize(QSize(28, 28));
+    QIcon icon;
+    icon.addPixmap(chat::tintedIcon(QStringLiteral("chat-send"), 28,
+                                    chat::tintColor(chat::Tint::blue, palette()), devicePixelRatioF()),
+                   QIcon::Normal);
+    icon.addPixmap(chat::tintedIcon(QStringLiteral("chat-send"), 28,
+                                    chat::tintColor(chat::Tint::secondary, palette()), devicePixelRatioF()),
+                   QIcon::Disabled);
+    m_send->setIcon(icon);
+
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(12, 12, 12, 12);
+    row->setSpacing(8);
+    row->addWidget(m_input, 1, Qt::AlignVCenter);
+    row->addWidget(m_send, 0, Qt::AlignVCenter);
+
+    connect(m_input, &QPlainTextEdit::textChanged, this, [this] {
+        if (m_store && m_store->chatInput() != m_input->toPlainText())
+            m_store->setChatInput(m_input->toPlainText());
+        refreshSendEnabled();
+    });
+    connect(m_input, &ChatInput::submitted, this, &ChatPanel::send);
+    connect(m_send, &QToolButton::clicked, this, &ChatPanel::send);
+    return bar;
+}
+
+QString ChatPanel::progressText() const {
+    return m_progress->text();
+}
+
+void ChatPanel::send() {
+    if (!m_store)
+        return;
+    const QString text = chat::outgoingText(m_store->chatInput());
+    if (text.isEmpty())
+        return;
+    m_store->setChatInput(QString());
+    // Runs on by itself; the reply arrives through the store's chat.
+    m_store->sendUserChatMessage(text);
+}
+
+void ChatPanel::refreshProgress() {
+    if (!m_store)
+        return;
+    m_progress->setText(chat::progressText(m_store->completedTasks().size(), m_store->tasks().size()));
+}
+
+void ChatPanel::refreshLive() {
+    if (m_store)
+        m_live->setVisible(m_store->isBossAIActive());
+}
+
+void ChatPanel::refreshCards() {
+    if (m_store)
+        m_cards->setValues(m_store->bossAIState().urgencyScore, m_store->modeProbabilities());
+}
+
+void ChatPanel::refreshMood() {
+    if (!m_store)
+        return;
+    m_banner->setMood(m_store->moodImageName(), m_store->moodHeadline(), m_store->moodSubtitle(),
+                      chat::tintColor(chat::moodTint(m_store->moodAccentColor()), palette()));
+}
+
+void ChatPanel::refreshInput() {
+    if (!m_store)
+        return;
+    if (m_input->toPlainText() != m_store->chatInput()) {
+        m_input->setPlainText(m_store->chatInput());
+        m_input->moveCursor(QTextCursor::End);
+    }
+    refreshSendEnabled();
+}
+
+void ChatPanel::refreshSendEnabled() {
+    if (!m_store)
+        return;
+    m_send->setEnabled(!chat::outgoingText(m_store->chatInput()).isEmpty() && !m_store->isChatLoading());
+}
+
+void ChatPanel::copyAll() {
+    if (!m_store || m_store->chatMessages().isEmpty())
+        return;
+    QGuiApplication::clipboard()->setText(ChatTranscriptFormatter::plainText(m_store->chatMessages()));
+}
+
+QMenu* ChatPanel::messageMenu(const QPoint& pos) {
+    const QModelIndex index = m_list->indexAt(pos);
+    const ChatMessage* message = index.isValid() ? m_model->messageAt(index.row()) : nullptr;
+    if (!message)
+        return nullptr;
+    const QString content = message->content;
+    auto* menu = new QMenu(this);
+    connect(menu->addAction(QStringLiteral("Copy")), &QAction::triggered, menu,
+            [content] { QGuiApplication::clipboard()->setText(content); });
+    return menu;
+}
+
+void ChatPanel::showMessageMenu(const QPoint& pos) {
+    if (QMenu* menu = messageMenu(pos)) {
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(m_list->viewport()->mapToGlobal(pos));
+    }
+}
+
+void ChatPanel::scrollToNewest() {
+    // A hidden list has no width yet; it scrolls when it is shown.
+    if (m_model->rowCount() > 0 && m_list->isVisible())
+        m_list->scrollToBottom();
+}
+
+} // namespace vorn

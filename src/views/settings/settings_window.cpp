@@ -1,0 +1,303 @@
+#include "views/settings/settings_window.h"
+
+#include "model/site_list.h"
+#include "model/task_store.h"
+#include "views/chat/chat_style.h"
+
+#include <QCheckBox>
+#include <QFontDatabase>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace vorn {
+
+namespace {
+
+QLabel* caption(const QString& text) {
+    auto* label = new QLabel(text);
+    label->setWordWrap(true);
+    QFont font = label->font();
+    font.setPointSizeF(font.pointSizeF() * 0.85);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, palette.color(QPalette::PlaceholderText));
+    label->setPalette(palette);
+    return label;
+}
+
+void setTextColor(QWidget* widget, const QColor& color) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::ButtonText, color);
+    widget->setPalette(palette);
+}
+
+bool probeHelper(TaskStore* store) {
+    HostsBlocker& blocker = store->hostsBlocker();
+    const bool installed = blocker.isHelperInstalled();
+    // The check runs the helper's "disable", which lifts a block in force. Take
+    // the state from the hosts file again and, in Demon mode, block once more.
+    if (installed && blocker.pendingRequests() == 0 && blocker.isBlocking() &&
+        !blocker.hostsFileContainsBlock()) {
+        blocker.readBlockState();
+        store->updateDemonWebsiteBlocking(store->activeBossMode());
+    }
+    return installed;
+}
+
+} // namespace
+
+QString SettingsWindow::thresholdText(double multiplier) {
+    return QString::asprintf("%.0f%%", multiplier * 100);
+}
+
+SettingsWindow::SettingsWindow(TaskStore* store, QWidget* parent)
+    : SettingsWindow(
+          store, [store] { return probeHelper(store); }, parent) {}
+
+SettingsWindow::SettingsWindow(TaskStore* store, HelperProbe probe, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_store(store) {
+    setObjectName(QStringLiteral("settingsWindow"));
+    setWindowTitle(QStringLiteral("Settings"));
+    resize(480, 580);
+    m_helperInstalled = probe && probe();
+
+    auto* content = new QWidget;
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(16, 16, 16, 16);
+    column->setSpacing(14);
+    column->addWidget(buildAiGroup());
+    column->addWidget(buildVornGroup());
+    column->addWidget(buildDemonGroup());
+    column->addStretch();
+
+    auto* scroll = new QScrollArea;
+    scroll->setWidget(content);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll);
+
+    connect(store, &TaskStore::openAIModelChanged, this, &SettingsWindow::refreshFromStore);
+    connect(store, &TaskStore::lateThresholdMultiplierChanged, this, &SettingsWindow::refreshFromStore);
+    connect(store, &TaskStore::demonWebsiteBlockingEnabledChanged, this, &SettingsWindow::refreshFromStore);
+    connect(store, &TaskStore::blockedSitesTextChanged, this, &SettingsWindow::refreshFromStore);
+    refreshFromStore();
+    refreshHelper();
+}
+
+QWidget* SettingsWindow::buildAiGroup() {
+    auto* group = new QGroupBox(QStringLiteral("AI"));
+    m_model = new QLineEdit;
+    m_model->setObjectName(QStringLiteral("modelField"));
+    m_model->setPlaceholderText(QStringLiteral("gpt-4o-mini"));
+    auto* form = new QFormLayout(group);
+    form->addRow(QStringLiteral("Model"), m_model);
+    form->addRow(QString(), caption(QStringLiteral("e.g. gpt-4o-mini, gpt-4o")));
+    connect(m_model, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (m_store)
+            m_store->setOpenAIModel(text);
+    });
+    return group;
+}
+
+QWidget* SettingsWindow::buildVornGroup() {
+    auto* group = new QGroupBox(QStringLiteral("Vorn"));
+    m_threshold = new QSlider(Qt::Horizontal);
+    m_threshold->setObjectName(QStringLiteral("lateThresholdSlider"));
+    m_threshold->setRange(kSliderScale, 2 * kSliderScale);
+    m_threshold->setSingleStep(1);
+    m_threshold->setPageStep(2);
+    m_threshold->setAccessibleName(QStringLiteral("Late threshold"));
+    m_thresholdValue = new QLabel;
+    m_thresholdValue->setFixedWidth(44);
+    m_thresholdValue->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_thresholdValue->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel(QStringLiteral("Late threshold")));
+    row->addWidget(m_threshold, 1);
+    row->addWidget(m_thresholdValue);
+
+    m_reset = new QPushButton(QStringLiteral("Reset Vorn Mode"));
+    m_clear = new QPushButton(QStringLiteral("Clear All Tasks"));
+    setTextColor(m_clear, chat::tintColor(chat::Tint::red, palette()));
+
+    auto* column = new QVBoxLayout(group);
+    column->addLayout(row);
+    column->addWidget(caption(QStringLiteral(
+        "Chat at this threshold, then Demon mode at 1.5×. Monitoring only while the app is open.")));
+    column->addWidget(m_reset, 0, Qt::AlignLeft);
+    column->addWidget(caption(
+        QStringLiteral("Resets urgency to 0, 100% messianic mode, and sends a fresh welcome message.")));
+    column->addWidget(m_clear, 0, Qt::AlignLeft);
+
+    connect(m_threshold, &QSlider::valueChanged, this, [this](int value) {
+        if (m_store)
+            m_store->setLateThresholdMultiplier(static_cast<double>(value) / kSliderScale);
+    });
+    connect(m_reset, &QPushButton::clicked, this, [this] {
+        if (m_store)
+            m_store->resetBossAIState();
+    });
+    connect(m_clear, &QPushButton::clicked, this, &SettingsWindow::askToClear);
+    return group;
+}
+
+QWidget* SettingsWindow::buildDemonGroup() {
+    auto* group = new QGroupBox(QStringLiteral("Demon Mode"));
+    m_blocking = new QCheckBox(QStringLiteral("Block distracting sites in Demon Mode"));
+
+    m_helperIcon = new QLabel;
+    m_helperStatus = new QLabel;
+    m_helperStatus->setObjectName(QStringLiteral("helperStatus"));
+    m_setUp = new QPushButton(QStringLiteral("Set Up Once"));
+    m_setUp->setObjectName(QStringLiteral("setUpButton"));
+    auto* status = new QHBoxLayout;
+    status->addWidget(m_helperIcon);
+    status->addWidget(m_helperStatus, 1);
+    status->addWidget(m_setUp);
+    m_helperMessage = new QLabel;
+    m_helperMessage->setObjectName(QStringLiteral("helperMessage"));
+    m_helperMessage->setWordWrap(true);
+    m_helperMessage->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto* sitesTitle = new QLabel(QStringLiteral("Blocked sites (one per line)"));
+    QFont heading = sitesTitle->font();
+    heading.setBold(true);
+    sitesTitle->setFont(heading);
+    m_sites = new QPlainTextEdit;
+    m_sites->setObjectName(QStringLiteral("blockedSitesEditor"));
+    m_sites->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_sites->setFixedHeight(120);
+    m_sites->setTabChangesFocus(true);
+    m_sites->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_sites->setStyleSheet(QStringLiteral(
+        "QPlainTextEdit { border: 1px solid rgba(128, 128, 128, 64); border-radius: 6px; padding: 2px; }"));
+
+    m_rejected = caption(QString());
+    m_rejected->setObjectName(QStringLiteral("rejectedSites"));
+    m_rejected->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    setTextColor(m_rejected, chat::tintColor(chat::Tint::orange, palette()));
+
+    auto* column = new QVBoxLayout(group);
+    column->addWidget(m_blocking);
+    column->addLayout(status);
+    column->addWidget(m_helperMessage);
+    column->addSpacing(4);
+    column->addWidget(sitesTitle);
+    column->addWidget(m_sites);
+    column->addWidget(m_rejected);
+    column->addWidget(caption(QStringLiteral(
+        "List a site both with and without \"www.\" (for example example.com and www.example.com). "
+        "Setting up asks once for the administrator password; after that Demon mode blocks and unblocks "
+        "the sites without asking.")));
+
+    connect(m_blocking, &QCheckBox::toggled, this, [this](bool on) {
+        if (m_store)
+            m_store->setDemonWebsiteBlockingEnabled(on);
+    });
+    connect(m_sites, &QPlainTextEdit::textChanged, this, [this] {
+        if (m_store && m_store->blockedSitesText() != m_sites->toPlainText())
+            m_store->setBlockedSitesText(m_sites->toPlainText());
+    });
+    connect(m_setUp, &QPushButton::clicked, this, [this] { installHelper(); });
+    return group;
+}
+
+void SettingsWindow::refreshFromStore() {
+    if (!m_store)
+        return;
+    if (m_model->text() != m_store->openAIModel())
+        m_model->setText(m_store->openAIModel());
+    {
+        // Showing a stored value must not write it back rounded to the slider's steps.
+        const QSignalBlocker quiet(m_threshold);
+        m_threshold->setValue(
+            static_cast<int>(std::lround(m_store->lateThresholdMultiplier() * kSliderScale)));
+    }
+    m_thresholdValue->setText(thresholdText(m_store->lateThresholdMultiplier()));
+    {
+        const QSignalBlocker quiet(m_blocking);
+        m_blocking->setChecked(m_store->demonWebsiteBlockingEnabled());
+    }
+    if (m_sites->toPlainText() != m_store->blockedSitesText())
+        m_sites->setPlainText(m_store->blockedSitesText());
+    const QStringList rejected = parseSiteList(m_store->blockedSitesText()).rejected;
+    m_rejected->setText(rejected.isEmpty() ? QString()
+                                           : QStringLiteral("Left out, not a host name: ") +
+                                                 rejected.join(QStringLiteral(", ")));
+    m_rejected->setVisible(!rejected.isEmpty());
+}
+
+void SettingsWindow::refreshHelper() {
+    const chat::Tint tint = m_helperInstalled ? chat::Tint::green : chat::Tint::orange;
+    m_helperIcon->setPixmap(chat::tintedIcon(m_helperInstalled ? QStringLiteral("settings-shield-ok")
+                                                               : QStringLiteral("settings-shield-warning"),
+                                             18, chat::tintColor(tint, palette()), devicePixelRatioF()));
+    m_helperStatus->setText(m_helperInstalled ? QStringLiteral("Website blocking ready")
+                                              : QStringLiteral("Website blocking not set up"));
+    m_setUp->setVisible(!m_helperInstalled);
+    m_setUp->setEnabled(!m_installingHelper);
+    m_setUp->setText(m_installingHelper ? QStringLiteral("Setting up…") : QStringLiteral("Set Up Once"));
+    m_helperMessage->setVisible(m_helperText.has_value());
+    m_helperMessage->setText(m_helperText.value_or(QString()));
+}
+
+QCoro::Task<> SettingsWindow::installHelper() {
+    if (!m_store || m_installingHelper)
+        co_return;
+    m_installingHelper = true;
+    m_helperText.reset();
+    refreshHelper();
+
+    const QPointer<SettingsWindow> self(this);
+    HostsBlocker blocker = m_store->hostsBlocker(); // copies share the blocker's queue
+    const HostsBlocker::Outcome outcome = co_await blocker.installHelper();
+    if (!self)
+        co_return;
+    if (outcome) {
+        m_helperInstalled = true;
+        m_helperText = QStringLiteral("Setup complete. Demon Mode won't ask for your password again.");
+    } else {
+        m_helperText = outcome.error().description();
+    }
+    m_installingHelper = false;
+    refreshHelper();
+}
+
+void SettingsWindow::askToClear() {
+    if (m_confirm)
+        return;
+    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Clear all tasks?"),
+                                QStringLiteral("This removes your task list, paste text, and chat history. "
+                                               "Settings are kept."),
+                                QMessageBox::NoButton, this);
+    box->setObjectName(QStringLiteral("clearConfirmation"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    QPushButton* clear = box->addButton(QStringLiteral("Clear All Tasks"), QMessageBox::DestructiveRole);
+    QPushButton* cancel = box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    box->setDefaultButton(cancel);
+    box->setEscapeButton(cancel);
+    connect(box, &QMessageBox::buttonClicked, this, [this, clear](QAbstractButton* button) {
+        if (button == clear && m_store)
+            m_store->clearAllTasks();
+    });
+    m_confirm = box;
+    box->open();
+}
+
+} // namespace vorn

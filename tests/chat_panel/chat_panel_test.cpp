@@ -1,0 +1,279 @@
+// The boss's panel driven as a person would: typing, Return, the button, and
+// what the header and the list show for the store's state.
+#include "fixtures/boss_replies.h"
+#include "fixtures/store_fixture.h"
+#include "services/chat_transcript_formatter.h"
+#include "views/chat/chat_input.h"
+#include "views/chat/chat_messages_model.h"
+#include "views/chat/chat_panel.h"
+#include "views/chat/chat_style.h"
+#include "views/chat/mode_cards.h"
+#include "views/chat/mood_banner.h"
+
+#include <QAbstractItemModelTester>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QListView>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace vorn;
+
+namespace {
+
+ChatMessage message(ChatMessage::Role role, const QString& text,
+                    std::optional<BossAIMode> mode = std::nullopt) {
+    return ChatMessage{newUuid(), role, text, mode, test::localTime(9, 30)};
+}
+
+int userTurns(const TaskStore& store) {
+    return static_cast<int>(
+        std::count_if(store.chatMessages().begin(), store.chatMessages().end(),
+                      [](const ChatMessage& m) { return m.role == ChatMessage::Role::user; }));
+}
+
+} // namespace
+
+class ChatPanelTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void urgencyCardColour_data() {
+        QTest::addColumn<double>("urgency");
+        QTest::addColumn<chat::Tint>("tint");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("34.9 is still calm") << 34.9 << chat::Tint::green << QStringLiteral("34");
+        QTest::newRow("35 turns orange") << 35.0 << chat::Tint::orange << QStringLiteral("35");
+        QTest::newRow("59.99 stays orange") << 59.99 << chat::Tint::orange << QStringLiteral("59");
+        QTest::newRow("60 turns red") << 60.0 << chat::Tint::red << QStringLiteral("60");
+    }
+    void urgencyCardColour() {
+        QFETCH(double, urgency);
+        QFETCH(chat::Tint, tint);
+        QFETCH(QString, shown);
+        test::StoreFixture f(test::localTime(9, 0));
+        TaskStore& store = f.start();
+        ChatPanel panel(&store);
+        BossAIState state = store.bossAIState();
+        state.urgencyScore = urgency;
+        store.setBossAIState(state);
+        store.setModeProbabilities({66.7, 20.9, 12.4});
+
+        QCOMPARE(panel.modeCards()->tint(ModeCards::Urgency), tint);
+        QCOMPARE(panel.modeCards()->value(ModeCards::Urgency), shown);
+        QCOMPARE(panel.modeCards()->value(ModeCards::Messianic), QStringLiteral("66%"));
+        QCOMPARE(panel.modeCards()->value(ModeCards::Demon), QStringLiteral("20%"));
+        QCOMPARE(panel.modeCards()->value(ModeCards::Normal), QStringLiteral("12%"));
+    }
+
+    void headerFollowsTheStore() {
+        test::StoreFixture f(test::localTime(9, 0));
+        TaskStore& store = f.start();
+        ChatPanel panel(&store);
+        panel.show();
+        QCOMPARE(panel.progressText(), QStringLiteral("0/1 tasks done"));
+        QVERIFY(!panel.liveBadge()->isVisible());
+        store.setIsBossAIActive(true);
+        QVERIFY(panel.liveBadge()->isVisible());
+        store.toggleCompletion(store.tasks().first().id);
+        QCOMPARE(panel.progressText(), QStringLiteral("1/1 tasks done"));
+        QTRY_VERIFY(!store.isDeliveringBossMessage());
+    }
+
+    void blankInputSendsNothing() {
+        test::StoreFixture f(test::localTime(9, 0));
+        TaskStore& store = f.start();
+        ChatPanel panel(&store);
+        panel.show();
+        const qsizetype before = store.chatMessages().size();
+
+        panel.input()->setFocus();
+        QTest::keyClicks(panel.input(), QStringLiteral("   "));
+        QTest::keyClick(panel.input(), Qt::Key_Return, Qt::ShiftModifier); // a line break only
+        QTest::keyClicks(panel.input(), QStringLiteral(" "));
+        QCOMPARE(store.chatInput().trimmed(), QString());
+        QVERIFY(!store.chatInput().isEmpty());
+        QVERIFY(!panel.sendButton()->isEnabled());
+
+        QTest::keyClick(panel.input(), Qt::Key_Return);
+        QCOMPARE(store.chatMessages().size(), before);
+        QVERIFY(!store.isChatLoading());
+        QVERIFY(f.proxy().requests().isEmpty());
+    }
+
+    void returnSendsEvenWhileAReplyIsAwaited() {
+        test::StoreFixture f(test::localTime(9, 0));
+        test::answerEverything(f.proxy(), QStringLiteral("Back to work."));
+        TaskStore& store = f.start();
+        ChatPanel panel(&store);
+        panel.show();
+
+        QTest::keyClicks(panel.input(), QStringLiteral("  first question "));
+        QTest::keyClick(panel.input(), Qt::Key_Return, Qt::ShiftModifier);
+        QVERIFY(panel.sendButton()->isEnabled());
+        QTest::mouseClick(panel.sendButton(), Qt::LeftButton);
+        QCOMPARE(panel.input()->toPlainText(), QString()); // cleared at once
+        QCOMPARE(store.chatMessages().last().content, QStringLiteral("first question"));
+        QVERIFY(store.isChatLoading());
+        QCOMPARE(panel.messagesModel()->rowCount(), panel.messagesModel()->messageCount() + 1); // typing row
+
+        QTest::keyClicks(panel.input(), QStringLiteral("second"));
+        QVERIFY(!panel.sendButton()->isEnabled());      // the button waits for the reply ...
+        QTest::keyClick(panel.input(), Qt::Key_Return); // ... Return does not
+        QCOMPARE(userTurns(store), 2);
+        QCOMPARE(store.chatInput(), QString());
+
+        QTRY_VERIFY(!store.isChatLoading());
+        QTRY_COMPARE(f.proxy().requests(QStringLiteral("/api/openai/chat")).size(), 2);
+    }
+
+    void listGrowsByInsertionAndScrollsToTheNewest() {
+        test::StoreFixture f(test::localTime(9, 0));
+        TaskStore& store = f.start();
+        QList<ChatMessage> chat;
+        for (int i = 0; i < 60; ++i)
+            chat.append(message(ChatMessage::Role::boss, QStringLiteral("Line %1 of a long day").arg(i),
+                                BossAIMode::normal));
+        store.setChatMessages(chat);
+        ChatPanel panel(&store);
+        panel.resize(360, 700);
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        ChatMessagesModel* model = panel.messagesModel();
+        QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QSignalSpy resets(model, &QAbstractItemModel::modelReset);
+        QSignalSpy inserts(model, &QAbstractItemModel::rowsInserted);
+
+        store.postSystemMessage(QStringLiteral("Saved."));
+        store.setIsChatLoading(true);
+        store.setIsChatLoading(false);
+        QCOMPARE(resets.size(), 0);
+        QCOMPARE(inserts.size(), 2);
+        QCOMPARE(model->rowCount(), 61);
+        QListView* list = panel.messageList();
+        QTRY_COMPARE(list->verticalScrollBar()->value(), list->verticalScrollBar()->maximum());
+        QVERIFY(list->verticalScrollBar()->maximum() > 0);
+
+        store.setChatMessages({}); // a new day
+        QCOMPARE(resets.size(), 1);
+        QCOMPARE(model->rowCount(), 0);
+        QVERIFY(!panel.copyAllButton()->isEnabled());
+        store.setIsChatLoading(true); // only the typing indicator
+        QCOMPARE(model->rowCount(), 1);
+        QVERIFY(model->index(0).data(ChatMessagesModel::TypingRole).toBool());
+        store.setIsChatLoading(false);
+    }
+
+    void copyAllPutsTheTranscriptOnTheClipboard() {
+        test::StoreFixture f(test::localTime(9, 0));
+        TaskStore& store = f.start();
+        store.setChatMessages({message(ChatMessage::Role::user, QStringLiteral("Hi")),
+                               message(ChatMessage::Role::boss, QStringLiteral("Work."), BossAIMode::demon)});
+        ChatPanel panel(&store);
+        QVERIFY(panel.copyAllButton()->isEnabled());
+        QTest::mouseClick(panel.copyAllButton(), Qt::LeftButton);
+        const QString copied = QGuiApplication::clipboard()->text();
+        QCOMPARE(copied, ChatTranscriptFormatter::plainText(store.chatMessages()));
+        QVERIFY(copied.contains(QStringLiteral("] You\nHi\n\n[")));
+        QVERIFY(copied.endsWith(QStringLiteral("] Vorn\nWork.\n")));
+    }
+
+    void aMessageCanBeCopiedWholeOrInPart() {
+        test::StoreFixture f(test::localTime(9, 0));
+        TaskStore& store = f.start();
+        store.setChatMessages({message(ChatMessage::Role::boss, QStringLiteral("Ship the release notes."),
+                                       BossAIMode::normal)});
+        ChatPanel panel(&store);
+        panel.resize(380, 600);
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        QListView* list = panel.messageList();
+        const QRect row = list->visualRect(panel.messagesModel()->index(0));
+        QVERIFY(row.isValid());
+
+        std::unique_ptr<QMenu> menu(panel.messageMenu(row.center()));
+        QVERIFY(menu);
+        QCOMPARE(menu->actions().size(), 1);
+        QCOMPARE(menu->actions().first()->text(), QStringLiteral("Copy"));
+        menu->actions().first()->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Ship the release notes."));
+        QVERIFY(!panel.messageMenu(QPoint(5, list->viewport()->height() - 2))); // below the last message
+
+        QGuiApplication::clipboard()->clear();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+        QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Ship the release notes."));
+
+        // A double click lays selectable text over the bubble.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row.center());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row.center());
+        auto* text = list->viewport()->findChild<QLabel*>(QStringLiteral("chatSelectableText"));
+        QVERIFY(text);
+        QCOMPARE(text->text(), QStringLiteral("Ship the release notes."));
+        QVERIFY(text->textInteractionFlags() & Qt::TextSelectableByMouse);
+        store.postSystemMessage(QStringLiteral("Saved.")); // arriving messages leave it open
+        QVERIFY(list->viewport()->findChild<QLabel*>(QStringLiteral("chatSelectableText")));
+    }
+
+    void missingPictureFallsBack_data() {
+        QTest::addColumn<QString>("imageName");
+        QTest::addColumn<bool>("shipped");
+        QTest::addColumn<MoodBanner::Shown>("shown");
+        QTest::newRow("happy, shipped") << QStringLiteral("VornHappy") << true << MoodBanner::Shown::picture;
+        QTest::newRow("angry, shipped") << QStringLiteral("VornAngry") << true << MoodBanner::Shown::picture;
+        QTest::newRow("happy, missing")
+            << QStringLiteral("VornHappy") << false << MoodBanner::Shown::smilingFace;
+        QTest::newRow("angry, missing") << QStringLiteral("VornAngry") << false << MoodBanner::Shown::flame;
+        QTest::newRow("unknown name") << QStringLiteral("VornSleepy") << true << MoodBanner::Shown::flame;
+    }
+    void missingPictureFallsBack() {
+        QFETCH(QString, imageName);
+        QFETCH(bool, shipped);
+        QFETCH(MoodBanner::Shown, shown);
+        MoodBanner banner(
+            nullptr, shipped ? MoodBanner::PictureLookup(&MoodBanner::bundledPicture)
+                             : [](const QString&) { return QString(); });
+        banner.setMood(imageName, QStringLiteral("Head"), QStringLiteral("Sub"), Qt::red);
+        QCOMPARE(banner.shown(), shown);
+    }
+
+    void bannerShowsTheStoresMood() {
+        test::StoreFixture f(test::localTime(9, 0));
+        TaskStore& store = f.start();
+        ChatPanel panel(&store, new MoodBanner(nullptr, [](const QString&) { return QString(); }));
+        const auto expected = [&] {
+            return store.moodImageName() == QStringLiteral("VornHappy") ? MoodBanner::Shown::smilingFace
+                                                                        : MoodBanner::Shown::flame;
+        };
+        QCOMPARE(panel.moodBanner()->headline(), store.moodHeadline());
+        QCOMPARE(panel.moodBanner()->shown(), expected());
+
+        BossAIState locked = store.bossAIState();
+        locked.demonLockActive = true;
+        store.setBossAIState(locked);
+        QCOMPARE(store.moodImageName(), QStringLiteral("VornAngry"));
+        QCOMPARE(panel.moodBanner()->imageName(), QStringLiteral("VornAngry"));
+        QCOMPARE(panel.moodBanner()->shown(), MoodBanner::Shown::flame);
+        QCOMPARE(panel.moodBanner()->subtitle(), store.moodSubtitle());
+    }
+
+    void bubbleStyleByRoleAndMode() {
+        using R = ChatMessage::Role;
+        QCOMPARE(chat::avatar(R::boss, std::nullopt).icon, QStringLiteral("chat-bolt-circle"));
+        QCOMPARE(chat::bubbleFill(R::boss, std::nullopt), (chat::Fill{chat::Tint::control, 1.0}));
+        QCOMPARE(chat::speaker(R::boss, BossAIMode::messianic),
+                 (chat::Speaker{QStringLiteral("Vorn"), chat::Tint::yellow}));
+        QCOMPARE(chat::speaker(R::system, std::nullopt),
+                 (chat::Speaker{QStringLiteral("System"), chat::Tint::orange}));
+        QCOMPARE(chat::bubbleFill(R::boss, BossAIMode::demon), (chat::Fill{chat::Tint::red, 0.08}));
+        QCOMPARE(chat::outgoingText(QStringLiteral("\n\t hello there \r\n")), QStringLiteral("hello there"));
+    }
+};
+
+QTEST_MAIN(ChatPanelTest)
+#include "chat_panel_test.moc"

@@ -1,0 +1,217 @@
+// The settings window writes every control straight into the store and its
+// preferences; the two resets and the helper set-up behave as the user expects.
+#include "fixtures/store_fixture.h"
+#include "views/settings/settings_window.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QtTest>
+
+using namespace vorn;
+
+namespace {
+
+void writeScript(const QString& path, const QString& text) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(text.toUtf8());
+    file.close();
+    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QPushButton* buttonNamed(QMessageBox* box, const QString& text) {
+    for (QAbstractButton* button : box->buttons())
+        if (button->text() == text)
+            return qobject_cast<QPushButton*>(button);
+    return nullptr;
+}
+
+} // namespace
+
+class SettingsWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void sliderEndsAtTwoHundredPercent() {
+        test::StoreFixture f;
+        TaskStore& store = f.start();
+        SettingsWindow window(&store, [] { return false; });
+        window.show();
+        QCOMPARE(window.thresholdLabel()->text(), QStringLiteral("110%"));
+
+        window.thresholdSlider()->setFocus();
+        QTest::keyClick(window.thresholdSlider(), Qt::Key_End);
+        QCOMPARE(store.lateThresholdMultiplier(), 2.0);
+        QCOMPARE(f.preferences().number(QStringLiteral("late_multiplier")), std::optional<double>(2.0));
+        QCOMPARE(window.thresholdLabel()->text(), QStringLiteral("200%"));
+
+        QTest::keyClick(window.thresholdSlider(), Qt::Key_Left);
+        QCOMPARE(store.lateThresholdMultiplier(), 1.95);
+        QCOMPARE(window.thresholdLabel()->text(), QStringLiteral("195%"));
+    }
+
+    void fieldsWriteThroughAndComeBack() {
+        test::StoreFixture f;
+        TaskStore& store = f.start();
+        {
+            SettingsWindow window(&store, [] { return false; });
+            window.show();
+            window.modelField()->clear();
+            QTest::keyClicks(window.modelField(), QStringLiteral("gpt-4o"));
+            QCOMPARE(store.openAIModel(), QStringLiteral("gpt-4o"));
+
+            window.sitesEditor()->setFocus();
+            QTest::keyClick(window.sitesEditor(), Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClick(window.sitesEditor(), Qt::Key_Delete);
+            QCOMPARE(store.blockedSitesText(), QString());
+            QTest::keyClicks(window.sitesEditor(), QStringLiteral("news.example"));
+            QCOMPARE(store.blockedSitesText(), QStringLiteral("news.example"));
+            QTest::keyClick(window.sitesEditor(), Qt::Key_Return);
+            QTest::keyClicks(window.sitesEditor(), QStringLiteral("www.news.example"));
+            QCOMPARE(f.preferences().text(QStringLiteral("blocked_sites")),
+                     std::optional<QString>(QStringLiteral("news.example\nwww.news.example")));
+
+            QVERIFY(!window.rejectedSites()->isVisible());
+            QTest::keyClick(window.sitesEditor(), Qt::Key_Return);
+            QTest::keyClicks(window.sitesEditor(), QStringLiteral("*.news.example"));
+            QVERIFY(window.rejectedSites()->isVisible());
+            QCOMPARE(window.rejectedSites()->text(),
+                     QStringLiteral("Left out, not a host name: *.news.example"));
+            for (int i = 0; i < 15; ++i) // the line and its break
+                QTest::keyClick(window.sitesEditor(), Qt::Key_Backspace);
+            QVERIFY(!window.rejectedSites()->isVisible());
+            QTest::mouseClick(window.blockingSwitch(), Qt::LeftButton);
+            QVERIFY(!store.demonWebsiteBlockingEnabled());
+        }
+        SettingsWindow reopened(&store, [] { return false; });
+        QCOMPARE(reopened.sitesEditor()->toPlainText(), QStringLiteral("news.example\nwww.news.example"));
+        QCOMPARE(reopened.modelField()->text(), QStringLiteral("gpt-4o"));
+        QVERIFY(!reopened.blockingSwitch()->isChecked());
+    }
+
+    void cancelKeepsEveryTask() {
+        test::StoreFixture f;
+        TaskStore& store = f.start();
+        const QUuid first = store.addTask();
+        store.updateTitle(first, QStringLiteral("Write report"));
+        const QList<TaskItem> before = store.tasks();
+        SettingsWindow window(&store, [] { return false; });
+        window.show();
+
+        QTest::mouseClick(window.clearButton(), Qt::LeftButton);
+        QMessageBox* box = window.clearConfirmation();
+        QVERIFY(box);
+        QCOMPARE(
+            box->text(),
+            QStringLiteral("This removes your task list, paste text, and chat history. Settings are kept."));
+        QTest::mouseClick(buttonNamed(box, QStringLiteral("Cancel")), Qt::LeftButton);
+        QTRY_VERIFY(!window.clearConfirmation());
+        QCOMPARE(store.tasks(), before);
+
+        QTest::mouseClick(window.clearButton(), Qt::LeftButton);
+        QTest::mouseClick(buttonNamed(window.clearConfirmation(), QStringLiteral("Clear All Tasks")),
+                          Qt::LeftButton);
+        QVERIFY(store.tasks() != before);
+        QVERIFY(std::none_of(store.tasks().begin(), store.tasks().end(),
+                             [](const TaskItem& t) { return t.title == QStringLiteral("Write report"); }));
+    }
+
+    void failedSetUpShowsWhyAndCanBeTriedAgain() {
+        test::StoreFixture f; // the stand-ins refuse: no helper to install, no administrator
+        TaskStore& store = f.start();
+        SettingsWindow window(&store);
+        window.show();
+        QCOMPARE(window.helperStatus()->text(), QStringLiteral("Website blocking not set up"));
+        QVERIFY(window.setUpButton()->isVisible());
+
+        QTest::mouseClick(window.setUpButton(), Qt::LeftButton);
+        QTRY_COMPARE(window.setUpButton()->text(), QStringLiteral("Set Up Once"));
+        QVERIFY(window.setUpButton()->isEnabled());
+        QVERIFY(window.helperMessage()->isVisible());
+        QVERIFY(!window.helperMessage()->text().isEmpty());
+        QVERIFY(!window.helperMessage()->text().startsWith(QStringLiteral("Setup complete")));
+        QCOMPARE(window.helperStatus()->text(), QStringLiteral("Website blocking not set up"));
+    }
+
+    void closingDuringSetUpIsSafe() {
+        // An administrator prompt that takes a moment and then refuses.
+        test::StoreFixture f;
+        const QString ran = f.dataDir() + QStringLiteral("/admin-ran");
+        const QString admin = f.dataDir() + QStringLiteral("/slow-admin");
+        QFile script(admin);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write(QStringLiteral("#!/bin/sh\nsleep 0.1\ntouch '%1'\nexit 1\n").arg(ran).toUtf8());
+        script.close();
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        HostsBlockerConfig config = f.environment().hostsBlocker;
+        config.administratorProgram = admin;
+        QFile bundled(config.bundledHelper);
+        QVERIFY(bundled.open(QIODevice::WriteOnly));
+        bundled.close();
+        f.setHostsBlocker(config);
+        TaskStore& store = f.start();
+
+        auto window = std::make_unique<SettingsWindow>(&store, [] { return false; });
+        window->show();
+        QTest::mouseClick(window->setUpButton(), Qt::LeftButton);
+        QCOMPARE(window->setUpButton()->text(), QStringLiteral("Setting up…"));
+        QVERIFY(!window->setUpButton()->isEnabled());
+        window.reset();
+        QTRY_VERIFY(QFile::exists(ran));
+        QTest::qWait(20); // the set-up's answer arrives with no window to show it in
+    }
+
+    void openingKeepsTheDemonBlock() {
+        // An installed helper that writes and removes the block in a hosts file
+        // of the test's own, run by a sudo that runs what it is given.
+        test::StoreFixture f;
+        HostsBlockerConfig config = f.environment().hostsBlocker;
+        writeScript(config.hostsFile, QStringLiteral("127.0.0.1 localhost\n"));
+        writeScript(config.sudoersFile, QStringLiteral("rule\n"));
+        writeScript(
+            config.helperPath,
+            QStringLiteral("#!/bin/sh\nh='%1'\ncase \"$1\" in\n"
+                           "enable) cat > /dev/null; printf '%2\\n0.0.0.0 news.example\\n' >> \"$h\" ;;\n"
+                           "disable) sed -i '/%2/,$d' \"$h\" ;;\nesac\n")
+                .arg(config.hostsFile, QString::fromLatin1(kHostsBlockMarker)));
+        config.sudo = f.dataDir() + QStringLiteral("/sudo");
+        writeScript(config.sudo, QStringLiteral("#!/bin/sh\nshift\nexec \"$@\"\n"));
+        f.setHostsBlocker(config);
+        TaskStore& store = f.start();
+        store.setActiveBossMode(BossAIMode::demon);
+        store.updateDemonWebsiteBlocking(BossAIMode::demon);
+        QTRY_VERIFY(store.hostsBlocker().isBlocking());
+        QVERIFY(readAll(config.hostsFile).contains(kHostsBlockMarker));
+
+        SettingsWindow window(&store); // asks the real blocker whether the helper is there
+        QCOMPARE(window.helperStatus()->text(), QStringLiteral("Website blocking ready"));
+        QTRY_COMPARE(store.hostsBlocker().pendingRequests(), 0);
+        QVERIFY(store.hostsBlocker().isBlocking());
+        QVERIFY(readAll(config.hostsFile).contains(kHostsBlockMarker));
+        QVERIFY(readAll(config.hostsFile).startsWith("127.0.0.1 localhost\n"));
+    }
+
+    void installedHelperNeedsNoSetUp() {
+        test::StoreFixture f;
+        TaskStore& store = f.start();
+        SettingsWindow window(&store, [] { return true; });
+        window.show();
+        QCOMPARE(window.helperStatus()->text(), QStringLiteral("Website blocking ready"));
+        QVERIFY(!window.setUpButton()->isVisible());
+        QVERIFY(!window.helperMessage()->isVisible());
+    }
+};
+
+QTEST_MAIN(SettingsWindowTest)
+#include "settings_window_test.moc"
