@@ -1,12 +1,15 @@
 #include "views/main_window.h"
 
 #include "model/task_store.h"
+#include "views/analytics/analytics_sheet.h"
 #include "views/app_notifications.h"
+#include "views/chat/chat_panel.h"
 #include "views/icons.h"
 #include "views/import_tasks_sheet.h"
 #include "views/main_layout.h"
+#include "views/outline/outline_view.h"
 #include "views/panel_splitter.h"
-#include "views/placeholder_panes.h"
+#include "views/settings/settings_window.h"
 #include "views/surge_countdown.h"
 
 #include <algorithm>
@@ -20,19 +23,6 @@
 
 namespace vorn {
 
-namespace {
-
-// The outline on the left and the chat on the right.
-QWidget* makeListPane(TaskStore* store) {
-    return new ReadOnlyOutlinePane(store);
-}
-
-QWidget* makeChatPane(TaskStore* store) {
-    return new ReadOnlyChatPane(store);
-}
-
-} // namespace
-
 MainWindow::MainWindow(TaskStore* store, QWidget* parent) : QMainWindow(parent), m_store(store) {
     setWindowTitle(QStringLiteral("Vorn"));
     setMinimumSize(640, 420);
@@ -42,8 +32,9 @@ MainWindow::MainWindow(TaskStore* store, QWidget* parent) : QMainWindow(parent),
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(0, 0, 0, 0);
     m_splitter = new PanelSplitter;
-    m_listPane = makeListPane(store);
-    m_chatPane = makeChatPane(store);
+    // The outline on the left and the chat on the right.
+    m_listPane = new OutlineView(store);
+    m_chatPane = new ChatPanel(store);
     m_splitter->addWidget(m_listPane);
     m_splitter->addWidget(m_chatPane);
     m_splitter->setStretchFactor(0, 1);
@@ -105,7 +96,10 @@ MainWindow::MainWindow(TaskStore* store, QWidget* parent) : QMainWindow(parent),
         followErrorMessage();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The settings window is a window of its own; it goes with the main window.
+    delete m_settings.data();
+}
 
 void MainWindow::setSceneActive(bool active) {
     if (active == m_sceneActive || !m_store)

@@ -9,8 +9,12 @@ class QToolButton;
 
 namespace vorn {
 
+class AnalyticsSheet;
+class ChatPanel;
 class ImportTasksSheet;
+class OutlineView;
 class PanelSplitter;
+class SettingsWindow;
 class SurgeCountdown;
 class TaskStore;
 
@@ -25,8 +29,11 @@ public:
     explicit MainWindow(TaskStore* store, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    QWidget* listPane() const { return m_listPane; }
-    QWidget* chatPane() const { return m_chatPane; }
+    OutlineView* listPane() const { return m_listPane; }
+    ChatPanel* chatPane() const { return m_chatPane; }
+    // The settings window and the analytics sheet while they are open.
+    SettingsWindow* settingsWindow() const { return m_settings; }
+    AnalyticsSheet* analyticsSheet() const { return m_analytics; }
     QToolButton* showChatButton() const { return m_showChatButton; }
     SurgeCountdown* surgeCountdown() const { return m_surge; }
     ImportTasksSheet* importSheet();
@@ -75,8 +82,10 @@ private:
 
     QPointer<TaskStore> m_store;
     PanelSplitter* m_splitter = nullptr;
-    QWidget* m_listPane = nullptr;
-    QWidget* m_chatPane = nullptr;
+    OutlineView* m_listPane = nullptr;
+    ChatPanel* m_chatPane = nullptr;
+    QPointer<SettingsWindow> m_settings;
+    QPointer<AnalyticsSheet> m_analytics;
     QToolButton* m_showChatButton = nullptr;
     SurgeCountdown* m_surge = nullptr;
     ImportTasksSheet* m_importSheet = nullptr;

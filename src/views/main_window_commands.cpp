@@ -1,7 +1,9 @@
 // The main window's toolbar and menus.
 #include "model/task_store.h"
+#include "views/analytics/analytics_sheet.h"
 #include "views/icons.h"
 #include "views/main_window.h"
+#include "views/settings/settings_window.h"
 
 #include <QAction>
 #include <QMenuBar>
@@ -110,11 +112,31 @@ void MainWindow::followUndoState() {
 }
 
 // The settings window and the analytics sheet open from here.
+// One settings window, raised when it is already open.
 void MainWindow::openSettings() {
+    if (!m_store)
+        return;
+    if (!m_settings) {
+        m_settings = new SettingsWindow(m_store);
+        m_settings->setAttribute(Qt::WA_DeleteOnClose);
+        // It closes with the main window: quitting ends Vorn.
+        connect(this, &QObject::destroyed, m_settings, &QWidget::close);
+    }
+    m_settings->show();
+    m_settings->raise();
+    m_settings->activateWindow();
     emit settingsRequested();
 }
 
+// The analytics sheet reads the records once, when it opens.
 void MainWindow::openAnalytics() {
+    if (!m_store)
+        return;
+    if (m_analytics)
+        m_analytics->close();
+    m_analytics = new AnalyticsSheet(m_store, this);
+    m_analytics->setAttribute(Qt::WA_DeleteOnClose);
+    m_analytics->open();
     emit analyticsRequested();
 }
 
