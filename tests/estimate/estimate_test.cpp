@@ -1,6 +1,8 @@
 // The AI timeline estimate: the request, reading the answer, and applying it.
 #include "fixtures/boss_replies.h"
+#include "fixtures/outline_fixture.h"
 #include "fixtures/store_fixture.h"
+#include "fixtures/test_main.h"
 #include "services/timeline_estimate.h"
 
 #include <QJsonArray>
@@ -20,19 +22,10 @@ QByteArray completion(const QByteArray& content) {
 }
 
 void fillTasks(TaskStore& store, const QStringList& titles) {
-    const QUuid root = *store.rootSectionID();
-    QList<TaskItem> tasks;
-    for (const QString& title : titles) {
-        TaskItem t;
-        t.id = newUuid();
-        t.title = title;
-        t.durationMinutes = 10;
-        t.sectionID = root;
-        tasks.append(t);
-    }
-    store.setTasks(tasks);
-    store.setRootOutlineOrder(store.computeOutlineOrderSnapshot());
-    store.recalculateFinishTimes();
+    QList<QPair<QString, qint64>> tasks;
+    for (const QString& title : titles)
+        tasks.append({title, 10});
+    test::setOpenTasks(store, tasks);
 }
 
 QList<qint64> durations(const TaskStore& store) {
@@ -158,5 +151,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(EstimateTest)
+VORN_TEST_CLASS(EstimateTest)
 #include "estimate_test.moc"

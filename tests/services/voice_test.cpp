@@ -4,6 +4,7 @@
 #include "fixtures/await_task.h"
 #include "fixtures/fake_audio.h"
 #include "fixtures/fake_proxy.h"
+#include "fixtures/test_main.h"
 #include "services/audio_output.h"
 #include "services/fish_audio_service.h"
 #include "services/notification_sound_service.h"
@@ -75,11 +76,6 @@ private slots:
                  (QJsonObject{
                      {"text", outcome}, {"reference_id", voice}, {"format", "mp3"}, {"normalize", true}}));
         QVERIFY(!body.contains('\n'));
-    }
-
-    void invalidResponseText() {
-        QCOMPARE(FishAudioError::of(FishAudioError::Kind::invalidResponse).description(),
-                 QStringLiteral("Invalid response from voice server."));
     }
 
     void playsAtTheClampedRate_data() {
@@ -194,5 +190,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(VoiceTest)
+VORN_TEST_CLASS(VoiceTest)
 #include "voice_test.moc"
