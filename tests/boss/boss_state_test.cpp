@@ -1,6 +1,7 @@
 // Urgency, mode probabilities, mode choice, the Demon lock and the mood banner.
 #include "boss/mode_arithmetic.h"
 #include "fixtures/store_fixture.h"
+#include "fixtures/test_main.h"
 #include "platform/random_source.h"
 
 #include <QtTest>
@@ -39,43 +40,66 @@ class BossStateTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void probabilitiesFollowUrgencyCompletionsAndLock_data() {
+        QTest::addColumn<double>("urgency");
+        QTest::addColumn<int>("completions");
+        QTest::addColumn<bool>("lock");
+        QTest::addColumn<double>("messianic");
+        QTest::addColumn<double>("demon"); // < 0: not checked
+        QTest::newRow("calm") << 0.0 << 0 << false << 0.0 << 1.0;
+        QTest::newRow("top") << 100.0 << 0 << false << 0.0 << 100.0 / 120.0 * 100.0;
+        QTest::newRow("two done, under 35") << 34.99 << 2 << false << 100.0 << 0.0;
+        QTest::newRow("two done at 35") << 35.0 << 2 << false << 0.0 << -1.0;
+        QTest::newRow("one done") << 20.0 << 1 << false << 0.0 << -1.0;
+        QTest::newRow("lock") << 10.0 << 5 << true << 0.0 << 100.0;
+    }
+
     void probabilitiesFollowUrgencyCompletionsAndLock() {
-        QCOMPARE(boss::modeProbabilities(0, 0, false), (ModeProbabilities{0, 1, 99}));
-        const ModeProbabilities top = boss::modeProbabilities(100, 0, false);
-        QCOMPARE(top.demon, 100.0 / 120.0 * 100.0);
-        QCOMPARE(top.demon + top.normal, 100.0);
-        QCOMPARE(boss::modeProbabilities(34.99, 2, false), (ModeProbabilities{100, 0, 0}));
-        QCOMPARE(boss::modeProbabilities(35, 2, false).messianic, 0.0);
-        QCOMPARE(boss::modeProbabilities(20, 1, false).messianic, 0.0);
-        QCOMPARE(boss::modeProbabilities(10, 5, true), (ModeProbabilities{0, 100, 0}));
-        QCOMPARE(boss::clampUrgency(130), 100.0);
-        QCOMPARE(boss::clampUrgency(-4), 0.0);
+        QFETCH(double, urgency);
+        QFETCH(int, completions);
+        QFETCH(bool, lock);
+        QFETCH(double, messianic);
+        QFETCH(double, demon);
+        const ModeProbabilities p = boss::modeProbabilities(urgency, completions, lock);
+        QCOMPARE(p.messianic, messianic);
+        if (demon >= 0)
+            QCOMPARE(p.demon, demon);
+        QCOMPARE(p.messianic + p.demon + p.normal, 100.0);
+    }
+
+    void modeChoiceOrder_data() {
+        QTest::addColumn<bool>("hasTasks");
+        QTest::addColumn<bool>("forced"); // surge and lock
+        QTest::addColumn<double>("urgency");
+        QTest::addColumn<int>("completions");
+        QTest::addColumn<double>("draw"); // < 0: no draw may be taken
+        QTest::addColumn<BossAIMode>("mode");
+        QTest::newRow("no tasks beats everything")
+            << false << true << 0.0 << 0 << -1.0 << BossAIMode::messianic;
+        QTest::newRow("surge and lock") << true << true << 0.0 << 0 << -1.0 << BossAIMode::demon;
+        QTest::newRow("calm and productive") << true << false << 34.99 << 2 << -1.0 << BossAIMode::messianic;
+        // Otherwise a draw over [0, 100] against the Demon chance (at 35: 29.16…%).
+        QTest::newRow("draw under the chance") << true << false << 35.0 << 2 << 0.29 << BossAIMode::demon;
+        QTest::newRow("draw over the chance") << true << false << 35.0 << 2 << 0.30 << BossAIMode::normal;
+        QTest::newRow("closed range reaches 100") << true << false << 100.0 << 0 << 1.0 << BossAIMode::normal;
     }
 
     void modeChoiceOrder() {
-        ScriptedRandomSource random({0.0});
+        QFETCH(bool, hasTasks);
+        QFETCH(bool, forced);
+        QFETCH(double, urgency);
+        QFETCH(int, completions);
+        QFETCH(double, draw);
+        QFETCH(BossAIMode, mode);
+        ScriptedRandomSource random({std::max(draw, 0.0)});
         boss::ModeInputs in;
-        in.surgeActive = true;
-        in.demonLock = true;
-        QCOMPARE(boss::selectMode(in, random), BossAIMode::messianic); // no tasks beats everything
-        in.hasTasks = true;
-        QCOMPARE(boss::selectMode(in, random), BossAIMode::demon);
-        in = {};
-        in.hasTasks = true;
-        in.urgency = 34.99;
-        in.recentCompletions = 2;
-        QCOMPARE(boss::selectMode(in, random), BossAIMode::messianic);
-        QCOMPARE(random.draws(), 0);
-
-        // Otherwise a draw over [0, 100] against the Demon chance (here 29.16…%).
-        in.urgency = 35;
-        ScriptedRandomSource low({0.29});
-        QCOMPARE(boss::selectMode(in, low), BossAIMode::demon);
-        ScriptedRandomSource high({0.30});
-        QCOMPARE(boss::selectMode(in, high), BossAIMode::normal);
-        ScriptedRandomSource top({1.0}); // the closed range reaches 100
-        in.urgency = 100;
-        QCOMPARE(boss::selectMode(in, top), BossAIMode::normal);
+        in.hasTasks = hasTasks;
+        in.surgeActive = forced;
+        in.demonLock = forced;
+        in.urgency = urgency;
+        in.recentCompletions = completions;
+        QCOMPARE(boss::selectMode(in, random), mode);
+        QCOMPARE(random.draws(), draw < 0 ? 0 : 1);
     }
 
     void demonLockAtOneAndAHalfTimesTheDuration() {
@@ -188,5 +212,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(BossStateTest)
+VORN_TEST_CLASS(BossStateTest)
 #include "boss_state_test.moc"

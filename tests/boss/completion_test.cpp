@@ -1,6 +1,8 @@
 // Completing and reopening tasks, and surge mode.
 #include "fixtures/boss_replies.h"
+#include "fixtures/outline_fixture.h"
 #include "fixtures/store_fixture.h"
+#include "fixtures/test_main.h"
 
 #include <QtTest>
 
@@ -13,26 +15,14 @@ namespace {
 TaskStore& startWithThree(StoreFixture& f) {
     test::answerEverything(f.proxy(), QStringLiteral("Noted."));
     TaskStore& store = f.start();
-    const QUuid root = *store.rootSectionID();
-    QList<TaskItem> tasks;
-    for (const auto& [title, minutes] : {std::pair{"A", 30}, {"B", 20}, {"C", 45}}) {
-        TaskItem t;
-        t.id = newUuid();
-        t.title = QString::fromLatin1(title);
-        t.durationMinutes = minutes;
-        t.sectionID = root;
-        tasks.append(t);
-    }
-    store.setTasks(tasks);
-    store.setRootOutlineOrder(store.computeOutlineOrderSnapshot());
     store.setScheduleStartTime(f.clock().now());
-    store.recalculateFinishTimes();
+    test::setOpenTasks(store,
+                       {{QStringLiteral("A"), 30}, {QStringLiteral("B"), 20}, {QStringLiteral("C"), 45}});
     return store;
 }
 
-const TaskItem& taskNamed(const TaskStore& store, const QString& title) {
-    return *std::find_if(store.tasks().cbegin(), store.tasks().cend(),
-                         [&](const TaskItem& t) { return t.title == title; });
+const TaskItem& taskNamed(const TaskStore& store, const char* title) {
+    return test::taskTitled(store, QString::fromLatin1(title));
 }
 
 QStringList triggers(StoreFixture& f) {
@@ -49,28 +39,23 @@ private slots:
         StoreFixture f;
         TaskStore& store = startWithThree(f);
         const Instant start = f.clock().now();
-        f.random().push(0.0); // on time: urgency - 8
-        f.random().push(0.0); // late: urgency + 20
 
         f.clock().set(start + 30 * 60); // exactly at A's finish: on time
-        store.toggleCompletion(taskNamed(store, QStringLiteral("A")).id);
-        QCOMPARE(taskNamed(store, QStringLiteral("A")).completedAt, f.clock().now());
+        store.toggleCompletion(taskNamed(store, "A").id);
+        QCOMPARE(taskNamed(store, "A").completedAt, f.clock().now());
         QCOMPARE(store.gamification(), (GamificationState{1, 1, 2}));
-        QCOMPARE(store.bossAIState().urgencyScore, 37.0);
-        QCOMPARE(store.statusMessage(), QStringLiteral("Task done on time. 1 on-time streak."));
         QTRY_COMPARE(triggers(f), QStringList{QStringLiteral("Task completed on time: A. 2 still pending.")});
         QTRY_VERIFY(!store.isDeliveringBossMessage());
         QCOMPARE(store.undoStack().size(), 1);
 
         f.clock().set(start + 50 * 60 + 1); // B was due at 50 minutes
-        store.toggleCompletion(taskNamed(store, QStringLiteral("B")).id);
+        store.toggleCompletion(taskNamed(store, "B").id);
         QCOMPARE(store.gamification(), (GamificationState{0, 1, 3}));
-        QCOMPARE(store.statusMessage(), QStringLiteral("Task finished late. Urgency ↑ to 57."));
         QTRY_COMPARE(triggers(f).size(), 2);
         QCOMPARE(triggers(f).last(), QStringLiteral("Task completed late: B. 1 still pending."));
         QTRY_VERIFY(!store.isDeliveringBossMessage());
         // C now runs from B's real completion.
-        QCOMPARE(taskNamed(store, QStringLiteral("C")).finishTime, start + 50 * 60 + 1 + 45 * 60);
+        QCOMPARE(taskNamed(store, "C").finishTime, start + 50 * 60 + 1 + 45 * 60);
 
         const auto analytics = f.database().loadTaskAnalytics();
         QCOMPARE(analytics.size(), 2);
@@ -80,38 +65,59 @@ private slots:
         QVERIFY(!analytics.first().wasOnTime);
 
         // Reopen B: records stay, the stamp goes, the boss comments.
-        store.toggleCompletion(taskNamed(store, QStringLiteral("B")).id);
-        QVERIFY(!taskNamed(store, QStringLiteral("B")).completedAt);
+        store.toggleCompletion(taskNamed(store, "B").id);
+        QVERIFY(!taskNamed(store, "B").completedAt);
         QCOMPARE(store.statusMessage(), QStringLiteral("Task reopened: B"));
         QCOMPARE(store.gamification().totalCompletions, 3);
         QTRY_COMPARE(triggers(f).last(), QStringLiteral("Task marked incomplete again: B"));
 
         f.clock().advance(60);
-        store.toggleCompletion(taskNamed(store, QStringLiteral("B")).id);
+        store.toggleCompletion(taskNamed(store, "B").id);
         QCOMPARE(store.gamification().totalCompletions, 4);
         QCOMPARE(f.database().recentCompletions(48).size(), 3);
         QCOMPARE(f.database().loadTaskAnalytics().size(), 3);
     }
 
-    void actualMinutesAndTheDemonLockPath() {
+    void oneCompletion_data() {
+        QTest::addColumn<int>("secondsIn"); // A is due 30 minutes in
+        QTest::addColumn<double>("urgency");
+        QTest::addColumn<bool>("lock");
+        QTest::addColumn<double>("urgencyAfter"); // with every draw at the bottom of its range
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<int>("actualMinutes");
+        const QString onTime = QStringLiteral("Task done on time. 1 on-time streak.");
+        QTest::newRow("under two minutes") << 119 << 45.0 << false << 37.0 << onTime << 1;
+        QTest::newRow("exactly at the finish") << 1800 << 45.0 << false << 37.0 << onTime << 30;
+        QTest::newRow("a second late")
+            << 1801 << 45.0 << false << 65.0 << QStringLiteral("Task finished late. Urgency ↑ to 65.") << 30;
+        // With the lock set a late finish lowers urgency by exactly 20 and lifts the lock.
+        QTest::newRow("late under the lock") << 40 * 60 << 70.0 << true << 50.0
+                                             << QStringLiteral("Task finished late. Urgency ↓ to 50.") << 40;
+    }
+
+    void oneCompletion() {
+        QFETCH(int, secondsIn);
+        QFETCH(double, urgency);
+        QFETCH(bool, lock);
+        QFETCH(double, urgencyAfter);
+        QFETCH(QString, status);
+        QFETCH(int, actualMinutes);
         StoreFixture f;
         TaskStore& store = startWithThree(f);
-        const Instant start = f.clock().now();
-        f.clock().set(start + 119);
-        store.toggleCompletion(taskNamed(store, QStringLiteral("A")).id);
-        QCOMPARE(f.database().loadTaskAnalytics().first().actualMinutes, 1);
-
-        // B is far over its time with the lock set: a late finish lowers urgency by exactly 20.
         BossAIState s = store.bossAIState();
-        s.urgencyScore = 70;
-        s.demonLockActive = true;
+        s.urgencyScore = urgency;
+        s.demonLockActive = lock;
         store.setBossAIState(s);
-        f.clock().set(start + 119 + 40 * 60);
-        store.toggleCompletion(taskNamed(store, QStringLiteral("B")).id);
+        f.random().push(0.0);
+        f.clock().advance(secondsIn);
+        store.toggleCompletion(taskNamed(store, "A").id);
+        QCOMPARE(store.bossAIState().urgencyScore, urgencyAfter);
         QVERIFY(!store.bossAIState().demonLockActive);
-        QCOMPARE(store.bossAIState().urgencyScore, 50.0);
-        QCOMPARE(store.statusMessage(), QStringLiteral("Task finished late. Urgency ↓ to 50."));
-        QCOMPARE(f.database().loadTaskAnalytics().first().actualMinutes, 40);
+        QCOMPARE(store.statusMessage(), status);
+        const auto analytics = f.database().loadTaskAnalytics();
+        QCOMPARE(analytics.size(), 1);
+        QCOMPARE(analytics.first().actualMinutes, actualMinutes);
+        QCOMPARE(analytics.first().wasOnTime, secondsIn <= 1800);
     }
 
     void noSecondScoldingRightAfterAnOverdueMessage() {
@@ -121,10 +127,10 @@ private slots:
         f.clock().set(start + 34 * 60); // A at ratio 1.13: overdue message
         QCoro::waitFor(store.checkLateAndNotify());
         QCOMPARE(triggers(f).size(), 1);
-        QVERIFY(store.shouldSkipCompletionBossMessage(taskNamed(store, QStringLiteral("A")).id));
+        QVERIFY(store.shouldSkipCompletionBossMessage(taskNamed(store, "A").id));
 
         f.clock().advance(179);
-        store.toggleCompletion(taskNamed(store, QStringLiteral("A")).id);
+        store.toggleCompletion(taskNamed(store, "A").id);
         QTest::qWait(20);
         QCOMPARE(triggers(f).size(), 1);
         QCOMPARE(store.gamification().totalCompletions, 2);
@@ -135,7 +141,7 @@ private slots:
         StoreFixture f;
         TaskStore& store = startWithThree(f);
         store.beginMotivationalSession();
-        store.toggleCompletion(taskNamed(store, QStringLiteral("A")).id);
+        store.toggleCompletion(taskNamed(store, "A").id);
         QVERIFY(!store.inMotivationalStartPhase());
         QVERIFY(!f.database().loadSession().inMotivationalStartPhase);
         store.toggleCompletion(newUuid()); // unknown: nothing
@@ -184,15 +190,15 @@ private slots:
         store.startBossAI();
         f.random().push(0.5);  // the completion's urgency change
         f.random().push(0.02); // the surge draw: under 3 %
-        store.toggleCompletion(taskNamed(store, QStringLiteral("A")).id);
+        store.toggleCompletion(taskNamed(store, "A").id);
         // The surge speaks only after the completion is through, like every boss comment.
         QVERIFY(!store.isDeliveringBossMessage());
         QVERIFY(store.isSurgeActive());
         QCOMPARE(*store.bossAIState().surgeModeUntil, f.clock().now() + 1800);
-        QCOMPARE(taskNamed(store, QStringLiteral("A")).durationMinutes, 30); // completed: kept
-        QCOMPARE(taskNamed(store, QStringLiteral("B")).durationMinutes, 10);
-        QCOMPARE(taskNamed(store, QStringLiteral("C")).durationMinutes, 1);
-        QCOMPARE(taskNamed(store, QStringLiteral("Z")).durationMinutes, 1);
+        QCOMPARE(taskNamed(store, "A").durationMinutes, 30); // completed: kept
+        QCOMPARE(taskNamed(store, "B").durationMinutes, 10);
+        QCOMPARE(taskNamed(store, "C").durationMinutes, 1);
+        QCOMPARE(taskNamed(store, "Z").durationMinutes, 1);
         QCOMPARE(store.moodHeadline(), QStringLiteral("⚡ SURGE MODE"));
         QVERIFY(
             std::any_of(store.chatMessages().cbegin(), store.chatMessages().cend(), [](const ChatMessage& m) {
@@ -201,7 +207,7 @@ private slots:
             }));
         QTRY_VERIFY(triggers(f).contains(QStringLiteral("Surge mode activated in To do. All remaining tasks "
                                                         "in this list halved — user must move faster.")));
-        QCOMPARE(root, taskNamed(store, QStringLiteral("C")).sectionID);
+        QCOMPARE(root, taskNamed(store, "C").sectionID);
 
         // Expiry: at the end instant the surge is over and the tick clears it.
         f.clock().advance(1800);
@@ -213,5 +219,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(CompletionTest)
+VORN_TEST_CLASS(CompletionTest)
 #include "completion_test.moc"

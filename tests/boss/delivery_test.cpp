@@ -3,6 +3,7 @@
 #include "fixtures/await_task.h"
 #include "fixtures/boss_replies.h"
 #include "fixtures/store_fixture.h"
+#include "fixtures/test_main.h"
 #include "services/fish_audio_service.h"
 #include "services/openai_service.h"
 
@@ -159,5 +160,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(DeliveryTest)
+VORN_TEST_CLASS(DeliveryTest)
 #include "delivery_test.moc"

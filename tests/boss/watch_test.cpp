@@ -1,7 +1,9 @@
 // The overdue and inactivity watch over a fake clock and the fake proxy.
 #include "boss/background_job.h"
 #include "fixtures/boss_replies.h"
+#include "fixtures/outline_fixture.h"
 #include "fixtures/store_fixture.h"
+#include "fixtures/test_main.h"
 
 #include <QtTest>
 
@@ -10,16 +12,12 @@ using vorn::test::StoreFixture;
 
 namespace {
 
-// A store whose only task is open, `minutes` long, and started at the clock's now.
+// A store whose only task, "Report", is open, `minutes` long, and started at the clock's now.
 TaskStore& startWithTask(StoreFixture& f, qint64 minutes) {
     test::answerEverything(f.proxy(), QStringLiteral("Go."));
     TaskStore& store = f.start();
-    QList<TaskItem> tasks = store.tasks();
-    tasks.first().durationMinutes = minutes;
-    tasks.first().title = QStringLiteral("Report");
-    store.setTasks(tasks);
     store.setScheduleStartTime(f.clock().now());
-    store.recalculateFinishTimes();
+    test::setOpenTasks(store, {{QStringLiteral("Report"), minutes}});
     return store;
 }
 
@@ -84,38 +82,57 @@ private slots:
         QVERIFY(f.store().shouldSendInitialOverdueChat(task, 1.2));
     }
 
-    void highThresholdSkipsStraightToEscalation() {
-        StoreFixture f;
-        TaskStore& store = startWithTask(f, 10);
-        store.setLateThresholdMultiplier(1.6);
-        const Instant start = f.clock().now();
-        checkAt(f, 15, start); // ratio 1.5, below the threshold: quiet
-        QVERIFY(triggers(f).isEmpty());
-        checkAt(f, 16, start);
-        QCOMPARE(triggers(f), QStringList{QStringLiteral("1.5× overdue on: Report. Still not done.")});
+    void firstChecksOfAnOverdueTask_data() {
+        QTest::addColumn<qint64>("minutes");
+        QTest::addColumn<double>("threshold"); // 0: the default
+        QTest::addColumn<bool>("surge");
+        QTest::addColumn<bool>("motivational");
+        QTest::addColumn<QList<double>>("checks"); // minutes after the start
+        QTest::addColumn<QStringList>("triggers");
+        QTest::addColumn<bool>("lock");
+        const QString missed = QStringLiteral("Missed deadline on: Report. Still not done.");
+        const QString escalated = QStringLiteral("1.5× overdue on: Report. Still not done.");
+        QTest::newRow("below the threshold")
+            << 60LL << 0.0 << false << false << QList<double>{65} << QStringList{} << false;
+        QTest::newRow("past the threshold")
+            << 60LL << 0.0 << false << false << QList<double>{66} << QStringList{missed} << false;
+        QTest::newRow("high threshold skips to escalation")
+            << 10LL << 1.6 << false << false << QList<double>{15, 16} << QStringList{escalated} << true;
+        QTest::newRow("surge silences, the lock still moves")
+            << 10LL << 0.0 << true << false << QList<double>{20} << QStringList{} << true;
+        QTest::newRow("threshold ends the motivational phase")
+            << 10LL << 0.0 << false << true << QList<double>{11} << QStringList{missed} << false;
     }
 
-    void surgeSilencesTheWatchButTheLockStillMoves() {
+    void firstChecksOfAnOverdueTask() {
+        QFETCH(qint64, minutes);
+        QFETCH(double, threshold);
+        QFETCH(bool, surge);
+        QFETCH(bool, motivational);
+        QFETCH(QList<double>, checks);
+        QFETCH(QStringList, triggers);
+        QFETCH(bool, lock);
+        const QString missed = QStringLiteral("Missed deadline on: Report. Still not done.");
         StoreFixture f;
-        TaskStore& store = startWithTask(f, 10);
+        TaskStore& store = startWithTask(f, minutes);
         const Instant start = f.clock().now();
-        BossAIState s = store.bossAIState();
-        s.surgeModeUntil = start + 3600;
-        store.setBossAIState(s);
-        checkAt(f, 20, start);
-        QVERIFY(triggers(f).isEmpty());
-        QVERIFY(store.bossAIState().demonLockActive);
-        QVERIFY(store.lastOverdueNotificationAt().isEmpty());
-    }
-
-    void reachingTheThresholdEndsTheMotivationalPhase() {
-        StoreFixture f;
-        TaskStore& store = startWithTask(f, 10);
-        const Instant start = f.clock().now();
-        store.beginMotivationalSession();
-        checkAt(f, 11, start);
-        QVERIFY(!store.inMotivationalStartPhase());
-        QCOMPARE(triggers(f).size(), 1);
+        if (threshold > 0)
+            store.setLateThresholdMultiplier(threshold);
+        if (surge) {
+            BossAIState s = store.bossAIState();
+            s.surgeModeUntil = start + 3600;
+            store.setBossAIState(s);
+        }
+        if (motivational)
+            store.beginMotivationalSession();
+        for (const double at : checks)
+            checkAt(f, at, start);
+        QCOMPARE(::triggers(f), triggers);
+        QCOMPARE(store.bossAIState().demonLockActive, lock);
+        // Only the first scolding starts a task's cooldown.
+        QCOMPARE(store.lastOverdueNotificationAt().isEmpty(), !triggers.contains(missed));
+        if (motivational)
+            QVERIFY(!store.inMotivationalStartPhase());
     }
 
     void inactivityRaisesUrgencyAndSpeaks() {
@@ -151,27 +168,50 @@ private slots:
         QCOMPARE(store.bossAIState(), before);
     }
 
-    void watchStartsStopsAndFiresItsTimers() {
-        StoreFixture f;
-        TaskStore& store = startWithTask(f, 60);
-        store.startBossAI();
-        QVERIFY(store.isBossAIActive());
-        QCOMPARE(store.statusMessage(), QStringLiteral("Vorn monitoring active."));
-        QVERIFY(store.backgroundJob()->isRunning());
-        const auto* job = store.backgroundJob();
-        store.startBossAI(); // already on: nothing
-        QCOMPARE(store.backgroundJob(), job);
+    void theWatchTimersRunTheMinuteAndHourlyChecks() {
+        using std::chrono::hours;
+        using std::chrono::milliseconds;
+        {
+            StoreFixture f;
+            f.setWatchIntervals(hours(1), milliseconds(2));
+            TaskStore& store = startWithTask(f, 60);
+            store.startBossAI();
+            QVERIFY(store.isBossAIActive());
+            QCOMPARE(store.statusMessage(), QStringLiteral("Vorn monitoring active."));
+            const auto* job = store.backgroundJob();
+            store.startBossAI(); // already on: nothing
+            QCOMPARE(store.backgroundJob(), job);
 
-        store.stopBossAI();
-        QVERIFY(!store.isBossAIActive());
-        QVERIFY(!store.backgroundJob());
+            f.clock().advance(66 * 60); // only the minute timer can notice this
+            QTRY_VERIFY(triggers(f).contains(QStringLiteral("Missed deadline on: Report. Still not done.")));
+            QTRY_VERIFY(!store.isDeliveringBossMessage());
+
+            store.stopBossAI();
+            QVERIFY(!store.isBossAIActive());
+            QVERIFY(!store.backgroundJob());
+            const qsizetype asked = triggers(f).size();
+            f.clock().advance(30 * 60); // 1.6 times over: the watch would escalate, were it running
+            QTest::qWait(10);
+            QCOMPARE(triggers(f).size(), asked);
+        }
+        {
+            StoreFixture f;
+            f.setWatchIntervals(milliseconds(2), hours(1));
+            TaskStore& store = startWithTask(f, 600);
+            store.startBossAI();
+            QTRY_VERIFY(!store.isDeliveringBossMessage());
+            f.clock().advance(5 * 3600 + 60); // only the hourly timer can notice this
+            QTRY_VERIFY(triggers(f).contains(
+                QStringLiteral("Inactivity: 5h since last update. 1 tasks still pending.")));
+            store.stopBossAI();
+        }
 
         // A job whose store is gone fires into nothing.
-        auto orphan = std::make_unique<BossAIBackgroundJob>(nullptr, std::chrono::milliseconds(1),
-                                                            std::chrono::milliseconds(1));
-        orphan->start();
+        BossAIBackgroundJob orphan(nullptr, milliseconds(1), milliseconds(1));
+        orphan.start();
         QTest::qWait(5);
-        orphan->stop();
+        QVERIFY(orphan.isRunning());
+        orphan.stop();
     }
 
     void clearingBookkeeping() {
@@ -205,5 +245,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(WatchTest)
+VORN_TEST_CLASS(WatchTest)
 #include "watch_test.moc"

@@ -4,7 +4,8 @@
 // Every tenth step also compares what was saved with what the store holds.
 // VORN_EDIT_SEED=n replays the sequence of one seed; VORN_EDIT_STEPS=n sets the
 // number of steps per sequence.
-#include "editing_support.h"
+#include "fixtures/outline_fixture.h"
+#include "fixtures/test_main.h"
 
 #include <QtTest>
 
@@ -322,5 +323,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(EditingRandomTest)
+VORN_TEST_CLASS(EditingRandomTest)
 #include "editing_random_test.moc"

@@ -1,6 +1,7 @@
 // Outline edits on small worked outlines: where tasks and sections land, and
 // how many undo steps each edit leaves.
-#include "editing_support.h"
+#include "fixtures/outline_fixture.h"
+#include "fixtures/test_main.h"
 
 #include <QtTest>
 
@@ -330,5 +331,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(EditingTest)
+VORN_TEST_CLASS(EditingTest)
 #include "editing_test.moc"

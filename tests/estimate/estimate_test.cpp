@@ -1,6 +1,8 @@
 // The AI timeline estimate: the request, reading the answer, and applying it.
 #include "fixtures/boss_replies.h"
+#include "fixtures/outline_fixture.h"
 #include "fixtures/store_fixture.h"
+#include "fixtures/test_main.h"
 #include "services/timeline_estimate.h"
 
 #include <QJsonArray>
@@ -20,19 +22,10 @@ QByteArray completion(const QByteArray& content) {
 }
 
 void fillTasks(TaskStore& store, const QStringList& titles) {
-    const QUuid root = *store.rootSectionID();
-    QList<TaskItem> tasks;
-    for (const QString& title : titles) {
-        TaskItem t;
-        t.id = newUuid();
-        t.title = title;
-        t.durationMinutes = 10;
-        t.sectionID = root;
-        tasks.append(t);
-    }
-    store.setTasks(tasks);
-    store.setRootOutlineOrder(store.computeOutlineOrderSnapshot());
-    store.recalculateFinishTimes();
+    QList<QPair<QString, qint64>> tasks;
+    for (const QString& title : titles)
+        tasks.append({title, 10});
+    test::setOpenTasks(store, tasks);
 }
 
 QList<qint64> durations(const TaskStore& store) {
@@ -49,27 +42,19 @@ class EstimateTest : public QObject {
 
 private slots:
     void promptAndBody() {
-        const QString expected = QStringLiteral(
-            "Give me an aggressive execution timeline starting from 21:05 today.\n\nRules:\n"
-            "* I have Cursor + AI tools, so execution is fast.\n"
-            "* Each task block must be realistically sized, not artificially forced to 2 hours.\n"
-            "* Some tasks will take 5–20 minutes, others may take up to 2 hours max if genuinely complex.\n"
-            "* Break tasks into the minimum number of steps needed to produce an MVP or usable concept, not "
-            "overengineering.\n"
-            "* If something is trivial (e.g. API setup, auth setup, simple scaffolding), compress it into a "
-            "short "
-            "block.\n"
-            "* If something is large (AI product design / research / system architecture), you may allocate "
-            "up to "
-            "2 hours but no more.\n\nConstraint:\n* Be aggressive and sequential\n"
-            "* Assume no breaks unless unavoidable\n* Optimize for maximum output per hour\n"
-            "* Do not over-allocate time to simple setup tasks\n\nTasks:\n1. Write report\n2. Ship it\n\n"
-            "Respond with ONLY valid JSON in this exact format (no markdown):\n"
-            "{\"tasks\":[{\"task\":\"exact task text\",\"minutes\":30}]}\n\n"
-            "One entry per task, in the same order. Minutes must be 5-120.");
-        QCOMPARE(TimelineEstimate::prompt({QStringLiteral("Write report"), QStringLiteral("Ship it")},
-                                          test::localTime(21, 5)),
-                 expected);
+        // The start time first, the rules, the tasks numbered in order, and last
+        // the answer format the reply reader expects.
+        const QString prompt = TimelineEstimate::prompt(
+            {QStringLiteral("Write report"), QStringLiteral("Ship it")}, test::localTime(21, 5));
+        QVERIFY(prompt.startsWith(
+            QStringLiteral("Give me an aggressive execution timeline starting from 21:05 today.\n")));
+        const qsizetype rules = prompt.indexOf(QStringLiteral("\n\nRules:\n"));
+        const qsizetype constraint = prompt.indexOf(QStringLiteral("\n\nConstraint:\n"));
+        const qsizetype tasks = prompt.indexOf(QStringLiteral("\n\nTasks:\n1. Write report\n2. Ship it\n\n"));
+        const qsizetype format =
+            prompt.indexOf(QStringLiteral("{\"tasks\":[{\"task\":\"exact task text\",\"minutes\":30}]}"));
+        QVERIFY(0 < rules && rules < constraint && constraint < tasks && tasks < format);
+        QVERIFY(prompt.endsWith(QStringLiteral("Minutes must be 5-120.")));
         QVERIFY(TimelineEstimate::prompt({}, test::localTime(9, 5))
                     .contains(QStringLiteral("from 09:05 today.")));
 
@@ -158,5 +143,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(EstimateTest)
+VORN_TEST_CLASS(EstimateTest)
 #include "estimate_test.moc"

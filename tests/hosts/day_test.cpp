@@ -1,14 +1,16 @@
-// A working day in fast-forward: three tasks, the watch running, the clock
-// advanced; the boss scolds, escalates in Demon mode (blocking the distracting
-// sites through the helper), and lifts the block once the day is back on track.
+// Working days in fast-forward, through the store against the fake proxy. In
+// the first, three tasks, the watch running, the clock advanced; the boss
+// scolds, escalates in Demon mode (blocking the distracting sites through the
+// helper), and lifts the block once the day is back on track. The second starts
+// from a pasted list.
+#include "fixtures/blocker_fakes.h"
 #include "fixtures/boss_replies.h"
+#include "fixtures/outline_fixture.h"
 #include "fixtures/store_fixture.h"
+#include "fixtures/test_main.h"
+#include "services/openai_service.h"
 
-#include <QDir>
-#include <QFile>
 #include <QtTest>
-
-#include <sqlite3.h>
 
 using namespace vorn;
 using vorn::test::StoreFixture;
@@ -17,32 +19,13 @@ namespace {
 
 const QByteArray kUserHosts = "127.0.0.1 localhost\n# my own line\n10.0.0.2 nas\n";
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using test::readFile;
 
-void writeAll(const QString& path, const QByteArray& bytes, QFileDevice::Permissions perms = {}) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-    f.close();
-    if (perms)
-        f.setPermissions(perms);
-}
-
+// The message log as "mode: trigger", oldest first.
 QStringList loggedTriggers(const QString& dbPath) {
     QStringList out;
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(dbPath.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db, "SELECT mode || ': ' || trigger_reason FROM message_log ORDER BY sent_at", -1,
-                       &stmt, nullptr);
-    while (stmt && sqlite3_step(stmt) == SQLITE_ROW)
-        out.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))));
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
+    for (const QStringList& row : test::messageLog(dbPath))
+        out.append(row.at(0) + QStringLiteral(": ") + row.at(2));
     return out;
 }
 
@@ -55,24 +38,10 @@ private slots:
     void aDayInFastForward() {
         StoreFixture f(test::localTime(9, 0));
         const QString hosts = QStringLiteral(VORN_TEST_HOSTS);
-        writeAll(hosts, kUserHosts);
-
-        // The helper is installed: a copy in place, the sudoers rule present, and a
-        // sudo that simply runs what it is given.
-        HostsBlockerConfig config;
-        config.hostsFile = hosts;
-        config.helperPath = f.dataDir() + QStringLiteral("/libexec/vorn-hosts-helper");
-        config.sudoersFile = f.dataDir() + QStringLiteral("/sudoers");
-        config.sudo = f.dataDir() + QStringLiteral("/sudo");
-        config.administratorProgram = QStringLiteral("/bin/false");
-        config.bundledHelper = QStringLiteral(VORN_TEST_HELPER);
-        config.userName = QStringLiteral("tester");
-        writeAll(config.sudo, "#!/bin/sh\nshift\nexec \"$@\"\n",
-                 QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        writeAll(config.sudoersFile, "rule\n");
-        QDir().mkpath(QFileInfo(config.helperPath).path());
-        QVERIFY(QFile::copy(QStringLiteral(VORN_TEST_HELPER), config.helperPath));
-        f.setHostsBlocker(config);
+        // The helper is installed, and the stand-in sudo runs what it is given.
+        test::BlockerFakes fakes(hosts, QStringLiteral(VORN_TEST_HELPER), kUserHosts);
+        fakes.install();
+        f.setHostsBlocker(fakes.config);
 
         test::answerEverything(f.proxy(), QStringLiteral("Work."));
         // Every draw at the top of its range: urgency moves by the most, the
@@ -80,20 +49,9 @@ private slots:
         f.random().push(1.0);
 
         TaskStore& store = f.start();
-        const QUuid root = *store.rootSectionID();
-        QList<TaskItem> tasks;
-        for (const auto& [title, minutes] :
-             {std::pair{"Write report", 30}, {"Email team", 20}, {"Plan sprint", 45}}) {
-            TaskItem t;
-            t.id = newUuid();
-            t.title = QString::fromLatin1(title);
-            t.durationMinutes = minutes;
-            t.sectionID = root;
-            tasks.append(t);
-        }
-        store.setTasks(tasks);
-        store.setRootOutlineOrder(store.computeOutlineOrderSnapshot());
-        store.recalculateFinishTimes();
+        test::setOpenTasks(store, {{QStringLiteral("Write report"), 30},
+                                   {QStringLiteral("Email team"), 20},
+                                   {QStringLiteral("Plan sprint"), 45}});
         store.startBossAI();
         QCOMPARE(store.statusMessage(), QStringLiteral("Vorn monitoring active."));
         QCOMPARE(store.bossAIState().urgencyScore, 45.0);
@@ -108,13 +66,13 @@ private slots:
         minuteTick(9, 33); // 1.1 times the 30 minutes: the first scolding
         QCOMPARE(store.bossAIState().urgencyScore, 80.0);
         QCOMPARE(store.activeBossMode(), BossAIMode::normal);
-        QCOMPARE(readAll(hosts), kUserHosts);
+        QCOMPARE(readFile(hosts), kUserHosts);
 
         minuteTick(9, 45); // 1.5 times: Demon escalation, sites blocked
         QCOMPARE(store.bossAIState().urgencyScore, 100.0);
         QVERIFY(store.bossAIState().demonLockActive);
         QCOMPARE(store.activeBossMode(), BossAIMode::demon);
-        const QByteArray blocked = readAll(hosts);
+        const QByteArray blocked = readFile(hosts);
         QVERIFY(blocked.startsWith(kUserHosts));
         QVERIFY(blocked.contains("# VORN_DEMON_BLOCK_START"));
         QVERIFY(blocked.contains("0.0.0.0 www.reddit.com\n:: www.reddit.com\n"));
@@ -132,7 +90,7 @@ private slots:
         store.toggleCompletion(store.tasks().at(1).id);
         QCOMPARE(store.statusMessage(), QStringLiteral("Task done on time. 1 on-time streak."));
         QTRY_VERIFY(!store.isDeliveringBossMessage() && store.hostsBlocker().pendingRequests() == 0);
-        QTRY_COMPARE(readAll(hosts), kUserHosts);
+        QTRY_COMPARE(readFile(hosts), kUserHosts);
         QCOMPARE(store.bossAIState().urgencyScore, 65.0);
 
         // An idle afternoon: after five hours the hourly check speaks up, in Demon
@@ -152,7 +110,7 @@ private slots:
         // The last task is hours over its time by then: the lock is on and the sites blocked again.
         QVERIFY(store.bossAIState().demonLockActive);
         QTRY_VERIFY(store.hostsBlocker().pendingRequests() == 0);
-        QVERIFY(readAll(hosts).contains("# VORN_DEMON_BLOCK_START"));
+        QVERIFY(readFile(hosts).contains("# VORN_DEMON_BLOCK_START"));
         qsizetype bossLines = 0;
         for (const ChatMessage& m : store.chatMessages())
             bossLines += m.role == ChatMessage::Role::boss ? 1 : 0;
@@ -162,7 +120,65 @@ private slots:
         store.stopBossAI();
         QVERIFY(!store.isBossAIActive());
     }
+
+    // From a pasted list: the import's motivating start, a completion ending
+    // that phase, a reopen, a surge inside a folder forced through the random
+    // source, and the AI estimate. Lateness and the lock are the first day's.
+    void aPastedDay() {
+        StoreFixture f(test::localTime(9, 0));
+        test::answerEverything(f.proxy(), QStringLiteral("Onward."));
+        f.random().push(0.5); // every draw mid-range unless said otherwise
+        TaskStore& store = f.start();
+        const auto settle = [&] {
+            QCoreApplication::processEvents(); // comments are started once a completion is applied
+            QTRY_VERIFY(!store.isDeliveringBossMessage() && !store.isChatLoading());
+        };
+        const auto complete = [&](const char* title) {
+            store.toggleCompletion(test::taskTitled(store, QString::fromLatin1(title)).id);
+            settle();
+        };
+
+        store.replaceFromPaste(
+            QStringLiteral("Thursday\n1. Inbox\n2. Deep work\n\t1. Draft\n\t2. Review\n3. Wrap up"));
+        store.startBossAI();
+        settle();
+        QCOMPARE(store.chatMessages().last().mode, BossAIMode::messianic);
+
+        f.clock().set(test::localTime(9, 25));
+        complete("Inbox");
+        QVERIFY(!store.inMotivationalStartPhase());
+        f.clock().set(test::localTime(9, 50));
+        complete("Draft");
+        complete("Draft");     // reopened …
+        f.random().push(0.01); // … and done again, with a surge (watch running, draw under 3 %)
+        complete("Draft");
+        QVERIFY(store.isSurgeActive());
+        QCOMPARE(store.tasks().at(2).title, QStringLiteral("Review"));
+        QCOMPARE(store.tasks().at(2).durationMinutes, 15); // halved within its folder
+        QCOMPARE(store.tasks().at(3).durationMinutes, 30); // another list keeps its time
+        QCOMPARE(f.database().loadTaskAnalytics().size(), 3);
+        QCOMPARE(f.database().recentCompletions(48).size(), 3);
+        QCOMPARE(store.gamification().totalCompletions, 4);
+
+        f.proxy().reply(QString::fromLatin1(kChatCompletionPath),
+                        test::ScriptedReply::json(test::completionReply(
+                            QStringLiteral(R"({"tasks":[{"task":"a","minutes":5},{"task":"b","minutes":10},)"
+                                           R"({"task":"c","minutes":20},{"task":"d","minutes":200}]})"))));
+        QCoro::waitFor(store.estimateWithAI());
+        QCOMPARE(store.statusMessage(), QStringLiteral("AI estimates applied."));
+        QCOMPARE(store.tasks().at(3).durationMinutes, 120);
+
+        const QStringList triggers = test::requestedTriggers(f.proxy());
+        QCOMPARE(triggers.mid(0, 2),
+                 (QStringList{QStringLiteral("New task list imported: 4 tasks. User has not started yet — "
+                                             "motivate them."),
+                              QStringLiteral("Task completed on time: Inbox. 3 still pending.")}));
+        QVERIFY(triggers.contains(QStringLiteral("Task marked incomplete again: Draft")));
+        QVERIFY(triggers.contains(QStringLiteral("Surge mode activated in Deep work. All remaining tasks in "
+                                                 "this list halved — user must move faster.")));
+        store.stopBossAI();
+    }
 };
 
-QTEST_GUILESS_MAIN(DayTest)
+VORN_TEST_CLASS(DayTest)
 #include "day_test.moc"

@@ -2,8 +2,10 @@
 // the administrator runner. The stand-in sudo runs a build of the helper that
 // edits a hosts file of this test's own.
 #include "fixtures/await_task.h"
+#include "fixtures/blocker_fakes.h"
 #include "fixtures/log_capture.h"
 #include "fixtures/store_fixture.h"
+#include "fixtures/test_main.h"
 #include "hosts_block.h"
 #include "platform/preferences.h"
 #include "services/hosts_blocker.h"
@@ -26,91 +28,15 @@ namespace {
 const QString kHosts = QStringLiteral(VORN_TEST_HOSTS);
 const QByteArray kUserLines = "127.0.0.1 localhost\n::1 localhost\n";
 
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& data, QFile::Permissions extra = {}) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(data);
-    file.setPermissions(file.permissions() | extra);
-}
+using test::readFile;
+using test::writeFile;
 
 QByteArray blockFor(const std::vector<std::string>& hosts) {
     return kUserLines + QByteArray::fromStdString(hostsblock::blockText(hosts));
 }
 
-// sudo, the administrator runner and the programs the install command uses,
-// as shell scripts that log what they are asked and do what the test says.
-struct Fakes {
-    QTemporaryDir dir;
-    HostsBlockerConfig config;
-
-    Fakes() {
-        const QString d = dir.path();
-        const auto script = [&](const QString& name, const QString& body) {
-            writeFile(d + name, ("#!/bin/sh\nd='" + d + "'\n" + body).toUtf8(), QFile::ExeOwner);
-        };
-        script(QStringLiteral("/sudo"), QStringLiteral(R"sh(echo $$ >> "$d/pids"
-echo "$*" >> "$d/sudo.log"
-if [ -f "$d/fail.$3" ]; then cat > /dev/null; exit "$(cat "$d/fail.$3")"; fi
-if [ -f "$d/hang.$3" ]; then exec sleep 30; fi
-if [ -f "$d/slow.$3" ]; then sleep 0.2; fi
-[ "$3" = enable ] || exec "$2" "$3"
-tee -a "$d/sudo.stdin" | "$2" "$3"
-)sh"));
-        script(QStringLiteral("/pkexec"), QStringLiteral(R"sh(echo $$ >> "$d/pids"
-echo "$1 $2" >> "$d/admin.log"
-if [ -f "$d/hang.admin" ]; then exec sleep 30; fi
-if [ -f "$d/dismiss" ]; then echo 'Error executing command as another user: Request dismissed' >&2; exit 126; fi
-PATH="$d/bin:$PATH" exec "$@"
-)sh"));
-        script(QStringLiteral("/bin/chown"), QStringLiteral("exit 0\n"));
-        script(QStringLiteral("/bin/visudo"), QStringLiteral("exit 0\n"));
-
-        config.hostsFile = kHosts;
-        config.helperPath = d + QStringLiteral("/libexec/vorn-hosts-helper");
-        config.sudoersFile = d + QStringLiteral("/sudoers");
-        config.sudo = d + QStringLiteral("/sudo");
-        config.administratorProgram = d + QStringLiteral("/pkexec");
-        config.administratorRunner = HostsBlockerConfig::AdministratorRunner::polkit;
-        config.bundledHelper = d + QStringLiteral("/it's bundled/vorn-hosts-helper");
-        config.userName = QStringLiteral("alice");
-        QDir().mkpath(QFileInfo(config.bundledHelper).path());
-        QVERIFY(QFile::copy(QStringLiteral(VORN_TEST_HELPER), config.bundledHelper));
-        writeFile(kHosts, kUserLines);
-    }
-
-    void install() {
-        QDir().mkpath(QFileInfo(config.helperPath).path());
-        QVERIFY(QFile::copy(QStringLiteral(VORN_TEST_HELPER), config.helperPath));
-        writeFile(config.sudoersFile, "rule\n");
-    }
-    // A switch for the stand-ins: "fail.<command>" holds sudo's exit status, "hang.<command>"
-    // makes it hang, "slow.<command>" makes it take 0.2 s, "dismiss" makes the
-    // administrator runner refuse and "hang.admin" makes it wait for a password for good.
-    void touch(const char* name, const QByteArray& content = {}) {
-        writeFile(dir.filePath(QLatin1String(name)), content);
-    }
-    QByteArray file(const QString& name) const { return readFile(dir.filePath(name)); }
-    // The helper commands sudo was asked to run, in order.
-    QStringList sudoCommands() const {
-        QStringList commands;
-        for (const QByteArray& line : file(QStringLiteral("sudo.log")).split('\n'))
-            if (!line.isEmpty())
-                commands.append(QString::fromUtf8(line.split(' ').last()));
-        return commands;
-    }
-    // Whether a stand-in sudo or administrator runner started by us still runs.
-    bool anyStandInRunning() const {
-        for (const QByteArray& pid : file(QStringLiteral("pids")).split('\n'))
-            if (!pid.isEmpty() && ::kill(static_cast<pid_t>(pid.toInt()), 0) == 0)
-                return true;
-        return false;
-    }
+struct Fakes : test::BlockerFakes {
+    Fakes() : BlockerFakes(kHosts, QStringLiteral(VORN_TEST_HELPER), kUserLines) {}
 };
 
 using Setup = std::function<void(Fakes&)>;
@@ -429,5 +355,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(HostsBlockerTest)
+VORN_TEST_CLASS(HostsBlockerTest)
 #include "hosts_blocker_test.moc"

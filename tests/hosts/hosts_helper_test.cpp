@@ -1,5 +1,6 @@
 // The hosts helper: which names it accepts, how the block goes in and out, and
 // the program itself against a hosts file of its own.
+#include "fixtures/test_main.h"
 #include "hosts_block.h"
 
 #include <QDir>
@@ -246,5 +247,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(HostsHelperTest)
+VORN_TEST_CLASS(HostsHelperTest)
 #include "hosts_helper_test.moc"

@@ -1,4 +1,5 @@
 // What people paste as sites to block, turned into host names.
+#include "fixtures/test_main.h"
 #include "model/site_list.h"
 
 #include <QtTest>
@@ -43,5 +44,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(SiteListTest)
+VORN_TEST_CLASS(SiteListTest)
 #include "site_list_test.moc"

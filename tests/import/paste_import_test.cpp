@@ -1,5 +1,7 @@
 // Importing pasted lists into the store, including hostile pastes.
+#include "fixtures/outline_fixture.h"
 #include "fixtures/store_fixture.h"
+#include "fixtures/test_main.h"
 #include "services/openai_service.h"
 
 #include <QtTest>
@@ -18,28 +20,6 @@ QStringList rowTitles(const TaskStore& store) {
         out.append(QString(row.depth * 2, QLatin1Char(' ')) + title);
     }
     return out;
-}
-
-// Every task reachable, IDs resolve, tasks in outline order with finish times end to end.
-void checkConsistent(const TaskStore& store) {
-    QSet<QUuid> sectionIDs;
-    for (const TaskSection& s : store.sections())
-        sectionIDs.insert(s.id);
-    QCOMPARE(store.childSections(std::nullopt).size(), 1);
-    QList<QUuid> rowTaskIDs;
-    for (const OutlineRow& row : store.outlineRows()) {
-        if (row.isTask())
-            rowTaskIDs.append(row.task().id);
-    }
-    QList<QUuid> taskIDs;
-    Instant cursor = store.scheduleStartTime();
-    for (const TaskItem& t : store.tasks()) {
-        QVERIFY(sectionIDs.contains(t.sectionID));
-        taskIDs.append(t.id);
-        cursor += std::max<qint64>(t.durationMinutes, 1) * 60;
-        QCOMPARE(t.finishTime, cursor);
-    }
-    QCOMPARE(rowTaskIDs, taskIDs);
 }
 
 } // namespace
@@ -74,7 +54,7 @@ private slots:
         QCOMPARE(store.chatMessages().last().content, QStringLiteral("Loaded 4 tasks from paste. Let's go."));
         QCOMPARE(store.pasteText(),
                  QStringLiteral("Monday\n1. Mail\n2. Report\n\t1. Draft\n\t2. Send\n3. Gym"));
-        checkConsistent(store);
+        QCOMPARE(test::outlineProblems(store), QString());
         QTRY_COMPARE(store.chatMessages().last().content, QStringLiteral("Begin."));
         QCOMPARE(store.chatMessages().last().mode, BossAIMode::messianic);
 
@@ -85,8 +65,7 @@ private slots:
         QCOMPARE(again.tasks().size(), 4); // nothing to undo after a restart
     }
 
-    void pastingIntoASection()
-    {
+    void pastingIntoASection() {
         StoreFixture f;
         TaskStore& store = f.start();
         store.replaceFromPaste(QStringLiteral("1. Mail\n2. Errands\n\t1. Bank\n\t2. Post"));
@@ -101,13 +80,13 @@ private slots:
         QCOMPARE(store.statusMessage(), QStringLiteral("Pasted 2 items into Errands."));
         QCOMPARE(store.undoStack().size(), undoSteps + 1);
         QCOMPARE(store.scheduleStartTime(), start);
-        checkConsistent(store);
+        QCOMPARE(test::outlineProblems(store), QString());
 
         // Into the root: appended after what is there; the list's title is ignored.
         store.pasteIntoSection(QStringLiteral("Evening\n1. Read\n2. Sleep"), *store.rootSectionID());
         QCOMPARE(rowTitles(store).mid(5), (QStringList{"Read", "Sleep"}));
         QCOMPARE(store.sections().first().title, QStringLiteral("To do"));
-        checkConsistent(store);
+        QCOMPARE(test::outlineProblems(store), QString());
 
         store.undo();
         store.undo();
@@ -149,11 +128,11 @@ private slots:
         store.replaceFromPaste(text);
         QVERIFY(!store.errorMessage());
         QVERIFY(!store.tasks().isEmpty());
-        checkConsistent(store);
+        QCOMPARE(test::outlineProblems(store), QString());
         const qsizetype count = store.tasks().size();
         QCOMPARE(f.restart().tasks().size(), count);
     }
 };
 
-QTEST_GUILESS_MAIN(PasteImportTest)
+VORN_TEST_CLASS(PasteImportTest)
 #include "paste_import_test.moc"

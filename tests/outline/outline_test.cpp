@@ -1,3 +1,4 @@
+#include "fixtures/test_main.h"
 #include "model/outline.h"
 
 #include <QTest>
@@ -182,5 +183,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(OutlineTest)
+VORN_TEST_CLASS(OutlineTest)
 #include "outline_test.moc"

@@ -1,5 +1,6 @@
 // The pasted-list parser, the paste detector and the text export, including
 // round trips through both and inputs meant to break them.
+#include "fixtures/test_main.h"
 #include "model/outline.h"
 #include "outline_io/hierarchical_task_exporter.h"
 #include "outline_io/hierarchical_task_parser.h"
@@ -225,5 +226,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(OutlineIoTest)
+VORN_TEST_CLASS(OutlineIoTest)
 #include "outline_io_test.moc"

@@ -3,6 +3,7 @@
 
 #include "crash_workspace.h"
 #include "fixtures/log_capture.h"
+#include "fixtures/test_main.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -74,5 +75,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(CrashSafetyTest)
+VORN_TEST_CLASS(CrashSafetyTest)
 #include "crash_safety_test.moc"

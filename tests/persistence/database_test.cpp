@@ -1,4 +1,5 @@
 #include "fixtures/log_capture.h"
+#include "fixtures/test_main.h"
 #include "persistence/database_service.h"
 #include "persistence/sqlite.h"
 
@@ -560,5 +561,5 @@ private:
     QString m_path;
 };
 
-QTEST_GUILESS_MAIN(DatabaseTest)
+VORN_TEST_CLASS(DatabaseTest)
 #include "database_test.moc"

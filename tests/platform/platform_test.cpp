@@ -1,4 +1,5 @@
 // The random draw, the data folder override and typed preferences.
+#include "fixtures/test_main.h"
 #include "platform/data_paths.h"
 #include "platform/instance_lock.h"
 #include "platform/preferences.h"
@@ -88,5 +89,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(PlatformTest)
+VORN_TEST_CLASS(PlatformTest)
 #include "platform_test.moc"

@@ -1,9 +1,11 @@
-// The boss requests as the proxy receives them, each with the whole system
-// prompt of its mode, and what becomes of the replies.
+// The boss requests as the proxy receives them: the system prompt of each mode
+// with the context in it and the escalation at its end, the history sent, and
+// what becomes of the replies.
 // Headers and status handling belong to the chat client and are tested there.
-#include "expected_prompts.h"
 #include "fixtures/await_task.h"
+#include "fixtures/boss_replies.h"
 #include "fixtures/fake_proxy.h"
+#include "fixtures/test_main.h"
 #include "services/boss_ai_service.h"
 
 #include <QJsonArray>
@@ -22,8 +24,7 @@ const QString context = QStringLiteral("CONTEXT LINE 1\nCONTEXT LINE 2");
 const QString model = QStringLiteral(" gpt-4o-mini "); // sent as given
 
 QByteArray completion(const QString& content) {
-    const QJsonObject message{{"role", "assistant"}, {"content", content}};
-    return QJsonDocument(QJsonObject{{"choices", QJsonArray{QJsonObject{{"message", message}}}}}).toJson();
+    return vorn::test::completionReply(content);
 }
 
 QJsonObject msg(const char* role, const QString& content) {
@@ -63,23 +64,23 @@ private slots:
         QTest::addColumn<BossAIMode>("mode");
         QTest::addColumn<bool>("intense");
         QTest::addColumn<double>("temperature");
-        QTest::addColumn<QString>("system");
-        QTest::newRow("normal") << BossAIMode::normal << false << 0.6 << expected::normalPrompt;
-        QTest::newRow("messianic") << BossAIMode::messianic << false << 0.6 << expected::messianicPrompt;
-        QTest::newRow("demon") << BossAIMode::demon << false << 0.8 << expected::demonPrompt;
-        QTest::newRow("intense normal")
-            << BossAIMode::normal << true << 0.9 << expected::normalPrompt + expected::escalation;
-        QTest::newRow("intense demon")
-            << BossAIMode::demon << true << 0.9 << expected::demonPrompt + expected::escalation;
-        QTest::newRow("intense messianic")
-            << BossAIMode::messianic << true << 0.9 << expected::messianicPrompt + expected::escalation;
+        QTest::addColumn<QString>("opening");
+        const QString normal = QStringLiteral("You are Vorn, operating in Normal Mode.");
+        const QString demon = QStringLiteral("You are Vorn in Demon Mode.");
+        const QString messianic = QStringLiteral("You are Vorn in Messianic / Visionary Mode.");
+        QTest::newRow("normal") << BossAIMode::normal << false << 0.6 << normal;
+        QTest::newRow("messianic") << BossAIMode::messianic << false << 0.6 << messianic;
+        QTest::newRow("demon") << BossAIMode::demon << false << 0.8 << demon;
+        QTest::newRow("intense normal") << BossAIMode::normal << true << 0.9 << normal;
+        QTest::newRow("intense demon") << BossAIMode::demon << true << 0.9 << demon;
+        QTest::newRow("intense messianic") << BossAIMode::messianic << true << 0.9 << messianic;
     }
 
     void requestsFollowModeAndIntensity() {
         QFETCH(BossAIMode, mode);
         QFETCH(bool, intense);
         QFETCH(double, temperature);
-        QFETCH(QString, system);
+        QFETCH(QString, opening);
         const auto generated =
             awaitTask(service.generateMessage(mode, context, model, intense, proxy.config()));
         // System notes never reach the model, so this history adds nothing.
@@ -93,9 +94,26 @@ private slots:
 
         const QList<QJsonObject> sent = bodies();
         QCOMPARE(sent.size(), 2);
+        const QString system = sent[0]["messages"].toArray().first()["content"].toString();
         QCOMPARE(sent[0],
                  body({msg("system", system), msg("user", "Write Vorn's message now.")}, temperature));
         QCOMPARE(sent[1], body({msg("system", system), msg("user", "hi")}, temperature));
+
+        // The mode's own voice first, then the context whole, then the rules for
+        // every mode, and the escalation only when intense, at the very end.
+        QVERIFY2(system.startsWith(opening), qPrintable(system));
+        const qsizetype contextAt = system.indexOf(QStringLiteral("\nCurrent context: ") + context + u'\n');
+        QVERIFY(contextAt > 0);
+        const qsizetype rulesAt = system.indexOf(QStringLiteral("\nDo not mention which mode you are in."));
+        QVERIFY(rulesAt > contextAt);
+        const qsizetype limitAt = system.indexOf(QStringLiteral("\nKeep it under 200 words."));
+        QVERIFY(limitAt > rulesAt);
+        const qsizetype escalationAt =
+            system.indexOf(QStringLiteral("\n\nINTENSITY ESCALATION (1.5× overdue): "));
+        QCOMPARE(escalationAt > limitAt, intense);
+        QCOMPARE(escalationAt < 0, !intense);
+        QVERIFY(system.endsWith(intense ? QStringLiteral("Demand immediate action now.")
+                                        : QStringLiteral("Keep it under 200 words.")));
     }
 
     void chatSendsTheLastTwelveEntriesWithoutSystemNotes() {
@@ -111,12 +129,15 @@ private slots:
         QVERIFY(awaitTask(service.chat(BossAIMode::demon, context, history, QStringLiteral("Why?"), model,
                                        false, proxy.config()))
                     .ok());
-        QCOMPARE(bodies(), QList<QJsonObject>{
-                               body({msg("system", expected::demonPrompt), msg("user", "m11"),
-                                     msg("assistant", "m12"), msg("user", "m13"), msg("assistant", "m14"),
-                                     msg("assistant", "m16"), msg("user", "m17"), msg("assistant", "m18"),
-                                     msg("user", "m19"), msg("user", "Why?"), msg("user", "Why?")},
-                                    0.8)});
+        QCOMPARE(bodies().size(), 1);
+        const QString system = bodies()[0]["messages"].toArray().first()["content"].toString();
+        QVERIFY(system.startsWith(QStringLiteral("You are Vorn in Demon Mode.")));
+        QCOMPARE(bodies(),
+                 QList<QJsonObject>{body(
+                     {msg("system", system), msg("user", "m11"), msg("assistant", "m12"), msg("user", "m13"),
+                      msg("assistant", "m14"), msg("assistant", "m16"), msg("user", "m17"),
+                      msg("assistant", "m18"), msg("user", "m19"), msg("user", "Why?"), msg("user", "Why?")},
+                     0.8)});
     }
 
     void failuresPassThroughUnchanged_data() {
@@ -146,5 +167,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(BossAIServiceTest)
+VORN_TEST_CLASS(BossAIServiceTest)
 #include "boss_ai_service_test.moc"

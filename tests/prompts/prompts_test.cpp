@@ -1,5 +1,6 @@
-// The context text and the chat transcript. The whole system prompt of each
-// mode is compared as the boss request carries it (boss_ai_service_test.cpp).
+// The context text and the chat transcript. The system prompts around the
+// context are checked as the boss request carries them (boss_ai_service_test.cpp).
+#include "fixtures/test_main.h"
 #include "services/boss_ai_prompts.h"
 #include "services/chat_transcript_formatter.h"
 
@@ -131,5 +132,5 @@ Current time: 21:05)"));
     }
 };
 
-QTEST_GUILESS_MAIN(PromptsTest)
+VORN_TEST_CLASS(PromptsTest)
 #include "prompts_test.moc"

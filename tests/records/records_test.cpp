@@ -1,4 +1,5 @@
-// Value semantics of the records and the outline-entry JSON text.
+// The outline-entry JSON text and the strict reading of UUID text.
+#include "fixtures/test_main.h"
 #include "model/records.h"
 
 #include <QtTest>
@@ -80,28 +81,7 @@ private slots:
         if (id)
             QCOMPARE(uuidText(*id), text.toUpper());
     }
-
-    void equalityCoversEveryField() {
-        const QUuid id = newUuid();
-        QVERIFY(OutlineEntry::task(id) != OutlineEntry::section(id));
-        QVERIFY(qHash(OutlineEntry::task(id)) != qHash(OutlineEntry::section(id)));
-
-        TaskItem a;
-        a.id = id;
-        TaskItem b = a;
-        QCOMPARE(a, b);
-        b.startedAt = 5.0;
-        QVERIFY(a != b);
-    }
-
-    void modeAndRoleTexts() {
-        QCOMPARE(bossAIModeText(BossAIMode::messianic), QStringLiteral("Messianic"));
-        QCOMPARE(bossAIModeFromText(QStringLiteral("Demon")), BossAIMode::demon);
-        QVERIFY(!bossAIModeFromText(QStringLiteral("demon")));
-        QCOMPARE(chatRoleFromText(QStringLiteral("boss")), ChatMessage::Role::boss);
-        QVERIFY(!chatRoleFromText(QStringLiteral("assistant")));
-    }
 };
 
-QTEST_GUILESS_MAIN(RecordsTest)
+VORN_TEST_CLASS(RecordsTest)
 #include "records_test.moc"

@@ -1,3 +1,4 @@
+#include "fixtures/test_main.h"
 #include "model/schedule.h"
 
 #include <QDateTime>
@@ -112,5 +113,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(ScheduleTest)
+VORN_TEST_CLASS(ScheduleTest)
 #include "schedule_test.moc"

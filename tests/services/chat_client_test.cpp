@@ -3,6 +3,7 @@
 #include "fixtures/await_task.h"
 #include "fixtures/fake_proxy.h"
 #include "fixtures/log_capture.h"
+#include "fixtures/test_main.h"
 #include "platform/preferences.h"
 #include "services/fish_audio_service.h"
 #include "services/openai_service.h"
@@ -282,10 +283,6 @@ private slots:
                  outcomes);
     }
 
-    void invalidResponseText() {
-        QCOMPARE(OpenAIError::invalid().description(), QStringLiteral("Invalid response from Vorn servers."));
-    }
-
     void proxyConfigurationComesFromEnvironmentThenPreferences() {
         QTemporaryDir dir;
         Preferences preferences(dir.filePath(QStringLiteral("prefs.ini")));
@@ -335,5 +332,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(ChatClientTest)
+VORN_TEST_CLASS(ChatClientTest)
 #include "chat_client_test.moc"

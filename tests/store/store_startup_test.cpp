@@ -1,6 +1,8 @@
 // Start-up of the store: fresh data folders, restarts, and the repairs that
 // make damaged or older stored workspaces usable.
+#include "fixtures/outline_fixture.h"
 #include "fixtures/store_fixture.h"
+#include "fixtures/test_main.h"
 
 #include "persistence/sqlite.h"
 
@@ -33,21 +35,6 @@ QStringList chatTexts(const TaskStore& store) {
     for (const ChatMessage& m : store.chatMessages())
         out.append(m.content);
     return out;
-}
-
-bool everyReferenceResolves(const TaskStore& store) {
-    QSet<QUuid> ids;
-    for (const TaskSection& s : store.sections())
-        ids.insert(s.id);
-    for (const TaskSection& s : store.sections()) {
-        if (s.parentID && !ids.contains(*s.parentID))
-            return false;
-    }
-    for (const TaskItem& t : store.tasks()) {
-        if (!ids.contains(t.sectionID))
-            return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -137,7 +124,7 @@ private slots:
         QCOMPARE(folders.at(1).sortOrder, 1);
         // The folder below a former root stays where it was.
         QCOMPARE(store.childSections(work.id).size(), 1);
-        QVERIFY(everyReferenceResolves(store));
+        QCOMPARE(test::outlineProblems(store), QString());
         QCOMPARE(store.outlineRows().size(), 6); // Work, w, Deep, d, Home, h
     }
 
@@ -313,5 +300,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(StoreStartupTest)
+VORN_TEST_CLASS(StoreStartupTest)
 #include "store_startup_test.moc"

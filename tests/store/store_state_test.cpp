@@ -1,5 +1,6 @@
 // Undo and redo, preferences and their observers, clearing the list.
 #include "fixtures/store_fixture.h"
+#include "fixtures/test_main.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -188,5 +189,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(StoreStateTest)
+VORN_TEST_CLASS(StoreStateTest)
 #include "store_state_test.moc"
