@@ -1,6 +1,6 @@
 // Draws the outline view with a sample day into a PNG (the README picture):
 //   outline_screenshot FILE.png
-#include "editing/editing_support.h"
+#include "fixtures/outline_fixture.h"
 #include "fixtures/store_fixture.h"
 #include "views/outline/outline_table.h"
 #include "views/outline/outline_table_model.h"

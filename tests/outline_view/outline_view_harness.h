@@ -2,7 +2,7 @@
 
 // An outline view on a fixture store, shown offscreen and active, with its
 // model checked by QAbstractItemModelTester throughout.
-#include "editing/editing_support.h"
+#include "fixtures/outline_fixture.h"
 #include "fixtures/store_fixture.h"
 #include "views/outline/outline_table.h"
 #include "views/outline/outline_table_model.h"
