@@ -32,8 +32,8 @@ public:
     OutlineView* listPane() const { return m_listPane; }
     ChatPanel* chatPane() const { return m_chatPane; }
     // The settings window and the analytics sheet while they are open.
-    SettingsWindow* settingsWindow() const { return m_settings; }
-    AnalyticsSheet* analyticsSheet() const { return m_analytics; }
+    SettingsWindow* settingsWindow() const;
+    AnalyticsSheet* analyticsSheet() const;
     QToolButton* showChatButton() const { return m_showChatButton; }
     SurgeCountdown* surgeCountdown() const { return m_surge; }
     ImportTasksSheet* importSheet();

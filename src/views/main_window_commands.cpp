@@ -112,6 +112,14 @@ void MainWindow::followUndoState() {
 }
 
 // The settings window and the analytics sheet open from here.
+SettingsWindow* MainWindow::settingsWindow() const {
+    return m_settings.data();
+}
+
+AnalyticsSheet* MainWindow::analyticsSheet() const {
+    return m_analytics.data();
+}
+
 // One settings window, raised when it is already open.
 void MainWindow::openSettings() {
     if (!m_store)

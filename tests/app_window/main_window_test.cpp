@@ -5,7 +5,9 @@
 #include "views/app_notifications.h"
 #include "views/import_tasks_sheet.h"
 #include "views/main_layout.h"
+#include "views/chat/chat_panel.h"
 #include "views/main_window.h"
+#include "views/outline/outline_view.h"
 #include "views/panel_splitter.h"
 #include "views/surge_countdown.h"
 
