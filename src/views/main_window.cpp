@@ -35,6 +35,10 @@ MainWindow::MainWindow(TaskStore* store, QWidget* parent) : QMainWindow(parent),
     // The outline on the left and the chat on the right.
     m_listPane = new OutlineView(store);
     m_chatPane = new ChatPanel(store);
+    // The list keeps at least its 240 however wide the chat is asked to be;
+    // the widths themselves come from the stored fraction.
+    m_listPane->setMinimumWidth(240);
+    m_chatPane->setMinimumWidth(0);
     m_splitter->addWidget(m_listPane);
     m_splitter->addWidget(m_chatPane);
     m_splitter->setStretchFactor(0, 1);

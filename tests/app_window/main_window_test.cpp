@@ -2,13 +2,15 @@
 // the boss watch following the application's activity and the surge countdown.
 #include "fixtures/store_fixture.h"
 #include "model/schedule.h"
+#include "views/analytics/analytics_sheet.h"
 #include "views/app_notifications.h"
+#include "views/chat/chat_panel.h"
 #include "views/import_tasks_sheet.h"
 #include "views/main_layout.h"
-#include "views/chat/chat_panel.h"
 #include "views/main_window.h"
 #include "views/outline/outline_view.h"
 #include "views/panel_splitter.h"
+#include "views/settings/settings_window.h"
 #include "views/surge_countdown.h"
 
 #include <QAction>
@@ -86,6 +88,8 @@ private slots:
         window.settingsAction()->trigger();
         QCOMPARE(analytics.size(), 1);
         QCOMPARE(settings.size(), 1);
+        window.analyticsSheet()->close(); // a sheet holds the window's input while it is open
+        window.settingsWindow()->close();
 
         window.chatToggleAction()->trigger();
         QVERIFY(!store.isChatVisible());
