@@ -23,17 +23,8 @@ trap cleanup EXIT
 export HOME="$work" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime" VORN_DATA_DIR="$work/data"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
-# A proxy that takes the connection and never answers: Vorn waits politely
-# instead of showing a connection error in the picture.
-python3 - "$work/port" <<'PY' &
-import socket, sys, time
-s = socket.socket(); s.bind(("127.0.0.1", 0)); s.listen(16)
-open(sys.argv[1], "w").write(str(s.getsockname()[1]))
-time.sleep(120)
-PY
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/port" ] && break; sleep 0.1; done
-export VORN_PROXY_URL="http://127.0.0.1:$(cat "$work/port")"
+# No proxy address: Vorn starts its own vorn-proxy (built-in words, offline voice).
+unset VORN_PROXY_URL VORN_PROXY_TOKEN
 
 "$vorn" --import - >/dev/null 2>&1 <<'LIST'
 Thursday
@@ -57,7 +48,8 @@ export DISPLAY=":$(cat "$work/display")"
 
 "$vorn" >/dev/null 2>&1 &
 pids+=($!)
-sleep 3
+# Time for the window to open and for the boss to say something.
+sleep "${SCREENSHOT_WAIT:-6}"
 mkdir -p docs
 xwd -root -silent | convert xwd:- docs/screenshot.png
 echo "wrote docs/screenshot.png"
