@@ -36,18 +36,35 @@ struct OpenShift {
 } // namespace
 
 std::optional<TaskRowChanges> taskRowChanges(const QList<TaskItem>& before, const QList<TaskItem>& after) {
+    // Rows at the same place from the start or from the end are paired without
+    // hashing; an edit leaves most of the list there.
+    const qsizetype common = std::min(before.size(), after.size());
+    qsizetype head = 0;
+    while (head < common && before.at(head).id == after.at(head).id)
+        ++head;
+    qsizetype tail = 0;
+    while (tail < common - head &&
+           before.at(before.size() - 1 - tail).id == after.at(after.size() - 1 - tail).id)
+        ++tail;
+
+    QList<qsizetype> newIndex(before.size(), -1); // -1: removed
+    for (qsizetype j = 0; j < head; ++j)
+        newIndex[j] = j;
+    for (qsizetype k = 1; k <= tail; ++k)
+        newIndex[before.size() - k] = after.size() - k;
+
     QHash<QUuid, qsizetype> oldIndex;
-    oldIndex.reserve(before.size());
-    for (qsizetype j = 0; j < before.size(); ++j) {
+    oldIndex.reserve(before.size() - head - tail);
+    for (qsizetype j = head; j < before.size() - tail; ++j) {
         if (oldIndex.contains(before.at(j).id))
             return std::nullopt;
         oldIndex.insert(before.at(j).id, j);
     }
-
+    // An ID of the new list that repeats one paired above is taken for a new
+    // row; its insert then fails on the primary key, as a whole rewrite would.
     TaskRowChanges changes;
-    QList<qsizetype> newIndex(before.size(), -1); // -1: removed
     QSet<QUuid> addedIDs;
-    for (qsizetype i = 0; i < after.size(); ++i) {
+    for (qsizetype i = head; i < after.size() - tail; ++i) {
         const qsizetype j = oldIndex.value(after.at(i).id, -1);
         if (j < 0) {
             if (addedIDs.contains(after.at(i).id))

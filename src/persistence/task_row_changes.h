@@ -38,7 +38,8 @@ inline constexpr qsizetype kMaxTaskRowShifts = 16;
 
 // What turns a table holding `before` (sort_order = index) into one holding
 // `after`: applied as deletes, then the shifts, then the updates, then the
-// inserts. nullopt when an ID repeats in either list.
+// inserts. `before` holds distinct IDs (it is what the table holds); nullopt
+// when an ID of `after` is seen repeating.
 std::optional<TaskRowChanges> taskRowChanges(const QList<TaskItem>& before, const QList<TaskItem>& after);
 
 } // namespace vorn

@@ -453,7 +453,7 @@ private slots:
         QCOMPARE(changes->added, QList<qsizetype>{500});
         QVERIFY(changes->updated.isEmpty() && changes->removed.isEmpty());
         QCOMPARE(changes->shifts, (QList<TaskRowShift>{{500, 999, 1, 25 * 60.0}}));
-        QVERIFY(!taskRowChanges(before, after + QList<TaskItem>{after.at(3)}));
+        QVERIFY(!taskRowChanges(before, after + QList<TaskItem>{after.at(700)}));
     }
 
     void lockedDatabaseFailsFastAndLosesNothing() {
