@@ -9,6 +9,7 @@
 
 #include "persistence/database_support.h"
 #include "persistence/sqlite.h"
+#include "persistence/task_row_changes.h"
 #include "platform/log.h"
 
 #include <QHash>
@@ -16,6 +17,8 @@
 #include <QtEndian>
 
 #include <cstring>
+
+#include <sqlite3.h>
 
 namespace vorn {
 
@@ -250,35 +253,135 @@ QList<TaskItem> DatabaseService::loadTasks(const QUuid& defaultSectionID) {
     return tasks;
 }
 
+namespace {
+
+// Parameters: ?1 id, ?2 sort_order, then the other columns in table order.
+const char kInsertTask[] = "INSERT INTO tasks (id, sort_order, title, duration_minutes, is_completed, "
+                           "finish_time, completed_at, section_id, started_at) "
+                           "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)";
+const char kUpdateTask[] = "UPDATE tasks SET sort_order = ?2, title = ?3, duration_minutes = ?4, "
+                           "is_completed = ?5, finish_time = ?6, completed_at = ?7, section_id = ?8, "
+                           "started_at = ?9 WHERE id = ?1";
+
+void bindTask(Statement& statement, const TaskItem& t, qsizetype order) {
+    bindUuid(statement, 1, t.id);
+    statement.bind(2, static_cast<qint64>(order));
+    statement.bind(3, t.title);
+    statement.bind(4, t.durationMinutes);
+    statement.bind(5, t.isCompleted);
+    statement.bind(6, t.finishTime);
+    statement.bind(7, t.completedAt);
+    bindUuid(statement, 8, t.sectionID);
+    statement.bind(9, t.startedAt);
+}
+
+// Runs `statement`, which should touch `expected` rows: any other count means
+// the table did not hold what the last save left there.
+DatabaseService::Outcome runTouching(sql::Connection& conn, Statement& statement, qint64 expected) {
+    if (!db::run(conn, statement))
+        return DatabaseService::Outcome::failed;
+    return sqlite3_changes64(conn.handle()) == expected ? DatabaseService::Outcome::written
+                                                        : DatabaseService::Outcome::mismatch;
+}
+
+// One UPDATE for every shift, reading each row's old sort_order once:
+//   sort_order = sort_order + CASE WHEN sort_order <= last1 THEN delta1 ... END
+DatabaseService::Outcome applyShifts(sql::Connection& conn, const QList<TaskRowShift>& shifts,
+                                     qint64 expected) {
+    if (shifts.isEmpty())
+        return DatabaseService::Outcome::written;
+    QString orderCase, finishCase, where;
+    for (qsizetype k = 0; k < shifts.size(); ++k) {
+        const auto p = [&](int offset) { return QStringLiteral("?") + QString::number(4 * k + 1 + offset); };
+        orderCase += QStringLiteral(" WHEN sort_order <= %1 THEN %2").arg(p(1), p(2));
+        finishCase += QStringLiteral(" WHEN sort_order <= %1 THEN %2").arg(p(1), p(3));
+        where += (k ? QStringLiteral(" OR ") : QString()) +
+                 QStringLiteral("sort_order BETWEEN %1 AND %2").arg(p(0), p(1));
+    }
+    Statement update =
+        db::prepare(conn, QStringLiteral("UPDATE tasks SET sort_order = sort_order + CASE") + orderCase +
+                              QStringLiteral(" END, finish_time = finish_time + CASE") + finishCase +
+                              QStringLiteral(" END WHERE ") + where);
+    if (!update.isValid())
+        return DatabaseService::Outcome::failed;
+    for (qsizetype k = 0; k < shifts.size(); ++k) {
+        const int first = static_cast<int>(4 * k + 1);
+        update.bind(first, shifts.at(k).firstOrder);
+        update.bind(first + 1, shifts.at(k).lastOrder);
+        update.bind(first + 2, shifts.at(k).orderDelta);
+        update.bind(first + 3, shifts.at(k).finishDelta);
+    }
+    return runTouching(conn, update, expected);
+}
+
+// Rows a set of shifts moves: every old sort_order in them that is not removed.
+qint64 shiftedRowCount(const TaskRowChanges& changes, const QList<TaskItem>& before) {
+    QSet<QUuid> removed(changes.removed.cbegin(), changes.removed.cend());
+    qint64 count = 0;
+    for (const TaskRowShift& shift : changes.shifts) {
+        for (qint64 j = shift.firstOrder; j <= shift.lastOrder; ++j)
+            count += removed.contains(before.at(j).id) ? 0 : 1;
+    }
+    return count;
+}
+
+} // namespace
+
+DatabaseService::Outcome DatabaseService::writeTaskChanges(const QList<TaskItem>& before,
+                                                           const QList<TaskItem>& tasks) {
+    const std::optional<TaskRowChanges> changes = taskRowChanges(before, tasks);
+    if (!changes)
+        return Outcome::mismatch;
+    // Each step goes on only while every statement touched the rows it should.
+    Outcome outcome = Outcome::written;
+    const auto each = [&](const QString& sql, qsizetype count, const auto& bindRow) {
+        if (outcome != Outcome::written || count == 0)
+            return;
+        Statement statement = db::prepare(*m_db, sql);
+        if (!statement.isValid()) {
+            outcome = Outcome::failed;
+            return;
+        }
+        for (qsizetype k = 0; k < count && outcome == Outcome::written; ++k) {
+            bindRow(statement, k);
+            outcome = runTouching(*m_db, statement, 1);
+        }
+    };
+    each(QStringLiteral("DELETE FROM tasks WHERE id = ?"), changes->removed.size(),
+         [&](Statement& st, qsizetype k) { bindUuid(st, 1, changes->removed.at(k)); });
+    if (outcome == Outcome::written)
+        outcome = applyShifts(*m_db, changes->shifts, shiftedRowCount(*changes, before));
+    const auto bindAt = [&](const QList<qsizetype>& rows) {
+        return [&](Statement& st, qsizetype k) { bindTask(st, tasks.at(rows.at(k)), rows.at(k)); };
+    };
+    each(QString::fromLatin1(kUpdateTask), changes->updated.size(), bindAt(changes->updated));
+    each(QString::fromLatin1(kInsertTask), changes->added.size(), bindAt(changes->added));
+    return outcome;
+}
+
 bool DatabaseService::saveTasks(const QList<TaskItem>& tasks) {
     return saveTable(&WrittenTables::tasks, tasks, [&] {
         return db::inSavepoint(*m_db, QStringLiteral("save_tasks"), [&] {
+            // Only what changed since the last committed save, when the table is
+            // known to hold it. A table holding something else is written whole;
+            // a failed statement fails the save (it would fail the rewrite too).
+            if (m_written.tasks) {
+                const Outcome outcome = writeTaskChanges(*m_written.tasks, tasks);
+                if (outcome != Outcome::mismatch)
+                    return outcome == Outcome::written;
+            }
             if (!db::run(*m_db, QStringLiteral("DELETE FROM tasks")))
                 return false;
-            Statement insert = db::prepare(
-                *m_db,
-                QStringLiteral("INSERT INTO tasks (id, sort_order, title, duration_minutes, is_completed, "
-                               "finish_time, completed_at, section_id, started_at) "
-                               "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+            Statement insert = db::prepare(*m_db, QString::fromLatin1(kInsertTask));
             if (!insert.isValid())
                 return false;
             for (qsizetype i = 0; i < tasks.size(); ++i) {
-                const TaskItem& t = tasks[i];
-                bindUuid(insert, 1, t.id);
-                insert.bind(2, static_cast<qint64>(i));
-                insert.bind(3, t.title);
-                insert.bind(4, t.durationMinutes);
-                insert.bind(5, t.isCompleted);
-                insert.bind(6, t.finishTime);
-                insert.bind(7, t.completedAt);
-                bindUuid(insert, 8, t.sectionID);
-                insert.bind(9, t.startedAt);
+                bindTask(insert, tasks[i], i);
                 if (!db::run(*m_db, insert))
                     return false;
             }
             return true;
         });
-        ;
     });
 }
 

@@ -124,6 +124,10 @@ public:
     // Runs one-shot SQL text; logs and returns false on failure.
     bool exec(const QString& sql);
 
+    // How a partial write went: all statements touched the rows they should, one
+    // touched other rows than expected, or one failed (logged).
+    enum class Outcome { written, mismatch, failed };
+
 private:
     // Long enough to ride out another connection's commit, short enough that a
     // locked file never freezes the UI: the save fails, is logged and is retried
@@ -155,6 +159,10 @@ private:
     };
     template <typename Row, typename Write>
     bool saveTable(std::optional<QList<Row>> WrittenTables::*table, const QList<Row>& rows, Write&& write);
+
+    // Writes only the rows of `tasks` that differ from `before`, which the table
+    // should hold; `mismatch` when it does not (or IDs repeat).
+    Outcome writeTaskChanges(const QList<TaskItem>& before, const QList<TaskItem>& tasks);
 
     WrittenTables m_written;
     WrittenTables m_pending; // written inside saveWorkspace, not yet committed

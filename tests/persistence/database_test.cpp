@@ -2,11 +2,13 @@
 #include "fixtures/test_main.h"
 #include "persistence/database_service.h"
 #include "persistence/sqlite.h"
+#include "persistence/task_row_changes.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -56,6 +58,31 @@ QByteArray fileBytes(const QString& path) {
 
 TaskItem task(const QString& title, const QUuid& section) {
     return {newUuid(), title, 25, false, {}, {}, section, {}};
+}
+
+// Every column of every task row in sort order, each value with SQLite's type.
+QStringList taskRows(const QString& path) {
+    const auto real = [](const char* column) {
+        return QStringLiteral("typeof(%1) || printf(':%!.17g', ifnull(%1, 0))")
+            .arg(QLatin1StringView(column));
+    };
+    return RawDb(path).column(
+        QStringLiteral("SELECT id || '|' || sort_order || '|' || title || '|' || typeof(duration_minutes) || "
+                       "duration_minutes || '|' || is_completed || '|' || %1 || '|' || %2 || '|' || "
+                       "ifnull(section_id, 'null') || '|' || %3 FROM tasks ORDER BY sort_order")
+            .arg(real("finish_time"), real("completed_at"), real("started_at")));
+}
+
+// Finish times as the day computes them: a running sum over the open tasks,
+// none for a task without a duration.
+void recalculateFinishTimes(QList<TaskItem>& tasks, Instant start) {
+    Instant at = start;
+    for (TaskItem& t : tasks) {
+        if (t.isCompleted)
+            continue;
+        at += double(t.durationMinutes) * 60.0;
+        t.finishTime = t.durationMinutes > 0 ? std::optional(at) : std::nullopt;
+    }
 }
 
 ChatMessage chat(ChatMessage::Role role, const QString& content, std::optional<BossAIMode> mode, Instant at) {
@@ -344,6 +371,90 @@ private slots:
         test::LogCapture log;
         QVERIFY(!db.saveOverdueStates({next.at(0), next.at(0)}));
         QCOMPARE(byTask(db.loadOverdueStates()), byTask(next));
+    }
+
+    // A save after edits writes only what changed; the file must hold exactly
+    // what a whole rewrite of the same list would.
+    void changedRowsMatchAWholeRewrite() {
+        ManualClock clock(kNow);
+        DatabaseService changes(m_path, clock);
+        DatabaseService whole(m_dir->filePath("whole.sqlite"), clock);
+        const QUuid root = changes.loadSections()[0].id, other = newUuid();
+        QRandomGenerator random(20261206);
+        const auto pick = [&](qsizetype size) {
+            return qsizetype(random.bounded(int(std::max<qsizetype>(size, 1))));
+        };
+        QList<TaskItem> tasks;
+        for (int i = 0; i < 40; ++i)
+            tasks.append(task(QStringLiteral("t%1").arg(i), root));
+        for (int step = 0; step < 300; ++step) {
+            Instant start = kNow;
+            switch (random.bounded(8)) {
+            case 0:
+                tasks.insert(pick(tasks.size() + 1), task(QStringLiteral("new %1").arg(step), other));
+                break;
+            case 1:
+                if (!tasks.isEmpty())
+                    tasks.removeAt(pick(tasks.size()));
+                break;
+            case 2: { // a block moved up or down
+                const qsizetype from = pick(tasks.size()),
+                                n = std::min<qsizetype>(1 + pick(5), tasks.size() - from);
+                const QList<TaskItem> block = tasks.mid(from, n);
+                tasks.remove(from, n);
+                const qsizetype to = pick(tasks.size() + 1);
+                for (qsizetype k = 0; k < block.size(); ++k)
+                    tasks.insert(to + k, block.at(k));
+                break;
+            }
+            case 3:
+                if (!tasks.isEmpty())
+                    tasks[pick(tasks.size())].durationMinutes = pick(4) * 5;
+                break;
+            case 4:
+                if (!tasks.isEmpty()) {
+                    TaskItem& t = tasks[pick(tasks.size())];
+                    t.isCompleted = !t.isCompleted;
+                    t.completedAt = t.isCompleted ? std::optional(kNow + step) : std::nullopt;
+                }
+                break;
+            case 5:
+                if (!tasks.isEmpty())
+                    tasks[pick(tasks.size())].title += QStringLiteral(" é");
+                break;
+            case 6: // many rows in a new order
+                for (int k = 0; k < 30 && tasks.size() > 1; ++k)
+                    tasks.swapItemsAt(pick(tasks.size()), pick(tasks.size()));
+                break;
+            default: // a start that no whole minutes reach exactly
+                start = kNow + 0.1 * step;
+            }
+            recalculateFinishTimes(tasks, start);
+            whole.exec(QStringLiteral("SELECT 1")); // forgets what it wrote: a whole rewrite
+            QVERIFY(step % 7 ? changes.saveTasks(tasks)
+                             : changes.saveWorkspace(tasks, changes.loadSections(), {}, {}, {}, {}));
+            QVERIFY(whole.saveTasks(tasks));
+            QCOMPARE(taskRows(m_path), taskRows(whole.path()));
+            QCOMPARE(changes.loadTasks(root), tasks);
+        }
+    }
+
+    // An edit in the middle of a long day is one insert and one range update,
+    // not a write of every row after it.
+    void anInsertShiftsTheRowsAfterItInOneRange() {
+        QList<TaskItem> before;
+        for (int i = 0; i < 1000; ++i)
+            before.append(task(QStringLiteral("t%1").arg(i), {}));
+        recalculateFinishTimes(before, kNow);
+        QList<TaskItem> after = before;
+        after.insert(500, task("new", {}));
+        recalculateFinishTimes(after, kNow);
+        const std::optional<TaskRowChanges> changes = taskRowChanges(before, after);
+        QVERIFY(changes);
+        QCOMPARE(changes->added, QList<qsizetype>{500});
+        QVERIFY(changes->updated.isEmpty() && changes->removed.isEmpty());
+        QCOMPARE(changes->shifts, (QList<TaskRowShift>{{500, 999, 1, 25 * 60.0}}));
+        QVERIFY(!taskRowChanges(before, after + QList<TaskItem>{after.at(700)}));
     }
 
     void lockedDatabaseFailsFastAndLosesNothing() {
