@@ -7,6 +7,7 @@
 #include "platform/preferences.h"
 #include "platform/random_source.h"
 #include "services/audio_output.h"
+#include "services/proxy_connection.h"
 #include "views/main_window.h"
 
 #include <QApplication>
@@ -32,12 +33,20 @@ int main(int argc, char* argv[]) {
     }
     vorn::DatabaseService database(vorn::paths::databasePath(), clock);
 
+    // Words and voice: the configured proxy, else a vorn-proxy of our own (ended on the way out).
+    vorn::ProxyConnection proxyConnection(preferences);
+    proxyConnection.start();
+
     vorn::StoreEnvironment env;
+    env.proxy = [&proxyConnection] { return proxyConnection.config(); };
     env.clock = &clock;
     env.random = &random;
     env.preferences = &preferences;
     env.database = &database;
     vorn::TaskStore store(env);
+    if (vorn::LocalProxy* localProxy = proxyConnection.localProxy())
+        QObject::connect(localProxy, &vorn::LocalProxy::failed, &store,
+                         [&store](const QString& message) { store.setErrorMessage(message); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &store, [&store] {
         store.persistWorkspace();
         // Never leave the sites blocked behind us; no password prompt on the way out.

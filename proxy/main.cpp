@@ -1,0 +1,95 @@
+// vorn-proxy: Vorn's words and voice. Serves the app's chat and speech
+// requests from a built-in writer and espeak-ng, or forwards them to an
+// OpenAI-compatible model server and a speech service.
+#include "config.h"
+#include "server.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <iostream>
+#include <pthread.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+std::optional<std::string> environmentValue(const char* name) {
+    const char* value = std::getenv(name);
+    if (!value)
+        return std::nullopt;
+    return std::string(value);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    using namespace vorn::proxy;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    bool exitWithStdin = false;
+    std::erase_if(args, [&](const std::string& arg) {
+        // The app keeps our standard input open and we end when it closes,
+        // so a crashed app leaves no proxy behind.
+        if (arg != "--exit-on-stdin-close")
+            return false;
+        exitWithStdin = true;
+        return true;
+    });
+
+    LoadResult loaded = loadConfig(args, defaultConfigPath(&environmentValue), &environmentValue);
+    if (loaded.helpRequested) {
+        std::cout << usageText();
+        return 0;
+    }
+    if (loaded.error) {
+        std::cerr << "vorn-proxy: " << loaded.error->message << '\n';
+        return 2;
+    }
+    const Config& config = *loaded.config;
+    if (auto problem = validate(config)) {
+        std::cerr << "vorn-proxy: " << problem->message << '\n';
+        return 2;
+    }
+    if (config.checkOnly) {
+        std::cout << "Configuration OK: chat " << config.chatBackend << ", voice " << config.voiceBackend
+                  << ", listening on " << config.listenHost << ':' << config.listenPort << '\n';
+        return 0;
+    }
+
+    // SIGINT and SIGTERM are taken by one thread that stops the server.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    ProxyServer server(config, makeBackends(config));
+    if (!server.isValid()) {
+        std::cerr << "vorn-proxy: the TLS certificate or key is not valid PEM, or they do not match\n";
+        return 2;
+    }
+    const int port = server.bind();
+    if (port < 0) {
+        std::cerr << "vorn-proxy: cannot listen on " << config.listenHost << ':' << config.listenPort << '\n';
+        return 1;
+    }
+    if (config.printPort)
+        std::cout << port << std::endl;
+    std::cerr << "vorn-proxy: listening on " << config.listenHost << ':' << port << " (chat "
+              << config.chatBackend << ", voice " << config.voiceBackend << ")\n";
+
+    std::thread([&server, stopSignals] {
+        int signal = 0;
+        sigwait(&stopSignals, &signal);
+        server.stop();
+    }).detach();
+    if (exitWithStdin) {
+        std::thread([&server] {
+            char buffer[256];
+            while (::read(STDIN_FILENO, buffer, sizeof buffer) > 0) {
+            }
+            server.stop();
+        }).detach();
+    }
+    return server.listen() ? 0 : 1;
+}

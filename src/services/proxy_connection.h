@@ -1,0 +1,50 @@
+#pragma once
+
+#include "services/local_proxy.h"
+#include "services/proxy_config.h"
+
+#include <QObject>
+#include <QProcessEnvironment>
+
+#include <memory>
+
+namespace vorn {
+
+class Preferences;
+class SecretStore;
+
+// Which proxy Vorn talks to. With an address configured (VORN_PROXY_URL or
+// the "proxy_base_url" preference) it is that one, with the token from the
+// environment, the keyring or the preference file, and nothing is started.
+// Without one, Vorn starts its own vorn-proxy (LocalProxy) and uses it.
+class ProxyConnection : public QObject {
+    Q_OBJECT
+public:
+    // `secrets` nullptr: the desktop keyring. Both outlive this object.
+    ProxyConnection(const Preferences& preferences, SecretStore* secrets = nullptr,
+                    LocalProxyOptions options = {},
+                    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment(),
+                    QObject* parent = nullptr);
+    ~ProxyConnection() override;
+
+    // Starts the local proxy, or looks up the configured proxy's token.
+    void start();
+    // Ends the local proxy, if there is one.
+    void stop();
+
+    // Where the next request goes.
+    ProxyConfig config() const;
+
+    // The local proxy when Vorn runs its own, else nullptr.
+    LocalProxy* localProxy() const { return m_local.get(); }
+
+private:
+    const Preferences& m_preferences;
+    std::unique_ptr<SecretStore> m_ownSecrets;
+    SecretStore* m_secrets;
+    QProcessEnvironment m_environment;
+    std::unique_ptr<LocalProxy> m_local;
+    QString m_keyringToken;
+};
+
+} // namespace vorn

@@ -1,0 +1,60 @@
+#pragma once
+
+// A loopback TCP server below HTTP, for upstreams that misbehave on the wire:
+// it reads a request and then answers `reply` (maybe garbage) and closes, or
+// resets the connection when `reply` is empty.
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+class RawServer {
+public:
+    explicit RawServer(std::string reply) : m_reply(std::move(reply)) {
+        m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(m_listener, 8);
+        socklen_t length = sizeof address;
+        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this] { serve(); });
+    }
+    ~RawServer() {
+        m_done = true;
+        ::shutdown(m_listener, SHUT_RDWR);
+        ::close(m_listener);
+        m_thread.join();
+    }
+    int port() const { return m_port; }
+
+private:
+    void serve() {
+        while (!m_done) {
+            const int client = ::accept(m_listener, nullptr, nullptr);
+            if (client < 0)
+                return;
+            char buffer[4096];
+            (void)::recv(client, buffer, sizeof buffer, 0);
+            if (m_reply.empty()) {
+                linger hard{1, 0}; // close with RST
+                ::setsockopt(client, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+            } else {
+                (void)::send(client, m_reply.data(), m_reply.size(), MSG_NOSIGNAL);
+            }
+            ::close(client);
+        }
+    }
+
+    std::string m_reply;
+    int m_listener = -1;
+    int m_port = 0;
+    std::atomic<bool> m_done{false};
+    std::thread m_thread;
+};
