@@ -130,6 +130,18 @@ private slots:
         QVERIFY(LocalProxy::isNeeded(setup.preferences, QProcessEnvironment()));
     }
 
+    void closingWithATokenBeingTypedSavesItOnce() {
+        Setup setup;
+        auto group = std::make_unique<ConnectionGroup>(setup.services());
+        group->show();
+        QVERIFY(QTest::qWaitForWindowActive(group.get()));
+        group->tokenField()->setFocus();
+        QTest::keyClicks(group->tokenField(), QStringLiteral("late-token"));
+        group.reset(); // the field loses its focus while the group goes away
+        QCOMPARE(setup.secrets.secrets.value(QLatin1String(kProxyTokenKey)), QStringLiteral("late-token"));
+        QCOMPARE(setup.secrets.writes, 1);
+    }
+
     void badAddressIsRefusedAndTheStoredOneKept() {
         Setup setup;
         setup.preferences.setText(QLatin1String(kProxyBaseUrlKey), QStringLiteral("http://127.0.0.1:9000"));

@@ -169,6 +169,10 @@ ConnectionGroup::ConnectionGroup(ConnectionServices services, QWidget* parent)
 }
 
 ConnectionGroup::~ConnectionGroup() {
+    // The fields outlive this part of the object and say editingFinished as
+    // they lose focus on the way out; nothing here may answer then.
+    disconnect(m_address, nullptr, this, nullptr);
+    disconnect(m_token, nullptr, this, nullptr);
     // A token typed just before the window closed is still kept; the save
     // needs nothing of this group.
     const QString token = m_token->text().trimmed();
