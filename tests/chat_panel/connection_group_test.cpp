@@ -5,11 +5,13 @@
 #include "fixtures/fake_secret_store.h"
 #include "platform/preferences.h"
 #include "services/local_proxy.h"
+#include "services/proxy_connection.h"
 #include "views/settings/connection_group.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -89,6 +91,29 @@ private slots:
         QCOMPARE(group.testResult()->text(),
                  QStringLiteral("The built-in proxy starts when Vorn next starts."));
         QVERIFY(group.testButton()->isEnabled());
+    }
+
+    void testsTheRunningBuiltInProxy() {
+        Setup setup;
+        LocalProxyOptions options;
+        options.program = QStringLiteral(VORN_PROXY_PROGRAM);
+        // Keep the user's own proxy configuration out of it.
+        options.environment.insert(QStringLiteral("XDG_CONFIG_HOME"), setup.dir.path());
+        options.environment.insert(QStringLiteral("HOME"), setup.dir.path());
+        options.pollInterval = std::chrono::milliseconds(5);
+        ProxyConnection connection(setup.preferences, &setup.secrets, options, QProcessEnvironment());
+        ConnectionServices services = setup.services();
+        services.connection = &connection;
+        services.testTimeout = std::chrono::seconds(5);
+        ConnectionGroup group(services);
+
+        connection.start();
+        QCoro::waitFor(group.testConnection());
+        QCOMPARE(group.testResult()->text(), QStringLiteral("The built-in proxy is still starting."));
+        QSignalSpy ready(connection.localProxy(), &LocalProxy::ready);
+        QVERIFY(ready.wait(20'000));
+        QCoro::waitFor(group.testConnection());
+        QCOMPARE(group.testResult()->text(), QStringLiteral("Connected: built-in chat, espeak voice"));
     }
 
     void describesOtherAnswersWithoutTheToken() {
