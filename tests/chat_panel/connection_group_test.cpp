@@ -200,13 +200,6 @@ private slots:
         QVERIFY(group.notice()->isVisible());
         QCOMPARE(test::awaitTask(loadProxyToken(setup.secrets, setup.preferences)), QStringLiteral("t0ken"));
     }
-
-    void disabledWithoutServices() {
-        ConnectionGroup group(ConnectionServices{});
-        QVERIFY(!group.addressField()->isEnabled());
-        QVERIFY(!group.tokenField()->isEnabled());
-        QVERIFY(!group.testButton()->isEnabled());
-    }
 };
 
 QTEST_MAIN(ConnectionGroupTest)
