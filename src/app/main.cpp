@@ -13,7 +13,9 @@
 #include "services/audio_output.h"
 #include "views/icons.h"
 #include "services/proxy_connection.h"
+#include "services/secret_store.h"
 #include "views/main_window.h"
+#include "views/settings/connection_group.h"
 
 #include <QApplication>
 
@@ -60,8 +62,11 @@ int main(int argc, char* argv[]) {
     vorn::DatabaseService database(vorn::paths::databasePath(), clock);
 
     // Words and voice: the configured proxy, else a vorn-proxy of our own (ended on the way out).
-    vorn::ProxyConnection proxyConnection(preferences);
+    vorn::KeychainSecretStore secrets;
+    vorn::ProxyConnection proxyConnection(preferences, &secrets);
     proxyConnection.start();
+    vorn::ConnectionGroup::setAppServices(
+        {.preferences = &preferences, .secrets = &secrets, .connection = &proxyConnection});
 
     vorn::StoreEnvironment env;
     env.proxy = [&proxyConnection] { return proxyConnection.config(); };

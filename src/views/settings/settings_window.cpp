@@ -3,6 +3,7 @@
 #include "model/site_list.h"
 #include "model/task_store.h"
 #include "views/chat/chat_style.h"
+#include "views/settings/connection_group.h"
 
 #include <QCheckBox>
 #include <QFontDatabase>
@@ -81,6 +82,7 @@ SettingsWindow::SettingsWindow(TaskStore* store, HelperProbe probe, QWidget* par
     column->addWidget(buildAiGroup());
     column->addWidget(buildVornGroup());
     column->addWidget(buildDemonGroup());
+    column->addWidget(new ConnectionGroup);
     column->addStretch();
 
     auto* scroll = new QScrollArea;

@@ -1,0 +1,206 @@
+// The "Connection" group keeps the proxy address and token where Vorn reads
+// them at start, and its connection test reports what answered.
+#include "fixtures/await_task.h"
+#include "fixtures/fake_proxy.h"
+#include "fixtures/fake_secret_store.h"
+#include "platform/preferences.h"
+#include "services/local_proxy.h"
+#include "services/proxy_connection.h"
+#include "views/settings/connection_group.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace vorn;
+
+namespace {
+
+struct Setup {
+    QTemporaryDir dir;
+    Preferences preferences{dir.filePath(QStringLiteral("settings.ini"))};
+    test::FakeSecretStore secrets;
+
+    ConnectionServices services() {
+        ConnectionServices out;
+        out.preferences = &preferences;
+        out.secrets = &secrets;
+        out.environment = QProcessEnvironment();
+        out.testTimeout = std::chrono::milliseconds(200);
+        return out;
+    }
+};
+
+void typeInto(QLineEdit* field, const QString& text) {
+    field->clear();
+    QTest::keyClicks(field, text);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(vorn::test::ScriptedReply)
+
+class ConnectionGroupTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void testReportsWhatAnswered_data() {
+        QTest::addColumn<test::ScriptedReply>("reply");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("vorn-proxy") << test::ScriptedReply::json(
+                                           R"({"status":"ok","chat":"builtin","voice":"espeak"})")
+                                    << QStringLiteral("Connected: built-in chat, espeak voice");
+        QTest::newRow("wrong token") << test::ScriptedReply::text("Missing or wrong proxy token.", 401)
+                                     << QStringLiteral("The proxy refused the token (401).");
+        QTest::newRow("silent") << test::ScriptedReply::silence()
+                                << QStringLiteral("No answer from %1 (timed out).");
+        QTest::newRow("not vorn-proxy")
+            << test::ScriptedReply::text("<html>hello</html>", 200)
+            << QStringLiteral("Something answers at %1, but not like vorn-proxy.");
+    }
+
+    void testReportsWhatAnswered() {
+        QFETCH(test::ScriptedReply, reply);
+        QFETCH(QString, shown);
+        test::FakeProxy proxy;
+        proxy.reply(QStringLiteral("/healthz"), reply);
+        Setup setup;
+        ConnectionGroup group(setup.services());
+        group.show();
+        typeInto(group.addressField(), proxy.baseUrl().toString());
+        typeInto(group.tokenField(), QStringLiteral("secret-token-1234"));
+
+        QTest::mouseClick(group.testButton(), Qt::LeftButton);
+        QVERIFY(!group.testButton()->isEnabled());
+        QTRY_VERIFY(group.testButton()->isEnabled());
+        QCOMPARE(group.testResult()->text(),
+                 shown.contains(QLatin1String("%1")) ? shown.arg(proxy.baseUrl().toString()) : shown);
+        const QList<test::RecordedRequest> asked = proxy.requests(QStringLiteral("/healthz"));
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked.first().header("Authorization"), QByteArray("Bearer secret-token-1234"));
+    }
+
+    void nothingToTestWithoutAnAddressOrBuiltInProxy() {
+        Setup setup;
+        ConnectionGroup group(setup.services());
+        QVERIFY(group.addressField()->text().isEmpty());
+        QCoro::waitFor(group.testConnection());
+        QCOMPARE(group.testResult()->text(),
+                 QStringLiteral("The built-in proxy starts when Vorn next starts."));
+        QVERIFY(group.testButton()->isEnabled());
+    }
+
+    void testsTheRunningBuiltInProxy() {
+        Setup setup;
+        LocalProxyOptions options;
+        options.program = QStringLiteral(VORN_PROXY_PROGRAM);
+        // Keep the user's own proxy configuration out of it.
+        options.environment.insert(QStringLiteral("XDG_CONFIG_HOME"), setup.dir.path());
+        options.environment.insert(QStringLiteral("HOME"), setup.dir.path());
+        options.pollInterval = std::chrono::milliseconds(5);
+        ProxyConnection connection(setup.preferences, &setup.secrets, options, QProcessEnvironment());
+        ConnectionServices services = setup.services();
+        services.connection = &connection;
+        services.testTimeout = std::chrono::seconds(5);
+        ConnectionGroup group(services);
+
+        connection.start();
+        QCoro::waitFor(group.testConnection());
+        QCOMPARE(group.testResult()->text(), QStringLiteral("The built-in proxy is still starting."));
+        QSignalSpy ready(connection.localProxy(), &LocalProxy::ready);
+        QVERIFY(ready.wait(20'000));
+        QCoro::waitFor(group.testConnection());
+        QCOMPARE(group.testResult()->text(), QStringLiteral("Connected: built-in chat, espeak voice"));
+    }
+
+    void describesOtherAnswersWithoutTheToken() {
+        ProxyConfig proxy;
+        proxy.baseUrl = QUrl(QStringLiteral("https://proxy.example.org"));
+        proxy.token = QStringLiteral("abcdefgh12345678");
+        HealthReply failed;
+        failed.status = 502;
+        failed.body = "upstream said abcdefgh12345678 is bad\nsecond line";
+        QCOMPARE(describeHealth(proxy, failed).text,
+                 QStringLiteral("The proxy answered 502: upstream said <redacted> is bad"));
+        HealthReply refused;
+        refused.errorText = QStringLiteral("Connection refused");
+        const HealthVerdict verdict = describeHealth(proxy, refused);
+        QVERIFY(!verdict.ok);
+        QCOMPARE(verdict.text,
+                 QStringLiteral("No answer from https://proxy.example.org: Connection refused"));
+    }
+
+    void fieldsStoreWhereTheAppReadsThem() {
+        Setup setup;
+        {
+            ConnectionGroup group(setup.services());
+            typeInto(group.addressField(), QStringLiteral("https://proxy.example.org/vorn"));
+            typeInto(group.tokenField(), QStringLiteral(" pasted-token "));
+            QCOMPARE(group.tokenField()->echoMode(), QLineEdit::Password);
+        }
+        const ProxyConfig resolved = ProxyConfig::resolve(setup.preferences, QProcessEnvironment());
+        QCOMPARE(resolved.baseUrl, QUrl(QStringLiteral("https://proxy.example.org/vorn")));
+        QVERIFY(!LocalProxy::isNeeded(setup.preferences, QProcessEnvironment()));
+        QCOMPARE(setup.secrets.secrets.value(QLatin1String(kProxyTokenKey)), QStringLiteral("pasted-token"));
+        QVERIFY(!setup.preferences.contains(QLatin1String(kProxyTokenKey)));
+
+        ConnectionGroup reopened(setup.services());
+        QCOMPARE(reopened.addressField()->text(), QStringLiteral("https://proxy.example.org/vorn"));
+        QCOMPARE(reopened.tokenField()->text(), QStringLiteral("pasted-token"));
+        reopened.addressField()->selectAll();
+        QTest::keyClick(reopened.addressField(), Qt::Key_Backspace);
+        QVERIFY(LocalProxy::isNeeded(setup.preferences, QProcessEnvironment()));
+    }
+
+    void closingWithATokenBeingTypedSavesItOnce() {
+        Setup setup;
+        auto group = std::make_unique<ConnectionGroup>(setup.services());
+        group->show();
+        QVERIFY(QTest::qWaitForWindowActive(group.get()));
+        group->tokenField()->setFocus();
+        QTest::keyClicks(group->tokenField(), QStringLiteral("late-token"));
+        group.reset(); // the field loses its focus while the group goes away
+        QCOMPARE(setup.secrets.secrets.value(QLatin1String(kProxyTokenKey)), QStringLiteral("late-token"));
+        QCOMPARE(setup.secrets.writes, 1);
+    }
+
+    void badAddressIsRefusedAndTheStoredOneKept() {
+        Setup setup;
+        setup.preferences.setText(QLatin1String(kProxyBaseUrlKey), QStringLiteral("http://127.0.0.1:9000"));
+        ConnectionGroup group(setup.services());
+        group.show();
+        typeInto(group.addressField(), QStringLiteral("https://"));
+        QVERIFY(!group.notice()->isVisible()); // no complaint while typing
+        for (const QString& bad :
+             {QStringLiteral("proxy.example.org:80"), QStringLiteral("http://proxy.example.org")}) {
+            typeInto(group.addressField(), bad);
+            emit group.addressField()->editingFinished();
+            QVERIFY(group.notice()->isVisible());
+            QVERIFY2(group.notice()->text().contains(bad), qPrintable(group.notice()->text()));
+            QCOMPARE(setup.preferences.text(QLatin1String(kProxyBaseUrlKey)),
+                     std::optional<QString>(QStringLiteral("http://127.0.0.1:9000")));
+            QCoro::waitFor(group.testConnection());
+            QCOMPARE(group.testResult()->text(), group.notice()->text());
+        }
+    }
+
+    void tokenGoesToThePreferenceFileWithoutAKeyring() {
+        Setup setup;
+        setup.secrets.available = false;
+        ConnectionGroup group(setup.services());
+        group.show();
+        typeInto(group.tokenField(), QStringLiteral("t0ken"));
+        QVERIFY(!setup.preferences.contains(QLatin1String(kProxyTokenKey))); // not at every keystroke
+        emit group.tokenField()->editingFinished();
+        QCOMPARE(setup.preferences.text(QLatin1String(kProxyTokenKey)),
+                 std::optional<QString>(QStringLiteral("t0ken")));
+        QVERIFY(group.notice()->isVisible());
+        QCOMPARE(test::awaitTask(loadProxyToken(setup.secrets, setup.preferences)), QStringLiteral("t0ken"));
+    }
+};
+
+QTEST_MAIN(ConnectionGroupTest)
+#include "connection_group_test.moc"
