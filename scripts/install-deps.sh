@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs, when any is missing.
+# Installs the Debian packages the build needs, when any is missing; with
+# arguments, those packages instead (`make format` asks for clang-format).
 # Idempotent; works as root (CI) or as a user with sudo.
 set -euo pipefail
 
@@ -7,7 +8,6 @@ packages=(
   cmake ninja-build g++ make pkg-config
   qt6-base-dev qt6-multimedia-dev qt6-httpserver-dev qcoro-qt6-dev
   libsqlite3-dev libbenchmark-dev
-  clang-format
   # icons and pictures, the analytics chart, the keyring
   qt6-svg-dev qt6-charts-dev qtkeychain-qt6-dev
   # vorn-proxy and its offline voice
@@ -17,6 +17,10 @@ packages=(
   # looking at the window: screenshots under a virtual display
   xvfb x11-apps imagemagick
 )
+
+if [ $# -gt 0 ]; then
+  packages=("$@")
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,5 +1,4 @@
 // Vorn: a planner for one working day, with a boss that pushes you through it.
-#include "model/task_store.h"
 #include "persistence/database_service.h"
 #include "platform/clock.h"
 #include "platform/data_paths.h"
@@ -7,6 +6,7 @@
 #include "platform/preferences.h"
 #include "platform/random_source.h"
 #include "services/audio_output.h"
+#include "store/task_store.h"
 #include "views/main_window.h"
 
 #include <QApplication>

@@ -10,7 +10,7 @@
 #include <QStringDecoder>
 #include <QTimer>
 
-#include <qcoro/qcoronetworkreply.h>
+#include <qcoro/qcorosignal.h>
 
 #include <algorithm>
 #include <memory>
@@ -39,6 +39,26 @@ bool isTransportError(QNetworkReply::NetworkError error) {
 struct Cutoff {
     bool deadlinePassed = false;
     bool tooLarge = false;
+};
+
+// Says once that a reply is over: finished, or destroyed unfinished along with
+// its network manager (which emits no `finished`). Both arrive queued, so the
+// waiting coroutine never resumes inside the reply's own destructor.
+class ReplyEnd : public QObject {
+    Q_OBJECT
+
+public:
+    explicit ReplyEnd(QNetworkReply* reply) {
+        connect(reply, &QNetworkReply::finished, this, &ReplyEnd::ended, Qt::QueuedConnection);
+        connect(reply, &QObject::destroyed, this, &ReplyEnd::ended, Qt::QueuedConnection);
+    }
+
+signals:
+    void ended();
+};
+
+struct DeleteLater {
+    void operator()(QObject* object) const { object->deleteLater(); }
 };
 
 QString transportMessage(const QNetworkReply& reply) {
@@ -118,7 +138,9 @@ QCoro::Task<Result<ProxyReply, QString>> postToProxy(QNetworkAccessManager* netw
                          cutoff->tooLarge = true;
                          watched->abort();
                      });
-    co_await reply.get();
+    // The end is deleted later: the coroutine resumes inside its signal.
+    const std::unique_ptr<ReplyEnd, DeleteLater> end(new ReplyEnd(watched));
+    co_await qCoro(end.get(), &ReplyEnd::ended);
 
     if (!reply) {
         qCWarning(lcNet).noquote() << "POST" << shownUrl << "abandoned: network access went away";
@@ -150,3 +172,5 @@ QCoro::Task<Result<ProxyReply, QString>> postToProxy(QNetworkAccessManager* netw
 }
 
 } // namespace vorn
+
+#include "network.moc"

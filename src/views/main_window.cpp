@@ -1,6 +1,6 @@
 #include "views/main_window.h"
 
-#include "model/task_store.h"
+#include "store/task_store.h"
 #include "views/outline_rows_model.h"
 
 #include <QHeaderView>

@@ -1,7 +1,7 @@
 #include "views/outline_rows_model.h"
 
-#include "model/task_store.h"
 #include "model/time_format.h"
+#include "store/task_store.h"
 
 #include <QFont>
 

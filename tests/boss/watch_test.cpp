@@ -1,7 +1,7 @@
 // The overdue and inactivity watch over a fake clock and the fake proxy.
-#include "boss/background_job.h"
 #include "fixtures/boss_replies.h"
 #include "fixtures/store_fixture.h"
+#include "store/background_job.h"
 
 #include <QtTest>
 

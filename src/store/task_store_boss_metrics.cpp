@@ -1,6 +1,6 @@
 // Boss state on the store: metrics, mode choice, the Demon lock, activity and
 // the motivational start phase, and the mood banner's values.
-#include "model/task_store.h"
+#include "store/task_store.h"
 
 #include "platform/clock.h"
 #include "platform/random_source.h"

@@ -1,7 +1,8 @@
 // Ticking a task off and reopening it: the stamp, the on-time judgement, the
 // completion log, analytics, streaks, urgency and the boss's comment.
-#include "model/task_store.h"
-#include "platform/random_source.h"
+#include "store/task_store.h"
+
+#include "model/completion.h"
 
 #include <QTimer>
 
@@ -15,6 +16,7 @@ constexpr double kScoldingGraceSeconds = 180;
 } // namespace
 
 void TaskStore::toggleCompletion(const QUuid& taskID) {
+    const OutlineChange change(*this);
     const auto it =
         std::find_if(tasks().cbegin(), tasks().cend(), [&](const TaskItem& t) { return t.id == taskID; });
     if (it == tasks().cend())
@@ -58,10 +60,8 @@ void TaskStore::handleTaskCompleted(qsizetype index, bool skipBossMessage) {
     updated[index].completedAt = stamp;
     setTasks(std::move(updated));
 
-    const Instant deadline = t.finishTime.value_or(stamp);
-    const bool wasOnTime = !(deadline < stamp);
+    const bool wasOnTime = completion::isOnTime(t.finishTime, stamp);
     const Instant start = t.startedAt ? *t.startedAt : taskStartTime(t.id);
-    const qint64 actualMinutes = std::max<qint64>(static_cast<qint64>(std::trunc((stamp - start) / 60.0)), 1);
 
     database().recordCompletion({newUuid(), t.title, stamp, wasOnTime});
     TaskAnalyticsRecord record;
@@ -70,29 +70,20 @@ void TaskStore::handleTaskCompleted(qsizetype index, bool skipBossMessage) {
     record.taskTitle = t.title;
     record.sectionTitle = sectionTitle(t.sectionID);
     record.estimatedMinutes = t.durationMinutes;
-    record.actualMinutes = actualMinutes;
+    record.actualMinutes = completion::actualMinutes(start, stamp);
     record.completedAt = stamp;
     record.wasOnTime = wasOnTime;
     database().recordTaskAnalytics(record);
 
-    GamificationState g = m_gamification;
-    g.totalCompletions += 1;
-    if (wasOnTime) {
-        g.onTimeStreak += 1;
-        g.bestOnTimeStreak = std::max(g.bestOnTimeStreak, g.onTimeStreak);
-    } else {
-        g.onTimeStreak = 0;
-    }
-    setGamification(g);
-    database().saveGamificationState(g);
+    setGamification(completion::counted(m_gamification, wasOnTime));
+    database().saveGamificationState(m_gamification);
 
     const double urgencyBefore = m_bossAIState.urgencyScore;
     if (m_bossAIState.demonLockActive) {
         releaseDemonLockAfterCompletion(wasOnTime);
     } else {
         BossAIState state = m_bossAIState;
-        const double change = wasOnTime ? -m_env.random->uniform(8, 15) : m_env.random->uniform(20, 35);
-        state.urgencyScore = boss::clampUrgency(state.urgencyScore + change);
+        state.urgencyScore = completion::urgencyAfter(state.urgencyScore, wasOnTime, *m_env.random);
         setBossAIState(state);
     }
 
@@ -148,7 +139,6 @@ void TaskStore::handleTaskCompleted(qsizetype index, bool skipBossMessage) {
         m_inMotivationalStartPhase = false;
         refreshBossAIMetrics();
     }
-    persistWorkspace();
 }
 
 void TaskStore::handleTaskReopened(qsizetype index) {
@@ -162,7 +152,6 @@ void TaskStore::handleTaskReopened(qsizetype index) {
 
     const QString title = t.title;
     QTimer::singleShot(0, this, [this, title] { commentOnReopenedTask(title); });
-    persistWorkspace();
 }
 
 QCoro::Task<> TaskStore::commentOnReopenedTask(QString title) {

@@ -1,5 +1,5 @@
 // Saving, the chat's system lines, undo and redo, and clearing the list.
-#include "model/task_store.h"
+#include "store/task_store.h"
 
 #include "platform/log.h"
 
@@ -12,6 +12,7 @@ DatabaseService::SessionSnapshot TaskStore::sessionSnapshot() const {
 void TaskStore::persistWorkspace() {
     if (!database().canSave())
         return; // read-only, or not yet read: the stored rows stay as they are
+    qCDebug(lcStore) << "saving the workspace";
     const bool ok = database().saveWorkspace(tasks(), sections(), m_gamification, sessionSnapshot(),
                                              buildOverdueSnapshots(), m_chatMessages);
     noteSaveResult(ok);
@@ -75,6 +76,7 @@ void TaskStore::recordUndoSnapshot() {
 }
 
 void TaskStore::undo() {
+    const OutlineChange change(*this);
     if (m_undoStack.isEmpty())
         return;
     const WorkspaceSnapshot snapshot = m_undoStack.takeLast();
@@ -84,6 +86,7 @@ void TaskStore::undo() {
 }
 
 void TaskStore::redo() {
+    const OutlineChange change(*this);
     if (m_redoStack.isEmpty())
         return;
     const WorkspaceSnapshot snapshot = m_redoStack.takeLast();
@@ -93,6 +96,7 @@ void TaskStore::redo() {
 }
 
 void TaskStore::applyWorkspaceSnapshot(const WorkspaceSnapshot& snapshot) {
+    const OutlineChange change(*this);
     m_isApplyingUndoRedo = true;
     setTasks(snapshot.tasks);
     setSections(snapshot.sections);
@@ -106,6 +110,7 @@ void TaskStore::applyWorkspaceSnapshot(const WorkspaceSnapshot& snapshot) {
 }
 
 void TaskStore::clearAllTasks() {
+    const OutlineChange change(*this);
     recordUndoSnapshot();
 
     setTasks({});

@@ -1,5 +1,5 @@
 // Importing a pasted list: the whole workspace replaced, or one section filled.
-#include "model/task_store.h"
+#include "store/task_store.h"
 
 #include "model/outline_edit.h"
 #include "outline_io/hierarchical_task_parser.h"
@@ -50,6 +50,7 @@ void TaskStore::applyParsedNodes(const QList<ParsedNode>& nodes, const QUuid& pa
 }
 
 void TaskStore::replaceFromPaste(const QString& text) {
+    const OutlineChange change(*this);
     const std::optional<ParsedOutline> outline = HierarchicalTaskParser::parse(text);
     if (!outline) {
         setErrorMessage(QString::fromUtf8(kUnparsable));
@@ -98,6 +99,7 @@ void TaskStore::replaceFromPaste(const QString& text) {
 }
 
 void TaskStore::pasteIntoSection(const QString& text, const QUuid& sectionID) {
+    const OutlineChange change(*this);
     const std::optional<ParsedOutline> outline = HierarchicalTaskParser::parse(text);
     if (!outline) {
         setErrorMessage(QString::fromUtf8(kUnparsable));

@@ -1,4 +1,4 @@
-#include "boss/mode_arithmetic.h"
+#include "model/mode_arithmetic.h"
 
 #include "platform/random_source.h"
 

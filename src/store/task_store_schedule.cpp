@@ -1,9 +1,10 @@
 // "Restart from Now": the day's schedule starts again at the present moment.
-#include "model/task_store.h"
+#include "store/task_store.h"
 
 namespace vorn {
 
 void TaskStore::resetStartToNow() {
+    const OutlineChange change(*this);
     setScheduleStartTime(now());
     if (!tasks().isEmpty()) {
         ensureTasksInDisplayOrder();

@@ -1,6 +1,6 @@
 // The store's outline queries and the schedule: thin calls into the pure
 // functions over the workspace.
-#include "model/task_store.h"
+#include "store/task_store.h"
 
 #include "model/outline.h"
 #include "model/schedule.h"
@@ -48,11 +48,13 @@ QList<OutlineRow> TaskStore::outlineRows() const {
 }
 
 void TaskStore::ensureTasksInDisplayOrder() {
+    const OutlineChange change(*this);
     if (auto reordered = outline::tasksInDisplayOrder(m_workspace))
         setTasks(std::move(*reordered));
 }
 
 void TaskStore::recalculateFinishTimes() {
+    const OutlineChange change(*this);
     QList<TaskItem> updated = tasks();
     if (schedule::recalculateFinishTimes(updated, m_scheduleStartTime))
         setTasks(std::move(updated));

@@ -1,11 +1,12 @@
 // Tab and Shift+Tab: nesting a task under the row above it and lifting it out
 // again, with the group sections that nesting under a task makes.
 #include "model/outline_edit.h"
-#include "model/outline_editing_support.h"
+#include "store/task_store_editing_support.h"
 
 namespace vorn {
 
 void TaskStore::indentTask(const QUuid& taskID) {
+    const OutlineChange change(*this);
     const std::optional<Workspace> edited = outline::indentTask(workspace(), taskID);
     if (!edited)
         return;
@@ -16,6 +17,7 @@ void TaskStore::indentTask(const QUuid& taskID) {
 }
 
 void TaskStore::outdentTask(const QUuid& taskID) {
+    const OutlineChange change(*this);
     const std::optional<Workspace> edited = outline::outdentTask(workspace(), taskID);
     if (!edited)
         return;
@@ -27,6 +29,7 @@ void TaskStore::outdentTask(const QUuid& taskID) {
 }
 
 QUuid TaskStore::ensureChildSection(const TaskItem& task) {
+    const OutlineChange change(*this);
     Workspace edited = workspace();
     const QUuid groupID = outline::ensureChildSection(edited, task);
     editing::adopt(*this, edited);
@@ -34,6 +37,7 @@ QUuid TaskStore::ensureChildSection(const TaskItem& task) {
 }
 
 void TaskStore::moveTaskIntoSection(const QUuid& taskID, const QUuid& sectionID) {
+    const OutlineChange change(*this);
     const qsizetype pos = outline::taskIndex(tasks(), taskID);
     if (pos < 0)
         return;
@@ -43,6 +47,7 @@ void TaskStore::moveTaskIntoSection(const QUuid& taskID, const QUuid& sectionID)
 }
 
 void TaskStore::collapseEmptyChildSections() {
+    const OutlineChange change(*this);
     Workspace edited = workspace();
     if (outline::collapseEmptyChildSections(edited))
         setSections(std::move(edited.sections));

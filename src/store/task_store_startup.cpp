@@ -1,14 +1,14 @@
 // Start-up of the store: preferences, boss state, the stored workspace and the
 // repairs that make it usable (a single root, a placeholder task, the orders).
-#include "model/task_store.h"
+#include "store/task_store.h"
 
-#include "boss/background_job.h"
 #include "model/default_sites.h"
 #include "model/outline.h"
 #include "model/time_format.h"
 #include "platform/clock.h"
 #include "platform/log.h"
 #include "platform/preferences.h"
+#include "store/background_job.h"
 
 #include <QTimer>
 

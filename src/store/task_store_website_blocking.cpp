@@ -1,7 +1,7 @@
 // The store's side of website blocking: what to block and when. The hosts
 // blocker does the work in the background; its requests run in order.
 #include "model/site_list.h"
-#include "model/task_store.h"
+#include "store/task_store.h"
 
 namespace vorn {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "boss/mode_arithmetic.h"
-#include "boss/mode_probabilities.h"
+#include "model/mode_arithmetic.h"
+#include "model/mode_probabilities.h"
 #include "model/outline_row.h"
 #include "model/records.h"
 #include "model/workspace.h"
@@ -173,7 +173,7 @@ public:
     // Each edit records one undo step (none when it changes nothing), leaves
     // `tasks` in outline order with the finish times laid along it, and saves.
     // An ID that names nothing makes an edit a no-op, except for addTask.
-    // Tasks (model/outline_editing.cpp).
+    // Tasks (store/task_store_editing.cpp).
     QUuid addTask(const std::optional<QUuid>& after = std::nullopt,
                   const std::optional<QUuid>& in = std::nullopt);
     // Commits the title (an undo step when it changes) and adds the task below.
@@ -186,13 +186,13 @@ public:
     std::optional<qsizetype> insertionIndexInParent(const QUuid& parentID, const QUuid& childSectionID,
                                                     const QList<QUuid>& order) const;
     void applyTaskDisplayOrder(const QList<QUuid>& order);
-    // Indent and outdent (model/indent_outdent.cpp).
+    // Indent and outdent (store/task_store_indent.cpp).
     void indentTask(const QUuid& taskID);
     void outdentTask(const QUuid& taskID);
     QUuid ensureChildSection(const TaskItem& task);
     void moveTaskIntoSection(const QUuid& taskID, const QUuid& sectionID);
     void collapseEmptyChildSections();
-    // Drag and drop (model/outline_moves.cpp). A task is never moved into its own
+    // Drag and drop (store/task_store_moves.cpp). A task is never moved into its own
     // group or below it.
     void moveOutlineTask(const QUuid& draggedID, const QUuid& targetID);
     void moveTask(const QUuid& draggedID, const QUuid& targetID);
@@ -200,7 +200,7 @@ public:
     void moveOutlineSection(const QUuid& sectionID, const std::optional<QUuid>& before);
     // Reorders among the siblings and saves; the undo step is the caller's.
     void moveSection(const QUuid& sectionID, const std::optional<QUuid>& before);
-    // Sections (model/section_operations.cpp). A root is never deleted.
+    // Sections (store/task_store_sections.cpp). A root is never deleted.
     void renameSection(const QUuid& sectionID, const QString& title);
     void renameRootTitle(const QString& title);
     bool canDeleteSection(const QUuid& sectionID) const;
@@ -315,8 +315,25 @@ signals:
     void blockedSitesTextChanged();
     void activeBossModeChanged();
     void undoStateChanged();
+    // Once at the end of every operation that changed the tasks, the sections
+    // or the outline order, after their own signals: the rows to show changed.
+    void outlineChanged();
 
 private:
+    // Held for the length of an outline operation (nested ones included), so
+    // that outlineChanged() goes out once, at the end (store/task_store_fields.cpp).
+    class OutlineChange {
+    public:
+        explicit OutlineChange(TaskStore& store);
+        ~OutlineChange();
+        OutlineChange(const OutlineChange&) = delete;
+        OutlineChange& operator=(const OutlineChange&) = delete;
+
+    private:
+        TaskStore& m_store;
+    };
+    void noteOutlineChanged();
+
     void readPreferences();
     void loadCollapsedSections();
     void loadPersistedWorkspace();
@@ -385,6 +402,8 @@ private:
     QList<WorkspaceSnapshot> m_undoStack;
     QList<WorkspaceSnapshot> m_redoStack;
     bool m_isApplyingUndoRedo = false;
+    int m_outlineChangeDepth = 0;
+    bool m_outlineChangePending = false;
     bool m_saveFailureReported = false;
     QTimer* m_databaseRetry = nullptr;
 

@@ -1,7 +1,7 @@
 // Assignment of the published fields. Each setter stores the value and emits the
 // field's signal, also when the value is unchanged; preference-backed fields
 // then write the preference (after start-up only).
-#include "model/task_store.h"
+#include "store/task_store.h"
 
 #include "platform/preferences.h"
 
@@ -24,10 +24,12 @@ constexpr double kMaxChatFraction = 0.9;
 
 void TaskStore::setTasks(QList<TaskItem> tasks) {
     assign(this, m_workspace.tasks, std::move(tasks), &TaskStore::tasksChanged);
+    noteOutlineChanged();
 }
 
 void TaskStore::setSections(QList<TaskSection> sections) {
     assign(this, m_workspace.sections, std::move(sections), &TaskStore::sectionsChanged);
+    noteOutlineChanged();
 }
 
 void TaskStore::setGamification(const GamificationState& state) {
@@ -124,6 +126,28 @@ void TaskStore::setPendingTitleSelectAll(bool selectAll) {
 
 void TaskStore::setRootOutlineOrder(QList<OutlineEntry> order) {
     assign(this, m_workspace.rootOutlineOrder, std::move(order), &TaskStore::rootOutlineOrderChanged);
+    noteOutlineChanged();
+}
+
+// A change of tasks, sections or the outline order inside an operation is told
+// once, when the outermost operation ends; one outside any operation at once.
+void TaskStore::noteOutlineChanged() {
+    m_outlineChangePending = true;
+    if (m_outlineChangeDepth == 0) {
+        m_outlineChangePending = false;
+        emit outlineChanged();
+    }
+}
+
+TaskStore::OutlineChange::OutlineChange(TaskStore& store) : m_store(store) {
+    ++m_store.m_outlineChangeDepth;
+}
+
+TaskStore::OutlineChange::~OutlineChange() {
+    if (--m_store.m_outlineChangeDepth > 0 || !m_store.m_outlineChangePending)
+        return;
+    m_store.m_outlineChangePending = false;
+    emit m_store.outlineChanged();
 }
 
 void TaskStore::setOpenAIModel(const QString& model) {

@@ -1,7 +1,7 @@
 // Surge mode: after a completion, with a small chance, the remaining tasks of
 // the list are halved and Demon mode holds for half an hour.
-#include "model/task_store.h"
 #include "platform/random_source.h"
+#include "store/task_store.h"
 
 #include <QTimer>
 

@@ -1,11 +1,12 @@
 // Drag and drop in the outline: tasks before tasks, tasks into folders, and
 // top-level folders among themselves.
 #include "model/outline_edit.h"
-#include "model/outline_editing_support.h"
+#include "store/task_store_editing_support.h"
 
 namespace vorn {
 
 void TaskStore::moveOutlineTask(const QUuid& draggedID, const QUuid& targetID) {
+    const OutlineChange change(*this);
     if (draggedID == targetID)
         return;
     if (const std::optional<Workspace> edited =
@@ -37,14 +38,17 @@ void applyTaskMove(TaskStore& store, const std::optional<Workspace>& edited) {
 } // namespace
 
 void TaskStore::moveTask(const QUuid& draggedID, const QUuid& targetID) {
+    const OutlineChange change(*this);
     applyTaskMove(*this, outline::moveTask(workspace(), draggedID, targetID));
 }
 
 void TaskStore::moveTask(const QUuid& taskID, const QUuid& toSection, const std::optional<QUuid>& before) {
+    const OutlineChange change(*this);
     applyTaskMove(*this, outline::moveTaskToSection(workspace(), taskID, toSection, before));
 }
 
 void TaskStore::moveOutlineSection(const QUuid& sectionID, const std::optional<QUuid>& before) {
+    const OutlineChange change(*this);
     const std::optional<Workspace> edited = outline::reorderTopLevelSection(workspace(), sectionID, before);
     if (!edited)
         return;
@@ -54,6 +58,7 @@ void TaskStore::moveOutlineSection(const QUuid& sectionID, const std::optional<Q
 }
 
 void TaskStore::moveSection(const QUuid& sectionID, const std::optional<QUuid>& before) {
+    const OutlineChange change(*this);
     const std::optional<Workspace> edited = outline::moveSection(workspace(), sectionID, before);
     if (!edited)
         return;

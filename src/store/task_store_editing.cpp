@@ -1,7 +1,7 @@
 // Adding, retitling, re-timing and removing tasks, and the insertion indexes
 // and display order behind them.
 #include "model/outline_edit.h"
-#include "model/outline_editing_support.h"
+#include "store/task_store_editing_support.h"
 
 namespace vorn {
 
@@ -27,6 +27,7 @@ void reorderAndReschedule(TaskStore& store) {
 } // namespace editing
 
 QUuid TaskStore::addTask(const std::optional<QUuid>& after, const std::optional<QUuid>& in) {
+    const OutlineChange change(*this);
     recordUndoSnapshot();
     const outline::AddedTask added = outline::addTask(workspace(), after, in);
     editing::adopt(*this, added.outline);
@@ -39,6 +40,7 @@ QUuid TaskStore::addTask(const std::optional<QUuid>& after, const std::optional<
 }
 
 QUuid TaskStore::focusTaskBelow(const QUuid& taskID, const QString& title) {
+    const OutlineChange change(*this);
     const QString trimmed = title.trimmed();
     const qsizetype pos = outline::taskIndex(tasks(), taskID);
     std::optional<QUuid> sectionID;
@@ -54,6 +56,7 @@ QUuid TaskStore::focusTaskBelow(const QUuid& taskID, const QString& title) {
 }
 
 void TaskStore::updateTitle(const QUuid& taskID, const QString& title) {
+    const OutlineChange change(*this);
     const std::optional<Workspace> edited = outline::updateTitle(workspace(), taskID, title);
     if (!edited)
         return;
@@ -63,6 +66,7 @@ void TaskStore::updateTitle(const QUuid& taskID, const QString& title) {
 }
 
 void TaskStore::updateDuration(const QUuid& taskID, qint64 minutes) {
+    const OutlineChange change(*this);
     const std::optional<Workspace> edited = outline::updateDuration(workspace(), taskID, minutes);
     if (!edited)
         return;
@@ -76,6 +80,7 @@ void TaskStore::updateDuration(const QUuid& taskID, qint64 minutes) {
 }
 
 void TaskStore::removeTask(const QUuid& taskID) {
+    const OutlineChange change(*this);
     const std::optional<Workspace> edited = outline::removeTask(workspace(), taskID);
     if (!edited)
         return;
@@ -104,6 +109,7 @@ std::optional<qsizetype> TaskStore::insertionIndexInParent(const QUuid& parentID
 }
 
 void TaskStore::applyTaskDisplayOrder(const QList<QUuid>& order) {
+    const OutlineChange change(*this);
     std::optional<QList<TaskItem>> arranged = outline::tasksInOrder(tasks(), order);
     if (!arranged)
         return;

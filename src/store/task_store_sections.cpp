@@ -1,6 +1,6 @@
 // Naming, deleting and emptying sections.
 #include "model/outline_edit.h"
-#include "model/outline_editing_support.h"
+#include "store/task_store_editing_support.h"
 
 namespace vorn {
 
@@ -31,6 +31,7 @@ void deleteSectionTree(TaskStore& store, const QUuid& sectionID, QSet<QUuid>& en
 } // namespace
 
 void TaskStore::renameSection(const QUuid& sectionID, const QString& title) {
+    const OutlineChange change(*this);
     const std::optional<Workspace> edited = outline::renameSection(workspace(), sectionID, title);
     if (!edited)
         return;
@@ -40,6 +41,7 @@ void TaskStore::renameSection(const QUuid& sectionID, const QString& title) {
 }
 
 void TaskStore::renameRootTitle(const QString& title) {
+    const OutlineChange change(*this);
     if (const std::optional<QUuid> root = rootSectionID())
         renameSection(*root, title);
 }
@@ -50,11 +52,13 @@ bool TaskStore::canDeleteSection(const QUuid& sectionID) const {
 }
 
 void TaskStore::deleteSection(const QUuid& sectionID) {
+    const OutlineChange change(*this);
     QSet<QUuid> entered;
     deleteSectionTree(*this, sectionID, entered);
 }
 
 void TaskStore::clearSectionContent(const QUuid& sectionID) {
+    const OutlineChange change(*this);
     editing::adopt(*this, outline::clearSectionContent(workspace(), sectionID));
 }
 

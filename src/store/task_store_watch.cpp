@@ -1,8 +1,8 @@
 // The boss watch: starting and stopping it, the hourly inactivity check and
 // the minute-by-minute overdue check, and the per-task overdue bookkeeping.
-#include "boss/background_job.h"
-#include "model/task_store.h"
 #include "platform/random_source.h"
+#include "store/background_job.h"
+#include "store/task_store.h"
 
 #include <QPointer>
 

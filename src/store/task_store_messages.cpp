@@ -1,6 +1,6 @@
 // Bringing messages into the chat: unprompted boss messages, the user's chat
 // turns, speaking a message before it is shown, and committing it.
-#include "model/task_store.h"
+#include "store/task_store.h"
 
 #include "platform/preferences.h"
 #include "services/boss_ai_prompts.h"

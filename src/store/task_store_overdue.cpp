@@ -1,5 +1,5 @@
 // What the overdue watch remembers per task, in the form it is saved in.
-#include "model/task_store.h"
+#include "store/task_store.h"
 
 namespace vorn {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/task_store.h"
+#include "store/task_store.h"
 
 // What the store's outline edits share between their files.
 namespace vorn::editing {

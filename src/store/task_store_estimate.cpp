@@ -1,5 +1,5 @@
 // "AI Estimate": the model's minutes for every task, applied to the list.
-#include "model/task_store.h"
+#include "store/task_store.h"
 
 #include <QPointer>
 

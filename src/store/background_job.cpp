@@ -1,6 +1,6 @@
-#include "boss/background_job.h"
+#include "store/background_job.h"
 
-#include "model/task_store.h"
+#include "store/task_store.h"
 
 namespace vorn {
 
