@@ -71,7 +71,7 @@ public:
     explicit TaskStore(const StoreEnvironment& env, QObject* parent = nullptr);
     ~TaskStore() override;
 
-    // ---- published fields ------------------------------------------------
+    // ---- published fields (store/task_store_fields.cpp) -----------------
     const QList<TaskItem>& tasks() const { return m_workspace.tasks; }
     void setTasks(QList<TaskItem> tasks);
     const QList<TaskSection>& sections() const { return m_workspace.sections; }
@@ -127,7 +127,7 @@ public:
     const std::optional<BossAIMode>& activeBossMode() const { return m_activeBossMode; }
     void setActiveBossMode(const std::optional<BossAIMode>& mode);
 
-    // ---- derived and plain state ------------------------------------------
+    // ---- derived and plain state (store/task_store_startup.cpp) -----------
     const Workspace& workspace() const { return m_workspace; }
     QList<TaskItem> completedTasks() const;
     QList<TaskItem> pendingTasks() const;
@@ -144,9 +144,8 @@ public:
     DatabaseService& database() const { return *m_env.database; }
     Instant now() const;
 
-    // ---- persistence, chat, undo ---------------------------------------------
+    // ---- saving, system lines, undo (store/task_store_saving.cpp) ----------
     void persistWorkspace();
-    void persistSessionOnly();
     void postSystemMessage(const QString& text);
     void saveCollapsedSections();
     void recordUndoSnapshot();
@@ -156,7 +155,7 @@ public:
     WorkspaceSnapshot currentWorkspaceSnapshot() const;
     void applyWorkspaceSnapshot(const WorkspaceSnapshot& snapshot);
 
-    // ---- outline queries and orders ----------------------------------------
+    // ---- outline queries and orders (store/task_store_outline.cpp) --------
     std::optional<QUuid> rootSectionID() const;
     QString sectionTitle(const QUuid& sectionID) const;
     QList<TaskSection> childSections(const std::optional<QUuid>& parent) const;
@@ -182,16 +181,10 @@ public:
     void updateTitle(const QUuid& taskID, const QString& title);
     void updateDuration(const QUuid& taskID, qint64 minutes);
     void removeTask(const QUuid& taskID);
-    qsizetype insertionIndexForSection(const QUuid& sectionID, const QList<QUuid>& order) const;
-    std::optional<qsizetype> insertionIndexInParent(const QUuid& parentID, const QUuid& childSectionID,
-                                                    const QList<QUuid>& order) const;
-    void applyTaskDisplayOrder(const QList<QUuid>& order);
     // Indent and outdent (store/task_store_indent.cpp).
     void indentTask(const QUuid& taskID);
     void outdentTask(const QUuid& taskID);
     QUuid ensureChildSection(const TaskItem& task);
-    void moveTaskIntoSection(const QUuid& taskID, const QUuid& sectionID);
-    void collapseEmptyChildSections();
     // Drag and drop (store/task_store_moves.cpp). A task is never moved into its own
     // group or below it.
     void moveOutlineTask(const QUuid& draggedID, const QUuid& targetID);
@@ -209,20 +202,19 @@ public:
     // Empties the section for a paste; no undo step, no reordering, no saving.
     void clearSectionContent(const QUuid& sectionID);
 
-    // ---- schedule ------------------------------------------------------------
+    // ---- schedule (store/task_store_outline.cpp) ----------------------------
     void recalculateFinishTimes();
     Instant taskStartTime(const QUuid& taskID) const;
     std::optional<Instant> sectionFinishTime(const QUuid& sectionID) const;
 
-    // ---- overdue bookkeeping ---------------------------------------------------
+    // ---- overdue bookkeeping (store/task_store_overdue.cpp) -------------------
     QList<DatabaseService::OverdueSnapshot> buildOverdueSnapshots() const;
 
-    // ---- boss engine -------------------------------------------------------------
+    // ---- boss engine (store/task_store_boss_metrics.cpp) -------------------------
     // Recomputes the recent completions, the Demon lock, surge expiry and both
     // probability fields; changes neither the urgency nor the mode.
     void refreshBossAIMetrics();
     BossAIMode selectBossMode(int recentCompletions);
-    void updateDemonLock();
     void releaseDemonLockAfterCompletion(bool wasOnTime);
     void recordActivity();
     void beginMotivationalSession();
@@ -234,7 +226,7 @@ public:
     QString moodSubtitle() const { return currentMood().subtitle; }
     boss::MoodColor moodAccentColor() const { return currentMood().accentColor; }
 
-    // ---- website blocking ----------------------------------------------------------
+    // ---- website blocking (store/task_store_website_blocking.cpp) -----------------
     HostsBlocker& hostsBlocker() { return m_hostsBlocker; }
     // blockedSitesText split into lines, each trimmed, blank ones dropped.
     QStringList blockedSites() const;
@@ -246,44 +238,36 @@ public:
     // password prompt, within a few seconds. Nothing is blocked afterwards.
     void shutDownWebsiteBlocking();
 
-    // ---- boss messages -------------------------------------------------------------
+    // ---- boss messages (store/task_store_messages.cpp) ----------------------------
     QCoro::Task<> deliverBossChatMessage(QString triggerReason, bool intense,
                                          std::optional<BossAIMode> forcedMode,
                                          std::optional<QUuid> regardingTaskID);
     QCoro::Task<> sendUserChatMessage(QString text);
-    QCoro::Task<> speakAndRevealBossMessage(QString text, BossAIMode mode, QString triggerReason);
-    void commitBossMessage(const QString& text, BossAIMode mode, const QString& triggerReason);
     ProxyConfig proxyConfig() const;
 
-    // ---- overdue and inactivity watch ------------------------------------------------
+    // ---- overdue and inactivity watch (store/task_store_watch.cpp) ------------------
     void startBossAI();
     void stopBossAI();
     QCoro::Task<> runHourlyBossAICheck();
     QCoro::Task<> checkLateAndNotify();
     bool shouldSendInitialOverdueChat(const TaskItem& task, double ratio) const;
-    bool taskStillActive(const QUuid& id) const;
     void clearOverdueNotificationCooldowns(qsizetype fromIndex);
-    void clearOverdueEscalationState(const QUuid& id);
-    double overrunRatio(const TaskItem& task) const;
     const BossAIBackgroundJob* backgroundJob() const { return m_backgroundJob.get(); }
 
-    // ---- completion and surge ------------------------------------------------------------
+    // ---- completion and surge (store/task_store_completion.cpp, task_store_surge.cpp) ---
     void toggleCompletion(const QUuid& taskID);
-    void handleTaskCompleted(qsizetype index, bool skipBossMessage);
-    void handleTaskReopened(qsizetype index);
     bool shouldSkipCompletionBossMessage(const QUuid& taskID) const;
     void maybeTriggerSurgeMode(const QUuid& sectionID);
-    void activateSurgeMode(const QUuid& sectionID);
     void expireSurgeIfNeeded();
 
-    // ---- paste import ----------------------------------------------------------------------
+    // ---- paste import (store/task_store_paste.cpp) ------------------------------------------
     void replaceFromPaste(const QString& text);
     void pasteIntoSection(const QString& text, const QUuid& sectionID);
 
-    // ---- AI timeline estimate -------------------------------------------------------------
+    // ---- AI timeline estimate (store/task_store_estimate.cpp) -------------------------------
     QCoro::Task<> estimateWithAI();
 
-    // ---- schedule commands ---------------------------------------------------------------
+    // ---- schedule commands (store/task_store_schedule.cpp) ---------------------------------
     void resetStartToNow();
 
 signals:
@@ -320,6 +304,25 @@ signals:
     void outlineChanged();
 
 private:
+    // Internal steps of the operations above, by the file that defines them.
+    // store/task_store_saving.cpp
+    void persistSessionOnly();
+    // store/task_store_indent.cpp
+    void collapseEmptyChildSections();
+    // store/task_store_boss_metrics.cpp
+    void updateDemonLock();
+    // store/task_store_messages.cpp
+    QCoro::Task<> speakAndRevealBossMessage(QString text, BossAIMode mode, QString triggerReason);
+    void commitBossMessage(const QString& text, BossAIMode mode, const QString& triggerReason);
+    // store/task_store_watch.cpp
+    bool taskStillActive(const QUuid& id) const;
+    void clearOverdueEscalationState(const QUuid& id);
+    double overrunRatio(const TaskItem& task) const;
+    // store/task_store_completion.cpp, store/task_store_surge.cpp
+    void handleTaskCompleted(qsizetype index, bool skipBossMessage);
+    void handleTaskReopened(qsizetype index);
+    void activateSurgeMode(const QUuid& sectionID);
+
     // Held for the length of an outline operation (nested ones included), so
     // that outlineChanged() goes out once, at the end (store/task_store_fields.cpp).
     class OutlineChange {

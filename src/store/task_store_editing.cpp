@@ -99,22 +99,4 @@ void TaskStore::removeTask(const QUuid& taskID) {
     checkLateAndNotify(); // runs on by itself
 }
 
-qsizetype TaskStore::insertionIndexForSection(const QUuid& sectionID, const QList<QUuid>& order) const {
-    return outline::insertionIndexForSection(workspace(), sectionID, order);
-}
-
-std::optional<qsizetype> TaskStore::insertionIndexInParent(const QUuid& parentID, const QUuid& childSectionID,
-                                                           const QList<QUuid>& order) const {
-    return outline::insertionIndexInParent(workspace(), parentID, childSectionID, order);
-}
-
-void TaskStore::applyTaskDisplayOrder(const QList<QUuid>& order) {
-    const OutlineChange change(*this);
-    std::optional<QList<TaskItem>> arranged = outline::tasksInOrder(tasks(), order);
-    if (!arranged)
-        return;
-    setTasks(std::move(*arranged));
-    recalculateFinishTimes();
-}
-
 } // namespace vorn

@@ -36,16 +36,6 @@ QUuid TaskStore::ensureChildSection(const TaskItem& task) {
     return groupID;
 }
 
-void TaskStore::moveTaskIntoSection(const QUuid& taskID, const QUuid& sectionID) {
-    const OutlineChange change(*this);
-    const qsizetype pos = outline::taskIndex(tasks(), taskID);
-    if (pos < 0)
-        return;
-    QList<TaskItem> updated = tasks();
-    updated[pos].sectionID = sectionID;
-    setTasks(std::move(updated));
-}
-
 void TaskStore::collapseEmptyChildSections() {
     const OutlineChange change(*this);
     Workspace edited = workspace();

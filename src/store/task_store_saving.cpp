@@ -123,9 +123,7 @@ void TaskStore::clearAllTasks() {
     m_overdueEscalationChatSent.clear();
     m_overdueIntenseChatSent.clear();
 
-    database().exec(QStringLiteral("DELETE FROM tasks;"));
-    database().exec(QStringLiteral("DELETE FROM overdue_state;"));
-    database().exec(QStringLiteral("DELETE FROM chat_messages;"));
+    database().clearTasksAndChat();
     setChatMessages({});
 
     ensurePlaceholderTaskIfEmpty();
