@@ -10,10 +10,10 @@
 #include <QStringDecoder>
 #include <QTimer>
 
-#include <qcoro/qcorosignal.h>
-
 #include <algorithm>
+#include <coroutine>
 #include <memory>
+#include <utility>
 
 namespace vorn {
 
@@ -41,24 +41,24 @@ struct Cutoff {
     bool tooLarge = false;
 };
 
-// Says once that a reply is over: finished, or destroyed unfinished along with
-// its network manager (which emits no `finished`). Both arrive queued, so the
-// waiting coroutine never resumes inside the reply's own destructor.
-class ReplyEnd : public QObject {
-    Q_OBJECT
+// Waits until the reply is over: finished, or destroyed unfinished along with
+// its network manager (which emits no `finished`). Either way the coroutine
+// resumes exactly once, so its frame never waits forever.
+struct ReplyOver {
+    QNetworkReply* reply;
 
-public:
-    explicit ReplyEnd(QNetworkReply* reply) {
-        connect(reply, &QNetworkReply::finished, this, &ReplyEnd::ended, Qt::QueuedConnection);
-        connect(reply, &QObject::destroyed, this, &ReplyEnd::ended, Qt::QueuedConnection);
+    bool await_ready() const noexcept { return reply->isFinished(); }
+    void await_suspend(std::coroutine_handle<> waiting) const {
+        const auto resumed = std::make_shared<bool>(false);
+        const auto resume = [waiting, resumed] {
+            if (std::exchange(*resumed, true))
+                return;
+            waiting.resume();
+        };
+        QObject::connect(reply, &QNetworkReply::finished, reply, resume);
+        QObject::connect(reply, &QObject::destroyed, resume);
     }
-
-signals:
-    void ended();
-};
-
-struct DeleteLater {
-    void operator()(QObject* object) const { object->deleteLater(); }
+    void await_resume() const noexcept {}
 };
 
 QString transportMessage(const QNetworkReply& reply) {
@@ -138,9 +138,7 @@ QCoro::Task<Result<ProxyReply, QString>> postToProxy(QNetworkAccessManager* netw
                          cutoff->tooLarge = true;
                          watched->abort();
                      });
-    // The end is deleted later: the coroutine resumes inside its signal.
-    const std::unique_ptr<ReplyEnd, DeleteLater> end(new ReplyEnd(watched));
-    co_await qCoro(end.get(), &ReplyEnd::ended);
+    co_await ReplyOver{watched};
 
     if (!reply) {
         qCWarning(lcNet).noquote() << "POST" << shownUrl << "abandoned: network access went away";
@@ -172,5 +170,3 @@ QCoro::Task<Result<ProxyReply, QString>> postToProxy(QNetworkAccessManager* netw
 }
 
 } // namespace vorn
-
-#include "network.moc"
