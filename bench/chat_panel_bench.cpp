@@ -1,7 +1,7 @@
 // The boss's panel and the analytics sheet at the sizes a long day reaches:
 // building the panel over 2,000 chat messages, one more message arriving, and
 // opening the analytics sheet over 10,000 completion records. Offscreen.
-#include "model/task_store.h"
+#include "store/task_store.h"
 #include "persistence/database_service.h"
 #include "platform/clock.h"
 #include "platform/preferences.h"

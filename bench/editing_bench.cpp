@@ -2,11 +2,11 @@
 // folder, each timed together with its save to a database file. An edit that
 // changes the outline is undone again outside the timing, so every iteration
 // starts from the same day. Run with --benchmark_repetitions=5 for medians.
-#include "model/task_store.h"
 #include "persistence/database_service.h"
 #include "platform/clock.h"
 #include "platform/preferences.h"
 #include "platform/random_source.h"
+#include "store/task_store.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

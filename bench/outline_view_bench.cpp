@@ -3,7 +3,7 @@
 // open where the key sends it (Enter, Tab, Shift+Tab), a page of scrolling
 // painted, and the view built and first painted. An edit is undone again
 // outside the timing. Run with --benchmark_repetitions=5 for medians.
-#include "model/task_store.h"
+#include "store/task_store.h"
 #include "persistence/database_service.h"
 #include "platform/clock.h"
 #include "platform/preferences.h"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs, when any is missing.
+# Installs the Debian packages the build needs, when any is missing; with
+# arguments, those packages instead (`make format` asks for clang-format).
 # Idempotent; works as root (CI) or as a user with sudo.
 set -euo pipefail
 
@@ -7,7 +8,6 @@ packages=(
   cmake ninja-build g++ make pkg-config
   qt6-base-dev qt6-multimedia-dev qt6-httpserver-dev qcoro-qt6-dev
   libsqlite3-dev libbenchmark-dev
-  clang-format
   # icons and pictures, the analytics chart, the keyring
   qt6-svg-dev libqt6svg6 qt6-charts-dev qtkeychain-qt6-dev
   # the chart library's CMake package needs the OpenGL module's, which Debian ships apart
@@ -19,6 +19,10 @@ packages=(
   # looking at the window: screenshots under a virtual display
   xvfb x11-apps imagemagick
 )
+
+if [ $# -gt 0 ]; then
+  packages=("$@")
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,6 @@
 #include "app/commands.h"
 
-#include "model/task_store.h"
+#include "store/task_store.h"
 #include "outline_io/hierarchical_task_exporter.h"
 #include "outline_io/hierarchical_task_parser.h"
 #include "persistence/database_service.h"

@@ -3,7 +3,7 @@
 #include "app/commands.h"
 #include "app/instance_handover.h"
 #include "app/termination_signals.h"
-#include "model/task_store.h"
+#include "store/task_store.h"
 #include "persistence/database_service.h"
 #include "platform/clock.h"
 #include "platform/data_paths.h"

@@ -644,4 +644,11 @@ bool DatabaseService::clearChatMessages() {
     return db::run(*m_db, QStringLiteral("DELETE FROM chat_messages"));
 }
 
+bool DatabaseService::clearTasksAndChat() {
+    m_written = {};
+    bool ok = db::run(*m_db, QStringLiteral("DELETE FROM tasks;"));
+    ok = db::run(*m_db, QStringLiteral("DELETE FROM overdue_state;")) && ok;
+    return db::run(*m_db, QStringLiteral("DELETE FROM chat_messages;")) && ok;
+}
+
 } // namespace vorn

@@ -114,6 +114,8 @@ public:
     QList<ChatMessage> loadChatMessages();
     bool saveChatMessages(const QList<ChatMessage>& messages);
     bool clearChatMessages();
+    // Empties the tasks, the overdue rows and the chat (clearing the list).
+    bool clearTasksAndChat();
 
     // The whole workspace in one transaction: tasks, sections, gamification,
     // the session row, the overdue rows and the chat, in that order.

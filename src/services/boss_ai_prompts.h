@@ -1,6 +1,6 @@
 #pragma once
 
-#include "boss/mode_probabilities.h"
+#include "model/mode_probabilities.h"
 #include "model/records.h"
 #include "platform/instant.h"
 

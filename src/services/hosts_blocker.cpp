@@ -373,7 +373,8 @@ QCoro::Task<> enableRequest(State s, QStringList sites) {
     if (s->shutDown)
         co_return;
     if (!done.ok()) {
-        qCWarning(lcHosts).noquote() << "HostsBlocker enable failed: " + done.error().description();
+        qCWarning(lcHosts).noquote() << QStringLiteral("HostsBlocker enable failed: ") +
+                                            done.error().description();
         co_return;
     }
     s->isBlocking = true;
@@ -400,7 +401,8 @@ QCoro::Task<> disableRequest(State s, bool promptForAdmin) {
     if (s->shutDown)
         co_return;
     if (!done.ok()) {
-        qCWarning(lcHosts).noquote() << "HostsBlocker disable failed: " + done.error().description();
+        qCWarning(lcHosts).noquote() << QStringLiteral("HostsBlocker disable failed: ") +
+                                            done.error().description();
         co_return;
     }
     s->isBlocking = false;

@@ -10,10 +10,10 @@
 #include <QStringDecoder>
 #include <QTimer>
 
-#include <qcoro/qcoronetworkreply.h>
-
 #include <algorithm>
+#include <coroutine>
 #include <memory>
+#include <utility>
 
 namespace vorn {
 
@@ -39,6 +39,26 @@ bool isTransportError(QNetworkReply::NetworkError error) {
 struct Cutoff {
     bool deadlinePassed = false;
     bool tooLarge = false;
+};
+
+// Waits until the reply is over: finished, or destroyed unfinished along with
+// its network manager (which emits no `finished`). Either way the coroutine
+// resumes exactly once, so its frame never waits forever.
+struct ReplyOver {
+    QNetworkReply* reply;
+
+    bool await_ready() const noexcept { return reply->isFinished(); }
+    void await_suspend(std::coroutine_handle<> waiting) const {
+        const auto resumed = std::make_shared<bool>(false);
+        const auto resume = [waiting, resumed] {
+            if (std::exchange(*resumed, true))
+                return;
+            waiting.resume();
+        };
+        QObject::connect(reply, &QNetworkReply::finished, reply, resume);
+        QObject::connect(reply, &QObject::destroyed, resume);
+    }
+    void await_resume() const noexcept {}
 };
 
 QString transportMessage(const QNetworkReply& reply) {
@@ -118,7 +138,7 @@ QCoro::Task<Result<ProxyReply, QString>> postToProxy(QNetworkAccessManager* netw
                          cutoff->tooLarge = true;
                          watched->abort();
                      });
-    co_await reply.get();
+    co_await ReplyOver{watched};
 
     if (!reply) {
         qCWarning(lcNet).noquote() << "POST" << shownUrl << "abandoned: network access went away";

@@ -1,6 +1,6 @@
 #include "views/import_tasks_sheet.h"
 
-#include "model/task_store.h"
+#include "store/task_store.h"
 
 #include <QComboBox>
 #include <QFormLayout>

@@ -1,6 +1,6 @@
 #include "views/main_window.h"
 
-#include "model/task_store.h"
+#include "store/task_store.h"
 #include "views/analytics/analytics_sheet.h"
 #include "views/app_notifications.h"
 #include "views/chat/chat_panel.h"

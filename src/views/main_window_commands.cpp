@@ -1,5 +1,5 @@
 // The main window's toolbar and menus.
-#include "model/task_store.h"
+#include "store/task_store.h"
 #include "views/analytics/analytics_sheet.h"
 #include "views/icons.h"
 #include "views/main_window.h"

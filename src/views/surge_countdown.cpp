@@ -1,7 +1,7 @@
 #include "views/surge_countdown.h"
 
 #include "model/schedule.h"
-#include "model/task_store.h"
+#include "store/task_store.h"
 
 #include <QFontDatabase>
 #include <QLabel>

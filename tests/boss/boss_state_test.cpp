@@ -1,7 +1,7 @@
 // Urgency, mode probabilities, mode choice, the Demon lock and the mood banner.
-#include "boss/mode_arithmetic.h"
 #include "fixtures/store_fixture.h"
 #include "fixtures/test_main.h"
+#include "model/mode_arithmetic.h"
 #include "platform/random_source.h"
 
 #include <QtTest>

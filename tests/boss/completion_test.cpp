@@ -3,6 +3,8 @@
 #include "fixtures/outline_fixture.h"
 #include "fixtures/store_fixture.h"
 #include "fixtures/test_main.h"
+#include "fixtures/log_capture.h"
+#include "model/completion.h"
 
 #include <QtTest>
 
@@ -35,6 +37,67 @@ class CompletionTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void completionArithmetic_data() {
+        QTest::addColumn<std::optional<Instant>>("finish");
+        QTest::addColumn<Instant>("start");
+        QTest::addColumn<Instant>("done");
+        QTest::addColumn<bool>("onTime");
+        QTest::addColumn<qint64>("minutes");
+        QTest::addColumn<double>("fraction"); // the urgency draw
+        QTest::addColumn<double>("urgency");  // from 50
+        QTest::newRow("exactly at the finish")
+            << std::optional<Instant>(1800.0) << 0.0 << 1800.0 << true << qint64(30) << 0.0 << 42.0;
+        QTest::newRow("a second late")
+            << std::optional<Instant>(1800.0) << 0.0 << 1801.0 << false << qint64(30) << 1.0 << 85.0;
+        QTest::newRow("no finish time is on time")
+            << std::optional<Instant>() << 100.0 << 100.0 << true << qint64(1) << 1.0 << 35.0;
+        QTest::newRow("partial minutes are cut")
+            << std::optional<Instant>(0.0) << 0.0 << 119.9 << false << qint64(1) << 0.0 << 70.0;
+        QTest::newRow("a start after the stamp is one minute")
+            << std::optional<Instant>(9000.0) << 600.0 << 0.0 << true << qint64(1) << 0.5 << 38.5;
+    }
+
+    void completionArithmetic() {
+        QFETCH(std::optional<Instant>, finish);
+        QFETCH(Instant, start);
+        QFETCH(Instant, done);
+        QFETCH(bool, onTime);
+        QFETCH(qint64, minutes);
+        QFETCH(double, fraction);
+        QFETCH(double, urgency);
+        QCOMPARE(completion::isOnTime(finish, done), onTime);
+        QCOMPARE(completion::actualMinutes(start, done), minutes);
+        ScriptedRandomSource random;
+        random.push(fraction);
+        QCOMPARE(completion::urgencyAfter(50, onTime, random), urgency);
+    }
+
+    void streaksAndUrgencyBounds() {
+        GamificationState g{2, 3, 7};
+        g = completion::counted(g, true);
+        QCOMPARE(g, (GamificationState{3, 3, 8}));
+        g = completion::counted(g, true);
+        QCOMPARE(g, (GamificationState{4, 4, 9}));
+        QCOMPARE(completion::counted(g, false), (GamificationState{0, 4, 10}));
+
+        ScriptedRandomSource random;
+        QCOMPARE(completion::urgencyAfter(3, true, random), 0.0);
+        QCOMPARE(completion::urgencyAfter(95, false, random), 100.0);
+    }
+
+    void aCompletionOrReopeningSavesOnce() {
+        StoreFixture f;
+        TaskStore& store = startWithThree(f);
+        QLoggingCategory::setFilterRules(QStringLiteral("vorn.store.debug=true"));
+        const QUuid a = taskNamed(store, QStringLiteral("A")).id;
+        for (const char* step : {"completed", "reopened"}) {
+            test::LogCapture log;
+            store.toggleCompletion(a);
+            QVERIFY2(log.count(QStringLiteral("saving the workspace")) == 1, step);
+        }
+        QLoggingCategory::setFilterRules(QString());
+    }
+
     void onTimeThenLateThenReopenedAndDoneAgain() {
         StoreFixture f;
         TaskStore& store = startWithThree(f);

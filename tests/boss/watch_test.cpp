@@ -1,9 +1,9 @@
 // The overdue and inactivity watch over a fake clock and the fake proxy.
-#include "boss/background_job.h"
 #include "fixtures/boss_replies.h"
 #include "fixtures/outline_fixture.h"
 #include "fixtures/store_fixture.h"
 #include "fixtures/test_main.h"
+#include "store/background_job.h"
 
 #include <QtTest>
 

@@ -3,7 +3,10 @@
 #include "fixtures/outline_fixture.h"
 #include "fixtures/test_main.h"
 
+#include <QSignalSpy>
 #include <QtTest>
+
+#include <functional>
 
 using namespace vorn;
 using namespace vorn::test;
@@ -18,6 +21,62 @@ class EditingTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // Views update their rows on outlineChanged(): once per operation, however
+    // many fields it set, and only after them.
+    void everyOutlineOperationSignalsOnce() {
+        EditingStore e;
+        TaskStore& s = *e.store;
+        OutlineBuilder b(s);
+        const QUuid a = b.task("A"), group = b.group(a);
+        const QUuid x = b.task("X", group, 20), y = b.task("Y", group);
+        const QUuid folder = b.folder("F");
+        const QUuid f1 = b.task("F1", folder);
+        const QUuid c = b.task("C");
+        b.apply();
+
+        const QList<std::pair<const char*, std::function<void()>>> operations = {
+            {"addTask", [&] { s.addTask(c); }},
+            {"focusTaskBelow", [&] { s.focusTaskBelow(c, "C2"); }},
+            {"updateTitle", [&] { s.updateTitle(c, "C3"); }},
+            {"updateDuration", [&] { s.updateDuration(x, 45); }},
+            {"indentTask", [&] { s.indentTask(c); }},
+            {"outdentTask", [&] { s.outdentTask(c); }},
+            {"moveOutlineTask", [&] { s.moveOutlineTask(y, x); }},
+            {"moveOutlineSection", [&] { s.moveOutlineSection(folder, std::nullopt); }},
+            {"renameSection", [&] { s.renameSection(folder, "G"); }},
+            {"toggleCompletion", [&] { s.toggleCompletion(f1); }},
+            {"undo", [&] { s.undo(); }},
+            {"redo", [&] { s.redo(); }},
+            {"removeTask", [&] { s.removeTask(c); }},
+            {"pasteIntoSection", [&] { s.pasteIntoSection("1. P\n2. Q", folder); }},
+            {"deleteSection", [&] { s.deleteSection(folder); }},
+            {"resetStartToNow",
+             [&] {
+                 e.base.clock().set(e.base.clock().now() + 600);
+                 s.resetStartToNow();
+             }},
+            {"replaceFromPaste", [&] { s.replaceFromPaste("Monday\n1. R\n\t1. S"); }},
+            {"clearAllTasks", [&] { s.clearAllTasks(); }},
+        };
+        for (const auto& [name, operation] : operations) {
+            QSignalSpy outline(&s, &TaskStore::outlineChanged);
+            bool fieldsSetBefore = true;
+            const QMetaObject::Connection lastTasks =
+                connect(&s, &TaskStore::tasksChanged, this, [&] { fieldsSetBefore = outline.isEmpty(); });
+            operation();
+            disconnect(lastTasks);
+            QVERIFY2(outline.size() == 1,
+                     qPrintable(QStringLiteral("%1: %2 signals").arg(name).arg(outline.size())));
+            QVERIFY2(fieldsSetBefore, name);
+        }
+
+        // A lookup changes nothing and says nothing.
+        QSignalSpy outline(&s, &TaskStore::outlineChanged);
+        s.updateTitle(newUuid(), "nobody");
+        s.outlineRows();
+        QCOMPARE(outline.size(), 0);
+    }
+
     void addingAndEditingTasks() {
         EditingStore e;
         TaskStore& s = *e.store;

@@ -6,6 +6,7 @@
 #include "fixtures/test_main.h"
 #include "platform/preferences.h"
 #include "services/fish_audio_service.h"
+#include "services/network.h"
 #include "services/openai_service.h"
 
 #include <QJsonArray>
@@ -121,6 +122,25 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(network.findChildren<QNetworkReply*>().isEmpty());
         QTRY_COMPARE_WITH_TIMEOUT(proxy.openSilentConnections(), 0, 2000);
+    }
+
+    void aRequestWhoseNetworkGoesAwayEndsWithAnError() {
+        FakeProxy proxy;
+        proxy.reply(chatPath, ScriptedReply::silence());
+        auto* network = new QNetworkAccessManager;
+
+        std::optional<Result<ProxyReply, QString>> result;
+        auto send = [&]() -> QCoro::Task<> {
+            result.emplace(co_await postToProxy(network, proxy.config(QStringLiteral("t"), 60'000), chatPath,
+                                                QByteArrayLiteral("{}"), kMaxChatReplyBytes));
+        };
+        QCoro::Task<> sending = send();
+        QTRY_COMPARE_WITH_TIMEOUT(proxy.requests(chatPath).size(), 1, 2000);
+
+        delete network;
+        QTRY_VERIFY_WITH_TIMEOUT(result.has_value(), 2000);
+        QVERIFY(!result->ok());
+        QCOMPARE(result->error(), QStringLiteral("Network access was shut down."));
     }
 
     void slowOrOversizedRepliesAreCutOff_data() {

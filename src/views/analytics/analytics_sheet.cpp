@@ -1,6 +1,6 @@
 #include "views/analytics/analytics_sheet.h"
 
-#include "model/task_store.h"
+#include "store/task_store.h"
 #include "views/analytics/analytics_charts.h"
 #include "views/analytics/analytics_text.h"
 

@@ -1,6 +1,6 @@
 #include "views/chat/chat_messages_model.h"
 
-#include "model/task_store.h"
+#include "store/task_store.h"
 
 namespace vorn {
 

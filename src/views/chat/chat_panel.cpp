@@ -1,6 +1,6 @@
 #include "views/chat/chat_panel.h"
 
-#include "model/task_store.h"
+#include "store/task_store.h"
 #include "services/chat_transcript_formatter.h"
 #include "views/chat/chat_bubble_delegate.h"
 #include "views/chat/chat_input.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "boss/mode_arithmetic.h"
+#include "model/mode_arithmetic.h"
 #include "model/records.h"
 
 #include <QColor>

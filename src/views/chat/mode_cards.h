@@ -1,6 +1,6 @@
 #pragma once
 
-#include "boss/mode_probabilities.h"
+#include "model/mode_probabilities.h"
 #include "views/chat/chat_style.h"
 
 #include <QWidget>

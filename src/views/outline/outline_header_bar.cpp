@@ -1,6 +1,6 @@
 #include "views/outline/outline_header_bar.h"
 
-#include "model/task_store.h"
+#include "store/task_store.h"
 #include "model/time_format.h"
 #include "outline_io/outline_paste_detector.h"
 #include "views/icons.h"

@@ -1,6 +1,6 @@
 #include "views/outline/outline_table.h"
 
-#include "model/task_store.h"
+#include "store/task_store.h"
 #include "outline_io/hierarchical_task_exporter.h"
 #include "outline_io/outline_paste_detector.h"
 #include "views/app_notifications.h"

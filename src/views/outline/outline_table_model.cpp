@@ -1,7 +1,7 @@
 #include "views/outline/outline_table_model.h"
 
 #include "model/schedule.h"
-#include "model/task_store.h"
+#include "store/task_store.h"
 #include "model/time_format.h"
 #include "views/outline/row_changes.h"
 

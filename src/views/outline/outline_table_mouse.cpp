@@ -1,6 +1,6 @@
 // The pointer side of the outline table: taps, drag selection, row drags and
 // drops, and moving a task with Alt+Up / Alt+Down.
-#include "model/task_store.h"
+#include "store/task_store.h"
 #include "views/outline/outline_metrics.h"
 #include "views/outline/outline_table.h"
 #include "views/outline/outline_table_model.h"

@@ -1,7 +1,7 @@
 #include "views/settings/settings_window.h"
 
 #include "model/site_list.h"
-#include "model/task_store.h"
+#include "store/task_store.h"
 #include "views/chat/chat_style.h"
 #include "views/settings/connection_group.h"
 

@@ -1,0 +1,165 @@
+// Ticking a task off and reopening it: the stamp, the on-time judgement, the
+// completion log, analytics, streaks, urgency and the boss's comment.
+#include "store/task_store.h"
+
+#include "model/completion.h"
+
+#include <QTimer>
+
+#include <cmath>
+
+namespace vorn {
+
+namespace {
+// The boss has just scolded the user about the task: no second message.
+constexpr double kScoldingGraceSeconds = 180;
+} // namespace
+
+void TaskStore::toggleCompletion(const QUuid& taskID) {
+    const OutlineChange change(*this);
+    const auto it =
+        std::find_if(tasks().cbegin(), tasks().cend(), [&](const TaskItem& t) { return t.id == taskID; });
+    if (it == tasks().cend())
+        return;
+    const qsizetype i = it - tasks().cbegin();
+    recordUndoSnapshot();
+
+    QList<TaskItem> updated = tasks();
+    const bool wasCompleted = updated.at(i).isCompleted;
+    updated[i].isCompleted = !wasCompleted;
+    setTasks(std::move(updated));
+
+    if (wasCompleted) {
+        handleTaskReopened(i);
+        if (!tasks().isEmpty()) {
+            ensureTasksInDisplayOrder();
+            recalculateFinishTimes();
+        }
+    } else {
+        const bool skip = shouldSkipCompletionBossMessage(taskID);
+        clearOverdueEscalationState(taskID);
+        handleTaskCompleted(i, skip);
+    }
+    recordActivity();
+    persistWorkspace();
+}
+
+bool TaskStore::shouldSkipCompletionBossMessage(const QUuid& taskID) const {
+    if (m_overdueEscalationChatSent.contains(taskID))
+        return true;
+    const auto last = m_lastOverdueNotificationAt.constFind(taskID);
+    if (last != m_lastOverdueNotificationAt.cend())
+        return now() - *last < kScoldingGraceSeconds;
+    return false;
+}
+
+void TaskStore::handleTaskCompleted(qsizetype index, bool skipBossMessage) {
+    const TaskItem t = tasks().at(index);
+    const Instant stamp = now();
+    QList<TaskItem> updated = tasks();
+    updated[index].completedAt = stamp;
+    setTasks(std::move(updated));
+
+    const bool wasOnTime = completion::isOnTime(t.finishTime, stamp);
+    const Instant start = t.startedAt ? *t.startedAt : taskStartTime(t.id);
+
+    database().recordCompletion({newUuid(), t.title, stamp, wasOnTime});
+    TaskAnalyticsRecord record;
+    record.id = newUuid();
+    record.taskID = t.id;
+    record.taskTitle = t.title;
+    record.sectionTitle = sectionTitle(t.sectionID);
+    record.estimatedMinutes = t.durationMinutes;
+    record.actualMinutes = completion::actualMinutes(start, stamp);
+    record.completedAt = stamp;
+    record.wasOnTime = wasOnTime;
+    database().recordTaskAnalytics(record);
+
+    setGamification(completion::counted(m_gamification, wasOnTime));
+    database().saveGamificationState(m_gamification);
+
+    const double urgencyBefore = m_bossAIState.urgencyScore;
+    if (m_bossAIState.demonLockActive) {
+        releaseDemonLockAfterCompletion(wasOnTime);
+    } else {
+        BossAIState state = m_bossAIState;
+        state.urgencyScore = completion::urgencyAfter(state.urgencyScore, wasOnTime, *m_env.random);
+        setBossAIState(state);
+    }
+
+    // The next open task becomes the active one: later open tasks take their
+    // start from the schedule again, and the next one starts with a clean slate.
+    updated = tasks();
+    bool nextCleared = false;
+    for (qsizetype j = index + 1; j < updated.size(); ++j) {
+        if (updated.at(j).isCompleted)
+            continue;
+        updated[j].startedAt.reset();
+        if (!nextCleared) {
+            clearOverdueEscalationState(updated.at(j).id);
+            nextCleared = true;
+        }
+    }
+    setTasks(std::move(updated));
+
+    if (!tasks().isEmpty()) {
+        ensureTasksInDisplayOrder();
+        recalculateFinishTimes();
+    }
+    maybeTriggerSurgeMode(t.sectionID);
+
+    const double urgency = m_bossAIState.urgencyScore;
+    if (wasOnTime) {
+        setStatusMessage(
+            QStringLiteral("Task done on time. %1 on-time streak.").arg(m_gamification.onTimeStreak));
+    } else {
+        // The arrow says what really happened: the Demon-lock path lowers the score.
+        const QString arrow = urgency < urgencyBefore ? QStringLiteral("↓") : QStringLiteral("↑");
+        setStatusMessage(QStringLiteral("Task finished late. Urgency %1 to %2.")
+                             .arg(arrow)
+                             .arg(static_cast<qint64>(std::trunc(urgency))));
+    }
+
+    if (!skipBossMessage) {
+        // Runs once the whole completion is applied, so the pending count is final.
+        const QString title = t.title;
+        QTimer::singleShot(0, this, [this, title, wasOnTime] {
+            // One pass over the pattern: a "%1" inside the title stays text.
+            const QString reason = QStringLiteral("%1%2. %3 still pending.")
+                                       .arg(wasOnTime ? QStringLiteral("Task completed on time: ")
+                                                      : QStringLiteral("Task completed late: "),
+                                            title, QString::number(pendingTasks().size()));
+            deliverBossChatMessage(reason, false, std::nullopt, std::nullopt);
+        });
+    }
+
+    saveBossState();
+    refreshBossAIMetrics();
+    if (m_inMotivationalStartPhase) {
+        m_inMotivationalStartPhase = false;
+        refreshBossAIMetrics();
+    }
+}
+
+void TaskStore::handleTaskReopened(qsizetype index) {
+    const TaskItem t = tasks().at(index);
+    QList<TaskItem> updated = tasks();
+    updated[index].completedAt.reset();
+    setTasks(std::move(updated));
+
+    clearOverdueNotificationCooldowns(index);
+    setStatusMessage(QStringLiteral("Task reopened: %1").arg(t.title));
+
+    const QString title = t.title;
+    QTimer::singleShot(0, this, [this, title] { commentOnReopenedTask(title); });
+}
+
+QCoro::Task<> TaskStore::commentOnReopenedTask(QString title) {
+    const QPointer<TaskStore> self(this);
+    co_await deliverBossChatMessage(QStringLiteral("Task marked incomplete again: %1").arg(title), false,
+                                    std::nullopt, std::nullopt);
+    if (self)
+        co_await checkLateAndNotify();
+}
+
+} // namespace vorn
