@@ -1,6 +1,5 @@
 // Saving and loading a working day of 1,000 tasks in 50 sections (the save after
 // one edit also at 10,000) through the store, on a database file in a temporary folder.
-#include "store/task_store.h"
 #include "persistence/database_service.h"
 #include "platform/clock.h"
 #include "platform/preferences.h"

@@ -82,8 +82,8 @@ QCoro::Task<bool> saveProxyToken(SecretStore& store, Preferences& preferences, Q
         preferences.remove(key);
         co_return true;
     }
-    qCWarning(lcNet).noquote() << "No keyring available (" + answer.message +
-                                      "); the proxy token is kept in the preference file.";
+    qCWarning(lcNet).noquote() << QStringLiteral("No keyring available (") + answer.message +
+                                      QStringLiteral("); the proxy token is kept in the preference file.");
     if (token.isEmpty())
         preferences.remove(key);
     else

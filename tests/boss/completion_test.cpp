@@ -1,9 +1,9 @@
 // Completing and reopening tasks, and surge mode.
 #include "fixtures/boss_replies.h"
+#include "fixtures/log_capture.h"
 #include "fixtures/outline_fixture.h"
 #include "fixtures/store_fixture.h"
 #include "fixtures/test_main.h"
-#include "fixtures/log_capture.h"
 #include "model/completion.h"
 
 #include <QtTest>
@@ -89,7 +89,7 @@ private slots:
         StoreFixture f;
         TaskStore& store = startWithThree(f);
         QLoggingCategory::setFilterRules(QStringLiteral("vorn.store.debug=true"));
-        const QUuid a = taskNamed(store, QStringLiteral("A")).id;
+        const QUuid a = taskNamed(store, "A").id;
         for (const char* step : {"completed", "reopened"}) {
             test::LogCapture log;
             store.toggleCompletion(a);

@@ -2,6 +2,7 @@
 // starts nothing when an address is configured, and keeps the token of a
 // configured proxy in the keyring.
 #include "fixtures/await_task.h"
+#include "fixtures/fake_secret_store.h"
 
 #include "platform/preferences.h"
 #include "services/boss_ai_service.h"
@@ -22,32 +23,7 @@ using namespace vorn;
 
 namespace {
 
-// A keyring that answers from a map, or is not there at all.
-class FakeSecretStore : public SecretStore {
-public:
-    bool available = true;
-    QMap<QString, QString> secrets;
-
-    QCoro::Task<Answer> read(QString key) override {
-        if (!available)
-            co_return Answer{Outcome::unavailable, {}, QStringLiteral("no keyring")};
-        if (!secrets.contains(key))
-            co_return Answer{Outcome::notFound, {}, {}};
-        co_return Answer{Outcome::ok, secrets.value(key), {}};
-    }
-    QCoro::Task<Answer> write(QString key, QString value) override {
-        if (!available)
-            co_return Answer{Outcome::unavailable, {}, QStringLiteral("no keyring")};
-        secrets.insert(key, value);
-        co_return Answer{Outcome::ok, {}, {}};
-    }
-    QCoro::Task<Answer> remove(QString key) override {
-        if (!available)
-            co_return Answer{Outcome::unavailable, {}, QStringLiteral("no keyring")};
-        secrets.remove(key);
-        co_return Answer{Outcome::ok, {}, {}};
-    }
-};
+using test::FakeSecretStore;
 
 bool isAlive(qint64 pid) {
     return pid > 0 && ::kill(static_cast<pid_t>(pid), 0) == 0;
