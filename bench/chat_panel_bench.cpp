@@ -1,11 +1,11 @@
 // The boss's panel and the analytics sheet at the sizes a long day reaches:
 // building the panel over 2,000 chat messages, one more message arriving, and
 // opening the analytics sheet over 10,000 completion records. Offscreen.
-#include "store/task_store.h"
 #include "persistence/database_service.h"
 #include "platform/clock.h"
 #include "platform/preferences.h"
 #include "platform/random_source.h"
+#include "store/task_store.h"
 #include "views/analytics/analytics_sheet.h"
 #include "views/chat/chat_panel.h"
 

@@ -2,14 +2,10 @@
 // folder, each timed together with its save to a database file. An edit that
 // changes the outline is undone again outside the timing, so every iteration
 // starts from the same day. Run with --benchmark_repetitions=5 for medians.
-#include "persistence/database_service.h"
-#include "platform/clock.h"
-#include "platform/preferences.h"
-#include "platform/random_source.h"
+#include "bench_day.h"
 #include "store/task_store.h"
 
 #include <QCoreApplication>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -20,67 +16,9 @@ using namespace vorn;
 
 namespace {
 
-constexpr int kTasksPerFolder = 20;
-
-struct Day {
-    QTemporaryDir dir;
-    ManualClock clock{1'780'000'000.0};
-    ScriptedRandomSource random;
-    std::unique_ptr<Preferences> prefs;
-    std::unique_ptr<DatabaseService> db;
-    std::unique_ptr<TaskStore> store;
-    QList<QUuid> folders;
-
-    explicit Day(qsizetype taskCount) {
-        prefs = std::make_unique<Preferences>(dir.path() + QStringLiteral("/settings.ini"));
-        db = std::make_unique<DatabaseService>(dir.path() + QStringLiteral("/vorn.sqlite"), clock);
-        StoreEnvironment env;
-        env.clock = &clock;
-        env.random = &random;
-        env.preferences = prefs.get();
-        env.database = db.get();
-        // Website blocking stays on files of this folder and programs that refuse.
-        env.hostsBlocker.hostsFile = dir.filePath(QStringLiteral("hosts"));
-        env.hostsBlocker.sudoersFile = dir.filePath(QStringLiteral("sudoers"));
-        env.hostsBlocker.helperPath = dir.filePath(QStringLiteral("installed-helper"));
-        env.hostsBlocker.bundledHelper = dir.filePath(QStringLiteral("bundled-helper"));
-        env.hostsBlocker.sudo = QStringLiteral("/bin/false");
-        env.hostsBlocker.administratorProgram = QStringLiteral("/bin/false");
-        store = std::make_unique<TaskStore>(env);
-        fill(taskCount);
-    }
-
-    void fill(qsizetype taskCount) {
-        const QUuid root = *store->rootSectionID();
-        QList<TaskSection> sections{store->sections().first()};
-        QList<TaskItem> tasks;
-        for (qsizetype s = 0; s < taskCount / kTasksPerFolder; ++s) {
-            const TaskSection folder{newUuid(), QStringLiteral("Folder %1").arg(s), root, int(s),
-                                     std::nullopt};
-            sections.append(folder);
-            folders.append(folder.id);
-            for (int t = 0; t < kTasksPerFolder; ++t) {
-                TaskItem task;
-                task.id = newUuid();
-                task.title = QStringLiteral("Task %1.%2 with a title of ordinary length").arg(s).arg(t);
-                task.durationMinutes = 5 + (t % 7) * 5;
-                task.sectionID = folder.id;
-                tasks.append(task);
-            }
-        }
-        store->setSections(sections);
-        store->setTasks(tasks);
-        store->setRootOutlineOrder(store->computeOutlineOrderSnapshot());
-        store->ensureTasksInDisplayOrder();
-        store->recalculateFinishTimes();
-        store->persistWorkspace();
-        store->checkLateAndNotify(); // the first open task's start, noted once
-    }
-
-    // The task at `index` of the folder in the middle of the day.
-    QUuid middleTask(int index = kTasksPerFolder / 2) const {
-        return store->tasks().at((folders.size() / 2) * kTasksPerFolder + index).id;
-    }
+// The day, with the first open task's start noted once (as the watch would).
+struct Day : bench::BenchDay {
+    explicit Day(qsizetype taskCount) : BenchDay(taskCount) { store->checkLateAndNotify(); }
 };
 
 // Times `edit`; `prepare` runs before and `undos` undo steps after it, untimed.

@@ -3,12 +3,8 @@
 // open where the key sends it (Enter, Tab, Shift+Tab), a page of scrolling
 // painted, and the view built and first painted. An edit is undone again
 // outside the timing. Run with --benchmark_repetitions=5 for medians.
+#include "bench_day.h"
 #include "store/task_store.h"
-#include "persistence/database_service.h"
-#include "platform/clock.h"
-#include "platform/preferences.h"
-#include "platform/random_source.h"
-#include "services/proxy_config.h"
 #include "views/outline/outline_table.h"
 #include "views/outline/outline_table_model.h"
 #include "views/outline/outline_view.h"
@@ -17,7 +13,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScrollBar>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -27,65 +22,10 @@ using namespace vorn;
 
 namespace {
 
-constexpr int kTasksPerFolder = 20;
-
-struct Day {
-    QTemporaryDir dir;
-    ManualClock clock{1'780'000'000.0};
-    ScriptedRandomSource random;
-    std::unique_ptr<Preferences> prefs;
-    std::unique_ptr<DatabaseService> db;
-    std::unique_ptr<TaskStore> store;
+struct Day : bench::BenchDay {
     std::unique_ptr<OutlineView> view;
 
-    explicit Day(qsizetype taskCount) {
-        prefs = std::make_unique<Preferences>(dir.path() + QStringLiteral("/settings.ini"));
-        db = std::make_unique<DatabaseService>(dir.path() + QStringLiteral("/vorn.sqlite"), clock);
-        StoreEnvironment env;
-        env.clock = &clock;
-        env.random = &random;
-        env.preferences = prefs.get();
-        env.database = db.get();
-        // The boss's requests go to a closed loopback port, never to a running proxy.
-        env.proxy = [] {
-            ProxyConfig config;
-            config.baseUrl = QUrl(QStringLiteral("http://127.0.0.1:1"));
-            return config;
-        };
-        env.hostsBlocker.hostsFile = dir.filePath(QStringLiteral("hosts"));
-        env.hostsBlocker.sudoersFile = dir.filePath(QStringLiteral("sudoers"));
-        env.hostsBlocker.helperPath = dir.filePath(QStringLiteral("installed-helper"));
-        env.hostsBlocker.bundledHelper = dir.filePath(QStringLiteral("bundled-helper"));
-        env.hostsBlocker.sudo = QStringLiteral("/bin/false");
-        env.hostsBlocker.administratorProgram = QStringLiteral("/bin/false");
-        store = std::make_unique<TaskStore>(env);
-        fill(taskCount);
-    }
-
-    void fill(qsizetype taskCount) {
-        const QUuid root = *store->rootSectionID();
-        QList<TaskSection> sections{store->sections().first()};
-        QList<TaskItem> tasks;
-        for (qsizetype s = 0; s < taskCount / kTasksPerFolder; ++s) {
-            const TaskSection folder{newUuid(), QStringLiteral("Folder %1").arg(s), root, int(s),
-                                     std::nullopt};
-            sections.append(folder);
-            for (int t = 0; t < kTasksPerFolder; ++t) {
-                TaskItem task;
-                task.id = newUuid();
-                task.title = QStringLiteral("Task %1.%2 with a title of ordinary length").arg(s).arg(t);
-                task.durationMinutes = 5 + (t % 7) * 5;
-                task.sectionID = folder.id;
-                tasks.append(task);
-            }
-        }
-        store->setSections(sections);
-        store->setTasks(tasks);
-        store->setRootOutlineOrder(store->computeOutlineOrderSnapshot());
-        store->ensureTasksInDisplayOrder();
-        store->recalculateFinishTimes();
-        store->persistWorkspace();
-    }
+    explicit Day(qsizetype taskCount) : BenchDay(taskCount) {}
 
     void showView() {
         view = std::make_unique<OutlineView>(store.get());
@@ -99,11 +39,6 @@ struct Day {
     static void settle() {
         for (int i = 0; i < 3; ++i)
             QCoreApplication::processEvents();
-    }
-
-    // The task at `index` of the folder in the middle of the day.
-    QUuid middleTask(int index = kTasksPerFolder / 2) const {
-        return store->tasks().at((store->tasks().size() / kTasksPerFolder / 2) * kTasksPerFolder + index).id;
     }
 };
 
