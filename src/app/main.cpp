@@ -10,6 +10,7 @@
 #include "platform/preferences.h"
 #include "platform/random_source.h"
 #include "services/audio_output.h"
+#include "services/network.h"
 #include "services/proxy_connection.h"
 #include "services/secret_store.h"
 #include "store/task_store.h"
@@ -18,6 +19,7 @@
 #include "views/settings/connection_group.h"
 
 #include <QApplication>
+#include <QScopeGuard>
 
 #include <cstdio>
 #include <memory>
@@ -56,6 +58,9 @@ int main(int argc, char* argv[]) {
     QGuiApplication::setWindowIcon(vorn::bundledIcon(QStringLiteral(VORN_APP_ID)));
     vorn::setBeepHandler(&QApplication::beep);
 
+    // Runs last, after the store and the window have gone: requests still on
+    // the way are aborted instead of being left to the application's teardown.
+    const auto endNetworkAccess = qScopeGuard(&vorn::shutDownSharedNetworkAccess);
     vorn::SystemClock clock;
     vorn::SystemRandomSource random;
     vorn::Preferences preferences;

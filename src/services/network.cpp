@@ -84,6 +84,19 @@ void setSharedNetworkAccessManager(QNetworkAccessManager* manager) {
     injectedManager() = manager;
 }
 
+void shutDownSharedNetworkAccess() {
+    QPointer<QNetworkAccessManager>& manager = defaultManager();
+    if (manager) {
+        const QList<QNetworkReply*> running = manager->findChildren<QNetworkReply*>();
+        for (QNetworkReply* reply : running) {
+            if (!reply->isFinished())
+                reply->abort();
+        }
+        delete manager.get();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 QString tooLargeMessage(qint64 maxReplyBytes) {
     const qint64 megabytes = std::max<qint64>(maxReplyBytes / (1024 * 1024), 1);
     return QStringLiteral("The reply was too large (over ") + QString::number(megabytes) +

@@ -22,6 +22,12 @@ QNetworkAccessManager& sharedNetworkAccessManager();
 // one. The caller keeps ownership.
 void setSharedNetworkAccessManager(QNetworkAccessManager* manager);
 
+// Ends the process-wide manager before the application object goes: requests
+// still running are aborted (their coroutines resume with an error and end),
+// and what Qt hands to deferred deletion is deleted, so nothing of a request
+// outlives the process's last event. A later request makes a new manager.
+void shutDownSharedNetworkAccess();
+
 // What came back from the proxy, whatever the status.
 struct ProxyReply {
     bool isHttp = false; // false: the answer carried no HTTP status
