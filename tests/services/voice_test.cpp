@@ -12,7 +12,6 @@
 #include "services/speech_player.h"
 
 #include <QFile>
-#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -69,42 +68,23 @@ private slots:
             return;
         }
         QCOMPARE(result.value(), mp3);
-        const QString voice = QString::fromLatin1(FishAudioService::voiceId);
-        QVERIFY(QRegularExpression(QStringLiteral("^[0-9a-f]{32}$")).match(voice).hasMatch());
-        const QByteArray body = proxy.requests().first().body;
-        QCOMPARE(QJsonDocument::fromJson(body).object(),
-                 (QJsonObject{
-                     {"text", outcome}, {"reference_id", voice}, {"format", "mp3"}, {"normalize", true}}));
-        QVERIFY(!body.contains('\n'));
-    }
-
-    void playsAtTheClampedRate_data() {
-        QTest::addColumn<float>("rate");
-        QTest::addColumn<double>("played");
-        QTest::newRow("demon") << 1.5f << 1.5;
-        QTest::newRow("too fast") << 3.0f << 2.0;
-        QTest::newRow("too slow") << 0.2f << 0.5;
-    }
-
-    void playsAtTheClampedRate() {
-        QFETCH(float, rate);
-        QFETCH(double, played);
-        FakeOutput output;
-        SpeechPlayer player(&output);
-        QVERIFY(player.play(mp3, rate).ok());
-        QCOMPARE(output.playbacks.size(), 1);
-        QVERIFY(output.playbacks[0]->started);
-        QCOMPARE(output.playbacks[0]->rate, played);
-        QVERIFY(player.isPlaying());
+        QCOMPARE(proxy.requests().first().json.object(),
+                 (QJsonObject{{"text", outcome},
+                              {"reference_id", QString::fromLatin1(FishAudioService::voiceId)},
+                              {"format", "mp3"},
+                              {"normalize", true}}));
     }
 
     void aNewMessageCutsOffTheOldOneAndItsLateReport() {
         FakeOutput output;
         SpeechPlayer player(&output);
         QSignalSpy changes(&player, &SpeechPlayer::isPlayingChanged);
-        QVERIFY(player.play(mp3, 1.0f).ok());
+        QVERIFY(player.play(mp3, 3.0f).ok());
         QPointer<FakePlayback> first = output.playbacks[0];
-        QVERIFY(player.play(mp3, 1.5f).ok());
+        QVERIFY(first->started);
+        QCOMPARE(first->rate, 2.0); // the rate is kept within 0.5 to 2
+        QVERIFY(player.play(mp3, 0.2f).ok());
+        QCOMPARE(output.playbacks[1]->rate, 0.5);
 
         QVERIFY(!first); // stopped and gone: its report can only be stale
         QCoreApplication::processEvents();
@@ -176,7 +156,7 @@ private slots:
             QFile file(output.alerts.last());
             QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
             const QByteArray wav = file.readAll();
-            QVERIFY(wav.startsWith("RIFF") && wav.mid(8, 4) == "WAVE" && wav.size() < 30 * 1024);
+            QVERIFY(wav.startsWith("RIFF") && wav.mid(8, 4) == "WAVE");
             contents.insert(wav);
         }
         QCOMPARE(contents.size(), 3);
