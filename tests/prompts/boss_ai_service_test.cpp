@@ -80,10 +80,8 @@ private slots:
         QFETCH(QString, modeName);
         const auto generated =
             awaitTask(service.generateMessage(mode, context, model, intense, proxy.config()));
-        // System notes never reach the model, so this history adds nothing.
-        const QList<ChatMessage> notes{entry(ChatMessage::Role::system, QStringLiteral("Imported."))};
-        const auto answered = awaitTask(
-            service.chat(mode, context, notes, QStringLiteral("hi"), model, intense, proxy.config()));
+        const auto answered =
+            awaitTask(service.chat(mode, context, {}, QStringLiteral("hi"), model, intense, proxy.config()));
         QVERIFY(generated.ok() && answered.ok());
         QCOMPARE(generated.value(), QStringLiteral("Ship it."));
         QCOMPARE(answered.value(), QStringLiteral("Ship it."));

@@ -58,7 +58,8 @@ private:
                 const auto end = request.find("\r\n\r\n");
                 const auto length = request.find("Content-Length: ");
                 if (end != std::string::npos &&
-                    request.size() >= end + 4 + (length < end ? std::strtoul(&request[length + 16], nullptr, 10) : 0ul))
+                    request.size() >=
+                        end + 4 + (length < end ? std::strtoul(&request[length + 16], nullptr, 10) : 0ul))
                     break;
             }
             {
