@@ -276,9 +276,7 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("program"); // empty: the installed espeak-ng
         QTest::addColumn<int>("status");
-        QTest::newRow("speaks MP3") << QStringLiteral("Okay. Ship the invoice export now.") << QString()
-                                    << 200;
-        QTest::newRow("at the limit")
+        QTest::newRow("speaks MP3 at the limit")
             << QString(40, QChar(0x00E9)) << QString() << 200; // 40 characters, 80 bytes
         QTest::newRow("blank") << QStringLiteral(" \n ") << QString() << 400;
         QTest::newRow("over the limit") << QString(41, QChar(0x00E9)) << QString() << 413;

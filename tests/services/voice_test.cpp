@@ -39,30 +39,24 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<ScriptedReply>("reply");
         QTest::addColumn<QString>("outcome"); // the sent text, or the error description
-        QTest::addColumn<int>("sent");
-        QTest::newRow("trimmed") << "\n  Get to work.  \n"
-                                 << ScriptedReply::bytes(mp3) << "Get to work." << 1;
-        QTest::newRow("blank sends nothing") << " \n\t \r\n"
-                                             << ScriptedReply::bytes(mp3) << "Enter some text to speak." << 0;
-        QTest::newRow("500 text") << "Hello" << ScriptedReply::text("Upstream said no.\n", 500)
-                                  << "Upstream said no.\n"
-                                  << 1;
-        QTest::newRow("502 not UTF-8")
-            << "Hello" << ScriptedReply::text("\xff\xd8\xff\xe0", 502) << "HTTP 502" << 1;
-        QTest::newRow("200 empty") << "Hello" << ScriptedReply::bytes({})
-                                   << "Voice server returned empty audio." << 1;
-        QTest::newRow("201 audio") << "Hello" << ScriptedReply::text("ok", 201) << "ok" << 1;
+        const auto row = [](const char* name, const char* text, const ScriptedReply& reply,
+                            const char* outcome) { QTest::newRow(name) << text << reply << outcome; };
+        row("trimmed", "\n  Get to work.  \n", ScriptedReply::bytes(mp3), "Get to work.");
+        row("blank sends nothing", " \n\t \r\n", ScriptedReply::bytes(mp3), "Enter some text to speak.");
+        row("500 text", "Hello", ScriptedReply::text("Upstream said no.\n", 500), "Upstream said no.\n");
+        row("502 not UTF-8", "Hello", ScriptedReply::text("\xff\xd8\xff\xe0", 502), "HTTP 502");
+        row("200 empty", "Hello", ScriptedReply::bytes({}), "Voice server returned empty audio.");
+        row("201 audio", "Hello", ScriptedReply::text("ok", 201), "ok");
     }
 
     void synthesize() {
         QFETCH(QString, text);
         QFETCH(ScriptedReply, reply);
         QFETCH(QString, outcome);
-        QFETCH(int, sent);
         FakeProxy proxy;
         proxy.reply(speechPath, reply);
         const auto result = vorn::test::awaitTask(FishAudioService::synthesize(text, proxy.config()));
-        QCOMPARE(proxy.requests(speechPath).size(), sent);
+        QCOMPARE(proxy.requests(speechPath).size(), text.trimmed().isEmpty() ? 0 : 1);
         if (!result.ok()) {
             QCOMPARE(result.error().description(), outcome);
             return;
