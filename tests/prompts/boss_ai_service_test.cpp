@@ -64,53 +64,43 @@ private slots:
         QTest::addColumn<BossAIMode>("mode");
         QTest::addColumn<bool>("intense");
         QTest::addColumn<double>("temperature");
-        QTest::addColumn<QString>("opening");
-        const QString normal = QStringLiteral("You are Vorn, operating in Normal Mode.");
-        const QString demon = QStringLiteral("You are Vorn in Demon Mode.");
-        const QString messianic = QStringLiteral("You are Vorn in Messianic / Visionary Mode.");
-        QTest::newRow("normal") << BossAIMode::normal << false << 0.6 << normal;
-        QTest::newRow("messianic") << BossAIMode::messianic << false << 0.6 << messianic;
-        QTest::newRow("demon") << BossAIMode::demon << false << 0.8 << demon;
-        QTest::newRow("intense normal") << BossAIMode::normal << true << 0.9 << normal;
-        QTest::newRow("intense demon") << BossAIMode::demon << true << 0.9 << demon;
-        QTest::newRow("intense messianic") << BossAIMode::messianic << true << 0.9 << messianic;
+        QTest::addColumn<QString>("modeName"); // in the opening line
+        QTest::newRow("normal") << BossAIMode::normal << false << 0.6 << "Normal";
+        QTest::newRow("messianic") << BossAIMode::messianic << false << 0.6 << "Messianic";
+        QTest::newRow("demon") << BossAIMode::demon << false << 0.8 << "Demon";
+        QTest::newRow("intense normal") << BossAIMode::normal << true << 0.9 << "Normal";
+        QTest::newRow("intense demon") << BossAIMode::demon << true << 0.9 << "Demon";
+        QTest::newRow("intense messianic") << BossAIMode::messianic << true << 0.9 << "Messianic";
     }
 
     void requestsFollowModeAndIntensity() {
         QFETCH(BossAIMode, mode);
         QFETCH(bool, intense);
         QFETCH(double, temperature);
-        QFETCH(QString, opening);
+        QFETCH(QString, modeName);
         const auto generated =
             awaitTask(service.generateMessage(mode, context, model, intense, proxy.config()));
-        // System notes never reach the model, so this history adds nothing.
-        const QList<ChatMessage> notes{entry(ChatMessage::Role::system, QStringLiteral("Imported.")),
-                                       entry(ChatMessage::Role::system, QStringLiteral("Reset."))};
-        const auto answered = awaitTask(
-            service.chat(mode, context, notes, QStringLiteral("hi"), model, intense, proxy.config()));
+        const auto answered =
+            awaitTask(service.chat(mode, context, {}, QStringLiteral("hi"), model, intense, proxy.config()));
         QVERIFY(generated.ok() && answered.ok());
         QCOMPARE(generated.value(), QStringLiteral("Ship it."));
         QCOMPARE(answered.value(), QStringLiteral("Ship it."));
 
         const QList<QJsonObject> sent = bodies();
-        QCOMPARE(sent.size(), 2);
-        const QString system = sent[0]["messages"].toArray().first()["content"].toString();
-        QCOMPARE(sent[0],
-                 body({msg("system", system), msg("user", "Write Vorn's message now.")}, temperature));
-        QCOMPARE(sent[1], body({msg("system", system), msg("user", "hi")}, temperature));
+        const QString system = sent.value(0)["messages"].toArray().first()["content"].toString();
+        QCOMPARE(sent,
+                 (QList<QJsonObject>{
+                     body({msg("system", system), msg("user", "Write Vorn's message now.")}, temperature),
+                     body({msg("system", system), msg("user", "hi")}, temperature)}));
 
         // The mode's own voice first, then the context whole, then the rules for
         // every mode, and the escalation only when intense, at the very end.
-        QVERIFY2(system.startsWith(opening), qPrintable(system));
+        QVERIFY2(system.section(u'\n', 0, 0).contains(modeName), qPrintable(system));
         const qsizetype contextAt = system.indexOf(QStringLiteral("\nCurrent context: ") + context + u'\n');
-        QVERIFY(contextAt > 0);
         const qsizetype rulesAt = system.indexOf(QStringLiteral("\nDo not mention which mode you are in."));
-        QVERIFY(rulesAt > contextAt);
-        const qsizetype limitAt = system.indexOf(QStringLiteral("\nKeep it under 200 words."));
-        QVERIFY(limitAt > rulesAt);
-        const qsizetype escalationAt =
-            system.indexOf(QStringLiteral("\n\nINTENSITY ESCALATION (1.5× overdue): "));
-        QCOMPARE(escalationAt > limitAt, intense);
+        const qsizetype escalationAt = system.indexOf(QStringLiteral("\n\nINTENSITY ESCALATION"));
+        QVERIFY(0 < contextAt && contextAt < rulesAt);
+        QCOMPARE(escalationAt > rulesAt, intense);
         QCOMPARE(escalationAt < 0, !intense);
         QVERIFY(system.endsWith(intense ? QStringLiteral("Demand immediate action now.")
                                         : QStringLiteral("Keep it under 200 words.")));
@@ -129,9 +119,7 @@ private slots:
         QVERIFY(awaitTask(service.chat(BossAIMode::demon, context, history, QStringLiteral("Why?"), model,
                                        false, proxy.config()))
                     .ok());
-        QCOMPARE(bodies().size(), 1);
-        const QString system = bodies()[0]["messages"].toArray().first()["content"].toString();
-        QVERIFY(system.startsWith(QStringLiteral("You are Vorn in Demon Mode.")));
+        const QString system = bodies().value(0)["messages"].toArray().first()["content"].toString();
         QCOMPARE(bodies(),
                  QList<QJsonObject>{body(
                      {msg("system", system), msg("user", "m11"), msg("assistant", "m12"), msg("user", "m13"),
@@ -140,20 +128,9 @@ private slots:
                      0.8)});
     }
 
-    void failuresPassThroughUnchanged_data() {
-        QTest::addColumn<ScriptedReply>("reply");
-        QTest::addColumn<OpenAIError>("error");
-        QTest::newRow("blank content")
-            << ScriptedReply::json(completion(QStringLiteral("   \n"))) << OpenAIError::empty();
-        QTest::newRow("server error") << ScriptedReply::text("upstream down", 500)
-                                      << OpenAIError::api(500, QStringLiteral("upstream down"));
-    }
-
     void failuresPassThroughUnchanged() {
-        QFETCH(ScriptedReply, reply);
-        QFETCH(OpenAIError, error);
-        proxy.reply(chatPath, reply);
-
+        proxy.reply(chatPath, ScriptedReply::text("upstream down", 500));
+        const OpenAIError error = OpenAIError::api(500, QStringLiteral("upstream down"));
         const auto generated =
             awaitTask(service.generateMessage(BossAIMode::normal, context, model, false, proxy.config()));
         QVERIFY(!generated.ok());

@@ -21,20 +21,6 @@ TaskItem task(const QString& title, qint64 minutes, std::optional<Instant> finis
     return {newUuid(), title, minutes, done, finish, completedAt, {}, {}};
 }
 
-CompletionEvent completion(const QString& title, bool onTime) {
-    return CompletionEvent{newUuid(), title, 0, onTime};
-}
-
-QString context(const QList<TaskItem>& tasks, const QList<CompletionEvent>& recent = {}) {
-    return BossAIPrompts::buildContext(50, ModeProbabilities{}, tasks, std::nullopt, recent,
-                                       QStringLiteral("t"), at(12, 0));
-}
-
-QString lineAfter(const QString& text, const QString& heading) {
-    const QStringList lines = text.split(u'\n');
-    return lines.value(lines.indexOf(heading) + 1);
-}
-
 } // namespace
 
 class PromptsTest : public QObject {
@@ -49,7 +35,7 @@ private slots:
         };
         const QString text = BossAIPrompts::buildContext(
             62.9, ModeProbabilities{0, 51.9, 48.1}, tasks, tasks.first(),
-            {completion(QStringLiteral("Write report"), true)},
+            {CompletionEvent{newUuid(), QStringLiteral("Write report"), 0, true}},
             QStringLiteral("Task completed on time: Write report"), at(9, 40, 59));
         QCOMPARE(text, QStringLiteral(R"(Urgency Score: 62/100
 Mode probabilities — Messianic: 0%, Demon: 51%, Normal: 48%
@@ -68,52 +54,48 @@ Trigger: Task completed on time: Write report
 Current time: 09:40)"));
     }
 
-    void contextOfAnEmptyEveningList() {
-        const QString text = BossAIPrompts::buildContext(0, ModeProbabilities{100, 0, 0}, {}, std::nullopt,
-                                                         {}, QStringLiteral("Day reset"), at(21, 5));
-        QCOMPARE(text, QStringLiteral(R"(Urgency Score: 0/100
-Mode probabilities — Messianic: 100%, Demon: 0%, Normal: 0%
-Progress: 0/0 tasks completed
-No active task.
-
-PENDING TASKS:
-None — all done.
-
-COMPLETED TASKS:
-None yet.
-
-Recent completions (48h): none
-Trigger: Day reset
-Current time: 21:05)"));
-    }
-
-    void completedTasksAreJudgedByTheirTimes_data() {
+    void contextLines_data() {
         using Time = std::optional<Instant>;
-        QTest::addColumn<Time>("finish");
-        QTest::addColumn<Time>("completedAt");
-        QTest::addColumn<QString>("status");
-        QTest::newRow("no completion time") << Time(at(10, 0)) << Time() << "completed";
-        QTest::newRow("no finish time") << Time() << Time(at(10, 0)) << "completed";
-        QTest::newRow("exactly at finish") << Time(at(10, 0)) << Time(at(10, 0)) << "on time";
-        QTest::newRow("a second late") << Time(at(10, 0)) << Time(at(10, 0, 1)) << "late";
+        QTest::addColumn<QList<TaskItem>>("tasks");
+        QTest::addColumn<int>("recent");    // completions, newest first, every other one late
+        QTest::addColumn<QString>("above"); // the line just above; empty: anywhere
+        QTest::addColumn<QString>("line");
+        const auto done = [](Time finish, Time completedAt) {
+            return QList<TaskItem>{task(QStringLiteral("B"), 5, finish, true, completedAt)};
+        };
+        const QString completed = QStringLiteral("COMPLETED TASKS:");
+        QTest::newRow("no completion time")
+            << done(at(10, 0), {}) << 0 << completed << "1. [DONE] B — completed";
+        QTest::newRow("no finish time") << done({}, at(10, 0)) << 0 << completed << "1. [DONE] B — completed";
+        QTest::newRow("exactly at finish")
+            << done(at(10, 0), at(10, 0)) << 0 << completed << "1. [DONE] B — on time";
+        QTest::newRow("a second late")
+            << done(at(10, 0), at(10, 0, 1)) << 0 << completed << "1. [DONE] B — late";
+        QTest::newRow("nothing pending") << QList<TaskItem>() << 0 << "PENDING TASKS:"
+                                         << "None — all done.";
+        QTest::newRow("nothing completed") << QList<TaskItem>() << 0 << completed << "None yet.";
+        QTest::newRow("the five newest")
+            << QList<TaskItem>() << 7 << QString()
+            << "Recent completions (48h): T1 (on time), T2 (late), T3 (on time), "
+               "T4 (late), T5 (on time)";
+        QTest::newRow("evening") << QList<TaskItem>() << 0 << QString() << "Current time: 21:05";
     }
 
-    void completedTasksAreJudgedByTheirTimes() {
-        QFETCH(std::optional<Instant>, finish);
-        QFETCH(std::optional<Instant>, completedAt);
-        QFETCH(QString, status);
-        const QString text = context({task(QStringLiteral("B"), 5, finish, true, completedAt)});
-        QCOMPARE(lineAfter(text, QStringLiteral("COMPLETED TASKS:")),
-                 QStringLiteral("1. [DONE] B — ") + status);
-    }
-
-    void onlyTheFiveNewestCompletionsAreListed() {
-        QList<CompletionEvent> recent;
-        for (int i = 1; i <= 7; ++i)
-            recent << completion(QStringLiteral("T%1").arg(i), i % 2 == 1);
-        const QStringList lines = context({}, recent).split(u'\n');
-        QVERIFY(lines.contains(QStringLiteral(
-            "Recent completions (48h): T1 (on time), T2 (late), T3 (on time), T4 (late), T5 (on time)")));
+    void contextLines() {
+        QFETCH(QList<TaskItem>, tasks);
+        QFETCH(int, recent);
+        QFETCH(QString, above);
+        QFETCH(QString, line);
+        QList<CompletionEvent> events;
+        for (int i = 1; i <= recent; ++i)
+            events << CompletionEvent{newUuid(), QStringLiteral("T%1").arg(i), 0, i % 2 == 1};
+        const QStringList lines = BossAIPrompts::buildContext(50, ModeProbabilities{}, tasks, std::nullopt,
+                                                              events, QStringLiteral("t"), at(21, 5))
+                                      .split(u'\n');
+        const qsizetype found = lines.indexOf(line);
+        QVERIFY2(found >= 0, qPrintable(lines.join(u'\n')));
+        if (!above.isEmpty())
+            QCOMPARE(lines.value(found - 1), above);
     }
 
     void transcriptListsEachMessageWithSpeakerAndLocalTime() {

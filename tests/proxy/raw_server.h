@@ -1,20 +1,23 @@
 #pragma once
 
 // A loopback TCP server below HTTP, for upstreams that misbehave on the wire:
-// it reads a request and then answers `reply` (maybe garbage) and closes, or
-// resets the connection when `reply` is empty.
+// it reads a request, keeps it, and then answers `reply` (maybe garbage) and
+// closes, or resets the connection when `reply` is empty. A `silent` one never
+// accepts: connections complete and requests are taken in, but nothing answers.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <mutex>
 #include <string>
 #include <thread>
 
 class RawServer {
 public:
-    explicit RawServer(std::string reply) : m_reply(std::move(reply)) {
+    explicit RawServer(std::string reply, bool silent = false) : m_reply(std::move(reply)) {
         m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
@@ -24,15 +27,22 @@ public:
         socklen_t length = sizeof address;
         ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
         m_port = ntohs(address.sin_port);
-        m_thread = std::thread([this] { serve(); });
+        if (!silent)
+            m_thread = std::thread([this] { serve(); });
     }
     ~RawServer() {
         m_done = true;
         ::shutdown(m_listener, SHUT_RDWR);
         ::close(m_listener);
-        m_thread.join();
+        if (m_thread.joinable())
+            m_thread.join();
     }
     int port() const { return m_port; }
+    // The last request as it came in, headers and body.
+    std::string received() {
+        std::lock_guard lock(m_mutex);
+        return m_received;
+    }
 
 private:
     void serve() {
@@ -40,8 +50,22 @@ private:
             const int client = ::accept(m_listener, nullptr, nullptr);
             if (client < 0)
                 return;
+            // The headers, then as much body as they announce.
+            std::string request;
             char buffer[4096];
-            (void)::recv(client, buffer, sizeof buffer, 0);
+            for (ssize_t n; (n = ::recv(client, buffer, sizeof buffer, 0)) > 0;) {
+                request.append(buffer, std::size_t(n));
+                const auto end = request.find("\r\n\r\n");
+                const auto length = request.find("Content-Length: ");
+                if (end != std::string::npos &&
+                    request.size() >=
+                        end + 4 + (length < end ? std::strtoul(&request[length + 16], nullptr, 10) : 0ul))
+                    break;
+            }
+            {
+                std::lock_guard lock(m_mutex);
+                m_received = request;
+            }
             if (m_reply.empty()) {
                 linger hard{1, 0}; // close with RST
                 ::setsockopt(client, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
@@ -57,4 +81,6 @@ private:
     int m_port = 0;
     std::atomic<bool> m_done{false};
     std::thread m_thread;
+    std::mutex m_mutex;
+    std::string m_received;
 };

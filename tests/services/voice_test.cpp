@@ -12,7 +12,6 @@
 #include "services/speech_player.h"
 
 #include <QFile>
-#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -40,71 +39,46 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<ScriptedReply>("reply");
         QTest::addColumn<QString>("outcome"); // the sent text, or the error description
-        QTest::addColumn<int>("sent");
-        QTest::newRow("trimmed") << "\n  Get to work.  \n"
-                                 << ScriptedReply::bytes(mp3) << "Get to work." << 1;
-        QTest::newRow("blank sends nothing") << " \n\t \r\n"
-                                             << ScriptedReply::bytes(mp3) << "Enter some text to speak." << 0;
-        QTest::newRow("500 text") << "Hello" << ScriptedReply::text("Upstream said no.\n", 500)
-                                  << "Upstream said no.\n"
-                                  << 1;
-        QTest::newRow("502 not UTF-8")
-            << "Hello" << ScriptedReply::text("\xff\xd8\xff\xe0", 502) << "HTTP 502" << 1;
-        QTest::newRow("200 empty") << "Hello" << ScriptedReply::bytes({})
-                                   << "Voice server returned empty audio." << 1;
-        QTest::newRow("201 audio") << "Hello" << ScriptedReply::text("ok", 201) << "ok" << 1;
+        const auto row = [](const char* name, const char* text, const ScriptedReply& reply,
+                            const char* outcome) { QTest::newRow(name) << text << reply << outcome; };
+        row("trimmed", "\n  Get to work.  \n", ScriptedReply::bytes(mp3), "Get to work.");
+        row("blank sends nothing", " \n\t \r\n", ScriptedReply::bytes(mp3), "Enter some text to speak.");
+        row("500 text", "Hello", ScriptedReply::text("Upstream said no.\n", 500), "Upstream said no.\n");
+        row("502 not UTF-8", "Hello", ScriptedReply::text("\xff\xd8\xff\xe0", 502), "HTTP 502");
+        row("200 empty", "Hello", ScriptedReply::bytes({}), "Voice server returned empty audio.");
+        row("201 audio", "Hello", ScriptedReply::text("ok", 201), "ok");
     }
 
     void synthesize() {
         QFETCH(QString, text);
         QFETCH(ScriptedReply, reply);
         QFETCH(QString, outcome);
-        QFETCH(int, sent);
         FakeProxy proxy;
         proxy.reply(speechPath, reply);
         const auto result = vorn::test::awaitTask(FishAudioService::synthesize(text, proxy.config()));
-        QCOMPARE(proxy.requests(speechPath).size(), sent);
+        QCOMPARE(proxy.requests(speechPath).size(), text.trimmed().isEmpty() ? 0 : 1);
         if (!result.ok()) {
             QCOMPARE(result.error().description(), outcome);
             return;
         }
         QCOMPARE(result.value(), mp3);
-        const QString voice = QString::fromLatin1(FishAudioService::voiceId);
-        QVERIFY(QRegularExpression(QStringLiteral("^[0-9a-f]{32}$")).match(voice).hasMatch());
-        const QByteArray body = proxy.requests().first().body;
-        QCOMPARE(QJsonDocument::fromJson(body).object(),
-                 (QJsonObject{
-                     {"text", outcome}, {"reference_id", voice}, {"format", "mp3"}, {"normalize", true}}));
-        QVERIFY(!body.contains('\n'));
-    }
-
-    void playsAtTheClampedRate_data() {
-        QTest::addColumn<float>("rate");
-        QTest::addColumn<double>("played");
-        QTest::newRow("demon") << 1.5f << 1.5;
-        QTest::newRow("too fast") << 3.0f << 2.0;
-        QTest::newRow("too slow") << 0.2f << 0.5;
-    }
-
-    void playsAtTheClampedRate() {
-        QFETCH(float, rate);
-        QFETCH(double, played);
-        FakeOutput output;
-        SpeechPlayer player(&output);
-        QVERIFY(player.play(mp3, rate).ok());
-        QCOMPARE(output.playbacks.size(), 1);
-        QVERIFY(output.playbacks[0]->started);
-        QCOMPARE(output.playbacks[0]->rate, played);
-        QVERIFY(player.isPlaying());
+        QCOMPARE(proxy.requests().first().json.object(),
+                 (QJsonObject{{"text", outcome},
+                              {"reference_id", QString::fromLatin1(FishAudioService::voiceId)},
+                              {"format", "mp3"},
+                              {"normalize", true}}));
     }
 
     void aNewMessageCutsOffTheOldOneAndItsLateReport() {
         FakeOutput output;
         SpeechPlayer player(&output);
         QSignalSpy changes(&player, &SpeechPlayer::isPlayingChanged);
-        QVERIFY(player.play(mp3, 1.0f).ok());
+        QVERIFY(player.play(mp3, 3.0f).ok());
         QPointer<FakePlayback> first = output.playbacks[0];
-        QVERIFY(player.play(mp3, 1.5f).ok());
+        QVERIFY(first->started);
+        QCOMPARE(first->rate, 2.0); // the rate is kept within 0.5 to 2
+        QVERIFY(player.play(mp3, 0.2f).ok());
+        QCOMPARE(output.playbacks[1]->rate, 0.5);
 
         QVERIFY(!first); // stopped and gone: its report can only be stale
         QCoreApplication::processEvents();
@@ -176,7 +150,7 @@ private slots:
             QFile file(output.alerts.last());
             QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
             const QByteArray wav = file.readAll();
-            QVERIFY(wav.startsWith("RIFF") && wav.mid(8, 4) == "WAVE" && wav.size() < 30 * 1024);
+            QVERIFY(wav.startsWith("RIFF") && wav.mid(8, 4) == "WAVE");
             contents.insert(wav);
         }
         QCOMPARE(contents.size(), 3);
