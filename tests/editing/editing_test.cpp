@@ -86,10 +86,9 @@ private slots:
         b.task("B");
         b.apply();
 
-        const QUuid last = s.addTask(); // the last top-level row, asking for its title
+        s.addTask(); // the last top-level row, asking for its title
         const QUuid inGroup = s.addTask(x);
         QCOMPARE(rowTexts(s), QStringList({"A@0*", "X@1", "@1", "B@0", "@0"}));
-        QCOMPARE(s.rootOutlineOrder().last(), OutlineEntry::task(last));
         QCOMPARE(s.pendingTitleFocusID().value_or(QUuid()), inGroup);
         QVERIFY(s.pendingTitleSelectAll());
         QCOMPARE(taskWithID(s, inGroup).durationMinutes, 30);
@@ -111,7 +110,6 @@ private slots:
         s.focusTaskBelow(a, "Plan");
         QCOMPARE(s.undoStack().size(), 7);
         QCOMPARE(rowTexts(s).mid(0, 4), QStringList({"Plan@0*", "X@1", "@1", "@0"}));
-        QCOMPARE(e.database->loadTasks(newUuid()).size(), 7);
         QVERIFY_SOUND(s);
 
         // Without any section the task gets a new root, not a section that names nothing.
@@ -172,13 +170,11 @@ private slots:
         const TaskSection made = *s.childSection(a1);
         QCOMPARE(made.title, QStringLiteral("A1"));
         QCOMPARE(made.parentID.value_or(QUuid()), group);
-        QVERIFY(!s.rootOutlineOrder().contains(OutlineEntry::task(bee)));
 
         // Under a folder's header row: into the folder, or, already in it, staying but still a step.
         s.moveOutlineTask(c, a);
         s.indentTask(c);
         QCOMPARE(taskWithID(s, c).sectionID, empty);
-        QVERIFY(!s.rootOutlineOrder().contains(OutlineEntry::task(c)));
         s.indentTask(f1);
         QCOMPARE(taskWithID(s, f1).sectionID, f);
         QCOMPARE(s.undoStack().size(), 4);
@@ -249,11 +245,9 @@ private slots:
 
         s.moveOutlineTask(c11, t2); // nested onto top-level: top-level, right before it
         QCOMPARE(rowTexts(s).mid(0, 3), QStringList({"T1@0", "C11@0", "T2@0"}));
-        QCOMPARE(s.rootOutlineOrder().at(1), OutlineEntry::task(c11));
         s.moveOutlineTask(t1, c1);       // top-level onto nested: into its section, right before it
         s.moveTask(t2, f, std::nullopt); // onto a folder row: its last task
         QCOMPARE(rowTexts(s), QStringList({"C11@0", "T3@0*", "T1@1", "C1@1", "F@0", "f1@1", "T2@1"}));
-        QVERIFY(!s.rootOutlineOrder().contains(OutlineEntry::task(t1)));
         QVERIFY_SOUND(s);
     }
 
@@ -369,24 +363,6 @@ private slots:
         s.pasteIntoSection(QStringLiteral("1. New"), f);
         QCOMPARE(rowTexts(s), QStringList({"F@0", "New@1", "H@0*", "C@1"}));
         QVERIFY_SOUND(s);
-    }
-
-    void pastingIntoAListThatIsGoneChangesNothing() {
-        EditingStore e;
-        TaskStore& s = *e.store;
-        OutlineBuilder b(s);
-        b.task("A");
-        b.apply();
-
-        // No hidden tasks, no undo step, and a reason.
-        const QList<TaskItem> before = s.tasks();
-        const qsizetype steps = s.undoStack().size();
-        s.pasteIntoSection(QStringLiteral("1. Lost"), newUuid());
-        QCOMPARE(s.tasks(), before);
-        QCOMPARE(s.undoStack().size(), steps);
-        QCOMPARE(s.errorMessage().value_or(QString()),
-                 QStringLiteral("That list no longer exists. Nothing was pasted."));
-        QCOMPARE(s.statusMessage(), s.errorMessage());
     }
 };
 
