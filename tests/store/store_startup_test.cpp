@@ -197,17 +197,15 @@ private slots:
         QVERIFY(QFile::setPermissions(f.dataDir(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                        QFileDevice::ExeOwner | QFileDevice::ReadOther |
                                                        QFileDevice::WriteOther | QFileDevice::ExeOther));
-        ManualClock clock(f.clock().now());
         std::optional<DatabaseService> db;
         {
             // Permissions do not bind root: the file is opened as an ordinary user.
             const bool root = geteuid() == 0;
             QVERIFY(!root || (setegid(65534) == 0 && seteuid(65534) == 0));
-            db.emplace(f.databasePath(), clock);
+            db.emplace(f.databasePath(), f.clock());
             QVERIFY(!root || (seteuid(0) == 0 && setegid(0) == 0));
         }
         StoreEnvironment env = f.environment();
-        env.clock = &clock;
         env.database = &*db;
         TaskStore store(env);
 
@@ -223,10 +221,8 @@ private slots:
         QFile blocker(f.dataDir() + QStringLiteral("/blocked"));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        ManualClock clock(f.clock().now());
-        DatabaseService db(f.dataDir() + QStringLiteral("/blocked/vorn.sqlite"), clock);
+        DatabaseService db(f.dataDir() + QStringLiteral("/blocked/vorn.sqlite"), f.clock());
         StoreEnvironment env = f.environment();
-        env.clock = &clock;
         env.database = &db;
         TaskStore store(env);
 
