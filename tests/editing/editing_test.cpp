@@ -333,35 +333,24 @@ private slots:
         QCOMPARE(s.sections().size(), 1);
     }
 
-    void emptyingAFolderTakesTheGroupsOfItsTasks() {
-        EditingStore e;
-        TaskStore& s = *e.store;
-        OutlineBuilder b(s);
-        const QUuid h = b.task("H");
-        b.task("C", b.group(h));
-        b.task("Stay");
-        const QUuid f = b.folder("F");
-        b.apply();
-        s.moveTask(h, f, std::nullopt); // its group keeps hanging under the root
-
-        s.clearSectionContent(f);
-        QCOMPARE(s.tasks().size(), 1);
-        QVERIFY(!s.childSection(h));
-    }
-
-    void pastingIntoAFolderKeepsWhatHasLeftIt() {
+    // A heading task moved across a folder's edge leaves its group behind. A paste over
+    // the folder takes the group of a task inside and keeps the one whose task has left.
+    void pastingOverAFolderFollowsGroupsLeftBehind() {
         EditingStore e;
         TaskStore& s = *e.store;
         OutlineBuilder b(s);
         const QUuid f = b.folder("F");
-        const QUuid h = b.task("H", f);
-        b.task("C", b.group(h)); // the group hangs under F
-        b.task("Old", f);
+        const QUuid out = b.task("Out", f);
+        b.task("O1", b.group(out));
+        const QUuid in = b.task("In");
+        b.task("I1", b.group(in));
         b.apply();
-        s.moveTask(h, b.root(), std::nullopt); // the group goes on hanging under F
+        s.moveTask(out, b.root(), std::nullopt);
+        s.moveTask(in, f, std::nullopt);
 
         s.pasteIntoSection(QStringLiteral("1. New"), f);
-        QCOMPARE(rowTexts(s), QStringList({"F@0", "New@1", "H@0*", "C@1"}));
+        QCOMPARE(rowTexts(s), QStringList({"F@0", "New@1", "Out@0*", "O1@1"}));
+        QVERIFY(!s.childSection(in));
         QVERIFY_SOUND(s);
     }
 };
