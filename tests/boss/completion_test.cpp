@@ -184,16 +184,8 @@ private slots:
     void surgeHalvesTheListAndHoldsDemon() {
         StoreFixture f;
         TaskStore& store = startWithThree(f);
+        test::setOpenTasks(store, {{QStringLiteral("A"), 30}, {kB, 20}, {QStringLiteral("C"), 1}, {"Z", 0}});
         const QUuid root = *store.rootSectionID();
-        QList<TaskItem> tasks = store.tasks();
-        tasks[2].durationMinutes = 1;
-        TaskItem zero = tasks[1];
-        zero.id = newUuid();
-        zero.title = QStringLiteral("Z");
-        zero.durationMinutes = 0;
-        tasks.append(zero);
-        store.setTasks(tasks);
-        store.setRootOutlineOrder(store.computeOutlineOrderSnapshot());
 
         // With the watch stopped a completion never starts a surge, whatever the draw.
         store.maybeTriggerSurgeMode(root);
