@@ -11,28 +11,30 @@ using vorn::test::StoreFixture;
 
 namespace {
 
-// Gives the store one open task of `minutes` that started `startedAgo` seconds ago.
-void oneOpenTask(StoreFixture& f, qint64 minutes, double startedAgo) {
-    TaskStore& store = f.store();
-    QList<TaskItem> tasks = store.tasks();
-    tasks.first().durationMinutes = minutes;
-    store.setTasks(tasks);
-    store.setScheduleStartTime(f.clock().now() - startedAgo);
-    store.recalculateFinishTimes();
-}
+struct Choice {
+    bool hasTasks = true;
+    bool forced = false; // surge and lock
+    double urgency = 0;
+    int completions = 0;
+    double draw = -1; // < 0: no draw may be taken
+    BossAIMode mode = BossAIMode::normal;
+};
 
-void setUrgency(TaskStore& store, double urgency, bool lock = false) {
-    BossAIState s = store.bossAIState();
-    s.urgencyScore = urgency;
-    s.demonLockActive = lock;
-    store.setBossAIState(s);
-}
-
-void recordCompletions(StoreFixture& f, int count) {
-    for (int i = 0; i < count; ++i)
-        f.database().recordCompletion(
-            {newUuid(), QStringLiteral("done %1").arg(i), f.clock().now() - 60.0 * i, true});
-}
+// A store with one open 60-minute task (or none) and the boss state below.
+struct Metrics {
+    bool hasTasks;
+    int startedAgo; // minutes since the task's start
+    double urgency;
+    bool lock;       // set before the refresh recomputes it
+    int completions; // in the last 48 hours
+    int surgeLeft;   // seconds; < 0: no surge
+    bool motivational;
+    bool demonSpoke; // the last boss message was in Demon mode
+    ModeProbabilities odds;
+    double demonChance;
+    BossAIMode mode; // with a draw at the top of its range
+    const char* headline;
+};
 
 } // namespace
 
@@ -40,175 +42,130 @@ class BossStateTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void probabilitiesFollowUrgencyCompletionsAndLock_data() {
-        QTest::addColumn<double>("urgency");
-        QTest::addColumn<int>("completions");
-        QTest::addColumn<bool>("lock");
-        QTest::addColumn<double>("messianic");
-        QTest::addColumn<double>("demon"); // < 0: not checked
-        QTest::newRow("calm") << 0.0 << 0 << false << 0.0 << 1.0;
-        QTest::newRow("top") << 100.0 << 0 << false << 0.0 << 100.0 / 120.0 * 100.0;
-        QTest::newRow("two done, under 35") << 34.99 << 2 << false << 100.0 << 0.0;
-        QTest::newRow("two done at 35") << 35.0 << 2 << false << 0.0 << -1.0;
-        QTest::newRow("one done") << 20.0 << 1 << false << 0.0 << -1.0;
-        QTest::newRow("lock") << 10.0 << 5 << true << 0.0 << 100.0;
-    }
-
-    void probabilitiesFollowUrgencyCompletionsAndLock() {
-        QFETCH(double, urgency);
-        QFETCH(int, completions);
-        QFETCH(bool, lock);
-        QFETCH(double, messianic);
-        QFETCH(double, demon);
-        const ModeProbabilities p = boss::modeProbabilities(urgency, completions, lock);
-        QCOMPARE(p.messianic, messianic);
-        if (demon >= 0)
-            QCOMPARE(p.demon, demon);
-        QCOMPARE(p.messianic + p.demon + p.normal, 100.0);
-    }
-
     void modeChoiceOrder_data() {
-        QTest::addColumn<bool>("hasTasks");
-        QTest::addColumn<bool>("forced"); // surge and lock
-        QTest::addColumn<double>("urgency");
-        QTest::addColumn<int>("completions");
-        QTest::addColumn<double>("draw"); // < 0: no draw may be taken
-        QTest::addColumn<BossAIMode>("mode");
+        QTest::addColumn<Choice>("c");
         QTest::newRow("no tasks beats everything")
-            << false << true << 0.0 << 0 << -1.0 << BossAIMode::messianic;
-        QTest::newRow("surge and lock") << true << true << 0.0 << 0 << -1.0 << BossAIMode::demon;
-        QTest::newRow("calm and productive") << true << false << 34.99 << 2 << -1.0 << BossAIMode::messianic;
+            << Choice{.hasTasks = false, .forced = true, .mode = BossAIMode::messianic};
+        QTest::newRow("surge and lock") << Choice{.forced = true, .mode = BossAIMode::demon};
+        QTest::newRow("calm and productive")
+            << Choice{.urgency = 34.99, .completions = 2, .mode = BossAIMode::messianic};
         // Otherwise a draw over [0, 100] against the Demon chance (at 35: 29.16…%).
-        QTest::newRow("draw under the chance") << true << false << 35.0 << 2 << 0.29 << BossAIMode::demon;
-        QTest::newRow("draw over the chance") << true << false << 35.0 << 2 << 0.30 << BossAIMode::normal;
-        QTest::newRow("closed range reaches 100") << true << false << 100.0 << 0 << 1.0 << BossAIMode::normal;
+        QTest::newRow("draw under the chance")
+            << Choice{.urgency = 35, .completions = 2, .draw = 0.29, .mode = BossAIMode::demon};
+        QTest::newRow("draw over the chance") << Choice{.urgency = 35, .completions = 2, .draw = 0.30};
+        QTest::newRow("closed range reaches 100") << Choice{.urgency = 100, .draw = 1.0};
     }
 
     void modeChoiceOrder() {
-        QFETCH(bool, hasTasks);
-        QFETCH(bool, forced);
-        QFETCH(double, urgency);
-        QFETCH(int, completions);
-        QFETCH(double, draw);
-        QFETCH(BossAIMode, mode);
-        ScriptedRandomSource random({std::max(draw, 0.0)});
+        QFETCH(Choice, c);
+        ScriptedRandomSource random({std::max(c.draw, 0.0)});
         boss::ModeInputs in;
-        in.hasTasks = hasTasks;
-        in.surgeActive = forced;
-        in.demonLock = forced;
-        in.urgency = urgency;
-        in.recentCompletions = completions;
-        QCOMPARE(boss::selectMode(in, random), mode);
-        QCOMPARE(random.draws(), draw < 0 ? 0 : 1);
+        in.hasTasks = c.hasTasks;
+        in.surgeActive = c.forced;
+        in.demonLock = c.forced;
+        in.urgency = c.urgency;
+        in.recentCompletions = c.completions;
+        QCOMPARE(boss::selectMode(in, random), c.mode);
+        QCOMPARE(random.draws(), c.draw < 0 ? 0 : 1);
+        const ModeProbabilities p = boss::modeProbabilities(c.urgency, c.completions, false);
+        QCOMPARE(p.messianic + p.demon + p.normal, 100.0);
     }
 
-    void demonLockAtOneAndAHalfTimesTheDuration() {
-        QVERIFY(boss::demonLockHolds(90 * 60, 60));
-        QVERIFY(!boss::demonLockHolds(89 * 60, 60));
-        QVERIFY(boss::demonLockHolds(90, 0)); // 0 minutes count as 1
+    void demonLockCountsZeroMinutesAsOne() {
+        QVERIFY(boss::demonLockHolds(90, 0));
+        QVERIFY(!boss::demonLockHolds(89, 0));
+    }
 
-        StoreFixture f;
-        f.start();
-        oneOpenTask(f, 60, 90 * 60);
-        f.store().refreshBossAIMetrics();
-        QVERIFY(f.store().bossAIState().demonLockActive);
-        QCOMPARE(f.store().demonModeProbability(), 100.0);
-        QCOMPARE(f.store().moodHeadline(), QStringLiteral("Demon Mode"));
-        QCOMPARE(f.store().moodImageName(), QStringLiteral("VornAngry"));
-
-        oneOpenTask(f, 60, 89 * 60);
-        f.store().refreshBossAIMetrics();
-        QVERIFY(!f.store().bossAIState().demonLockActive);
+    // The store feeds the arithmetic from its tasks, the completion log, the
+    // surge and the motivational phase; the banner follows what it computed.
+    void metricsOnTheStore_data() {
+        QTest::addColumn<Metrics>("m");
+        const auto normal = BossAIMode::normal, demon = BossAIMode::demon, messianic = BossAIMode::messianic;
+        const char *norm = "Normal Mode", *mission = "Mission Mode", *surge = "⚡ SURGE MODE";
+        // clang-format off
+        // tasks, started ago, urgency, lock, completions, surge left, motivational, Demon spoke;
+        // odds, Demon chance, mode, headline
+        QTest::newRow("calm") << Metrics{true, 0, 0, false, 0, -1, false, false, {0, 1, 99}, 1, normal, norm};
+        QTest::newRow("the chance is cut, not rounded")
+            << Metrics{true, 0, 45, false, 0, -1, false, false, {0, 37.5, 62.5}, 37.5, normal, norm};
+        QTest::newRow("last message in Demon")
+            << Metrics{true, 0, 0, false, 0, -1, false, true, {0, 1, 99}, 1, normal, "Demon Mode"};
+        QTest::newRow("two done, under 35")
+            << Metrics{true, 0, 34.99, false, 2, -1, false, false, {100, 0, 0}, 34.99 / 1.2, messianic,
+                       mission};
+        QTest::newRow("two done at 35")
+            << Metrics{true, 0, 35, false, 2, -1, false, false, {0, 35 / 1.2, 100 - 35 / 1.2}, 35 / 1.2,
+                       normal, norm};
+        QTest::newRow("one done")
+            << Metrics{true, 0, 24, false, 1, -1, false, false, {0, 20, 80}, 20, normal, norm};
+        QTest::newRow("running surge")
+            << Metrics{true, 0, 24, false, 3, 10, false, false, {100, 0, 0}, 20, demon, surge};
+        QTest::newRow("ended surge is cleared")
+            << Metrics{true, 0, 24, false, 3, 0, false, false, {100, 0, 0}, 20, messianic, mission};
+        QTest::newRow("1.5 times over locks")
+            << Metrics{true, 90, 60, false, 3, -1, false, false, {0, 100, 0}, 100, demon, "Demon Mode"};
+        QTest::newRow("just under 1.5 unlocks")
+            << Metrics{true, 89, 60, true, 0, -1, false, false, {0, 50, 50}, 50, normal, norm};
+        QTest::newRow("empty list")
+            << Metrics{false, 0, 90, true, 0, 100, false, false, {100, 0, 0}, 0, messianic, surge};
+        QTest::newRow("motivational phase")
+            << Metrics{true, 90, 80, false, 0, -1, true, false, {100, 0, 0}, 0, messianic, mission};
+        // clang-format on
     }
 
     void metricsOnTheStore() {
+        QFETCH(Metrics, m);
         StoreFixture f;
         TaskStore& store = f.start();
-        // Nothing in the motivational phase after a fresh start: the odds are computed.
-        setUrgency(store, 0);
-        store.refreshBossAIMetrics();
-        QCOMPARE(store.modeProbabilities(), (ModeProbabilities{0, 1, 99}));
-        QCOMPARE(store.moodHeadline(), QStringLiteral("Normal Mode"));
-        QCOMPARE(store.moodSubtitle(), QStringLiteral("Demon chance 1%"));
-        QCOMPARE(store.moodAccentColor(), boss::MoodColor::blue);
-
-        // The headline follows the probabilities, not the last message's mode, unless it was Demon.
-        store.setActiveBossMode(BossAIMode::messianic);
-        QCOMPARE(store.moodHeadline(), QStringLiteral("Normal Mode"));
-        store.setActiveBossMode(BossAIMode::demon);
-        QCOMPARE(store.moodHeadline(), QStringLiteral("Demon Mode"));
-
-        recordCompletions(f, 3);
-        setUrgency(store, 10);
-        store.refreshBossAIMetrics();
-        QCOMPARE(store.bossAIState().recentCompletionsCount, 3);
-        QCOMPARE(store.modeProbabilities(), (ModeProbabilities{100, 0, 0}));
-        QCOMPARE(store.selectBossMode(3), BossAIMode::messianic);
-
-        // An ended surge is cleared by the refresh; one still running forces Demon.
+        const Instant now = f.clock().now();
+        QList<TaskItem> tasks = store.tasks();
+        tasks.first().durationMinutes = 60;
+        store.setTasks(m.hasTasks ? tasks : QList<TaskItem>{});
+        store.setScheduleStartTime(now - m.startedAgo * 60);
+        store.recalculateFinishTimes();
+        for (int i = 0; i < m.completions; ++i)
+            f.database().recordCompletion(
+                {newUuid(), QStringLiteral("done %1").arg(i), now - 60.0 * i, true});
         BossAIState s = store.bossAIState();
-        s.surgeModeUntil = f.clock().now();
+        s.urgencyScore = m.urgency;
+        s.demonLockActive = m.lock;
+        if (m.surgeLeft >= 0)
+            s.surgeModeUntil = now + m.surgeLeft;
         store.setBossAIState(s);
-        QVERIFY(!store.isSurgeActive());
+        if (m.motivational)
+            store.beginMotivationalSession();
+        if (m.demonSpoke)
+            store.setActiveBossMode(BossAIMode::demon);
         store.refreshBossAIMetrics();
-        QVERIFY(!store.bossAIState().surgeModeUntil);
-        s = store.bossAIState();
-        s.surgeModeUntil = f.clock().now() + 10;
-        store.setBossAIState(s);
-        QCOMPARE(store.selectBossMode(3), BossAIMode::demon);
-        QCOMPARE(store.moodHeadline(), QStringLiteral("⚡ SURGE MODE"));
-    }
-
-    void releasingTheLockLowersUrgency() {
-        StoreFixture f;
-        TaskStore& store = f.start();
-        setUrgency(store, 50, true);
-        store.releaseDemonLockAfterCompletion(false);
-        QCOMPARE(store.bossAIState().urgencyScore, 30.0); // late, yet lower: the lock is lifted
-        QVERIFY(!store.bossAIState().demonLockActive);
-        store.releaseDemonLockAfterCompletion(false); // no lock: nothing
-        QCOMPARE(store.bossAIState().urgencyScore, 30.0);
-
         f.random().push(1.0);
-        setUrgency(store, 10, true);
-        store.releaseDemonLockAfterCompletion(true);
-        QCOMPARE(store.bossAIState().urgencyScore, 0.0); // 10 - 15, clamped
+
+        QCOMPARE(store.modeProbabilities(), m.odds);
+        QCOMPARE(store.demonModeProbability(), m.demonChance);
+        QCOMPARE(store.selectBossMode(store.bossAIState().recentCompletionsCount), m.mode);
+        QCOMPARE(store.moodHeadline(), QString::fromUtf8(m.headline));
+        if (store.moodHeadline() == QStringLiteral("Normal Mode"))
+            QCOMPARE(store.moodSubtitle(), QStringLiteral("Demon chance %1%").arg(int(m.demonChance)));
+        QCOMPARE(store.bossAIState().surgeModeUntil.has_value(), m.surgeLeft > 0);
+        if (m.motivational) // the session starts at urgency 45, stored at once
+            QCOMPARE(f.database().loadBossAIState().urgencyScore, 45.0);
     }
 
-    void motivationalSessionAndReset() {
+    void resetStartsAFreshMotivationalSession() {
         StoreFixture f;
         TaskStore& store = f.start();
-        setUrgency(store, 80);
+        BossAIState s = store.bossAIState();
+        s.urgencyScore = 80;
+        s.demonLockActive = true;
+        store.setBossAIState(s);
+        store.setActiveBossMode(BossAIMode::demon);
         f.clock().advance(100);
-        store.beginMotivationalSession();
-        QVERIFY(store.inMotivationalStartPhase());
-        QCOMPARE(store.bossAIState().urgencyScore, 45.0);
-        QCOMPARE(store.bossAIState().lastActivityAt, f.clock().now());
-        QCOMPARE(store.modeProbabilities(), (ModeProbabilities{100, 0, 0}));
-        QCOMPARE(store.moodHeadline(), QStringLiteral("Mission Mode"));
-        QCOMPARE(f.database().loadBossAIState().urgencyScore, 45.0);
 
         store.resetBossAIState();
         QCOMPARE(store.bossAIState().urgencyScore, 0.0);
-        QCOMPARE(store.activeBossMode(), BossAIMode::messianic);
-        QCOMPARE(store.statusMessage(), QStringLiteral("Vorn mode reset — fresh start."));
+        QCOMPARE(store.bossAIState().lastActivityAt, f.clock().now());
+        QCOMPARE(store.moodHeadline(), QStringLiteral("Mission Mode"));
         QCOMPARE(f.database().loadBossAIState().urgencyScore, 0.0);
         QVERIFY(f.database().loadSession().inMotivationalStartPhase);
-    }
-
-    void emptyListIsAlwaysMessianic() {
-        StoreFixture f;
-        TaskStore& store = f.start();
-        store.setTasks({});
-        setUrgency(store, 90, true);
-        BossAIState s = store.bossAIState();
-        s.surgeModeUntil = f.clock().now() + 100;
-        store.setBossAIState(s);
-        store.refreshBossAIMetrics();
-        QCOMPARE(store.modeProbabilities(), (ModeProbabilities{100, 0, 0}));
-        QCOMPARE(store.demonModeProbability(), 0.0);
-        QCOMPARE(store.selectBossMode(0), BossAIMode::messianic);
-        QVERIFY(!store.currentActiveTask());
     }
 };
 

@@ -56,13 +56,6 @@ public:
             edit(pick);
     }
 
-    QString report(const QString& what) const {
-        return QStringLiteral("seed %1, after %2 steps: %3\n  %4")
-            .arg(m_seed)
-            .arg(m_log.size())
-            .arg(what, m_log.join(QStringLiteral("\n  ")));
-    }
-
 private:
     int below(qsizetype n) {
         return n <= 0 ? 0 : int(std::uniform_int_distribution<qsizetype>(0, n - 1)(m_rng));
@@ -97,10 +90,10 @@ private:
     void edit(int pick) {
         TaskStore& s = m_store;
         const bool crowded = s.tasks().size() > 30;
-        const Pick first = anyTask(), second = anyTask(), folder = anySection(), otherFolder = anySection();
-        const QUuid task = first.id, other = second.id, section = folder.id, otherSection = otherFolder.id;
-        const QString &taskText = first.text, &otherText = second.text, &sectionText = folder.text,
-                      &otherSectionText = otherFolder.text;
+        const auto [task, taskText] = anyTask();
+        const auto [other, otherText] = anyTask();
+        const auto [section, sectionText] = anySection();
+        const auto [otherSection, otherSectionText] = anySection();
         const QString title = anyTitle();
         const qint64 minutes = below(200) - 20;
 
@@ -161,7 +154,6 @@ private:
 
         m_log.append(text);
         const Workspace before = s.workspace();
-        m_before = before;
         const int signalsBefore = m_undoSignals;
         run();
         const int steps = m_undoSignals - signalsBefore;
@@ -257,27 +249,10 @@ private:
 
     void fail(const QString& what) {
         if (m_failure.isEmpty())
-            m_failure =
-                report(what) + QStringLiteral("\nthe outline before the last edit:\n") + describe(m_before);
-    }
-
-    static QString describe(const Workspace& ws) {
-        const auto shortID = [](const QUuid& id) { return uuidText(id).left(4); };
-        QStringList lines;
-        for (const TaskSection& section : ws.sections)
-            lines << QStringLiteral("  section %1 '%2' parent %3 sort %4 heads %5")
-                         .arg(shortID(section.id), section.title,
-                              section.parentID ? shortID(*section.parentID) : QStringLiteral("-"))
-                         .arg(section.sortOrder)
-                         .arg(section.headerTaskID ? shortID(*section.headerTaskID) : QStringLiteral("-"));
-        for (const TaskItem& task : ws.tasks)
-            lines << QStringLiteral("  task %1 '%2' in %3")
-                         .arg(shortID(task.id), task.title, shortID(task.sectionID));
-        QStringList entries;
-        for (const OutlineEntry& entry : ws.rootOutlineOrder)
-            entries << (entry.isTask() ? QStringLiteral("t:") : QStringLiteral("s:")) + shortID(entry.id);
-        lines << QStringLiteral("  root order %1").arg(entries.join(QLatin1Char(' ')));
-        return lines.join(QLatin1Char('\n'));
+            m_failure = QStringLiteral("seed %1, after %2 steps: %3\n  %4")
+                            .arg(m_seed)
+                            .arg(m_log.size())
+                            .arg(what, m_log.join(QStringLiteral("\n  ")));
     }
 
     TaskStore& m_store;
@@ -288,7 +263,6 @@ private:
     QList<std::optional<Workspace>> m_undoModel;
     QList<Workspace> m_redoModel;
     QString m_failure;
-    Workspace m_before;
 };
 
 quint64 environmentNumber(const char* name, quint64 fallback) {

@@ -86,10 +86,9 @@ private slots:
         b.task("B");
         b.apply();
 
-        const QUuid last = s.addTask(); // the last top-level row, asking for its title
+        s.addTask(); // the last top-level row, asking for its title
         const QUuid inGroup = s.addTask(x);
         QCOMPARE(rowTexts(s), QStringList({"A@0*", "X@1", "@1", "B@0", "@0"}));
-        QCOMPARE(s.rootOutlineOrder().last(), OutlineEntry::task(last));
         QCOMPARE(s.pendingTitleFocusID().value_or(QUuid()), inGroup);
         QVERIFY(s.pendingTitleSelectAll());
         QCOMPARE(taskWithID(s, inGroup).durationMinutes, 30);
@@ -111,7 +110,6 @@ private slots:
         s.focusTaskBelow(a, "Plan");
         QCOMPARE(s.undoStack().size(), 7);
         QCOMPARE(rowTexts(s).mid(0, 4), QStringList({"Plan@0*", "X@1", "@1", "@0"}));
-        QCOMPARE(e.database->loadTasks(newUuid()).size(), 7);
         QVERIFY_SOUND(s);
 
         // Without any section the task gets a new root, not a section that names nothing.
@@ -172,13 +170,11 @@ private slots:
         const TaskSection made = *s.childSection(a1);
         QCOMPARE(made.title, QStringLiteral("A1"));
         QCOMPARE(made.parentID.value_or(QUuid()), group);
-        QVERIFY(!s.rootOutlineOrder().contains(OutlineEntry::task(bee)));
 
         // Under a folder's header row: into the folder, or, already in it, staying but still a step.
         s.moveOutlineTask(c, a);
         s.indentTask(c);
         QCOMPARE(taskWithID(s, c).sectionID, empty);
-        QVERIFY(!s.rootOutlineOrder().contains(OutlineEntry::task(c)));
         s.indentTask(f1);
         QCOMPARE(taskWithID(s, f1).sectionID, f);
         QCOMPARE(s.undoStack().size(), 4);
@@ -249,11 +245,9 @@ private slots:
 
         s.moveOutlineTask(c11, t2); // nested onto top-level: top-level, right before it
         QCOMPARE(rowTexts(s).mid(0, 3), QStringList({"T1@0", "C11@0", "T2@0"}));
-        QCOMPARE(s.rootOutlineOrder().at(1), OutlineEntry::task(c11));
         s.moveOutlineTask(t1, c1);       // top-level onto nested: into its section, right before it
         s.moveTask(t2, f, std::nullopt); // onto a folder row: its last task
         QCOMPARE(rowTexts(s), QStringList({"C11@0", "T3@0*", "T1@1", "C1@1", "F@0", "f1@1", "T2@1"}));
-        QVERIFY(!s.rootOutlineOrder().contains(OutlineEntry::task(t1)));
         QVERIFY_SOUND(s);
     }
 
@@ -339,54 +333,25 @@ private slots:
         QCOMPARE(s.sections().size(), 1);
     }
 
-    void emptyingAFolderTakesTheGroupsOfItsTasks() {
-        EditingStore e;
-        TaskStore& s = *e.store;
-        OutlineBuilder b(s);
-        const QUuid h = b.task("H");
-        b.task("C", b.group(h));
-        b.task("Stay");
-        const QUuid f = b.folder("F");
-        b.apply();
-        s.moveTask(h, f, std::nullopt); // its group keeps hanging under the root
-
-        s.clearSectionContent(f);
-        QCOMPARE(s.tasks().size(), 1);
-        QVERIFY(!s.childSection(h));
-    }
-
-    void pastingIntoAFolderKeepsWhatHasLeftIt() {
+    // A heading task moved across a folder's edge leaves its group behind. A paste over
+    // the folder takes the group of a task inside and keeps the one whose task has left.
+    void pastingOverAFolderFollowsGroupsLeftBehind() {
         EditingStore e;
         TaskStore& s = *e.store;
         OutlineBuilder b(s);
         const QUuid f = b.folder("F");
-        const QUuid h = b.task("H", f);
-        b.task("C", b.group(h)); // the group hangs under F
-        b.task("Old", f);
+        const QUuid out = b.task("Out", f);
+        b.task("O1", b.group(out));
+        const QUuid in = b.task("In");
+        b.task("I1", b.group(in));
         b.apply();
-        s.moveTask(h, b.root(), std::nullopt); // the group goes on hanging under F
+        s.moveTask(out, b.root(), std::nullopt);
+        s.moveTask(in, f, std::nullopt);
 
         s.pasteIntoSection(QStringLiteral("1. New"), f);
-        QCOMPARE(rowTexts(s), QStringList({"F@0", "New@1", "H@0*", "C@1"}));
+        QCOMPARE(rowTexts(s), QStringList({"F@0", "New@1", "Out@0*", "O1@1"}));
+        QVERIFY(!s.childSection(in));
         QVERIFY_SOUND(s);
-    }
-
-    void pastingIntoAListThatIsGoneChangesNothing() {
-        EditingStore e;
-        TaskStore& s = *e.store;
-        OutlineBuilder b(s);
-        b.task("A");
-        b.apply();
-
-        // No hidden tasks, no undo step, and a reason.
-        const QList<TaskItem> before = s.tasks();
-        const qsizetype steps = s.undoStack().size();
-        s.pasteIntoSection(QStringLiteral("1. Lost"), newUuid());
-        QCOMPARE(s.tasks(), before);
-        QCOMPARE(s.undoStack().size(), steps);
-        QCOMPARE(s.errorMessage().value_or(QString()),
-                 QStringLiteral("That list no longer exists. Nothing was pasted."));
-        QCOMPARE(s.statusMessage(), s.errorMessage());
     }
 };
 

@@ -10,27 +10,21 @@ class RecordsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void outlineEntriesEncodeCompactlyWithTypeFirst() {
+    // Compact, type first, upper-case IDs; read back with members in any order and either case.
+    void outlineEntriesEncodeCompactlyAndDecodeLeniently() {
         QCOMPARE(encodeOutlineEntries({}), QByteArray("[]"));
+        QVERIFY(decodeOutlineEntries("[]").value().isEmpty());
         const QUuid a = QUuid::fromString(QStringLiteral("{0f8e2d3c-1111-4a5b-9c6d-aabbccddeeff}"));
         const QUuid b = QUuid::fromString(QStringLiteral("{12345678-9abc-4def-8123-456789abcdef}"));
-        const QByteArray text = encodeOutlineEntries({OutlineEntry::task(a), OutlineEntry::section(b)});
-        QCOMPARE(text, QByteArray(R"([{"type":"task","id":"0F8E2D3C-1111-4A5B-9C6D-AABBCCDDEEFF"},)"
-                                  R"({"type":"section","id":"12345678-9ABC-4DEF-8123-456789ABCDEF"}])"));
-        const auto back = decodeOutlineEntries(text);
-        QVERIFY(back.ok());
-        QCOMPARE(back.value(), (QList<OutlineEntry>{OutlineEntry::task(a), OutlineEntry::section(b)}));
-    }
-
-    void outlineEntriesDecodeLeniently() {
-        // Members in any order, lower-case UUIDs; re-encoding writes upper case.
-        const auto read =
-            decodeOutlineEntries(R"([ {"id": "0f8e2d3c-1111-4a5b-9c6d-aabbccddeeff", "type": "section"} ])");
+        const QList<OutlineEntry> entries{OutlineEntry::task(a), OutlineEntry::section(b)};
+        QCOMPARE(encodeOutlineEntries(entries),
+                 QByteArray(R"([{"type":"task","id":"0F8E2D3C-1111-4A5B-9C6D-AABBCCDDEEFF"},)"
+                            R"({"type":"section","id":"12345678-9ABC-4DEF-8123-456789ABCDEF"}])"));
+        const auto read = decodeOutlineEntries(R"([ {"id": "0f8e2d3c-1111-4a5b-9c6d-aabbccddeeff", "type": )"
+                                               R"("task"}, {"type":"section","id":"12345678-9ABC-4DEF-8123-)"
+                                               R"(456789ABCDEF"}])");
         QVERIFY(read.ok());
-        QCOMPARE(read.value().size(), 1);
-        QVERIFY(read.value().first().isSection());
-        QVERIFY(encodeOutlineEntries(read.value()).contains("0F8E2D3C-1111-4A5B-9C6D-AABBCCDDEEFF"));
-        QVERIFY(decodeOutlineEntries("[]").value().isEmpty());
+        QCOMPARE(read.value(), entries);
     }
 
     void malformedEntriesAreDataErrors_data() {
@@ -52,8 +46,6 @@ private slots:
         const auto read = decodeOutlineEntries(json);
         QVERIFY(!read.ok());
         QCOMPARE(read.error().key, key);
-        if (json.contains("Task") || json.contains("folder"))
-            QCOMPARE(read.error().description, QStringLiteral("Unknown outline entry type"));
     }
 
     void uuidTextIsReadStrictly_data() {
@@ -65,7 +57,6 @@ private slots:
         QTest::newRow("nil") << QStringLiteral("00000000-0000-0000-0000-000000000000") << true;
         QTest::newRow("braces") << "{" + id + "}" << false;
         QTest::newRow("leading space") << " " + id << false;
-        QTest::newRow("trailing newline") << id + "\n" << false;
         QTest::newRow("trailing text") << id + "x" << false;
         QTest::newRow("no dashes") << QString(id).remove('-') + "0000" << false;
         QTest::newRow("dash moved") << QStringLiteral("0f8e2d3c1-111-4a5b-9c6d-aabbccddeeff") << false;

@@ -24,44 +24,20 @@ class StoreStateTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void undoKeepsFiftyStepsAndRedoMirrorsIt() {
+    // Further undo and redo behaviour is checked by the random editing test.
+    void undoKeepsFiftyStepsOfTheOutline() {
         StoreFixture f;
         TaskStore& store = f.start();
         for (int i = 1; i <= 55; ++i)
             retitleFirstTask(store, QStringLiteral("edit %1").arg(i));
         QCOMPARE(store.undoStack().size(), 50);
-
-        for (int i = 0; i < 50; ++i)
-            store.undo();
-        QCOMPARE(store.tasks().first().title, QStringLiteral("edit 5"));
-        QVERIFY(!store.canUndo());
-        store.undo(); // nothing left: no change
-        QCOMPARE(store.tasks().first().title, QStringLiteral("edit 5"));
-        QCOMPARE(store.redoStack().size(), 50);
-
-        store.redo();
-        store.redo();
-        QCOMPARE(store.tasks().first().title, QStringLiteral("edit 7"));
-        // Undo and redo are saved like any edit.
-        QCOMPARE(f.database().loadTasks(newUuid()).first().title, QStringLiteral("edit 7"));
-
-        retitleFirstTask(store, QStringLiteral("new branch"));
-        QVERIFY(!store.canRedo());
-    }
-
-    void undoRestoresTheOutlineOnly() {
-        StoreFixture f;
-        TaskStore& store = f.start();
-        store.recordUndoSnapshot();
-        QList<TaskItem> tasks = store.tasks();
-        tasks.first().isCompleted = true;
-        tasks.first().completedAt = f.clock().now();
-        store.setTasks(tasks);
         store.setGamification({3, 3, 4});
 
-        store.undo();
-        QVERIFY(!store.tasks().first().isCompleted);
-        QCOMPARE(store.gamification(), (GamificationState{3, 3, 4}));
+        for (int i = 0; i < 51; ++i)
+            store.undo();
+        QCOMPARE(store.tasks().first().title, QStringLiteral("edit 5"));
+        QCOMPARE(store.redoStack().size(), 50);
+        QCOMPARE(store.gamification(), (GamificationState{3, 3, 4})); // undo restores the outline only
     }
 
     void snapshotsAreNotTakenWhileApplyingOne() {
@@ -85,12 +61,9 @@ private slots:
                                     {uuidText(kept).toLower(), QStringLiteral("garbage")});
         TaskStore& store = f.start();
 
-        QCOMPARE(store.chatPanelFraction(), 0.42);
+        QCOMPARE(store.chatPanelFraction(), 0.42); // the older width setting, read as thousandths
         QCOMPARE(store.lateThresholdMultiplier(), 1.1);
         QCOMPARE(store.isChatVisible(), true);
-        QCOMPARE(store.openAIModel(), QStringLiteral("gpt-4o-mini"));
-        QCOMPARE(store.demonWebsiteBlockingEnabled(), true);
-        QCOMPARE(store.blockedSitesText().split(QLatin1Char('\n')).size(), 16);
         QCOMPARE(store.collapsedSectionIDs(), QSet<QUuid>{kept});
 
         QSignalSpy fractionChanges(&store, &TaskStore::chatPanelFractionChanged);
@@ -101,23 +74,12 @@ private slots:
         store.setChatPanelFraction(0.05);
         QCOMPARE(f.preferences().number(QStringLiteral("chat_panel_fraction")), 0.1);
 
-        store.setIsChatVisible(false);
-        store.setOpenAIModel(QStringLiteral("gpt-4o"));
         store.setLateThresholdMultiplier(1.5);
         store.setCollapsedSectionIDs({});
         TaskStore& again = f.restart();
-        QCOMPARE(again.isChatVisible(), false);
-        QCOMPARE(again.openAIModel(), QStringLiteral("gpt-4o"));
         QCOMPARE(again.lateThresholdMultiplier(), 1.5);
         QCOMPARE(again.chatPanelFraction(), 0.1); // stored fraction is used as it is
         QVERIFY(again.collapsedSectionIDs().isEmpty());
-    }
-
-    void pasteTextIsSavedWithTheSessionRow() {
-        StoreFixture f;
-        TaskStore& store = f.start();
-        store.setPasteText(QStringLiteral("1. It's a 'quoted' plan"));
-        QCOMPARE(f.database().loadSession().pasteText, QStringLiteral("1. It's a 'quoted' plan"));
     }
 
     void clearAllTasksKeepsSectionsAndCounters() {
@@ -134,8 +96,9 @@ private slots:
         store.setTasks({store.tasks().first(), inChild});
         store.setRootOutlineOrder(store.computeOutlineOrderSnapshot());
         store.setGamification({2, 5, 9});
-        store.setPasteText(QStringLiteral("old paste"));
+        store.setPasteText(QStringLiteral("1. It's a 'quoted' plan"));
         store.persistWorkspace();
+        QCOMPARE(f.database().loadSession().pasteText, store.pasteText());
 
         f.clock().advance(500);
         store.clearAllTasks();
@@ -145,30 +108,14 @@ private slots:
         QCOMPARE(store.tasks().first().title, QStringLiteral("Create to do list"));
         QCOMPARE(store.tasks().first().sectionID, root);
         QCOMPARE(store.scheduleStartTime(), f.clock().now());
-        QCOMPARE(store.pasteText(), QString());
         QCOMPARE(store.gamification(), (GamificationState{2, 5, 9}));
-        QCOMPARE(store.statusMessage(), QStringLiteral("All tasks cleared."));
-        QCOMPARE(store.chatMessages().size(), 1);
-        QCOMPARE(store.chatMessages().first().content, QStringLiteral("All tasks cleared."));
+        QCOMPARE(store.chatMessages().size(), 1); // the chat goes too, but for the notice
         QVERIFY(store.canUndo());
 
         TaskStore& again = f.restart();
         QCOMPARE(again.tasks().size(), 1);
         QCOMPARE(again.sections().size(), 2);
         QCOMPARE(again.pasteText(), QString());
-    }
-
-    void unchangedTablesAreNotRewrittenButNeverGoStale() {
-        StoreFixture f;
-        TaskStore& store = f.start();
-        store.persistWorkspace();
-        // Rows removed behind the store's back are written again by the next save,
-        // although the store's lists did not change.
-        f.database().exec(QStringLiteral("DELETE FROM tasks"));
-        f.database().exec(QStringLiteral("DELETE FROM task_sections"));
-        store.persistWorkspace();
-        QCOMPARE(f.database().loadTasks(newUuid()), store.tasks());
-        QCOMPARE(f.database().loadSections(), store.sections());
     }
 
     void failingSaveIsReportedOnce() {
