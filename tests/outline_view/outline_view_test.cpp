@@ -288,24 +288,7 @@ private slots:
         h.view.release(); // the window owns it
     }
 
-    void theListTitleCommitsOrComesBack() {
-        OutlineHarness h;
-        QLineEdit* title = h.view->headerBar()->titleField();
-        title->setFocus();
-        title->selectAll();
-        QTest::keyClicks(title, QStringLiteral("  Tuesday "));
-        QTest::keyClick(title, Qt::Key_Return);
-        QCOMPARE(h.store.sectionTitle(*h.store.rootSectionID()), QStringLiteral("Tuesday"));
-
-        title->selectAll();
-        QTest::keyClick(title, Qt::Key_Delete);
-        h.table()->setFocus(); // focus loss commits too
-        h.settle();
-        QCOMPARE(title->text(), QStringLiteral("Tuesday"));
-        QCOMPARE(h.store.sectionTitle(*h.store.rootSectionID()), QStringLiteral("Tuesday"));
-    }
-
-    void theHeaderShowsTheProgress() {
+    void theHeaderShowsTheProgressAndEditsTheListTitle() {
         OutlineHarness h;
         OutlineBuilder b(h.store);
         const QUuid a = b.task(QStringLiteral("A"), std::nullopt, 30);
@@ -319,6 +302,20 @@ private slots:
         QCOMPARE(header->doneByText(), QStringLiteral("Done by 09:45"));
         QCOMPARE(header->streakText(), QStringLiteral("1 on-time streak"));
         QCOMPARE(header->completedText(), QStringLiteral("%1 completed").arg(completedBefore + 1));
+
+        // The list's title commits trimmed, and comes back when left empty.
+        QLineEdit* title = header->titleField();
+        title->setFocus();
+        title->selectAll();
+        QTest::keyClicks(title, QStringLiteral("  Tuesday "));
+        QTest::keyClick(title, Qt::Key_Return);
+        QCOMPARE(h.store.sectionTitle(*h.store.rootSectionID()), QStringLiteral("Tuesday"));
+        title->selectAll();
+        QTest::keyClick(title, Qt::Key_Delete);
+        h.table()->setFocus(); // focus loss commits too
+        h.settle();
+        QCOMPARE(title->text(), QStringLiteral("Tuesday"));
+        QCOMPARE(h.store.sectionTitle(*h.store.rootSectionID()), QStringLiteral("Tuesday"));
     }
 };
 
