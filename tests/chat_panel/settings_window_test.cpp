@@ -43,30 +43,20 @@ class SettingsWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void sliderEndsAtTwoHundredPercent() {
-        test::StoreFixture f;
-        TaskStore& store = f.start();
-        SettingsWindow window(&store, [] { return false; });
-        window.show();
-        QCOMPARE(window.thresholdLabel()->text(), QStringLiteral("110%"));
-
-        window.thresholdSlider()->setFocus();
-        QTest::keyClick(window.thresholdSlider(), Qt::Key_End);
-        QCOMPARE(store.lateThresholdMultiplier(), 2.0);
-        QCOMPARE(f.preferences().number(QStringLiteral("late_multiplier")), std::optional<double>(2.0));
-        QCOMPARE(window.thresholdLabel()->text(), QStringLiteral("200%"));
-
-        QTest::keyClick(window.thresholdSlider(), Qt::Key_Left);
-        QCOMPARE(store.lateThresholdMultiplier(), 1.95);
-        QCOMPARE(window.thresholdLabel()->text(), QStringLiteral("195%"));
-    }
-
     void fieldsWriteThroughAndComeBack() {
         test::StoreFixture f;
         TaskStore& store = f.start();
         {
             SettingsWindow window(&store, [] { return false; });
             window.show();
+            window.thresholdSlider()->setFocus();
+            QTest::keyClick(window.thresholdSlider(), Qt::Key_End); // the slider ends at 200%
+            QCOMPARE(store.lateThresholdMultiplier(), 2.0);
+            QCOMPARE(window.thresholdLabel()->text(), QStringLiteral("200%"));
+            QTest::keyClick(window.thresholdSlider(), Qt::Key_Left);
+            QCOMPARE(store.lateThresholdMultiplier(), 1.95);
+            QCOMPARE(window.thresholdLabel()->text(), QStringLiteral("195%"));
+
             window.modelField()->clear();
             QTest::keyClicks(window.modelField(), QStringLiteral("gpt-4o"));
             QCOMPARE(store.openAIModel(), QStringLiteral("gpt-4o"));
@@ -74,9 +64,7 @@ private slots:
             window.sitesEditor()->setFocus();
             QTest::keyClick(window.sitesEditor(), Qt::Key_A, Qt::ControlModifier);
             QTest::keyClick(window.sitesEditor(), Qt::Key_Delete);
-            QCOMPARE(store.blockedSitesText(), QString());
             QTest::keyClicks(window.sitesEditor(), QStringLiteral("news.example"));
-            QCOMPARE(store.blockedSitesText(), QStringLiteral("news.example"));
             QTest::keyClick(window.sitesEditor(), Qt::Key_Return);
             QTest::keyClicks(window.sitesEditor(), QStringLiteral("www.news.example"));
             QCOMPARE(f.preferences().text(QStringLiteral("blocked_sites")),
@@ -97,6 +85,8 @@ private slots:
         SettingsWindow reopened(&store, [] { return false; });
         QCOMPARE(reopened.sitesEditor()->toPlainText(), QStringLiteral("news.example\nwww.news.example"));
         QCOMPARE(reopened.modelField()->text(), QStringLiteral("gpt-4o"));
+        QCOMPARE(f.preferences().number(QStringLiteral("late_multiplier")), std::optional<double>(1.95));
+        QCOMPARE(reopened.thresholdLabel()->text(), QStringLiteral("195%"));
         QVERIFY(!reopened.blockingSwitch()->isChecked());
     }
 
@@ -110,19 +100,14 @@ private slots:
         window.show();
 
         QTest::mouseClick(window.clearButton(), Qt::LeftButton);
-        QMessageBox* box = window.clearConfirmation();
-        QVERIFY(box);
-        QCOMPARE(
-            box->text(),
-            QStringLiteral("This removes your task list, paste text, and chat history. Settings are kept."));
-        QTest::mouseClick(buttonNamed(box, QStringLiteral("Cancel")), Qt::LeftButton);
+        QVERIFY(window.clearConfirmation());
+        QTest::mouseClick(buttonNamed(window.clearConfirmation(), QStringLiteral("Cancel")), Qt::LeftButton);
         QTRY_VERIFY(!window.clearConfirmation());
         QCOMPARE(store.tasks(), before);
 
         QTest::mouseClick(window.clearButton(), Qt::LeftButton);
         QTest::mouseClick(buttonNamed(window.clearConfirmation(), QStringLiteral("Clear All Tasks")),
                           Qt::LeftButton);
-        QVERIFY(store.tasks() != before);
         QVERIFY(std::none_of(store.tasks().begin(), store.tasks().end(),
                              [](const TaskItem& t) { return t.title == QStringLiteral("Write report"); }));
     }
@@ -133,11 +118,8 @@ private slots:
         SettingsWindow window(&store);
         window.show();
         QCOMPARE(window.helperStatus()->text(), QStringLiteral("Website blocking not set up"));
-        QVERIFY(window.setUpButton()->isVisible());
-
         QTest::mouseClick(window.setUpButton(), Qt::LeftButton);
-        QTRY_COMPARE(window.setUpButton()->text(), QStringLiteral("Set Up Once"));
-        QVERIFY(window.setUpButton()->isEnabled());
+        QTRY_VERIFY(window.setUpButton()->isEnabled());
         QVERIFY(window.helperMessage()->isVisible());
         QVERIFY(!window.helperMessage()->text().isEmpty());
         QVERIFY(!window.helperMessage()->text().startsWith(QStringLiteral("Setup complete")));
@@ -149,23 +131,16 @@ private slots:
         test::StoreFixture f;
         const QString ran = f.dataDir() + QStringLiteral("/admin-ran");
         const QString admin = f.dataDir() + QStringLiteral("/slow-admin");
-        QFile script(admin);
-        QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write(QStringLiteral("#!/bin/sh\nsleep 0.1\ntouch '%1'\nexit 1\n").arg(ran).toUtf8());
-        script.close();
-        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        writeScript(admin, QStringLiteral("#!/bin/sh\nsleep 0.1\ntouch '%1'\nexit 1\n").arg(ran));
         HostsBlockerConfig config = f.environment().hostsBlocker;
         config.administratorProgram = admin;
-        QFile bundled(config.bundledHelper);
-        QVERIFY(bundled.open(QIODevice::WriteOnly));
-        bundled.close();
+        writeScript(config.bundledHelper, QString());
         f.setHostsBlocker(config);
         TaskStore& store = f.start();
 
         auto window = std::make_unique<SettingsWindow>(&store, [] { return false; });
         window->show();
         QTest::mouseClick(window->setUpButton(), Qt::LeftButton);
-        QCOMPARE(window->setUpButton()->text(), QStringLiteral("Setting up…"));
         QVERIFY(!window->setUpButton()->isEnabled());
         window.reset();
         QTRY_VERIFY(QFile::exists(ran));
@@ -196,20 +171,11 @@ private slots:
 
         SettingsWindow window(&store); // asks the real blocker whether the helper is there
         QCOMPARE(window.helperStatus()->text(), QStringLiteral("Website blocking ready"));
+        QVERIFY(!window.setUpButton()->isVisible());
         QTRY_COMPARE(store.hostsBlocker().pendingRequests(), 0);
         QVERIFY(store.hostsBlocker().isBlocking());
         QVERIFY(readAll(config.hostsFile).contains(kHostsBlockMarker));
         QVERIFY(readAll(config.hostsFile).startsWith("127.0.0.1 localhost\n"));
-    }
-
-    void installedHelperNeedsNoSetUp() {
-        test::StoreFixture f;
-        TaskStore& store = f.start();
-        SettingsWindow window(&store, [] { return true; });
-        window.show();
-        QCOMPARE(window.helperStatus()->text(), QStringLiteral("Website blocking ready"));
-        QVERIFY(!window.setUpButton()->isVisible());
-        QVERIFY(!window.helperMessage()->isVisible());
     }
 };
 

@@ -45,6 +45,13 @@ struct OutlineHarness {
             QCoreApplication::processEvents();
     }
 
+    // Types into the open editor, then presses `key` there and lets the table follow.
+    void type(const QString& text, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClicks(editor(), text);
+        QTest::keyClick(editor(), key, modifiers);
+        settle();
+    }
+
     // "title@depth" for every row the table shows.
     QStringList shownRows() const {
         QStringList out;
@@ -54,9 +61,34 @@ struct OutlineHarness {
         return out;
     }
 
-    QString editedTaskTitle() const {
-        const QModelIndex current = table()->currentIndex();
-        return current.isValid() ? current.data(OutlineTableModel::RowIdRole).toString() : QString();
+    // Replaces the outline, one line a row: "Name/" is a folder, and a line one
+    // space deeper than the one above goes into that folder or that task's group.
+    void build(const QStringList& lines) {
+        struct Parent {
+            QUuid id;
+            bool folder;
+            std::optional<QUuid> group;
+        };
+        OutlineBuilder b(store);
+        QList<Parent> parents;
+        for (const QString& line : lines) {
+            const qsizetype depth = line.size() - line.trimmed().size();
+            const QString title = line.trimmed();
+            parents.resize(depth);
+            std::optional<QUuid> in;
+            if (depth > 0) {
+                Parent& p = parents[depth - 1];
+                if (!p.folder && !p.group)
+                    p.group = b.group(p.id);
+                in = p.folder ? p.id : *p.group;
+            }
+            if (title.endsWith(QLatin1Char('/')))
+                parents.append({b.folder(title.chopped(1), in), true, {}});
+            else
+                parents.append({b.task(title, in), false, {}});
+        }
+        b.apply();
+        settle();
     }
 
     QPoint cellCentre(int row, int column) const {
