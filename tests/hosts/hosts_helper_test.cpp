@@ -125,26 +125,24 @@ private slots:
     void damagedBlocksLeaveUserLinesAlone_data() {
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QByteArray>("expected");
-        const QByteArray& marker = kStart;
-        const QByteArray& end = kEnd;
         const QByteArray whole = QByteArray::fromStdString(blockText({"a.com"}));
         QTest::newRow("no end marker: pairs go, the rest stays")
-            << "x\n" + marker + "0.0.0.0 a.com\n:: a.com\n0.0.0.0 mine.com # pinned\n10.0.0.1 nas\n"
+            << "x\n" + kStart + "0.0.0.0 a.com\n:: a.com\n0.0.0.0 mine.com # pinned\n10.0.0.1 nas\n"
             << QByteArray("x\n0.0.0.0 mine.com # pinned\n10.0.0.1 nas\n");
         QTest::newRow("stray marker above an ad-block list")
-            << "x\n" + marker + "0.0.0.0 ads.com\n0.0.0.0 tracker.com\n:: other.com\n"
+            << "x\n" + kStart + "0.0.0.0 ads.com\n0.0.0.0 tracker.com\n:: other.com\n"
             << QByteArray("x\n0.0.0.0 ads.com\n0.0.0.0 tracker.com\n:: other.com\n");
-        QTest::newRow("pair of two names") << marker + "0.0.0.0 a.com\n:: b.com\n"
+        QTest::newRow("pair of two names") << kStart + "0.0.0.0 a.com\n:: b.com\n"
                                            << QByteArray("0.0.0.0 a.com\n:: b.com\n");
         QTest::newRow("user lines before a later end marker")
-            << marker + "0.0.0.0 a.com\n:: a.com\n127.0.0.1 mine\n" + end << "127.0.0.1 mine\n" + end;
+            << kStart + "0.0.0.0 a.com\n:: a.com\n127.0.0.1 mine\n" + kEnd << "127.0.0.1 mine\n" + kEnd;
         QTest::newRow("whole block between user lines") << "x\n" + whole + "y\n" << QByteArray("x\ny\n");
-        QTest::newRow("broken block before a whole one") << "x\n" + marker + "0.0.0.0 a.com\n" + whole + "y\n"
+        QTest::newRow("broken block before a whole one") << "x\n" + kStart + "0.0.0.0 a.com\n" + whole + "y\n"
                                                          << QByteArray("x\n0.0.0.0 a.com\ny\n");
         QTest::newRow("stray marker ends a file after a blank line")
-            << "x\n\n" + marker.chopped(1) << QByteArray("x\n\n");
+            << "x\n\n" + kStart.chopped(1) << QByteArray("x\n\n");
         QTest::newRow("CRLF and trailing blanks")
-            << "x\r\n" + marker.chopped(1) + " \r\n0.0.0.0 a.com\t\r\n:: a.com\r\n" + end
+            << "x\r\n" + kStart.chopped(1) + " \r\n0.0.0.0 a.com\t\r\n:: a.com\r\n" + kEnd
             << QByteArray("x\r\n");
     }
 
