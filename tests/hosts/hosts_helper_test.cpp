@@ -1,5 +1,6 @@
 // The hosts helper: which names it accepts, how the block goes in and out, and
 // the program itself against a hosts file of its own.
+#include "fixtures/blocker_fakes.h"
 #include "fixtures/test_main.h"
 #include "hosts_block.h"
 
@@ -22,26 +23,21 @@ template <> char* toString(const std::string& text) {
 namespace {
 
 const std::string kUserLines = "127.0.0.1 localhost\n::1 localhost\n# my NAS\n10.0.0.5 nas\n";
+const QString kHosts = QStringLiteral(VORN_TEST_HOSTS);
+const QByteArray kStart = QByteArray(kStartMarker.data(), qsizetype(kStartMarker.size())) + '\n';
+const QByteArray kEnd = QByteArray(kEndMarker.data(), qsizetype(kEndMarker.size())) + '\n';
 
 std::string bytes(const QByteArray& data) {
-    return std::string(data.constData(), static_cast<std::size_t>(data.size()));
+    return data.toStdString();
 }
 
-std::string start() {
-    return std::string(kStartMarker) + '\n';
+std::string hostsText() {
+    return bytes(vorn::test::readFile(kHosts));
 }
 
-QByteArray readHosts() {
-    QFile file(QStringLiteral(VORN_TEST_HOSTS));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void writeHosts(const std::string& text) {
-    QDir().mkpath(QFileInfo(QStringLiteral(VORN_TEST_HOSTS)).path());
-    QFile::remove(QStringLiteral(VORN_TEST_HOSTS));
-    QFile file(QStringLiteral(VORN_TEST_HOSTS));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(text.data(), static_cast<qint64>(text.size()));
+void writeHosts() {
+    QFile::remove(kHosts); // a link or FIFO a failed run left behind
+    vorn::test::writeFile(kHosts, QByteArray::fromStdString(kUserLines));
 }
 
 // The helper's exit status, or -1 when it crashed or ran for more than 5 s.
@@ -122,33 +118,31 @@ private slots:
 
     void blockHasTheAgreedForm() {
         QCOMPARE(withBlock(kUserLines, {"a.com"}),
-                 kUserLines + start() + "0.0.0.0 a.com\n:: a.com\n" + std::string(kEndMarker) + '\n');
+                 kUserLines + bytes(kStart) + "0.0.0.0 a.com\n:: a.com\n" + bytes(kEnd));
     }
 
     // Only what the helper itself writes goes; every line of the user's stays.
     void damagedBlocksLeaveUserLinesAlone_data() {
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QByteArray>("expected");
-        const QByteArray marker = QByteArray::fromStdString(start());
         const QByteArray whole = QByteArray::fromStdString(blockText({"a.com"}));
-        const QByteArray end = QByteArray(kEndMarker.data(), kEndMarker.size()) + '\n';
         QTest::newRow("no end marker: pairs go, the rest stays")
-            << "x\n" + marker + "0.0.0.0 a.com\n:: a.com\n0.0.0.0 mine.com # pinned\n10.0.0.1 nas\n"
+            << "x\n" + kStart + "0.0.0.0 a.com\n:: a.com\n0.0.0.0 mine.com # pinned\n10.0.0.1 nas\n"
             << QByteArray("x\n0.0.0.0 mine.com # pinned\n10.0.0.1 nas\n");
         QTest::newRow("stray marker above an ad-block list")
-            << "x\n" + marker + "0.0.0.0 ads.com\n0.0.0.0 tracker.com\n:: other.com\n"
+            << "x\n" + kStart + "0.0.0.0 ads.com\n0.0.0.0 tracker.com\n:: other.com\n"
             << QByteArray("x\n0.0.0.0 ads.com\n0.0.0.0 tracker.com\n:: other.com\n");
-        QTest::newRow("pair of two names") << marker + "0.0.0.0 a.com\n:: b.com\n"
+        QTest::newRow("pair of two names") << kStart + "0.0.0.0 a.com\n:: b.com\n"
                                            << QByteArray("0.0.0.0 a.com\n:: b.com\n");
         QTest::newRow("user lines before a later end marker")
-            << marker + "0.0.0.0 a.com\n:: a.com\n127.0.0.1 mine\n" + end << "127.0.0.1 mine\n" + end;
+            << kStart + "0.0.0.0 a.com\n:: a.com\n127.0.0.1 mine\n" + kEnd << "127.0.0.1 mine\n" + kEnd;
         QTest::newRow("whole block between user lines") << "x\n" + whole + "y\n" << QByteArray("x\ny\n");
-        QTest::newRow("broken block before a whole one") << "x\n" + marker + "0.0.0.0 a.com\n" + whole + "y\n"
+        QTest::newRow("broken block before a whole one") << "x\n" + kStart + "0.0.0.0 a.com\n" + whole + "y\n"
                                                          << QByteArray("x\n0.0.0.0 a.com\ny\n");
         QTest::newRow("stray marker ends a file after a blank line")
-            << "x\n\n" + marker.chopped(1) << QByteArray("x\n\n");
+            << "x\n\n" + kStart.chopped(1) << QByteArray("x\n\n");
         QTest::newRow("CRLF and trailing blanks")
-            << "x\r\n" + marker.chopped(1) + " \r\n0.0.0.0 a.com\t\r\n:: a.com\r\n" + end
+            << "x\r\n" + kStart.chopped(1) + " \r\n0.0.0.0 a.com\t\r\n:: a.com\r\n" + kEnd
             << QByteArray("x\r\n");
     }
 
@@ -163,15 +157,15 @@ private slots:
     void markerIsAWholeLine_data() {
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<bool>("block");
-        const QByteArray marker(kStartMarker.data(), kStartMarker.size());
-        QTest::newRow("alone") << "x\n" + marker + '\n' << true;
+        const QByteArray marker = kStart.chopped(1);
+        QTest::newRow("alone") << "x\n" + kStart << true;
         QTest::newRow("last line, no line feed") << "x\n" + marker << true;
         QTest::newRow("trailing blanks and CR") << marker + " \t\r\nx\n" << true;
-        QTest::newRow("indented") << "  " + marker + '\n' << false;
-        QTest::newRow("in a comment") << "# old: " + marker + '\n' << false;
-        QTest::newRow("after an entry") << "0.0.0.0 a.com " + marker + '\n' << false;
+        QTest::newRow("indented") << "  " + kStart << false;
+        QTest::newRow("in a comment") << "# old: " + kStart << false;
+        QTest::newRow("after an entry") << "0.0.0.0 a.com " + kStart << false;
         QTest::newRow("longer word") << marker + "_X\n" << false;
-        QTest::newRow("end marker only") << QByteArray(kEndMarker.data(), kEndMarker.size()) << false;
+        QTest::newRow("end marker only") << kEnd.chopped(1) << false;
     }
 
     void markerIsAWholeLine() {
@@ -184,7 +178,7 @@ private slots:
     }
 
     void helperRewritesTheFileWhole() {
-        writeHosts(kUserLines);
+        writeHosts();
         const QByteArray path = QByteArray(VORN_TEST_HOSTS);
         QCOMPARE(::chmod(path.constData(), 0640), 0);
         const struct stat before = statOf(path.constData());
@@ -192,26 +186,26 @@ private slots:
         const QByteArray hostile = QByteArray("a.com\n/etc/shadow\n$(reboot)\n0.0.0.0 x.com\n") +
                                    QByteArray("x\0y.com\n", 8) + "b.org\na.com\nlast.org";
         QCOMPARE(runHelper({QStringLiteral("enable")}, hostile), 0);
-        QCOMPARE(bytes(readHosts()), withBlock(kUserLines, {"a.com", "b.org", "last.org"}));
+        QCOMPARE(hostsText(), withBlock(kUserLines, {"a.com", "b.org", "last.org"}));
         const struct stat after = statOf(path.constData());
         QVERIFY(after.st_ino != before.st_ino); // replaced, never written in place
         QCOMPARE(after.st_mode & 07777, 0640u);
         QCOMPARE(after.st_uid, before.st_uid);
         QCOMPARE(after.st_gid, before.st_gid);
-        QCOMPARE(QDir(QFileInfo(QString::fromUtf8(path)).path()).entryList(QDir::Files | QDir::Hidden),
+        QCOMPARE(QDir(QFileInfo(kHosts).path()).entryList(QDir::Files | QDir::Hidden),
                  QStringList{QStringLiteral("hosts")});
 
         QCOMPARE(runHelper({QStringLiteral("enable")}, "c.net\n"), 0);
-        QCOMPARE(bytes(readHosts()), withBlock(kUserLines, {"c.net"}));
+        QCOMPARE(hostsText(), withBlock(kUserLines, {"c.net"}));
         QCOMPARE(runHelper({QStringLiteral("disable")}), 0);
-        QCOMPARE(bytes(readHosts()), kUserLines);
+        QCOMPARE(hostsText(), kUserLines);
         const ino_t restored = statOf(path.constData()).st_ino;
         QCOMPARE(runHelper({QStringLiteral("disable")}), 0); // nothing to lift: success, file left as is
         QCOMPARE(statOf(path.constData()).st_ino, restored);
     }
 
     void helperRefusesWhatItDoesNotTrust() {
-        writeHosts(kUserLines);
+        writeHosts();
         QByteArray error;
         QVERIFY(runHelper({}) != 0);
         // Nothing valid left to block: a failure, not an empty block.
@@ -221,21 +215,16 @@ private slots:
         QVERIFY(runHelper({QStringLiteral("ENABLE")}, "a.com\n") != 0);
         QVERIFY(runHelper({QStringLiteral("enable"), QStringLiteral("/tmp/other-hosts")}, "a.com\n") != 0);
         QVERIFY(runHelper({QStringLiteral("enable")}, QByteArray(2 << 20, 'a')) != 0);
-        QCOMPARE(bytes(readHosts()), kUserLines);
+        QCOMPARE(hostsText(), kUserLines);
 
         // A link in place of the hosts file is not followed.
-        const QString target =
-            QFileInfo(QStringLiteral(VORN_TEST_HOSTS)).path() + QStringLiteral("/elsewhere");
+        const QString target = QFileInfo(kHosts).path() + QStringLiteral("/elsewhere");
         QFile::remove(target);
-        QVERIFY(QFile::rename(QStringLiteral(VORN_TEST_HOSTS), target));
-        QVERIFY(QFile::link(target, QStringLiteral(VORN_TEST_HOSTS)));
+        QVERIFY(QFile::rename(kHosts, target) && QFile::link(target, kHosts));
         QVERIFY(runHelper({QStringLiteral("enable")}, "a.com\n") != 0);
-        QVERIFY(QFileInfo(QStringLiteral(VORN_TEST_HOSTS)).isSymLink());
-        QFile::remove(QStringLiteral(VORN_TEST_HOSTS));
-        QFile linked(target);
-        QVERIFY(linked.open(QIODevice::ReadOnly));
-        QCOMPARE(bytes(linked.readAll()), kUserLines);
-        linked.remove();
+        QVERIFY(QFileInfo(kHosts).isSymLink());
+        QCOMPARE(bytes(vorn::test::readFile(target)), kUserLines);
+        QVERIFY(QFile::remove(kHosts) && QFile::remove(target));
 
         // A FIFO in place of the hosts file is refused at once, not waited on.
         const QByteArray path(VORN_TEST_HOSTS);
@@ -243,7 +232,7 @@ private slots:
         QCOMPARE(runHelper({QStringLiteral("disable")}), 1);
         QCOMPARE(runHelper({QStringLiteral("enable")}, "a.com\n"), 1);
         QVERIFY(S_ISFIFO(statOf(path.constData()).st_mode));
-        QFile::remove(QStringLiteral(VORN_TEST_HOSTS));
+        QFile::remove(kHosts);
     }
 };
 

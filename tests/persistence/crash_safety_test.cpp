@@ -23,6 +23,8 @@ private slots:
         QVERIFY(dir.isValid());
         const QString path = dir.filePath(QStringLiteral("vorn.sqlite"));
         ManualClock clock(1.7e9);
+        const test::CrashWorkspace generations[] = {test::buildCrashWorkspace(test::kGenerationA),
+                                                    test::buildCrashWorkspace(test::kGenerationB)};
         QElapsedTimer elapsed;
         elapsed.start();
         int rounds = 0;
@@ -49,26 +51,16 @@ private slots:
             QCOMPARE(log.count(QStringLiteral("DatabaseService SQL error: ")), 7);
 
             const QList<TaskItem> tasks = db.loadTasks({});
-            const test::CrashGeneration& gen =
-                tasks.size() == test::kGenerationA.tasks ? test::kGenerationA : test::kGenerationB;
-            const QString prefix = QStringLiteral("gen %1 ").arg(gen.tag);
+            const bool b = tasks.size() == test::kGenerationB.tasks;
+            const test::CrashWorkspace& w = generations[b ? 1 : 0];
             const QString context = QStringLiteral("round %1, killed after %2 ms").arg(rounds).arg(delayMs);
-            QVERIFY2(tasks.size() == gen.tasks, qPrintable(context));
-            for (int i = 0; i < tasks.size(); ++i)
-                QVERIFY2(tasks[i].title == prefix + QString::number(i), qPrintable(context));
-            const QList<TaskSection> sections = db.loadSections();
-            QVERIFY2(sections.size() == gen.sections, qPrintable(context));
-            QVERIFY2(sections.last().title == prefix + QString::number(gen.sections - 1),
-                     qPrintable(context));
-            const QList<ChatMessage> chat = db.loadChatMessages();
-            QVERIFY2(chat.size() == gen.chatLines, qPrintable(context));
-            QVERIFY2(chat.last().content == prefix + QString::number(gen.chatLines - 1), qPrintable(context));
-            QCOMPARE(db.loadOverdueStates().size(), gen.overdue);
-            QCOMPARE(db.loadGamificationState(), (GamificationState{gen.tasks, gen.sections, gen.chatLines}));
-            const DatabaseService::SessionSnapshot session = db.loadSession();
-            QCOMPARE(session.pasteText, prefix);
-            QCOMPARE(session.outlineOrder.size(), gen.tasks);
-            generationB += gen.tag == QLatin1String("B") ? 1 : 0;
+            QVERIFY2(tasks == w.tasks, qPrintable(context));
+            QVERIFY2(db.loadSections() == w.sections, qPrintable(context));
+            QVERIFY2(db.loadChatMessages() == w.chat, qPrintable(context));
+            QVERIFY2(db.loadOverdueStates() == w.overdue, qPrintable(context));
+            QVERIFY2(db.loadGamificationState() == w.gamification, qPrintable(context));
+            QVERIFY2(db.loadSession() == w.session, qPrintable(context));
+            generationB += b ? 1 : 0;
         }
         qInfo("%d rounds, %d ended on generation B", rounds, generationB);
         QVERIFY(rounds >= 5);

@@ -1,3 +1,4 @@
+#include "fixtures/blocker_fakes.h"
 #include "fixtures/log_capture.h"
 #include "fixtures/test_main.h"
 #include "persistence/database_service.h"
@@ -51,11 +52,6 @@ struct Unprivileged {
     bool dropped = false;
 };
 
-QByteArray fileBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 TaskItem task(const QString& title, const QUuid& section) {
     return {newUuid(), title, 25, false, {}, {}, section, {}};
 }
@@ -101,6 +97,7 @@ private slots:
     }
 
     void init() {
+        m_clock.set(kNow);
         m_dir = std::make_unique<QTemporaryDir>();
         QVERIFY(m_dir->isValid());
         m_path = m_dir->filePath(QStringLiteral("Vorn/vorn.sqlite")); // the folder does not exist yet
@@ -108,12 +105,11 @@ private slots:
 
     void cleanup() { m_dir.reset(); }
 
-    void freshFileHasSchemaAndSeedsAndReopensCleanly() {
+    void freshFileIsSeededOnceAndReopensCleanly() {
         test::LogCapture log;
-        ManualClock clock(kNow);
         QList<TaskSection> sections;
         {
-            DatabaseService db(m_path, clock);
+            DatabaseService db(m_path, m_clock);
             QCOMPARE(db.openOutcome(), DatabaseService::OpenOutcome::opened);
             // Six of the seven migrations hit columns the tables were created with.
             QCOMPARE(log.count(kSqlError + "duplicate column name"), 6);
@@ -126,41 +122,11 @@ private slots:
             QCOMPARE(sections.size(), 1);
             QCOMPARE(sections[0], (TaskSection{sections[0].id, "To do", std::nullopt, 0, std::nullopt}));
         }
-
-        RawDb raw(m_path);
-        // Column names and declared types, in column order, of a fully migrated file.
-        const QStringList expected = {
-            "boss_ai_state(id INTEGER, urgency_score REAL, last_activity_at REAL, "
-            "last_inactivity_check_at REAL, recent_completions_count INTEGER, "
-            "inactivity_block_penalty_applied INTEGER, demon_lock_active INTEGER, surge_mode_until REAL)",
-            "completion_events(id TEXT, task_title TEXT, completed_at REAL, was_on_time INTEGER)",
-            "message_log(id TEXT, mode TEXT, message TEXT, sent_at REAL, trigger_reason TEXT)",
-            "tasks(id TEXT, sort_order INTEGER, title TEXT, duration_minutes INTEGER, is_completed INTEGER, "
-            "finish_time REAL, completed_at REAL, section_id TEXT, started_at REAL)",
-            "session_state(id INTEGER, schedule_start_time REAL, paste_text TEXT, "
-            "in_motivational_start_phase INTEGER, outline_order TEXT)",
-            "overdue_state(task_id TEXT, last_notification_at REAL, escalation_chat_sent INTEGER, "
-            "email_sent INTEGER)",
-            "chat_messages(id TEXT, role TEXT, content TEXT, mode TEXT, timestamp REAL)",
-            "task_sections(id TEXT, title TEXT, parent_id TEXT, sort_order INTEGER, header_task_id TEXT)",
-            "gamification_state(id INTEGER, level INTEGER, xp INTEGER, current_streak INTEGER, "
-            "best_streak INTEGER, last_completion_day TEXT)",
-            "task_analytics(id TEXT, task_id TEXT, task_title TEXT, section_title TEXT, "
-            "estimated_minutes INTEGER, actual_minutes INTEGER, completed_at REAL, was_on_time INTEGER)",
-        };
-        QStringList tables;
-        for (const QString& line : expected) {
-            const QString table = tables.emplaceBack(line.section('(', 0, 0));
-            const QString query = "SELECT name || ' ' || type FROM pragma_table_info('" + table + "')";
-            QCOMPARE(table + "(" + raw.column(query).join(", ") + ")", line);
-        }
-        QCOMPARE(raw.column("SELECT name FROM sqlite_schema WHERE type = 'table' ORDER BY rowid"), tables);
-        QCOMPARE(raw.column("PRAGMA journal_mode"), QStringList{"wal"});
-        raw.conn.close();
+        QCOMPARE(RawDb(m_path).column("PRAGMA journal_mode"), QStringList{"wal"});
 
         log.clear();
-        clock.advance(3600);
-        DatabaseService again(m_path, clock);
+        m_clock.advance(3600);
+        DatabaseService again(m_path, m_clock);
         QCOMPARE(log.count(kSqlError + "duplicate column name"), 7);
         QCOMPARE(log.count(kSqlError), 7);
         // Seeding happens once: the stored rows survive, no second root appears.
@@ -169,7 +135,6 @@ private slots:
     }
 
     void everyRecordKindRoundTrips() {
-        ManualClock clock(kNow);
         const QUuid root = newUuid();
         TaskSection rootSection{root, "To do", std::nullopt, 0, std::nullopt};
         TaskItem done = task("Call 'Bob' about ''the'' deal", root);
@@ -193,11 +158,11 @@ private slots:
             chat(ChatMessage::Role::system, "Saved.", std::nullopt, kNow)};
         BossAIState boss{12.5, kNow - 10, kNow - 20, 4, true, false, kNow + 1800};
         {
-            DatabaseService db(m_path, clock);
+            DatabaseService db(m_path, m_clock);
             QVERIFY(db.saveWorkspace(tasks, sections, {3, 7, 42}, session, overdue, messages));
             QVERIFY(db.saveBossAIState(boss));
         }
-        DatabaseService db(m_path, clock);
+        DatabaseService db(m_path, m_clock);
         QCOMPARE(db.loadTasks(newUuid()), tasks);
         QCOMPARE(db.loadSections(), sections);
         QCOMPARE(db.loadSession(), session);
@@ -231,8 +196,7 @@ private slots:
     }
 
     void rowsWrittenByOthersAreReadLeniently() {
-        ManualClock clock(kNow);
-        DatabaseService db(m_path, clock);
+        DatabaseService db(m_path, m_clock);
         const QUuid fallback = newUuid();
         const QString sectionId = uuidText(newUuid()).toLower();
         QVERIFY(db.exec("DELETE FROM task_sections"));
@@ -255,8 +219,8 @@ private slots:
         QCOMPARE(sections[0].title, QStringLiteral("To do"));
         QVERIFY(db.loadSections()[0].id != sections[0].id);
         QVERIFY(db.exec("INSERT INTO task_sections VALUES ('" + sectionId + "', 'x', 'bad', 0, 'bad too')"));
-        QCOMPARE(db.loadSections()[0].parentID, std::nullopt);
-        QCOMPARE(db.loadSections()[0].headerTaskID, std::nullopt);
+        QCOMPARE(db.loadSections(),
+                 (QList<TaskSection>{{*parseUuid(sectionId), "x", std::nullopt, 0, std::nullopt}}));
 
         QVERIFY(db.exec("INSERT INTO chat_messages VALUES ('" + uuidText(newUuid()) +
                         "', 'User', 'dropped', NULL, 1), ('x', 'boss', 'kept', 'demon', 2),"
@@ -280,8 +244,7 @@ private slots:
     }
 
     void completionsKeepTwoDaysAndCutoffIsInclusive() {
-        ManualClock clock(kNow);
-        DatabaseService db(m_path, clock);
+        DatabaseService db(m_path, m_clock);
         const auto event = [](const QString& title, Instant at) {
             return CompletionEvent{newUuid(), title, at, true};
         };
@@ -297,7 +260,7 @@ private slots:
         QCOMPARE(titles, (QStringList{"now", "exactly 2 h"}));
         QCOMPARE(db.recentCompletions(1000).size(), 4); // three days ago pruned, 48 h kept
 
-        clock.advance(1);
+        m_clock.advance(1);
         QVERIFY(db.recordCompletion(event("later", kNow + 1)));
         QCOMPARE(db.recentCompletions(1000).size(), 4); // the 48-hour one is now too old
     }
@@ -307,8 +270,7 @@ private slots:
         TaskAnalyticsRecord zeroEstimate{newUuid(), newUuid(), "t", "s", 0, 30, kNow, false};
         QCOMPARE(summarizeAnalytics({zeroEstimate}), (AnalyticsSummary{1, 0.0, 0.0, 30.0, 0.0}));
 
-        ManualClock clock(kNow);
-        DatabaseService db(m_path, clock);
+        DatabaseService db(m_path, m_clock);
         TaskAnalyticsRecord fast{newUuid(), newUuid(), "it's done", "To do", 20, 10, kNow + 5, true};
         QVERIFY(db.recordTaskAnalytics(zeroEstimate));
         QVERIFY(db.recordTaskAnalytics(fast));
@@ -320,8 +282,7 @@ private slots:
     }
 
     void failedSavesLeaveThePreviousRowsWhole() {
-        ManualClock clock(kNow);
-        DatabaseService db(m_path, clock);
+        DatabaseService db(m_path, m_clock);
         const QUuid root = db.loadSections()[0].id;
         const QList<TaskItem> before = {task("one", root), task("two", root)};
         const QList<ChatMessage> chatBefore = {chat(ChatMessage::Role::user, "hi", std::nullopt, kNow)};
@@ -352,8 +313,7 @@ private slots:
     }
 
     void overdueRowsAreRewrittenByTheirDifference() {
-        ManualClock clock(kNow);
-        DatabaseService db(m_path, clock);
+        DatabaseService db(m_path, m_clock);
         const auto byTask = [](QList<DatabaseService::OverdueSnapshot> rows) {
             std::sort(rows.begin(), rows.end(),
                       [](const auto& x, const auto& y) { return x.taskID < y.taskID; });
@@ -376,9 +336,8 @@ private slots:
     // A save after edits writes only what changed; the file must hold exactly
     // what a whole rewrite of the same list would.
     void changedRowsMatchAWholeRewrite() {
-        ManualClock clock(kNow);
-        DatabaseService changes(m_path, clock);
-        DatabaseService whole(m_dir->filePath("whole.sqlite"), clock);
+        DatabaseService changes(m_path, m_clock);
+        DatabaseService whole(m_dir->filePath("whole.sqlite"), m_clock);
         const QUuid root = changes.loadSections()[0].id, other = newUuid();
         QRandomGenerator random(20261206);
         const auto pick = [&](qsizetype size) {
@@ -458,8 +417,7 @@ private slots:
     }
 
     void lockedDatabaseFailsFastAndLosesNothing() {
-        ManualClock clock(kNow);
-        DatabaseService db(m_path, clock);
+        DatabaseService db(m_path, m_clock);
         const QUuid root = db.loadSections()[0].id;
         const QList<TaskItem> before = {task("kept", root)};
         QVERIFY(db.saveTasks(before));
@@ -479,41 +437,53 @@ private slots:
         QCOMPARE(db.loadTasks(root)[0].title, QStringLiteral("after"));
     }
 
-    void corruptFileIsKeptAsideAndReplaced() {
-        QVERIFY(QDir().mkpath(QFileInfo(m_path).path()));
-        QByteArray garbage;
-        for (int i = 0; i < 8192; ++i)
-            garbage.append(static_cast<char>((i * 7919) % 251));
-        for (const QString& suffix : {QString(), QStringLiteral("-wal")}) {
-            QFile f(m_path + suffix);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(garbage);
-        }
+    void damagedFileIsKeptAsideAndReplaced_data() {
+        QTest::addColumn<bool>("validHeader");
+        QTest::newRow("garbage, with a journal") << false;
+        QTest::newRow("valid header over a damaged page") << true; // found only by the integrity check
+    }
 
-        ManualClock clock(kNow);
-        DatabaseService db(m_path, clock);
-        QCOMPARE(db.openOutcome(), DatabaseService::OpenOutcome::replacedCorruptFile);
-        const QString kept = m_path + ".corrupt-20231114-231320";
-        QCOMPARE(db.corruptFileKeptAt(), kept);
-        for (const QString& suffix : {QString(), QStringLiteral("-wal")}) {
-            QFile f(kept + suffix);
-            QVERIFY(f.open(QIODevice::ReadOnly));
-            QCOMPARE(f.readAll(), garbage);
+    void damagedFileIsKeptAsideAndReplaced() {
+        QFETCH(bool, validHeader);
+        QVERIFY(QDir().mkpath(QFileInfo(m_path).path()));
+        QByteArray wal;
+        if (validHeader) {
+            sql::Connection raw;
+            QCOMPARE(raw.open(m_path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE), SQLITE_OK);
+            QCOMPARE(
+                raw.exec("PRAGMA page_size=4096; CREATE TABLE filler (x TEXT);"
+                         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
+                         "INSERT INTO filler SELECT hex(randomblob(40)) FROM n;"),
+                SQLITE_OK);
+            raw.close();
+            QFile file(m_path);
+            QVERIFY(file.open(QIODevice::ReadWrite) && file.seek(4096 * 5));
+            file.write(QByteArray(64, '\xff'));
+        } else {
+            for (int i = 0; i < 8192; ++i)
+                wal.append(static_cast<char>((i * 7919) % 251));
+            test::writeFile(m_path, wal);
+            test::writeFile(m_path + "-wal", wal);
         }
+        const QByteArray original = test::readFile(m_path);
+
+        DatabaseService db(m_path, m_clock);
+        QCOMPARE(db.openOutcome(), DatabaseService::OpenOutcome::replacedCorruptFile);
+        QCOMPARE(db.corruptFileKeptAt(), m_path + ".corrupt-20231114-231320");
+        QCOMPARE(test::readFile(db.corruptFileKeptAt()), original);
+        QCOMPARE(QFileInfo::exists(db.corruptFileKeptAt() + "-wal"), !validHeader);
+        QCOMPARE(test::readFile(db.corruptFileKeptAt() + "-wal"), wal);
         QCOMPARE(db.loadGamificationState().totalCompletions, 1); // freshly seeded
         QVERIFY(db.saveTasks({task("fresh start", newUuid())}));
-        QCOMPARE(DatabaseService(m_path, clock).loadTasks({}).size(), 1);
+        QCOMPARE(DatabaseService(m_path, m_clock).loadTasks({}).size(), 1);
     }
 
     void unwritableLocationFallsBackToMemory() {
-        QFile blocker(m_dir->filePath("afile"));
-        QVERIFY(blocker.open(QIODevice::WriteOnly)); // a file where a folder should be
-        blocker.close();
+        test::writeFile(m_dir->filePath("afile"), {}); // a file where a folder should be
         const QString path = m_dir->filePath("afile/vorn.sqlite");
 
         test::LogCapture log;
-        ManualClock clock(kNow);
-        DatabaseService db(path, clock);
+        DatabaseService db(path, m_clock);
         QCOMPARE(db.openOutcome(), DatabaseService::OpenOutcome::inMemoryOnly);
         QCOMPARE(log.count("DatabaseService: failed to open database at " + path), 1);
         QCOMPARE(db.loadBossAIState().urgencyScore, 45.0);
@@ -530,10 +500,9 @@ private slots:
 
     void unwritableFileOrFolderIsReadOnly() {
         QFETCH(bool, folderWritable);
-        ManualClock clock(kNow);
         QList<TaskItem> saved;
         {
-            DatabaseService create(m_path, clock);
+            DatabaseService create(m_path, m_clock);
             saved = {task("first", create.loadSections()[0].id), task("second", create.loadSections()[0].id)};
             QVERIFY(create.saveTasks(saved));
         }
@@ -548,52 +517,25 @@ private slots:
             QVERIFY(QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::ReadOther));
         else if (geteuid() == 0) // the file stays writable by its owner; only the folder is not
             QVERIFY(chown(m_path.toLocal8Bit().constData(), Unprivileged::kNobody, 0) == 0);
-        const QByteArray before = fileBytes(m_path);
+        const QByteArray before = test::readFile(m_path);
 
         test::LogCapture log;
         {
             Unprivileged user;
-            DatabaseService db(m_path, clock);
+            DatabaseService db(m_path, m_clock);
             QCOMPARE(db.openOutcome(), DatabaseService::OpenOutcome::readOnly);
             QVERIFY(!db.canSave());
             QCOMPARE(db.loadTasks({}), saved);
             QVERIFY(!db.saveTasks({}));
             QCOMPARE(log.count("DatabaseService: failed to open database"), 0);
         }
-        QCOMPARE(fileBytes(m_path), before);
-    }
-
-    void damagedFileIsSetAsideByteForByte() {
-        // A valid header over a damaged table page: found only by the integrity check.
-        QVERIFY(QDir().mkpath(QFileInfo(m_path).path()));
-        {
-            sql::Connection raw;
-            QCOMPARE(raw.open(m_path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE), SQLITE_OK);
-            QCOMPARE(
-                raw.exec("PRAGMA page_size=4096; CREATE TABLE filler (x TEXT);"
-                         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
-                         "INSERT INTO filler SELECT hex(randomblob(40)) FROM n;"),
-                SQLITE_OK);
-        }
-        QFile file(m_path);
-        QVERIFY(file.open(QIODevice::ReadWrite));
-        QVERIFY(file.seek(4096 * 5));
-        file.write(QByteArray(64, '\xff'));
-        file.close();
-        const QByteArray original = fileBytes(m_path);
-
-        ManualClock clock(kNow);
-        DatabaseService db(m_path, clock);
-        QCOMPARE(db.openOutcome(), DatabaseService::OpenOutcome::replacedCorruptFile);
-        QCOMPARE(fileBytes(db.corruptFileKeptAt()), original);
-        QVERIFY(!QFileInfo::exists(db.corruptFileKeptAt() + "-wal"));
+        QCOMPARE(test::readFile(m_path), before);
     }
 
     void fileLockedByAnotherProgramIsLeftAloneUntilFree() {
-        ManualClock clock(kNow);
         QList<TaskItem> saved;
         {
-            DatabaseService create(m_path, clock);
+            DatabaseService create(m_path, m_clock);
             saved = {task("stored", create.loadSections()[0].id)};
             QVERIFY(create.saveTasks(saved));
         }
@@ -603,7 +545,7 @@ private slots:
         test::LogCapture log;
         QElapsedTimer timer;
         timer.start();
-        DatabaseService db(m_path, clock);
+        DatabaseService db(m_path, m_clock);
         QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
         QCOMPARE(db.openOutcome(), DatabaseService::OpenOutcome::inUseElsewhere);
         QVERIFY(!db.canSave());
@@ -619,8 +561,7 @@ private slots:
     }
 
     void writesOfAnotherConnectionAreNotMistakenForOurs() {
-        ManualClock clock(kNow);
-        DatabaseService db(m_path, clock);
+        DatabaseService db(m_path, m_clock);
         const QList<TaskSection> sections = db.loadSections();
         const QList<TaskItem> tasks = {task("mine", sections[0].id)};
         const QList<DatabaseService::OverdueSnapshot> overdue = {{tasks[0].id, kNow, true, false}};
@@ -640,8 +581,7 @@ private slots:
     }
 
     void idsDifferingOnlyInLetterCaseLoadOnce() {
-        ManualClock clock(kNow);
-        DatabaseService db(m_path, clock);
+        DatabaseService db(m_path, m_clock);
         const QUuid root = db.loadSections()[0].id;
         const QString id = uuidText(newUuid());
         const QString braced = "{" + uuidText(newUuid()) + "}";
@@ -670,6 +610,7 @@ private slots:
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_path;
+    ManualClock m_clock{kNow};
 };
 
 VORN_TEST_CLASS(DatabaseTest)
