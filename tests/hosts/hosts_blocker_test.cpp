@@ -123,10 +123,7 @@ private slots:
         blocker.readBlockState();
         test::LogCapture log;
         QCoro::waitFor(blocker.disable(true));
-        QCOMPARE(log.lines().filter(QStringLiteral("HostsBlocker")),
-                 QStringList{
-                     QStringLiteral("HostsBlocker disable failed: Website blocking failed: Error executing "
-                                    "command as another user: Request dismissed")});
+        QCOMPARE(log.lines().filter(QStringLiteral("HostsBlocker disable failed: ")).size(), 1);
         QVERIFY(blocker.isBlocking());
 
         // Without a password prompt the block is only forgotten.
@@ -223,11 +220,8 @@ private slots:
         QCOMPARE(fakes.sudoCommands(), ran);
         QCOMPARE(readFile(kHosts), left);
         QCOMPARE(blocker.isBlocking(), left != kUserLines);
-        if (left != kUserLines)
-            QCOMPARE(
-                log.lines().filter(QStringLiteral("HostsBlocker")),
-                QStringList{QStringLiteral(
-                    "HostsBlocker disable failed: Website blocking failed: Helper exited with code -1")});
+        QCOMPARE(log.lines().filter(QStringLiteral("HostsBlocker disable failed")).size(),
+                 int(left != kUserLines));
     }
 
     void installCopiesTheHelperAndWritesTheRule() {
@@ -261,10 +255,16 @@ private slots:
             store.updateDemonWebsiteBlocking(mode);
             settle(store);
         };
-        store.setBlockedSitesText(QStringLiteral("  a.com \n\n\tb.org\na.com\n"));
+        // Addresses become host names; what names no host is left out, and said so once.
+        store.setBlockedSitesText(QStringLiteral("https://www.Reddit.com/r/x\n*.bad\nnot a site\nb.org\n"));
+        const qsizetype lines = store.chatMessages().size();
         enterMode(BossAIMode::demon);
-        QCOMPARE(fakes.file(QStringLiteral("sudo.stdin")), QByteArray("a.com\nb.org\na.com\n"));
-        QCOMPARE(readFile(kHosts), blockFor({"a.com", "b.org"}));
+        enterMode(BossAIMode::demon);
+        QCOMPARE(fakes.file(QStringLiteral("sudo.stdin")), QByteArray("www.reddit.com\nb.org\n"));
+        QCOMPARE(readFile(kHosts), blockFor({"www.reddit.com", "b.org"}));
+        QCOMPARE(store.chatMessages().size(), lines + 1);
+        QCOMPARE(store.chatMessages().last().content,
+                 QStringLiteral("Website blocking skips entries that are not host names: *.bad, not a site"));
 
         enterMode(BossAIMode::messianic);
         QCOMPARE(readFile(kHosts), kUserLines);
@@ -295,18 +295,6 @@ private slots:
         enterMode(BossAIMode::demon);
         QCOMPARE(fakes.file(QStringLiteral("sudo.stdin")),
                  (HostsBlocker::defaultSites().join('\n') + '\n').toUtf8());
-
-        // Addresses become host names; what names no host is left out, and said so once.
-        enterMode(BossAIMode::normal);
-        QFile::remove(fakes.dir.filePath(QStringLiteral("sudo.stdin")));
-        store.setBlockedSitesText(QStringLiteral("https://www.Reddit.com/r/x\n*.bad\nnot a site\n"));
-        const qsizetype lines = store.chatMessages().size();
-        enterMode(BossAIMode::demon);
-        enterMode(BossAIMode::demon);
-        QCOMPARE(fakes.file(QStringLiteral("sudo.stdin")), QByteArray("www.reddit.com\n"));
-        QCOMPARE(store.chatMessages().size(), lines + 1);
-        QCOMPARE(store.chatMessages().last().content,
-                 QStringLiteral("Website blocking skips entries that are not host names: *.bad, not a site"));
     }
 
     // Start-up reads the block and asks sudo about the helper in the

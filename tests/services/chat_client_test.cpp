@@ -59,19 +59,14 @@ private slots:
     void sendsTheBodyAndHeadersAndReturnsTheReplyBytes() {
         FakeProxy proxy;
         proxy.reply(chatPath, ScriptedReply::json(completion));
-        const QJsonObject body{{"model", "gpt-4o-mini"},
-                               {"messages", QJsonArray{QJsonObject{{"role", "user"}, {"content", "Hi"}}}},
-                               {"temperature", 0.3},
+        const QJsonObject body{{"messages", QJsonArray{QJsonObject{{"role", "user"}, {"content", "Hi"}}}},
                                {"response_format", QJsonObject{{"type", "json_object"}}}};
-
         const auto result = post(proxy.config(QStringLiteral("s3cret")), body);
         QVERIFY(result.ok());
         QCOMPARE(result.value(), completion);
 
-        QCOMPARE(proxy.requests().size(), 1);
+        QCOMPARE(proxy.requests(chatPath).size(), 1);
         const auto request = proxy.requests().first();
-        QCOMPARE(request.method, QByteArray("POST"));
-        QCOMPARE(request.path, chatPath);
         QCOMPARE(request.header("Content-Type"), QByteArray("application/json"));
         QCOMPARE(request.header("Authorization"), QByteArray("Bearer s3cret"));
         QCOMPARE(request.json.object(), body);
@@ -217,20 +212,20 @@ private slots:
         ProxyConfig proxy;
         proxy.baseUrl = QUrl(QStringLiteral("http://user:pw@proxy.example.com:8765/base"));
         proxy.token = QStringLiteral("s3cret");
-        auto result = post(proxy, {}, &network);
-        QVERIFY(!result.ok());
-        QCOMPARE(result.error().kind, OpenAIError::Kind::transport);
-        QCOMPARE(result.error().description(),
+        const auto failure = [&] {
+            const auto result = post(proxy, {}, &network);
+            return result.ok() || result.error().kind != OpenAIError::Kind::transport
+                       ? QString()
+                       : result.error().description();
+        };
+        QCOMPARE(failure(),
                  QStringLiteral("Proxy address must use https: http://proxy.example.com:8765/base"));
         QCOMPARE(network.created, 0);
 
         // A port the system handed out, closed again: the platform's own text.
         proxy.baseUrl = QUrl(QStringLiteral("http://127.0.0.1:%1").arg(FakeProxy().baseUrl().port()));
-        result = post(proxy, {}, &network);
-        QVERIFY(!result.ok());
-        QCOMPARE(result.error().kind, OpenAIError::Kind::transport);
-        QVERIFY(!result.error().description().isEmpty());
-        QVERIFY(result.error().description() != QStringLiteral("The request timed out."));
+        const QString refused = failure();
+        QVERIFY(!refused.isEmpty() && refused != QStringLiteral("The request timed out."));
     }
 
     void readingReplies_data() {
@@ -249,10 +244,6 @@ private slots:
         QTest::newRow("two choices") << choices(
                                             R"([{"message":{"content":"A"}},{"message":{"content":"B"}}])")
                                      << QStringList{"A", "A"};
-        QTest::newRow("extra members")
-            << QByteArray(R"({"usage":{"total":3},"choices":[{"finish_reason":"stop",)"
-                          R"("message":{"role":"assistant","content":"C","refusal":null}}]})")
-            << QStringList{"C", "C"};
         QTest::newRow("content null") << choices(R"([{"message":{"content":null}}])") << bad;
         QTest::newRow("no message") << choices(R"([{"index":0}])") << bad;
         QTest::newRow("second choice broken")
@@ -281,22 +272,18 @@ private slots:
         QTemporaryDir dir;
         Preferences preferences(dir.filePath(QStringLiteral("prefs.ini")));
         QProcessEnvironment environment;
-        const auto resolved = [&] { return ProxyConfig::resolve(preferences, environment); };
-        QCOMPARE(resolved().endpoint(chatPath),
-                 QUrl(QStringLiteral("http://127.0.0.1:8765/api/openai/chat")));
-
+        const auto resolved = [&] {
+            const ProxyConfig config = ProxyConfig::resolve(preferences, environment);
+            return config.endpoint(chatPath).toString() + ' ' + config.token;
+        };
+        QCOMPARE(resolved(), QStringLiteral("http://127.0.0.1:8765/api/openai/chat "));
         preferences.setText(QStringLiteral("proxy_base_url"), QStringLiteral("https://prefs.example/"));
         preferences.setText(QStringLiteral("proxy_token"), QStringLiteral("from-prefs"));
         environment.insert(QStringLiteral("VORN_PROXY_URL"), QStringLiteral("  "));
-        QCOMPARE(resolved().endpoint(chatPath),
-                 QUrl(QStringLiteral("https://prefs.example/api/openai/chat")));
-        QCOMPARE(resolved().token, QStringLiteral("from-prefs"));
-
+        QCOMPARE(resolved(), QStringLiteral("https://prefs.example/api/openai/chat from-prefs"));
         environment.insert(QStringLiteral("VORN_PROXY_URL"), QStringLiteral("https://env.example/v1"));
         environment.insert(QStringLiteral("VORN_PROXY_TOKEN"), QStringLiteral("from-env"));
-        QCOMPARE(resolved().endpoint(chatPath),
-                 QUrl(QStringLiteral("https://env.example/v1/api/openai/chat")));
-        QCOMPARE(resolved().token, QStringLiteral("from-env"));
+        QCOMPARE(resolved(), QStringLiteral("https://env.example/v1/api/openai/chat from-env"));
     }
 
     void whichAddressesMayCarryTheCredential_data() {
