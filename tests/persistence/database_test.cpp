@@ -105,36 +105,8 @@ private slots:
 
     void cleanup() { m_dir.reset(); }
 
-    void freshFileIsSeededOnceAndReopensCleanly() {
-        test::LogCapture log;
-        QList<TaskSection> sections;
-        {
-            DatabaseService db(m_path, m_clock);
-            QCOMPARE(db.openOutcome(), DatabaseService::OpenOutcome::opened);
-            // Six of the seven migrations hit columns the tables were created with.
-            QCOMPARE(log.count(kSqlError + "duplicate column name"), 6);
-            QCOMPARE(log.count(kSqlError), 6);
-
-            QCOMPARE(db.loadBossAIState(), BossAIState::initial(kNow));
-            QCOMPARE(db.loadGamificationState(), (GamificationState{0, 0, 1}));
-            QCOMPARE(db.loadSession(), (DatabaseService::SessionSnapshot{kNow, QString(), false, {}}));
-            sections = db.loadSections();
-            QCOMPARE(sections.size(), 1);
-            QCOMPARE(sections[0], (TaskSection{sections[0].id, "To do", std::nullopt, 0, std::nullopt}));
-        }
-        QCOMPARE(RawDb(m_path).column("PRAGMA journal_mode"), QStringList{"wal"});
-
-        log.clear();
-        m_clock.advance(3600);
-        DatabaseService again(m_path, m_clock);
-        QCOMPARE(log.count(kSqlError + "duplicate column name"), 7);
-        QCOMPARE(log.count(kSqlError), 7);
-        // Seeding happens once: the stored rows survive, no second root appears.
-        QCOMPARE(again.loadSections(), sections);
-        QCOMPARE(again.loadSession().scheduleStartTime, kNow);
-    }
-
-    void everyRecordKindRoundTrips() {
+    // A fresh file is seeded once; every kind of record then survives a reopen.
+    void freshFileIsSeededAndEveryRecordKindRoundTrips() {
         const QUuid root = newUuid();
         TaskSection rootSection{root, "To do", std::nullopt, 0, std::nullopt};
         TaskItem done = task("Call 'Bob' about ''the'' deal", root);
@@ -157,12 +129,29 @@ private slots:
             chat(ChatMessage::Role::boss, "Work.", BossAIMode::demon, kNow - 1),
             chat(ChatMessage::Role::system, "Saved.", std::nullopt, kNow)};
         BossAIState boss{12.5, kNow - 10, kNow - 20, 4, true, false, kNow + 1800};
+        test::LogCapture log;
         {
             DatabaseService db(m_path, m_clock);
+            QCOMPARE(db.openOutcome(), DatabaseService::OpenOutcome::opened);
+            // Six of the seven migrations hit columns the tables were created with.
+            QCOMPARE(log.count(kSqlError + "duplicate column name"), 6);
+            QCOMPARE(log.count(kSqlError), 6);
+            QCOMPARE(db.loadBossAIState(), BossAIState::initial(kNow));
+            QCOMPARE(db.loadGamificationState(), (GamificationState{0, 0, 1}));
+            QCOMPARE(db.loadSession(), (DatabaseService::SessionSnapshot{kNow, QString(), false, {}}));
+            const QList<TaskSection> seeded = db.loadSections();
+            QCOMPARE(seeded,
+                     (QList<TaskSection>{{seeded.value(0).id, "To do", std::nullopt, 0, std::nullopt}}));
             QVERIFY(db.saveWorkspace(tasks, sections, {3, 7, 42}, session, overdue, messages));
             QVERIFY(db.saveBossAIState(boss));
         }
+        QCOMPARE(RawDb(m_path).column("PRAGMA journal_mode"), QStringList{"wal"});
+        log.clear();
+        m_clock.advance(3600);
         DatabaseService db(m_path, m_clock);
+        QCOMPARE(log.count(kSqlError + "duplicate column name"), 7);
+        QCOMPARE(log.count(kSqlError), 7);
+        // Seeding happens once: no second root, no fresh session or boss state.
         QCOMPARE(db.loadTasks(newUuid()), tasks);
         QCOMPARE(db.loadSections(), sections);
         QCOMPARE(db.loadSession(), session);
@@ -192,7 +181,7 @@ private slots:
         QVERIFY(db.logMessage(BossAIMode::messianic, "Rise.", "on time"));
         QCOMPARE(raw.column("SELECT mode || '|' || message || '|' || sent_at || '|' || trigger_reason "
                             "FROM message_log"),
-                 QStringList{"Messianic|Rise.|1700000000.25|on time"});
+                 QStringList{"Messianic|Rise.|1700003600.25|on time"});
     }
 
     void rowsWrittenByOthersAreReadLeniently() {

@@ -116,31 +116,59 @@ std::string httpReply(const std::string& status, const std::string& headers, con
 class ServerTest : public QObject {
     Q_OBJECT
 private slots:
-    void gatekeeping_data() {
+    // What the proxy answers by itself: the token and size checks in front,
+    // and the built-in espeak voice (a 500 row runs without the program).
+    void answersOfItsOwn_data() {
+        QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("token");
-        QTest::addColumn<int>("bodyBytes"); // 0: the app's chat body
+        QTest::addColumn<QByteArray>("body"); // empty: the app's chat body
         QTest::addColumn<int>("status");
-        const QString right = QString::fromStdString(kClientToken);
-        const int tooLarge = 256 * 1024 + 1;
-        QTest::newRow("missing") << QString() << 0 << 401;
-        QTest::newRow("wrong") << QStringLiteral("client-token-0123456780") << 0 << 401;
-        QTest::newRow("prefix of the right one") << QStringLiteral("client-token") << 0 << 401;
-        QTest::newRow("right") << right << 0 << 200;
-        QTest::newRow("too large") << right << tooLarge << 413;
-        QTest::newRow("too large, no token") << QString() << tooLarge << 401; // the size does not matter then
+        const QString chat = QStringLiteral("/api/openai/chat"), tts = QStringLiteral("/api/fish-audio/tts");
+        const auto row = [](const char* name, const QString& path, const char* token, const QByteArray& body,
+                            int status) { QTest::newRow(name) << path << QString(token) << body << status; };
+        const auto speak = [](const std::string& text) { // as the app sends it
+            const json body = {
+                {"text", text}, {"reference_id", "abc"}, {"format", "mp3"}, {"normalize", true}};
+            return QByteArray::fromStdString(body.dump());
+        };
+        const char* right = kClientToken.c_str();
+        const QByteArray tooLarge(256 * 1024 + 1, 'x');
+        row("missing", chat, "", {}, 401);
+        row("wrong", chat, "client-token-0123456780", {}, 401);
+        row("prefix of the right one", chat, "client-token", {}, 401);
+        row("right", chat, right, {}, 200);
+        row("too large", chat, right, tooLarge, 413);
+        row("too large, no token", chat, "", tooLarge, 401); // the size does not matter then
+        row("speaks MP3 at the limit", tts, right, speak(QString(40, QChar(0xE9)).toStdString()),
+            200); // 80 bytes
+        row("blank", tts, right, speak(" \n "), 400);
+        row("over the limit", tts, right, speak(QString(41, QChar(0xE9)).toStdString()), 413);
+        row("missing program", tts, right, speak("hello"), 500);
     }
 
-    void gatekeeping() {
+    void answersOfItsOwn() {
+        QFETCH(QString, path);
         QFETCH(QString, token);
-        QFETCH(int, bodyBytes);
+        QFETCH(QByteArray, body);
         QFETCH(int, status);
-        Proxy proxy(baseConfig());
-        const std::string body = bodyBytes ? std::string(std::size_t(bodyBytes), 'x') : appChatBody();
-        auto res = proxy.send("/api/openai/chat", body, token.toStdString());
+        Config config = baseConfig();
+        config.maxSpeechChars = 40;
+        if (status == 500)
+            config.espeakPath = "/nonexistent/espeak-ng";
+        Proxy proxy(config);
+        auto res = proxy.send(path.toStdString(), body.isEmpty() ? appChatBody() : body.toStdString(),
+                              token.toStdString());
         QVERIFY(res);
         QCOMPARE(res->status, status);
-        if (!bodyBytes) // the health check asks for the token as well
+        if (body.isEmpty()) // the health check asks for the token as well
             QCOMPARE(proxy.send("/healthz", {}, token.toStdString())->status, status);
+        if (status != 200) {
+            QVERIFY(!res->body.empty());
+            QCOMPARE(res->body.find("espeak-ng") != std::string::npos, status == 500);
+        } else if (!body.isEmpty()) {
+            QCOMPARE(res->get_header_value("Content-Type"), std::string("audio/mpeg"));
+            QVERIFY(vorn::looksLikeMp3(QByteArray::fromStdString(res->body))); // the app's player takes it
+        }
     }
 
     void rateLimitPerToken() {
@@ -270,45 +298,6 @@ private slots:
         QVERIFY(request.find(kClientToken) == std::string::npos);
         QVERIFY2(json::parse(request.substr(request.find("\r\n\r\n") + 4)) == json::parse(sent.toStdString()),
                  request.c_str());
-    }
-
-    void espeak_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("program"); // empty: the installed espeak-ng
-        QTest::addColumn<int>("status");
-        QTest::newRow("speaks MP3 at the limit")
-            << QString(40, QChar(0x00E9)) << QString() << 200; // 40 characters, 80 bytes
-        QTest::newRow("blank") << QStringLiteral(" \n ") << QString() << 400;
-        QTest::newRow("over the limit") << QString(41, QChar(0x00E9)) << QString() << 413;
-        QTest::newRow("missing program")
-            << QStringLiteral("hello") << QStringLiteral("/nonexistent/espeak-ng") << 500;
-    }
-
-    void espeak() {
-        QFETCH(QString, text);
-        QFETCH(QString, program);
-        QFETCH(int, status);
-        Config config = baseConfig();
-        config.maxSpeechChars = 40;
-        if (!program.isEmpty())
-            config.espeakPath = program.toStdString();
-        Proxy proxy(config);
-        // The body the app sends.
-        const std::string body = json{
-            {"text", text.toStdString()},
-            {"reference_id", "af31746d9d39416e98605ea35e3e79bd"},
-            {"format", "mp3"},
-            {"normalize", true}}.dump();
-        auto res = proxy.send("/api/fish-audio/tts", body);
-        QVERIFY(res);
-        QCOMPARE(res->status, status);
-        if (status == 200) {
-            QCOMPARE(res->get_header_value("Content-Type"), std::string("audio/mpeg"));
-            QVERIFY(vorn::looksLikeMp3(QByteArray::fromStdString(res->body))); // the app's player takes it
-        } else {
-            QVERIFY(!res->body.empty());
-            QCOMPARE(res->body.find("espeak-ng") != std::string::npos, status == 500);
-        }
     }
 
     void pipelineTimeLimit() {

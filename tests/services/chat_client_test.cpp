@@ -36,6 +36,11 @@ Result<QByteArray, OpenAIError> post(const ProxyConfig& proxy, const QJsonObject
     return vorn::test::awaitTask(OpenAIService(network).postChatCompletion(body, proxy));
 }
 
+// The text of a transport failure, or nothing for any other outcome.
+template <typename Reply, typename Kind> QString transportFailure(const Reply& result, Kind transport) {
+    return result.ok() || result.error().kind != transport ? QString() : result.error().description();
+}
+
 // Counts the requests that actually leave through it.
 class CountingNetwork : public QNetworkAccessManager {
 public:
@@ -161,18 +166,11 @@ private slots:
         const ProxyConfig config = proxy.config(QStringLiteral("t"), deadlineMs);
         QNetworkAccessManager network;
 
-        if (path == chatPath) {
-            const auto result = post(config, {}, &network);
-            QVERIFY(!result.ok());
-            QCOMPARE(result.error().kind, OpenAIError::Kind::transport);
-            QCOMPARE(result.error().description(), description);
-        } else {
-            const auto result =
-                vorn::test::awaitTask(FishAudioService::synthesize(QStringLiteral("Go."), config, &network));
-            QVERIFY(!result.ok());
-            QCOMPARE(result.error().kind, FishAudioError::Kind::transport);
-            QCOMPARE(result.error().description(), description);
-        }
+        QCOMPARE(path == chatPath ? transportFailure(post(config, {}, &network), OpenAIError::Kind::transport)
+                                  : transportFailure(vorn::test::awaitTask(FishAudioService::synthesize(
+                                                         QStringLiteral("Go."), config, &network)),
+                                                     FishAudioError::Kind::transport),
+                 description);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(network.findChildren<QNetworkReply*>().isEmpty());
         QTRY_COMPARE_WITH_TIMEOUT(proxy.openSilentConnections(), 0, 2000);
@@ -213,10 +211,7 @@ private slots:
         proxy.baseUrl = QUrl(QStringLiteral("http://user:pw@proxy.example.com:8765/base"));
         proxy.token = QStringLiteral("s3cret");
         const auto failure = [&] {
-            const auto result = post(proxy, {}, &network);
-            return result.ok() || result.error().kind != OpenAIError::Kind::transport
-                       ? QString()
-                       : result.error().description();
+            return transportFailure(post(proxy, {}, &network), OpenAIError::Kind::transport);
         };
         QCOMPARE(failure(),
                  QStringLiteral("Proxy address must use https: http://proxy.example.com:8765/base"));
