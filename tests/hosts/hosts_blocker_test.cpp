@@ -245,61 +245,10 @@ private slots:
         QCOMPARE(preferences.flag(QString::fromLatin1(kHostsHelperInstalledKey)), std::optional<bool>(true));
     }
 
-    void storeBlocksInDemonModeWhileTheSettingIsOn() {
-        Fakes fakes;
-        fakes.install();
-        test::StoreFixture f;
-        f.setHostsBlocker(fakes.config);
-        TaskStore& store = f.start();
-        const auto enterMode = [&](BossAIMode mode) {
-            store.updateDemonWebsiteBlocking(mode);
-            settle(store);
-        };
-        // Addresses become host names; what names no host is left out, and said so once.
-        store.setBlockedSitesText(QStringLiteral("https://www.Reddit.com/r/x\n*.bad\nnot a site\nb.org\n"));
-        const qsizetype lines = store.chatMessages().size();
-        enterMode(BossAIMode::demon);
-        enterMode(BossAIMode::demon);
-        QCOMPARE(fakes.file(QStringLiteral("sudo.stdin")), QByteArray("www.reddit.com\nb.org\n"));
-        QCOMPARE(readFile(kHosts), blockFor({"www.reddit.com", "b.org"}));
-        QCOMPARE(store.chatMessages().size(), lines + 1);
-        QCOMPARE(store.chatMessages().last().content,
-                 QStringLiteral("Website blocking skips entries that are not host names: *.bad, not a site"));
-
-        enterMode(BossAIMode::messianic);
-        QCOMPARE(readFile(kHosts), kUserLines);
-        qsizetype runs = fakes.sudoCommands().size();
-        enterMode(BossAIMode::normal); // nothing blocked: the helper is left alone
-        QCOMPARE(fakes.sudoCommands().size(), runs);
-
-        // A mode change while the block is still being written wins.
-        store.updateDemonWebsiteBlocking(BossAIMode::demon);
-        enterMode(BossAIMode::normal);
-        QCOMPARE(readFile(kHosts), kUserLines);
-
-        // Turning the setting off lifts the block, and Demon mode then blocks nothing.
-        enterMode(BossAIMode::demon);
-        QVERIFY(store.hostsBlocker().isBlocking());
-        store.setDemonWebsiteBlockingEnabled(false);
-        settle(store);
-        QVERIFY(!store.hostsBlocker().isBlocking());
-        QCOMPARE(readFile(kHosts), kUserLines);
-        runs = fakes.sudoCommands().size();
-        enterMode(BossAIMode::demon);
-        QCOMPARE(fakes.sudoCommands().size(), runs);
-
-        // An empty list blocks the default sites.
-        store.setDemonWebsiteBlockingEnabled(true);
-        QFile::remove(fakes.dir.filePath(QStringLiteral("sudo.stdin")));
-        store.setBlockedSitesText(QStringLiteral(" \n"));
-        enterMode(BossAIMode::demon);
-        QCOMPARE(fakes.file(QStringLiteral("sudo.stdin")),
-                 (HostsBlocker::defaultSites().join('\n') + '\n').toUtf8());
-    }
-
     // Start-up reads the block and asks sudo about the helper in the
-    // background; a hanging sudo delays nothing, and quitting stops it.
-    void storeStartUpNeverWaitsOnSudo() {
+    // background; a hanging sudo delays nothing, and quitting stops it. Then
+    // the store blocks in Demon mode while the setting is on.
+    void storeNeverWaitsOnSudoAndBlocksInDemonMode() {
         Fakes fakes;
         writeFile(kHosts, kUserLines + kHostsBlockMarker + '\n');
         fakes.config.shutdownTimeout = std::chrono::milliseconds(600);
@@ -325,8 +274,51 @@ private slots:
         // The probe ran the helper's "disable": the old block is gone, and known to be.
         QCOMPARE(readFile(kHosts), kUserLines);
         QVERIFY(!again.hostsBlocker().isBlocking());
+
+        const auto enterMode = [&](BossAIMode mode) {
+            again.updateDemonWebsiteBlocking(mode);
+            settle(again);
+        };
+        // Addresses become host names; what names no host is left out, and said so once.
+        again.setBlockedSitesText(QStringLiteral("https://www.Reddit.com/r/x\n*.bad\nnot a site\nb.org\n"));
+        const qsizetype lines = again.chatMessages().size();
+        enterMode(BossAIMode::demon);
+        enterMode(BossAIMode::demon);
+        QCOMPARE(fakes.file(QStringLiteral("sudo.stdin")), QByteArray("www.reddit.com\nb.org\n"));
+        QCOMPARE(readFile(kHosts), blockFor({"www.reddit.com", "b.org"}));
+        QCOMPARE(again.chatMessages().size(), lines + 1);
+        QCOMPARE(again.chatMessages().last().content,
+                 QStringLiteral("Website blocking skips entries that are not host names: *.bad, not a site"));
+
+        enterMode(BossAIMode::messianic);
+        QCOMPARE(readFile(kHosts), kUserLines);
+        qsizetype runs = fakes.sudoCommands().size();
+        enterMode(BossAIMode::normal); // nothing blocked: the helper is left alone
+        QCOMPARE(fakes.sudoCommands().size(), runs);
+
+        // A mode change while the block is still being written wins.
         again.updateDemonWebsiteBlocking(BossAIMode::demon);
+        enterMode(BossAIMode::normal);
+        QCOMPARE(readFile(kHosts), kUserLines);
+
+        // Turning the setting off lifts the block, and Demon mode then blocks nothing.
+        enterMode(BossAIMode::demon);
+        QVERIFY(again.hostsBlocker().isBlocking());
+        again.setDemonWebsiteBlockingEnabled(false);
         settle(again);
+        QVERIFY(!again.hostsBlocker().isBlocking());
+        QCOMPARE(readFile(kHosts), kUserLines);
+        runs = fakes.sudoCommands().size();
+        enterMode(BossAIMode::demon);
+        QCOMPARE(fakes.sudoCommands().size(), runs);
+
+        // An empty list blocks the default sites.
+        again.setDemonWebsiteBlockingEnabled(true);
+        QFile::remove(fakes.dir.filePath(QStringLiteral("sudo.stdin")));
+        again.setBlockedSitesText(QStringLiteral(" \n"));
+        enterMode(BossAIMode::demon);
+        QCOMPARE(fakes.file(QStringLiteral("sudo.stdin")),
+                 (HostsBlocker::defaultSites().join('\n') + '\n').toUtf8());
         QVERIFY(again.hostsBlocker().isBlocking());
         again.shutDownWebsiteBlocking();
         QCOMPARE(readFile(kHosts), kUserLines);
