@@ -53,10 +53,29 @@ class HostsBlockerTest : public QObject {
 private slots:
     void initTestCase() { QLoggingCategory::setFilterRules(QStringLiteral("vorn.db.warning=false")); }
 
-    void requestsEditTheHostsFileInTheOrderMade() {
+    // Installing copies the helper and writes the rule; requests then edit the
+    // hosts file in the order made.
+    void installThenRequestsEditTheHostsFileInOrder() {
         Fakes fakes;
-        fakes.install();
-        HostsBlocker blocker(fakes.config);
+        Preferences preferences(fakes.dir.filePath(QStringLiteral("settings.ini")));
+        HostsBlocker blocker(fakes.config, &preferences);
+        QVERIFY(!blocker.isHelperInstalled());
+        QVERIFY(!test::awaitTask(blocker.probeHelper()));
+        QVERIFY(test::awaitTask(blocker.installHelper()).ok());
+
+        QCOMPARE(fakes.file(QStringLiteral("admin.log")), QByteArray("/bin/sh -c\n"));
+        QCOMPARE(fakes.file(QStringLiteral("sudoers")),
+                 QStringLiteral("alice ALL=(root) NOPASSWD: %1 enable, %1 disable\n")
+                     .arg(fakes.config.helperPath)
+                     .toUtf8());
+        QCOMPARE(readFile(fakes.config.helperPath), readFile(fakes.config.bundledHelper));
+        QVERIFY(QFileInfo(fakes.config.helperPath).isExecutable());
+        QVERIFY(!QFileInfo::exists(fakes.config.sudoersFile + QStringLiteral(".new")));
+        QVERIFY(blocker.isHelperInstalled());
+        QVERIFY(test::awaitTask(blocker.probeHelper()));
+        QCOMPARE(preferences.flag(QString::fromLatin1(kHostsHelperInstalledKey)), std::optional<bool>(true));
+
+        QFile::remove(fakes.dir.filePath(QStringLiteral("sudo.log")));
         blocker.enable({QStringLiteral("a.com"), QStringLiteral("www.a.com")});
         blocker.disable(true);
         blocker.enable({QStringLiteral("b.com")});
@@ -222,27 +241,6 @@ private slots:
         QCOMPARE(blocker.isBlocking(), left != kUserLines);
         QCOMPARE(log.lines().filter(QStringLiteral("HostsBlocker disable failed")).size(),
                  int(left != kUserLines));
-    }
-
-    void installCopiesTheHelperAndWritesTheRule() {
-        Fakes fakes;
-        Preferences preferences(fakes.dir.filePath(QStringLiteral("settings.ini")));
-        HostsBlocker blocker(fakes.config, &preferences);
-        QVERIFY(!blocker.isHelperInstalled());
-        QVERIFY(!test::awaitTask(blocker.probeHelper()));
-        QVERIFY(test::awaitTask(blocker.installHelper()).ok());
-
-        QCOMPARE(fakes.file(QStringLiteral("admin.log")), QByteArray("/bin/sh -c\n"));
-        QCOMPARE(fakes.file(QStringLiteral("sudoers")),
-                 QStringLiteral("alice ALL=(root) NOPASSWD: %1 enable, %1 disable\n")
-                     .arg(fakes.config.helperPath)
-                     .toUtf8());
-        QCOMPARE(readFile(fakes.config.helperPath), readFile(fakes.config.bundledHelper));
-        QVERIFY(QFileInfo(fakes.config.helperPath).isExecutable());
-        QVERIFY(!QFileInfo::exists(fakes.config.sudoersFile + QStringLiteral(".new")));
-        QVERIFY(blocker.isHelperInstalled());
-        QVERIFY(test::awaitTask(blocker.probeHelper()));
-        QCOMPARE(preferences.flag(QString::fromLatin1(kHostsHelperInstalledKey)), std::optional<bool>(true));
     }
 
     // Start-up reads the block and asks sudo about the helper in the

@@ -108,7 +108,6 @@ private slots:
     // A fresh file is seeded once; every kind of record then survives a reopen.
     void freshFileIsSeededAndEveryRecordKindRoundTrips() {
         const QUuid root = newUuid();
-        TaskSection rootSection{root, "To do", std::nullopt, 0, std::nullopt};
         TaskItem done = task("Call 'Bob' about ''the'' deal", root);
         done.isCompleted = true;
         done.finishTime = kNow + 0.125;
@@ -116,7 +115,7 @@ private slots:
         done.startedAt = kNow - 1500;
         TaskSection child{newUuid(), "Errands ''n'' stuff", root, 1, done.id};
         const QList<TaskItem> tasks = {task("Plan", child.id), done, task(QString(), root)};
-        const QList<TaskSection> sections = {rootSection, child};
+        const QList<TaskSection> sections = {{root, "To do", std::nullopt, 0, std::nullopt}, child};
         const DatabaseService::SessionSnapshot session{
             kNow - 7200.5,
             "1. it's\n  2. nested",
