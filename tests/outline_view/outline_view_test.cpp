@@ -34,11 +34,16 @@ private slots:
         QVERIFY(h.editor()->text().isEmpty());
         h.type({}, Qt::Key_Backspace);
         QCOMPARE(h.editor()->text(), QStringLiteral("Review"));
-
-        const QStringList expected{"Plan@0", "Write report@0*", "Draft@1", "Review@0"};
-        QCOMPARE(rowTexts(h.store), expected);
-        QCOMPARE(h.shownRows(), (QStringList{"Plan@0", "Write report@0", "Draft@1", "Review@0"}));
+        QTest::mouseClick(h.view->headerBar()->addButton(), Qt::LeftButton);
+        h.settle();
+        QVERIFY(h.editor() && h.editor()->hasFocus());
+        QCOMPARE(h.table()->currentIndex().row(), 4);
+        QTest::keyClicks(h.editor(), QStringLiteral("Lunch"));
         h.table()->setFocus(); // leaves the title field
+
+        const QStringList expected{"Plan@0", "Write report@0*", "Draft@1", "Review@0", "Lunch@0"};
+        QCOMPARE(rowTexts(h.store), expected);
+        QCOMPARE(h.shownRows(), (QStringList{"Plan@0", "Write report@0", "Draft@1", "Review@0", "Lunch@0"}));
         h.tester.reset();
         h.view.reset();
         QCOMPARE(rowTexts(h.fixture.restart()), expected);
@@ -154,7 +159,6 @@ private slots:
     void minutesGoThroughTheDurationGrammar_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<qint64>("stored");
-        QTest::newRow("plain minutes") << "45" << qint64(45);
         QTest::newRow("hours and minutes") << "1h 15m" << qint64(75);
         QTest::newRow("rejected text keeps the old minutes") << "soon" << qint64(10);
         QTest::newRow("blank keeps the old minutes") << "" << qint64(10);
@@ -183,7 +187,6 @@ private slots:
         QTest::keyClick(h.table(), Qt::Key_C, Qt::ControlModifier);
         const QString expected = HierarchicalTaskExporter::exportOutline(h.store.workspace(), picked);
         QCOMPARE(QGuiApplication::clipboard()->text(), expected);
-        QVERIFY(expected.contains(QStringLiteral("Shop")) && !expected.contains(QStringLiteral("Call mum")));
     }
 
     // Ctrl+V on the table with nothing or a folder row chosen, or in a title.
@@ -239,16 +242,6 @@ private slots:
         QCOMPARE(h.view->headerBar()->titleField()->text(), listTitle);
     }
 
-    void theAddButtonOpensTheNewRow() {
-        OutlineHarness h;
-        QTest::mouseClick(h.view->headerBar()->addButton(), Qt::LeftButton);
-        h.settle();
-        QVERIFY(h.editor() && h.editor()->hasFocus());
-        QCOMPARE(h.table()->currentIndex().row(), 1);
-        h.type(QStringLiteral("Lunch"), Qt::Key_Return);
-        QCOMPARE(h.shownRows(), (QStringList{"Create to do list@0", "Lunch@0", "@0"}));
-    }
-
     // Ctrl+Z and Ctrl+Shift+Z on the table reach the store unless the window has
     // an undo shortcut: then they are the window's, and in a title the field's.
     void undoKeys() {
@@ -290,18 +283,12 @@ private slots:
 
     void theHeaderShowsTheProgressAndEditsTheListTitle() {
         OutlineHarness h;
-        OutlineBuilder b(h.store);
-        const QUuid a = b.task(QStringLiteral("A"), std::nullopt, 30);
-        b.task(QStringLiteral("B"), std::nullopt, 45);
-        b.apply();
-        const int completedBefore = h.store.gamification().totalCompletions;
-        h.store.toggleCompletion(a);
+        h.build({"A", "B"}); // ten minutes each
+        h.store.toggleCompletion(taskNamed(h.store, QStringLiteral("A")));
         h.settle();
         OutlineHeaderBar* header = h.view->headerBar();
         QCOMPARE(header->progressText(), QStringLiteral("1/2 done"));
-        QCOMPARE(header->doneByText(), QStringLiteral("Done by 09:45"));
-        QCOMPARE(header->streakText(), QStringLiteral("1 on-time streak"));
-        QCOMPARE(header->completedText(), QStringLiteral("%1 completed").arg(completedBefore + 1));
+        QCOMPARE(header->doneByText(), QStringLiteral("Done by 09:10")); // A's time is no longer held
 
         // The list's title commits trimmed, and comes back when left empty.
         QLineEdit* title = header->titleField();
