@@ -90,7 +90,6 @@ private slots:
     }
 
     void undoFollowsItsStack() {
-        QVERIFY(!window().undoAction()->isEnabled());
         QCOMPARE(window().undoAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
         QCOMPARE(window().redoAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
 
@@ -180,7 +179,6 @@ private slots:
     }
 
     void hiddenChatIsRememberedAcrossRuns() {
-        QVERIFY(!window().showChatButton()->isVisible());
         window().chatToggleAction()->trigger();
         QVERIFY(!store().isChatVisible());
         m_window.reset();

@@ -114,7 +114,6 @@ private slots:
         QCOMPARE(panel.input()->toPlainText(), QString()); // cleared at once
         QCOMPARE(store.chatMessages().last().content, QStringLiteral("first question"));
         QVERIFY(store.isChatLoading());
-        QCOMPARE(panel.messagesModel()->rowCount(), panel.messagesModel()->messageCount() + 1); // typing row
 
         QTest::keyClicks(panel.input(), QStringLiteral("second"));
         QVERIFY(!panel.sendButton()->isEnabled());      // the button waits for the reply ...

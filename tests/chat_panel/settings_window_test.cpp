@@ -1,5 +1,6 @@
 // The settings window writes every control straight into the store and its
 // preferences; the two resets and the helper set-up behave as the user expects.
+#include "fixtures/blocker_fakes.h"
 #include "fixtures/store_fixture.h"
 #include "views/settings/settings_window.h"
 
@@ -16,19 +17,6 @@
 using namespace vorn;
 
 namespace {
-
-void writeScript(const QString& path, const QString& text) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(text.toUtf8());
-    file.close();
-    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-}
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QPushButton* buttonNamed(QMessageBox* box, const QString& text) {
     for (QAbstractButton* button : box->buttons())
@@ -112,10 +100,11 @@ private slots:
         test::StoreFixture f;
         const QString ran = f.dataDir() + QStringLiteral("/admin-ran");
         const QString admin = f.dataDir() + QStringLiteral("/slow-admin");
-        writeScript(admin, QStringLiteral("#!/bin/sh\nsleep 0.1\ntouch '%1'\nexit 1\n").arg(ran));
+        test::writeFile(admin, QStringLiteral("#!/bin/sh\nsleep 0.1\ntouch '%1'\nexit 1\n").arg(ran).toUtf8(),
+                        QFile::ExeOwner);
         HostsBlockerConfig config = f.environment().hostsBlocker;
         config.administratorProgram = admin;
-        writeScript(config.bundledHelper, QString());
+        test::writeFile(config.bundledHelper, {}, QFile::ExeOwner);
         f.setHostsBlocker(config);
         TaskStore& store = f.start();
 
@@ -139,30 +128,31 @@ private slots:
         // of the test's own, run by a sudo that runs what it is given.
         test::StoreFixture f;
         HostsBlockerConfig config = f.environment().hostsBlocker;
-        writeScript(config.hostsFile, QStringLiteral("127.0.0.1 localhost\n"));
-        writeScript(config.sudoersFile, QStringLiteral("rule\n"));
-        writeScript(
+        test::writeFile(config.hostsFile, "127.0.0.1 localhost\n");
+        test::writeFile(config.sudoersFile, "rule\n");
+        test::writeFile(
             config.helperPath,
             QStringLiteral("#!/bin/sh\nh='%1'\ncase \"$1\" in\n"
                            "enable) cat > /dev/null; printf '%2\\n0.0.0.0 news.example\\n' >> \"$h\" ;;\n"
                            "disable) sed -i '/%2/,$d' \"$h\" ;;\nesac\n")
-                .arg(config.hostsFile, QString::fromLatin1(kHostsBlockMarker)));
+                .arg(config.hostsFile, QString::fromLatin1(kHostsBlockMarker))
+                .toUtf8(),
+            QFile::ExeOwner);
         config.sudo = f.dataDir() + QStringLiteral("/sudo");
-        writeScript(config.sudo, QStringLiteral("#!/bin/sh\nshift\nexec \"$@\"\n"));
+        test::writeFile(config.sudo, "#!/bin/sh\nshift\nexec \"$@\"\n", QFile::ExeOwner);
         f.setHostsBlocker(config);
         TaskStore& store = f.start();
         store.setActiveBossMode(BossAIMode::demon);
         store.updateDemonWebsiteBlocking(BossAIMode::demon);
         QTRY_VERIFY(store.hostsBlocker().isBlocking());
-        QVERIFY(readAll(config.hostsFile).contains(kHostsBlockMarker));
 
         SettingsWindow window(&store); // asks the real blocker whether the helper is there
         QCOMPARE(window.helperStatus()->text(), QStringLiteral("Website blocking ready"));
         QVERIFY(!window.setUpButton()->isVisible());
         QTRY_COMPARE(store.hostsBlocker().pendingRequests(), 0);
         QVERIFY(store.hostsBlocker().isBlocking());
-        QVERIFY(readAll(config.hostsFile).contains(kHostsBlockMarker));
-        QVERIFY(readAll(config.hostsFile).startsWith("127.0.0.1 localhost\n"));
+        const QByteArray hosts = test::readFile(config.hostsFile);
+        QVERIFY(hosts.startsWith("127.0.0.1 localhost\n") && hosts.contains(kHostsBlockMarker));
     }
 };
 

@@ -1,5 +1,6 @@
 // Start-up of the store: fresh data folders, restarts, and the repairs that
 // make damaged or older stored workspaces usable.
+#include "fixtures/blocker_fakes.h"
 #include "fixtures/outline_fixture.h"
 #include "fixtures/store_fixture.h"
 #include "fixtures/test_main.h"
@@ -97,9 +98,8 @@ private slots:
     void strayTasksAndABadRootOrderAreRepaired() {
         StoreFixture f;
         DatabaseService& db = f.openDatabase();
-        const TaskSection root = section(QStringLiteral("To do"));
-        const TaskSection work = section(QStringLiteral("Work"), root.id, 0);
-        const TaskItem a = task(QStringLiteral("A"), root.id);
+        const TaskSection root = section("To do"), work = section("Work", root.id, 0);
+        const TaskItem a = task("A", root.id);
         db.saveSections({root, work});
         db.saveTasks({a});
         db.exec(QStringLiteral("INSERT INTO tasks (id, sort_order, title, duration_minutes, is_completed, "
@@ -120,13 +120,12 @@ private slots:
         // that stands inside it: nothing may hang, and the tasks stay stored.
         StoreFixture f;
         DatabaseService& db = f.openDatabase();
-        const TaskSection root = section(QStringLiteral("To do"));
-        TaskSection a = section(QStringLiteral("A"));
-        TaskSection b = section(QStringLiteral("B"), a.id);
+        const TaskSection root = section("To do");
+        TaskSection a = section("A"), b = section("B", a.id);
         a.parentID = b.id;
-        const TaskItem inLoop = task(QStringLiteral("in loop"), a.id);
-        TaskItem head = task(QStringLiteral("head"), root.id);
-        TaskSection group = section(QStringLiteral("group"), root.id);
+        const TaskItem inLoop = task("in loop", a.id);
+        TaskItem head = task("head", root.id);
+        TaskSection group = section("group", root.id);
         group.headerTaskID = head.id;
         head.sectionID = group.id;
         db.saveSections({root, a, b, group});
@@ -142,11 +141,7 @@ private slots:
 
     void unreadableDatabaseIsKeptAsideAndReported() {
         StoreFixture f;
-        {
-            QFile garbage(f.databasePath());
-            QVERIFY(garbage.open(QIODevice::WriteOnly));
-            garbage.write(QByteArray(8192, '\x5a'));
-        }
+        test::writeFile(f.databasePath(), QByteArray(8192, '\x5a'));
         TaskStore& store = f.start();
         QCOMPARE(store.tasks().size(), 1);
         QCOMPARE(f.database().openOutcome(), DatabaseService::OpenOutcome::replacedCorruptFile);
@@ -211,9 +206,7 @@ private slots:
     void unwritableFolderKeepsWorkingInMemory() {
         StoreFixture f;
         // A data "folder" that is a regular file cannot hold a database, even for root.
-        QFile blocker(f.dataDir() + QStringLiteral("/blocked"));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
+        test::writeFile(f.dataDir() + QStringLiteral("/blocked"), {});
         DatabaseService db(f.dataDir() + QStringLiteral("/blocked/vorn.sqlite"), f.clock());
         StoreEnvironment env = f.environment();
         env.database = &db;
