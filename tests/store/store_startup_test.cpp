@@ -44,26 +44,22 @@ class StoreStartupTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void freshDataFolder() {
-        StoreFixture f;
+    // A fresh folder, then restarts on the same day and on the next.
+    void freshStartThenRestarts() {
+        StoreFixture f(test::localTime(23, 30));
         TaskStore& store = f.start();
-
-        QCOMPARE(test::rowTexts(store), QStringList{QStringLiteral("Create to do list@0")});
+        QCOMPARE(test::rowTexts(store), QStringList{"Create to do list@0"});
         QCOMPARE(store.sectionTitle(*store.rootSectionID()), QStringLiteral("To do"));
         QCOMPARE(store.tasks().first().finishTime, store.scheduleStartTime() + 600);
-        QCOMPARE(chatTexts(store), QStringList{QStringLiteral("Welcome back — 1 tasks loaded.")});
+        QCOMPARE(chatTexts(store), QStringList{"Welcome back — 1 tasks loaded."});
         // Urgency 45 with the placeholder open: a 37.5 % Demon chance.
         QCOMPARE(store.modeProbabilities(), (ModeProbabilities{0, 37.5, 62.5}));
         QVERIFY(!store.canUndo());
-
         // The repairs are not written back by the load itself.
         QCOMPARE(f.database().loadTasks(newUuid()).size(), 0);
-    }
 
-    void restartKeepsTheWorkspaceAndTheChatOfTheSameDay() {
-        StoreFixture f(test::localTime(23, 30));
-        test::setOpenTasks(f.start(), {{"Write 'the' report", 30}, {"B", 0}, {"C", 45}});
-        const QList<TaskItem> saved = f.store().tasks();
+        test::setOpenTasks(store, {{"Write 'the' report", 30}, {"B", 0}, {"C", 45}});
+        const QList<TaskItem> saved = store.tasks();
 
         f.clock().set(test::localTime(23, 59, 59));
         TaskStore& second = f.restart();
@@ -73,7 +69,7 @@ private slots:
 
         f.clock().advance(2); // past local midnight
         TaskStore& nextDay = f.restart();
-        QCOMPARE(chatTexts(nextDay), QStringList{QStringLiteral("Welcome back — 3 tasks loaded.")});
+        QCOMPARE(chatTexts(nextDay), QStringList{"Welcome back — 3 tasks loaded."});
         QCOMPARE(f.database().loadChatMessages().size(), 1);
         QCOMPARE(f.preferences().text(QStringLiteral("last_chat_day")), QStringLiteral("2026-03-03"));
     }
