@@ -2,6 +2,7 @@
 // folder, with and without a running copy to hand them to.
 #include "app/command_line.h"
 #include "app/instance_handover.h"
+#include "fixtures/blocker_fakes.h"
 #include "platform/instance_lock.h"
 
 #include <QProcess>
@@ -51,17 +52,11 @@ class CommandLineTest : public QObject {
         return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
     }
 
-    QString writeFile(const QString& name, const QByteArray& bytes) const {
-        QFile file(m_dir.filePath(name));
-        if (!file.open(QIODevice::WriteOnly))
-            return {};
-        file.write(bytes);
-        return file.fileName();
-    }
-
     QByteArray exported() const { return run({"--export"}).out; }
-    bool importDay() const {
-        return run({QStringLiteral("--import"), writeFile(QStringLiteral("day.txt"), kList)}).exitCode == 0;
+    Run importDay() const { // the worked day, from a file beside the data folder
+        const QString day = m_dir.filePath(QStringLiteral("day.txt"));
+        test::writeFile(day, kList);
+        return run({QStringLiteral("--import"), day});
     }
 
     // Starts the window and waits until it takes requests from a second start.
@@ -126,7 +121,7 @@ private slots:
 
     void importThenExportRoundTrip() {
         QCOMPARE(run({"--help"}).exitCode, 0);
-        const Run imported = run({QStringLiteral("--import"), writeFile(QStringLiteral("day.txt"), kList)});
+        const Run imported = importDay();
         QCOMPARE(imported.exitCode, 0);
         QVERIFY(imported.err.contains("Loaded 4 tasks."));
         // Exporting changes nothing, not even the chat: twice gives the same.
@@ -155,7 +150,7 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(QByteArray, input);
         QFETCH(QByteArray, message);
-        QVERIFY(importDay());
+        QCOMPARE(importDay().exitCode, 0);
         const Run bad = run(arguments, input);
         QVERIFY(bad.exitCode != 0);
         QVERIFY2(bad.err.contains(message), bad.err.constData());
@@ -163,7 +158,7 @@ private slots:
     }
 
     void handsOverToTheRunningCopy() {
-        QVERIFY(importDay());
+        QCOMPARE(importDay().exitCode, 0);
         QProcess window;
         QVERIFY(startWindow(window));
 
