@@ -51,14 +51,6 @@ private slots:
         m_fixture.reset();
     }
 
-    // The divider's place as the chat's share of the window, kept within bounds.
-    void dividerFraction() {
-        QCOMPARE(chatFractionForWidth(280, 800), std::optional<double>(0.35));
-        QCOMPARE(chatFractionForWidth(10, 800), std::optional<double>(0.1));
-        QCOMPARE(chatFractionForWidth(790, 800), std::optional<double>(0.9));
-        QCOMPARE(chatFractionForWidth(0, 0), std::nullopt);
-    }
-
     void toolbarCallsTheStore() {
         // One settings window, raised when asked again; a fresh analytics sheet each time.
         window().settingsAction()->trigger();
@@ -73,11 +65,6 @@ private slots:
         QVERIFY(window().analyticsSheet() && window().analyticsSheet() != analytics.data());
         window().analyticsSheet()->close(); // a sheet holds the window's input while it is open
         settings->close();
-
-        window().chatToggleAction()->trigger();
-        QVERIFY(!store().isChatVisible());
-        window().chatToggleAction()->trigger();
-        QVERIFY(store().isChatVisible());
 
         f().clock().set(test::localTime(11, 30));
         window().restartAction()->trigger();
@@ -103,7 +90,6 @@ private slots:
     }
 
     void undoFollowsItsStack() {
-        QVERIFY(!window().undoAction()->isEnabled());
         QCOMPARE(window().undoAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
         QCOMPARE(window().redoAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
 
@@ -117,35 +103,27 @@ private slots:
         QVERIFY(!window().redoAction()->isEnabled());
     }
 
-    void errorAlertShowsAndClears() {
-        for (const QString& error : {QStringLiteral("Proxy unreachable"), QStringLiteral("Again")}) {
-            store().setErrorMessage(error);
-            QTRY_VERIFY(window().errorAlert() && window().errorAlert()->isVisible());
-            QCOMPARE(window().errorAlert()->text(), error);
-            window().errorAlert()->button(QMessageBox::Ok)->click();
-            QVERIFY(!store().errorMessage());
-            QVERIFY(!window().errorAlert()->isVisible());
-        }
-    }
-
     void importSheetReplacesTheList() {
         window().importAction()->trigger();
         ImportTasksSheet* sheet = window().importSheet();
         QTRY_VERIFY(sheet->isVisible());
 
-        // Text that does not parse: an error, the sheet stays open with the text.
+        // Text that does not parse: an alert, each time, and the sheet stays open with the text.
         QTest::keyClicks(sheet->editor(), QStringLiteral("just words"));
         QCOMPARE(store().pasteText(), QStringLiteral("just words"));
-        sheet->importButton()->click();
-        QVERIFY(store().errorMessage());
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            sheet->importButton()->click();
+            QTRY_VERIFY(window().errorAlert() && window().errorAlert()->isVisible());
+            QCOMPARE(window().errorAlert()->text(), store().errorMessage().value_or(QString()));
+            window().errorAlert()->button(QMessageBox::Ok)->click();
+            QVERIFY(!store().errorMessage() && !window().errorAlert()->isVisible());
+        }
         QVERIFY(sheet->isVisible());
         QCOMPARE(store().tasks().size(), 1);
-        store().setErrorMessage(std::nullopt);
 
         sheet->editor()->setPlainText(kList);
         sheet->importButton()->click();
         QTRY_VERIFY(!sheet->isVisible());
-        QVERIFY(!store().showImportSheet());
         QCOMPARE(store().tasks().size(), 4);
         QCOMPARE(store().sectionTitle(*store().rootSectionID()), QStringLiteral("Monday"));
 
@@ -177,6 +155,9 @@ private slots:
         QTRY_COMPARE(window().splitter()->sizes().at(1), qRound(total * 0.5));
 
         // Dragging the divider is remembered as a fraction, within its bounds.
+        QCOMPARE(chatFractionForWidth(10, 800), std::optional<double>(0.1));
+        QCOMPARE(chatFractionForWidth(790, 800), std::optional<double>(0.9));
+        QCOMPARE(chatFractionForWidth(0, 0), std::nullopt);
         QSignalSpy cleared(&AppNotifications::instance(), &AppNotifications::clearTaskRowSelection);
         QSplitterHandle* handle = window().splitter()->handle(1);
         const QPoint middle(handle->width() / 2, handle->height() / 2);
@@ -185,7 +166,6 @@ private slots:
         QTest::mouseMove(handle, middle + QPoint(total / 4, 0));
         QTest::mouseRelease(handle, Qt::LeftButton, {}, middle + QPoint(total / 4, 0));
         QVERIFY(store().chatPanelFraction() < 0.5);
-        QVERIFY(store().chatPanelFraction() >= 0.1);
         QCOMPARE(f().preferences().number(QStringLiteral("chat_panel_fraction")),
                  store().chatPanelFraction());
 
@@ -199,9 +179,8 @@ private slots:
     }
 
     void hiddenChatIsRememberedAcrossRuns() {
-        QVERIFY(!window().showChatButton()->isVisible());
         window().chatToggleAction()->trigger();
-        QVERIFY(!window().chatPane()->isVisible());
+        QVERIFY(!store().isChatVisible());
         m_window.reset();
         m_window = std::make_unique<MainWindow>(&f().restart());
         window().show();
@@ -209,7 +188,6 @@ private slots:
         QVERIFY(!window().chatPane()->isVisible());
         QVERIFY(window().showChatButton()->isVisible());
         QTest::mouseClick(window().showChatButton(), Qt::LeftButton);
-        QVERIFY(store().isChatVisible());
         QVERIFY(window().chatPane()->isVisible());
         QVERIFY(!window().showChatButton()->isVisible());
     }

@@ -86,12 +86,10 @@ private slots:
         sheet.tabs()->setCurrentIndex(2);
     }
 
-    void percentRoundsHalvesAway() {
-        QCOMPARE(analytics::percentText(0.125), QStringLiteral("13%"));
+    void percentsAndTheOnTimeShareByLocalDay() {
+        QCOMPARE(analytics::percentText(0.125), QStringLiteral("13%"));  // halves round away from zero
         QCOMPARE(analytics::percentText(qQNaN()), QStringLiteral("0%")); // nothing to divide by
-    }
 
-    void onTimeShareByLocalDay() {
         // Late evening in Berlin is the same local day even where UTC has moved on.
         const QDate today(2026, 3, 2);
         const auto at = [](QDate day, int hour, int minute) {

@@ -1,5 +1,6 @@
 // The settings window writes every control straight into the store and its
 // preferences; the two resets and the helper set-up behave as the user expects.
+#include "fixtures/blocker_fakes.h"
 #include "fixtures/store_fixture.h"
 #include "views/settings/settings_window.h"
 
@@ -16,19 +17,6 @@
 using namespace vorn;
 
 namespace {
-
-void writeScript(const QString& path, const QString& text) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(text.toUtf8());
-    file.close();
-    file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-}
-
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 QPushButton* buttonNamed(QMessageBox* box, const QString& text) {
     for (QAbstractButton* button : box->buttons())
@@ -52,18 +40,15 @@ private slots:
             window.thresholdSlider()->setFocus();
             QTest::keyClick(window.thresholdSlider(), Qt::Key_End); // the slider ends at 200%
             QCOMPARE(store.lateThresholdMultiplier(), 2.0);
-            QCOMPARE(window.thresholdLabel()->text(), QStringLiteral("200%"));
             QTest::keyClick(window.thresholdSlider(), Qt::Key_Left);
             QCOMPARE(store.lateThresholdMultiplier(), 1.95);
-            QCOMPARE(window.thresholdLabel()->text(), QStringLiteral("195%"));
 
             window.modelField()->clear();
             QTest::keyClicks(window.modelField(), QStringLiteral("gpt-4o"));
             QCOMPARE(store.openAIModel(), QStringLiteral("gpt-4o"));
 
+            window.sitesEditor()->clear();
             window.sitesEditor()->setFocus();
-            QTest::keyClick(window.sitesEditor(), Qt::Key_A, Qt::ControlModifier);
-            QTest::keyClick(window.sitesEditor(), Qt::Key_Delete);
             QTest::keyClicks(window.sitesEditor(), QStringLiteral("news.example"));
             QTest::keyClick(window.sitesEditor(), Qt::Key_Return);
             QTest::keyClicks(window.sitesEditor(), QStringLiteral("www.news.example"));
@@ -73,9 +58,8 @@ private slots:
             QVERIFY(!window.rejectedSites()->isVisible());
             QTest::keyClick(window.sitesEditor(), Qt::Key_Return);
             QTest::keyClicks(window.sitesEditor(), QStringLiteral("*.news.example"));
+            QVERIFY(window.rejectedSites()->text().endsWith(QStringLiteral(": *.news.example")));
             QVERIFY(window.rejectedSites()->isVisible());
-            QCOMPARE(window.rejectedSites()->text(),
-                     QStringLiteral("Left out, not a host name: *.news.example"));
             for (int i = 0; i < 15; ++i) // the line and its break
                 QTest::keyClick(window.sitesEditor(), Qt::Key_Backspace);
             QVERIFY(!window.rejectedSites()->isVisible());
@@ -93,8 +77,7 @@ private slots:
     void cancelKeepsEveryTask() {
         test::StoreFixture f;
         TaskStore& store = f.start();
-        const QUuid first = store.addTask();
-        store.updateTitle(first, QStringLiteral("Write report"));
+        store.updateTitle(store.addTask(), QStringLiteral("Write report"));
         const QList<TaskItem> before = store.tasks();
         SettingsWindow window(&store, [] { return false; });
         window.show();
@@ -108,33 +91,20 @@ private slots:
         QTest::mouseClick(window.clearButton(), Qt::LeftButton);
         QTest::mouseClick(buttonNamed(window.clearConfirmation(), QStringLiteral("Clear All Tasks")),
                           Qt::LeftButton);
-        QVERIFY(std::none_of(store.tasks().begin(), store.tasks().end(),
-                             [](const TaskItem& t) { return t.title == QStringLiteral("Write report"); }));
+        QCOMPARE(store.tasks().size(), 1); // the new day's placeholder
     }
 
-    void failedSetUpShowsWhyAndCanBeTriedAgain() {
-        test::StoreFixture f; // the stand-ins refuse: no helper to install, no administrator
-        TaskStore& store = f.start();
-        SettingsWindow window(&store);
-        window.show();
-        QCOMPARE(window.helperStatus()->text(), QStringLiteral("Website blocking not set up"));
-        QTest::mouseClick(window.setUpButton(), Qt::LeftButton);
-        QTRY_VERIFY(window.setUpButton()->isEnabled());
-        QVERIFY(window.helperMessage()->isVisible());
-        QVERIFY(!window.helperMessage()->text().isEmpty());
-        QVERIFY(!window.helperMessage()->text().startsWith(QStringLiteral("Setup complete")));
-        QCOMPARE(window.helperStatus()->text(), QStringLiteral("Website blocking not set up"));
-    }
-
-    void closingDuringSetUpIsSafe() {
-        // An administrator prompt that takes a moment and then refuses.
+    // An administrator prompt that takes a moment and then refuses: the window says
+    // why and offers the set-up again; a window closed meanwhile is not called back.
+    void failedSetUpShowsWhyAndClosingMeanwhileIsSafe() {
         test::StoreFixture f;
         const QString ran = f.dataDir() + QStringLiteral("/admin-ran");
         const QString admin = f.dataDir() + QStringLiteral("/slow-admin");
-        writeScript(admin, QStringLiteral("#!/bin/sh\nsleep 0.1\ntouch '%1'\nexit 1\n").arg(ran));
+        test::writeFile(admin, QStringLiteral("#!/bin/sh\nsleep 0.1\ntouch '%1'\nexit 1\n").arg(ran).toUtf8(),
+                        QFile::ExeOwner);
         HostsBlockerConfig config = f.environment().hostsBlocker;
         config.administratorProgram = admin;
-        writeScript(config.bundledHelper, QString());
+        test::writeFile(config.bundledHelper, {}, QFile::ExeOwner);
         f.setHostsBlocker(config);
         TaskStore& store = f.start();
 
@@ -142,6 +112,12 @@ private slots:
         window->show();
         QTest::mouseClick(window->setUpButton(), Qt::LeftButton);
         QVERIFY(!window->setUpButton()->isEnabled());
+        QTRY_VERIFY(window->setUpButton()->isEnabled());
+        QVERIFY(window->helperMessage()->isVisible() && !window->helperMessage()->text().isEmpty());
+        QCOMPARE(window->helperStatus()->text(), QStringLiteral("Website blocking not set up"));
+
+        QVERIFY(QFile::remove(ran));
+        QTest::mouseClick(window->setUpButton(), Qt::LeftButton);
         window.reset();
         QTRY_VERIFY(QFile::exists(ran));
         QTest::qWait(20); // the set-up's answer arrives with no window to show it in
@@ -152,30 +128,31 @@ private slots:
         // of the test's own, run by a sudo that runs what it is given.
         test::StoreFixture f;
         HostsBlockerConfig config = f.environment().hostsBlocker;
-        writeScript(config.hostsFile, QStringLiteral("127.0.0.1 localhost\n"));
-        writeScript(config.sudoersFile, QStringLiteral("rule\n"));
-        writeScript(
+        test::writeFile(config.hostsFile, "127.0.0.1 localhost\n");
+        test::writeFile(config.sudoersFile, "rule\n");
+        test::writeFile(
             config.helperPath,
             QStringLiteral("#!/bin/sh\nh='%1'\ncase \"$1\" in\n"
                            "enable) cat > /dev/null; printf '%2\\n0.0.0.0 news.example\\n' >> \"$h\" ;;\n"
                            "disable) sed -i '/%2/,$d' \"$h\" ;;\nesac\n")
-                .arg(config.hostsFile, QString::fromLatin1(kHostsBlockMarker)));
+                .arg(config.hostsFile, QString::fromLatin1(kHostsBlockMarker))
+                .toUtf8(),
+            QFile::ExeOwner);
         config.sudo = f.dataDir() + QStringLiteral("/sudo");
-        writeScript(config.sudo, QStringLiteral("#!/bin/sh\nshift\nexec \"$@\"\n"));
+        test::writeFile(config.sudo, "#!/bin/sh\nshift\nexec \"$@\"\n", QFile::ExeOwner);
         f.setHostsBlocker(config);
         TaskStore& store = f.start();
         store.setActiveBossMode(BossAIMode::demon);
         store.updateDemonWebsiteBlocking(BossAIMode::demon);
         QTRY_VERIFY(store.hostsBlocker().isBlocking());
-        QVERIFY(readAll(config.hostsFile).contains(kHostsBlockMarker));
 
         SettingsWindow window(&store); // asks the real blocker whether the helper is there
         QCOMPARE(window.helperStatus()->text(), QStringLiteral("Website blocking ready"));
         QVERIFY(!window.setUpButton()->isVisible());
         QTRY_COMPARE(store.hostsBlocker().pendingRequests(), 0);
         QVERIFY(store.hostsBlocker().isBlocking());
-        QVERIFY(readAll(config.hostsFile).contains(kHostsBlockMarker));
-        QVERIFY(readAll(config.hostsFile).startsWith("127.0.0.1 localhost\n"));
+        const QByteArray hosts = test::readFile(config.hostsFile);
+        QVERIFY(hosts.startsWith("127.0.0.1 localhost\n") && hosts.contains(kHostsBlockMarker));
     }
 };
 

@@ -70,10 +70,9 @@ private slots:
             QVERIFY2(fieldsSetBefore, name);
         }
 
-        // A lookup changes nothing and says nothing.
+        // An edit of a task that is not there changes nothing and says nothing.
         QSignalSpy outline(&s, &TaskStore::outlineChanged);
         s.updateTitle(newUuid(), "nobody");
-        s.outlineRows();
         QCOMPARE(outline.size(), 0);
     }
 
@@ -167,9 +166,7 @@ private slots:
 
         s.indentTask(bee); // under the deeper row A1, not A
         QCOMPARE(rowTexts(s), QStringList({"P@0", "Empty@0", "A@0*", "A1@1*", "B@2", "C@0", "F@0", "F1@1"}));
-        const TaskSection made = *s.childSection(a1);
-        QCOMPARE(made.title, QStringLiteral("A1"));
-        QCOMPARE(made.parentID.value_or(QUuid()), group);
+        QCOMPARE(s.childSection(a1).value_or(TaskSection()).title, QStringLiteral("A1"));
 
         // Under a folder's header row: into the folder, or, already in it, staying but still a step.
         s.moveOutlineTask(c, a);
@@ -327,10 +324,6 @@ private slots:
         s.deleteSection(group); // a group's tasks follow their heading task
         QCOMPARE(rowTexts(s).mid(0, 3), QStringList({"X@0", "x1@0", "Work@0"}));
         QVERIFY_SOUND(s);
-
-        s.clearSectionContent(b.root());
-        QVERIFY(s.tasks().isEmpty());
-        QCOMPARE(s.sections().size(), 1);
     }
 
     // A heading task moved across a folder's edge leaves its group behind. A paste over
