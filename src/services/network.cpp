@@ -85,11 +85,14 @@ void setSharedNetworkAccessManager(QNetworkAccessManager* manager) {
 }
 
 void shutDownSharedNetworkAccess() {
-    QPointer<QNetworkAccessManager>& manager = defaultManager();
-    if (manager) {
-        const QList<QNetworkReply*> running = manager->findChildren<QNetworkReply*>();
-        for (QNetworkReply* reply : running) {
-            if (!reply->isFinished())
+    if (QPointer<QNetworkAccessManager>& manager = defaultManager()) {
+        // An abort resumes the waiting coroutine at once, and that may let go
+        // of other replies: each is looked at again before it is aborted.
+        QList<QPointer<QNetworkReply>> running;
+        for (QNetworkReply* reply : manager->findChildren<QNetworkReply*>())
+            running.append(reply);
+        for (const QPointer<QNetworkReply>& reply : std::as_const(running)) {
+            if (reply && !reply->isFinished())
                 reply->abort();
         }
         delete manager.get();

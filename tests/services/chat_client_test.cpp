@@ -134,6 +134,25 @@ private slots:
         QCOMPARE(result->error(), QStringLiteral("Network access was shut down."));
     }
 
+    // At the end of a run the shared manager goes first: a request still waiting
+    // ends with an error, and a later one gets a new manager.
+    void shuttingDownTheSharedNetworkEndsWhatIsRunning() {
+        FakeProxy proxy;
+        proxy.reply(chatPath, ScriptedReply::silence());
+        const ProxyConfig config = proxy.config(QStringLiteral("t"), 60'000);
+        std::optional<Result<ProxyReply, QString>> result;
+        auto send = [&]() -> QCoro::Task<> {
+            result.emplace(co_await postToProxy(nullptr, config, chatPath, "{}", kMaxChatReplyBytes));
+        };
+        QCoro::Task<> sending = send();
+        QTRY_COMPARE_WITH_TIMEOUT(proxy.requests(chatPath).size(), 1, 2000);
+
+        shutDownSharedNetworkAccess();
+        QVERIFY(result && !result->ok());
+        proxy.reply(chatPath, ScriptedReply::json(completion));
+        QCOMPARE(post(config).value(), completion);
+    }
+
     void cutOffAndLeaveNothingBehind_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<ScriptedReply>("reply");
