@@ -12,6 +12,32 @@ using namespace detail;
 
 // ---- moves ------------------------------------------------------------------------
 
+namespace {
+
+// `current` with the task at `index` moved into `sectionID`: before `before` in
+// the root list (when that is its section) and in the tree order, or where
+// `fallback` puts it when `before` is not there.
+template <typename Fallback>
+Workspace withTaskMoved(const Workspace& current, qsizetype index, const QUuid& sectionID,
+                        const std::optional<QUuid>& before, Fallback&& fallback) {
+    const QUuid id = current.tasks.at(index).id;
+    Workspace ws = current;
+    materializeRootOrder(ws);
+    if (ws.tasks.at(index).sectionID != sectionID) // leaves the list shared when nothing changes
+        ws.tasks[index].sectionID = sectionID;
+    removeTaskEntries(ws.rootOutlineOrder, id);
+    if (isRoot(ws, sectionID))
+        insertTaskEntryBefore(ws.rootOutlineOrder, id, before);
+    placeInTreeOrder(ws, id, [&](const QList<QUuid>& order) {
+        if (const qsizetype at = before ? order.indexOf(*before) : -1; at >= 0)
+            return at;
+        return fallback(ws, order);
+    });
+    return ws;
+}
+
+} // namespace
+
 std::optional<Workspace> reorderTopLevelTask(const Workspace& current, const QUuid& dragged,
                                              const QUuid& target) {
     if (dragged == target)
@@ -46,18 +72,8 @@ std::optional<Workspace> moveTask(const Workspace& current, const QUuid& dragged
     if (liesWithinOwnGroup(current, dragged, sectionID))
         return std::nullopt;
 
-    Workspace ws = current;
-    materializeRootOrder(ws);
-    if (ws.tasks.at(d).sectionID != sectionID)
-        ws.tasks[d].sectionID = sectionID;
-    removeTaskEntries(ws.rootOutlineOrder, dragged);
-    if (isRoot(ws, sectionID))
-        insertTaskEntryBefore(ws.rootOutlineOrder, dragged, target);
-    placeInTreeOrder(ws, dragged, [&](const QList<QUuid>& order) {
-        const qsizetype at = order.indexOf(target);
-        return at >= 0 ? at : order.size();
-    });
-    return ws;
+    return withTaskMoved(current, d, sectionID, target,
+                         [](const Workspace&, const QList<QUuid>& order) { return order.size(); });
 }
 
 std::optional<Workspace> moveTaskToSection(const Workspace& current, const QUuid& id, const QUuid& sectionID,
@@ -66,19 +82,9 @@ std::optional<Workspace> moveTaskToSection(const Workspace& current, const QUuid
     if (i < 0 || sectionIndex(current.sections, sectionID) < 0 || liesWithinOwnGroup(current, id, sectionID))
         return std::nullopt;
 
-    Workspace ws = current;
-    materializeRootOrder(ws);
-    if (ws.tasks.at(i).sectionID != sectionID)
-        ws.tasks[i].sectionID = sectionID;
-    removeTaskEntries(ws.rootOutlineOrder, id);
-    if (isRoot(ws, sectionID))
-        insertTaskEntryBefore(ws.rootOutlineOrder, id, before);
-    placeInTreeOrder(ws, id, [&](const QList<QUuid>& order) {
-        if (const qsizetype at = before ? order.indexOf(*before) : -1; at >= 0)
-            return at;
+    return withTaskMoved(current, i, sectionID, before, [&](const Workspace& ws, const QList<QUuid>& order) {
         return insertionIndexForSection(ws, sectionID, order);
     });
-    return ws;
 }
 
 std::optional<Workspace> reorderTopLevelSection(const Workspace& current, const QUuid& id,
