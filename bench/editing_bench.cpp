@@ -5,8 +5,6 @@
 #include "bench_day.h"
 #include "store/task_store.h"
 
-#include <QCoreApplication>
-
 #include <benchmark/benchmark.h>
 
 #include <functional>
@@ -119,11 +117,3 @@ EDITING_BENCHMARK(BM_RenameSection);
 EDITING_BENCHMARK(BM_DeleteSection);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -3,8 +3,6 @@
 #include "bench_day.h"
 #include "store/task_store.h"
 
-#include <QCoreApplication>
-
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -76,11 +74,3 @@ void BM_ReplaceFromPaste2000(benchmark::State& state) {
 BENCHMARK(BM_ReplaceFromPaste2000)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
