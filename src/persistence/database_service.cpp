@@ -50,16 +50,21 @@ const char* const kCreateTables[] = {
     "actual_minutes INTEGER NOT NULL, completed_at REAL NOT NULL, was_on_time INTEGER NOT NULL);",
 };
 
-// Run blindly on every start, in this order. A column that already exists is
-// rejected by SQLite as a duplicate and logged like any other failure.
-const char* const kMigrations[] = {
-    "ALTER TABLE boss_ai_state ADD COLUMN inactivity_block_penalty_applied INTEGER NOT NULL DEFAULT 0;",
-    "ALTER TABLE boss_ai_state ADD COLUMN demon_lock_active INTEGER NOT NULL DEFAULT 0;",
-    "ALTER TABLE boss_ai_state ADD COLUMN surge_mode_until REAL;",
-    "ALTER TABLE tasks ADD COLUMN section_id TEXT;",
-    "ALTER TABLE tasks ADD COLUMN started_at REAL;",
-    "ALTER TABLE session_state ADD COLUMN outline_order TEXT NOT NULL DEFAULT '[]';",
-    "ALTER TABLE task_sections ADD COLUMN header_task_id TEXT;",
+// Columns that arrived after their table; each is added only where the
+// table lacks it, so a current file is left exactly as it is.
+struct ColumnMigration {
+    const char* table;
+    const char* column;
+    const char* definition;
+};
+const ColumnMigration kMigrations[] = {
+    {"boss_ai_state", "inactivity_block_penalty_applied", "INTEGER NOT NULL DEFAULT 0"},
+    {"boss_ai_state", "demon_lock_active", "INTEGER NOT NULL DEFAULT 0"},
+    {"boss_ai_state", "surge_mode_until", "REAL"},
+    {"tasks", "section_id", "TEXT"},
+    {"tasks", "started_at", "REAL"},
+    {"session_state", "outline_order", "TEXT NOT NULL DEFAULT '[]'"},
+    {"task_sections", "header_task_id", "TEXT"},
 };
 
 } // namespace
@@ -133,8 +138,16 @@ void DatabaseService::prepareSchema() {
     m_db->setBusyTimeout(kBusyTimeoutMs);
     for (const char* statement : kCreateTables)
         db::run(*m_db, QString::fromLatin1(statement));
-    for (const char* statement : kMigrations)
-        db::run(*m_db, QString::fromLatin1(statement));
+    for (const ColumnMigration& m : kMigrations) {
+        const QString table = QString::fromLatin1(m.table);
+        const QString column = QString::fromLatin1(m.column);
+        bool present = false;
+        db::forEachRow(*m_db, QStringLiteral("PRAGMA table_info(%1)").arg(table),
+                       [&](const sql::Statement& row) { present = present || row.columnText(1) == column; });
+        if (!present)
+            db::run(*m_db, QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
+                               .arg(table, column, QString::fromLatin1(m.definition)));
+    }
     seed();
 }
 
@@ -179,6 +192,18 @@ void DatabaseService::seed() {
         if (insert.isValid())
             db::run(*m_db, insert);
     }
+}
+
+bool DatabaseService::inTransaction(const std::function<bool()>& body) {
+    forgetWrittenIfChangedElsewhere();
+    const bool ok = db::inSavepoint(*m_db, QStringLiteral("batch"), body);
+    if (!ok)
+        m_written = {}; // rolled back: the saves inside are not in the file
+    return ok;
+}
+
+QString DatabaseService::lastFailure() const {
+    return m_db->lastFailure();
 }
 
 bool DatabaseService::exec(const QString& sql) {

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -122,6 +123,14 @@ public:
     bool saveWorkspace(const QList<TaskItem>& tasks, const QList<TaskSection>& sections,
                        const GamificationState& gamification, const SessionSnapshot& session,
                        const QList<OverdueSnapshot>& overdue, const QList<ChatMessage>& chat);
+
+    // Runs `body` in one transaction with every save it makes: all of them are
+    // kept when it returns true and the commit works, none of them otherwise.
+    bool inTransaction(const std::function<bool()>& body);
+
+    // SQLite's message for the last failure of any statement ("database or disk
+    // is full", ...); empty when none failed.
+    QString lastFailure() const;
 
     // Runs one-shot SQL text; logs and returns false on failure.
     bool exec(const QString& sql);

@@ -6,8 +6,10 @@
 
 namespace vorn::db {
 
-bool logError(const sql::Connection& conn) {
-    qCWarning(lcDb).noquote() << QStringLiteral("DatabaseService SQL error: ") + conn.errorMessage();
+bool logError(sql::Connection& conn) {
+    // Kept first: the log line is not built at all when its category is off.
+    const QString message = conn.noteFailure();
+    qCWarning(lcDb).noquote() << QStringLiteral("DatabaseService SQL error: ") + message;
     return false;
 }
 

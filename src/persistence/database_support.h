@@ -11,8 +11,9 @@
 
 namespace vorn::db {
 
-// Logs SQLite's message for the last failure on `conn`; always false.
-bool logError(const sql::Connection& conn);
+// Logs SQLite's message for the last failure on `conn` and keeps it as the
+// connection's lastFailure(); always false.
+bool logError(sql::Connection& conn);
 
 // Runs one-shot SQL text; logs a failure.
 bool run(sql::Connection& conn, const QString& sql);

@@ -140,6 +140,11 @@ QString Connection::errorMessage() const {
     return m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
 }
 
+QString Connection::noteFailure() {
+    m_lastFailure = errorMessage();
+    return m_lastFailure;
+}
+
 int Connection::errorCode() const {
     return m_db ? (sqlite3_errcode(m_db) & 0xff) : SQLITE_NOMEM;
 }

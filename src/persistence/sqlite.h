@@ -78,6 +78,9 @@ public:
     Statement prepare(const QString& sql);
 
     QString errorMessage() const;
+    // Remembers errorMessage() as the last failure, which later successes keep.
+    QString noteFailure();
+    const QString& lastFailure() const { return m_lastFailure; }
     int errorCode() const;      // primary result code of the last failure
     bool isReadOnly() const;    // the main database was opened read-only
     bool inTransaction() const; // a transaction (or savepoint) is open
@@ -88,6 +91,7 @@ public:
 
 private:
     sqlite3* m_db = nullptr;
+    QString m_lastFailure;
 };
 
 } // namespace vorn::sql
