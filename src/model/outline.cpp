@@ -332,6 +332,76 @@ QList<OutlineEntry> activeOutlineOrder(const Workspace& ws) {
     return activeOrder(OutlineIndex(ws));
 }
 
+QList<OutlineEntry> repairedRootOrder(const Workspace& ws) {
+    const OutlineIndex index(ws);
+    if (ws.rootOutlineOrder.isEmpty() || index.rootPos() < 0)
+        return snapshot(index);
+    const QUuid rootID = ws.sections.at(index.rootPos()).id;
+    const QList<OutlineEntry> kept = activeOrder(index);
+
+    std::vector<char> taskShown(size_t(ws.tasks.size()), 0);
+    std::vector<char> sectionShown(size_t(ws.sections.size()), 0);
+    DisplayWalk(index, false)
+        .run(
+            kept,
+            [&](qsizetype pos, int, bool, const QUuid&) {
+                if (pos >= 0)
+                    taskShown[size_t(pos)] = 1;
+            },
+            [&](qsizetype pos, int) { sectionShown[size_t(pos)] = 1; });
+    const bool everyTaskShown = std::all_of(taskShown.cbegin(), taskShown.cend(), [](char c) { return c; });
+    bool everyFolderShown = true;
+    for (qsizetype child : index.childrenOf(rootID)) {
+        const qsizetype pos = index.firstSectionPos(child);
+        if (!ws.sections.at(pos).headerTaskID && !sectionShown[size_t(pos)])
+            everyFolderShown = false;
+    }
+    if (everyTaskShown && everyFolderShown)
+        return ws.rootOutlineOrder;
+
+    QList<OutlineEntry> repaired = kept;
+    const QSet<OutlineEntry> present(kept.cbegin(), kept.cend());
+    for (const OutlineEntry& entry : snapshot(index)) {
+        if (present.contains(entry))
+            continue;
+        // A group section is shown under its header task, never from the root order.
+        if (entry.isSection() && ws.sections.at(index.sectionPos(entry.id)).headerTaskID)
+            continue;
+        repaired.append(entry);
+    }
+    return repaired;
+}
+
+QList<TaskSection> withSectionCyclesBroken(QList<TaskSection> sections, const QUuid& rootID) {
+    QHash<QUuid, qsizetype> position;
+    for (qsizetype i = 0; i < sections.size(); ++i)
+        position.insert(sections.at(i).id, i); // a repeated ID: its last record, as any walk may meet it
+    enum class State : char { unknown, onPath, settled };
+    std::vector<State> state(size_t(sections.size()), State::unknown);
+    std::vector<qsizetype> path;
+    for (qsizetype start = 0; start < sections.size(); ++start) {
+        path.clear();
+        for (qsizetype at = start; state[size_t(at)] != State::settled;) {
+            if (state[size_t(at)] == State::onPath) {
+                // `at` is its own ancestor: hanging it from the root ends the cycle
+                // and gives every section above it on the path a way up.
+                sections[at].parentID = rootID;
+                break;
+            }
+            state[size_t(at)] = State::onPath;
+            path.push_back(at);
+            const std::optional<QUuid>& parent = sections.at(at).parentID;
+            const auto next = parent ? position.constFind(*parent) : position.cend();
+            if (!parent || *parent == rootID || next == position.cend())
+                break;
+            at = *next;
+        }
+        for (qsizetype p : path)
+            state[size_t(p)] = State::settled;
+    }
+    return sections;
+}
+
 QList<QUuid> flattenOutlineEntries(const Workspace& ws, const QList<OutlineEntry>& entries) {
     return flatten(OutlineIndex(ws), entries);
 }

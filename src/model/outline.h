@@ -29,6 +29,14 @@ QList<QUuid> fullDisplayOrder(const Workspace& ws);
 QList<OutlineEntry> computeOutlineOrderSnapshot(const Workspace& ws);
 // rootOutlineOrder without entries naming nothing, or the snapshot when it is empty.
 QList<OutlineEntry> activeOutlineOrder(const Workspace& ws);
+// The root order to keep after a load: `ws.rootOutlineOrder` when it shows
+// every task and every top-level folder; otherwise its entries that still name
+// something followed by the missing top-level entries of the snapshot (all of
+// the snapshot when none is left), so that no stored task goes without a row.
+QList<OutlineEntry> repairedRootOrder(const Workspace& ws);
+// `sections` with every section that is its own ancestor (a parentID cycle,
+// a section naming itself) moved directly under `rootID`; the rest unchanged.
+QList<TaskSection> withSectionCyclesBroken(QList<TaskSection> sections, const QUuid& rootID);
 QList<QUuid> flattenOutlineEntries(const Workspace& ws, const QList<OutlineEntry>& entries);
 QList<QUuid> flattenTaskWithDescendants(const Workspace& ws, const QUuid& taskID);
 QList<OutlineRow> outlineRows(const Workspace& ws);

@@ -1,5 +1,8 @@
 #include "platform/preferences.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace vorn {
 
 Preferences::Preferences()
@@ -101,6 +104,12 @@ bool Preferences::contains(const QString& key) const {
 
 void Preferences::sync() {
     m_settings->sync();
+}
+
+double numberInRange(std::optional<double> value, double low, double high, double fallback) {
+    if (!value || !std::isfinite(*value))
+        return fallback;
+    return std::clamp(*value, low, high);
 }
 
 } // namespace vorn

@@ -36,4 +36,8 @@ private:
     std::unique_ptr<QSettings> m_settings;
 };
 
+// A stored number made safe to use: `fallback` when it is absent, NaN or
+// infinite, else clamped to [low, high], the range its control offers.
+double numberInRange(std::optional<double> value, double low, double high, double fallback);
+
 } // namespace vorn

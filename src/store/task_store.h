@@ -56,6 +56,10 @@ struct StoreEnvironment {
 
     // Website blocking; the default names the real hosts file, sudo and helper.
     HostsBlockerConfig hostsBlocker = {};
+
+    // A command-line run (--import, --export): no greeting in the chat, no boss
+    // message (so no network connection) and no look at the website block.
+    bool commandLine = false;
 };
 
 // The one object that owns the application state: the outline, the schedule
@@ -67,6 +71,9 @@ class TaskStore : public QObject {
 
 public:
     static constexpr int kUndoLimit = 50;
+    // The late threshold's range, as the settings window offers it.
+    static constexpr double kMinLateMultiplier = 1.0;
+    static constexpr double kMaxLateMultiplier = 2.0;
 
     explicit TaskStore(const StoreEnvironment& env, QObject* parent = nullptr);
     ~TaskStore() override;
@@ -146,6 +153,9 @@ public:
 
     // ---- saving, system lines, undo (store/task_store_saving.cpp) ----------
     void persistWorkspace();
+    // Whether the last save reached the database and failed there (a full
+    // disk, a file locked meanwhile, a table of an unexpected shape).
+    bool lastSaveFailed() const { return m_lastSaveFailed; }
     void postSystemMessage(const QString& text);
     void saveCollapsedSections();
     void recordUndoSnapshot();
@@ -408,6 +418,7 @@ private:
     int m_outlineChangeDepth = 0;
     bool m_outlineChangePending = false;
     bool m_saveFailureReported = false;
+    bool m_lastSaveFailed = false;
     QTimer* m_databaseRetry = nullptr;
 
     BossAIService m_bossAI;

@@ -157,6 +157,7 @@ void TaskStore::setOpenAIModel(const QString& model) {
 }
 
 void TaskStore::setLateThresholdMultiplier(double multiplier) {
+    multiplier = numberInRange(multiplier, kMinLateMultiplier, kMaxLateMultiplier, 1.1);
     assign(this, m_lateThresholdMultiplier, multiplier, &TaskStore::lateThresholdMultiplierChanged);
     if (m_started)
         m_env.preferences->setNumber(QStringLiteral("late_multiplier"), multiplier);

@@ -23,6 +23,8 @@ ProxyConfig TaskStore::proxyConfig() const {
 QCoro::Task<> TaskStore::deliverBossChatMessage(QString triggerReason, bool intense,
                                                 std::optional<BossAIMode> forcedMode,
                                                 std::optional<QUuid> regardingTaskID) {
+    if (m_env.commandLine)
+        co_return; // a command ends before any answer could come
     if (m_isDeliveringBossMessage)
         co_return; // one boss message at a time; this one is dropped
     if (regardingTaskID && !taskStillActive(*regardingTaskID))

@@ -75,7 +75,11 @@ void TaskStore::replaceFromPaste(const QString& text) {
     applyParsedNodes(outline->nodes, root.id, root.id, order);
     setRootOutlineOrder(std::move(order));
 
-    setPasteText(text); // saves the session row
+    // The session row (paste text, schedule start, root order) is written with
+    // the tables in the one save at the end: a session row naming the new list
+    // beside the old tasks would leave every stored row without a place.
+    m_pasteText = text;
+    emit pasteTextChanged();
     setScheduleStartTime(now());
     clearOverdueNotificationCooldowns(0);
     beginMotivationalSession();
@@ -89,8 +93,9 @@ void TaskStore::replaceFromPaste(const QString& text) {
     const qsizetype count = tasks().size();
     setStatusMessage(QStringLiteral("Loaded %1 tasks.").arg(count));
     setShowImportSheet(false);
-    postSystemMessage(QStringLiteral("Loaded %1 tasks from paste. Let's go.").arg(count));
-    persistWorkspace();
+    appendChatMessage(ChatMessage::Role::system,
+                      QStringLiteral("Loaded %1 tasks from paste. Let's go.").arg(count), std::nullopt);
+    persistWorkspace(); // tasks, sections, session row and chat in one transaction
 
     deliverBossChatMessage(
         QStringLiteral("New task list imported: %1 tasks. User has not started yet — motivate them.")

@@ -28,6 +28,7 @@ void TaskStore::persistSessionOnly() {
 // keeps typing into a list that is silently not being stored. The notice comes
 // again after a save has worked in between.
 void TaskStore::noteSaveResult(bool ok) {
+    m_lastSaveFailed = !ok;
     if (ok) {
         m_saveFailureReported = false;
         return;

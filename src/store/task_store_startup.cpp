@@ -48,11 +48,12 @@ TaskStore::TaskStore(const StoreEnvironment& env, QObject* parent) : QObject(par
     else
         loadPersistedWorkspace();
     refreshBossAIMetrics();
-    if (!heldElsewhere)
+    if (!heldElsewhere && !m_env.commandLine)
         postWelcome();
     reportStorageProblems();
 
-    initializeWebsiteBlockState();
+    if (!m_env.commandLine)
+        initializeWebsiteBlockState();
     m_started = true;
 }
 
@@ -101,15 +102,18 @@ void TaskStore::retryLockedDatabase() {
 void TaskStore::readPreferences() {
     const Preferences& prefs = *m_env.preferences;
     m_openAIModel = prefs.text(QStringLiteral("openai_model")).value_or(QStringLiteral("gpt-4o-mini"));
-    m_lateThresholdMultiplier = prefs.number(QStringLiteral("late_multiplier")).value_or(1.1);
+    // A hand-edited file may hold anything: NaN, 0 or -5 would call a task that
+    // just began late, 1e308 would never call one late.
+    m_lateThresholdMultiplier = numberInRange(prefs.number(QStringLiteral("late_multiplier")),
+                                              kMinLateMultiplier, kMaxLateMultiplier, 1.1);
     m_demonWebsiteBlockingEnabled = prefs.flag(QStringLiteral("demon_website_blocking")).value_or(true);
     m_blockedSitesText = prefs.text(QStringLiteral("blocked_sites")).value_or(defaultBlockedSitesText());
     m_isChatVisible = prefs.flag(QStringLiteral("chat_visible")).value_or(true);
 
     if (const auto fraction = prefs.number(QStringLiteral("chat_panel_fraction")))
-        m_chatPanelFraction = *fraction;
+        m_chatPanelFraction = numberInRange(fraction, 0.1, 0.9, 0.35);
     else if (const auto width = prefs.number(QStringLiteral("chat_panel_width")))
-        m_chatPanelFraction = std::clamp(*width / 1000.0, 0.1, 0.9);
+        m_chatPanelFraction = numberInRange(*width / 1000.0, 0.1, 0.9, 0.35);
     else
         m_chatPanelFraction = 0.35;
 
@@ -151,8 +155,14 @@ void TaskStore::loadPersistedWorkspace() {
 
     if (!tasks().isEmpty()) {
         migrateToSingleRootIfNeeded();
-        if (rootOutlineOrder().isEmpty())
-            setRootOutlineOrder(computeOutlineOrderSnapshot());
+        // A hand-edited or half-written file: no folder may be its own
+        // ancestor, and the root order must give every stored task a row.
+        if (const std::optional<QUuid> root = rootSectionID()) {
+            if (QList<TaskSection> repaired = outline::withSectionCyclesBroken(sections(), *root);
+                repaired != sections())
+                setSections(std::move(repaired));
+        }
+        setRootOutlineOrder(outline::repairedRootOrder(m_workspace));
         ensureTasksInDisplayOrder();
         recalculateFinishTimes();
     } else {

@@ -136,6 +136,36 @@ private slots:
         QCOMPARE(store.bossAIState(), before);
     }
 
+    // The hourly rise starts at one idle hour, the penalty and the message at
+    // four: each boundary on the second and one second short of it.
+    void inactivityBoundaries_data() {
+        QTest::addColumn<int>("idle");
+        QTest::addColumn<double>("urgency");
+        QTest::addColumn<QStringList>("messages");
+        const QString four = QStringLiteral("Inactivity: 4h since last update. 1 tasks still pending.");
+        QTest::newRow("59:59") << 3599 << 40.0 << QStringList{};
+        QTest::newRow("1 h") << 3600 << 42.0 << QStringList{};
+        QTest::newRow("3:59:59") << 4 * 3600 - 1 << 42.0 << QStringList{};
+        QTest::newRow("4 h") << 4 * 3600 << 54.0 << QStringList{four};
+    }
+    void inactivityBoundaries() {
+        QFETCH(int, idle);
+        QFETCH(double, urgency);
+        QFETCH(QStringList, messages);
+        StoreFixture f;
+        TaskStore& store = startWithTask(f, 600);
+        f.random().push(0.0);
+        BossAIState s = store.bossAIState();
+        s.urgencyScore = 40;
+        s.lastActivityAt = f.clock().now();
+        store.setBossAIState(s);
+        f.clock().advance(idle);
+        QCoro::waitFor(store.runHourlyBossAICheck());
+        QCOMPARE(store.bossAIState().urgencyScore, urgency);
+        QCOMPARE(store.bossAIState().inactivityBlockPenaltyApplied, !messages.isEmpty());
+        QCOMPARE(triggers(f), messages);
+    }
+
     void theWatchTimersRunTheChecks_data() {
         QTest::addColumn<bool>("hourly"); // which timer runs every 2 ms; the other waits an hour
         QTest::addColumn<qint64>("minutes");

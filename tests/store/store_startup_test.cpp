@@ -5,6 +5,7 @@
 #include "fixtures/store_fixture.h"
 #include "fixtures/test_main.h"
 
+#include "model/outline_edit.h"
 #include "persistence/sqlite.h"
 
 #include <QFile>
@@ -111,28 +112,67 @@ private slots:
                  (QStringList{"A@0", "Work@0", "orphan@1", "lost@1", "section gone@1"}));
     }
 
+    // A root order that names none of the stored entries (an import killed
+    // between its session row and its tables, by an older build) or misses
+    // some is completed from the stored sections and tasks: no task is hidden.
+    void rootOrderMissingStoredEntriesIsCompleted_data() {
+        QTest::addColumn<int>("kept"); // how many of the stored entries the order names
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("names none") << 0 << QStringList{"A@0", "B@0", "Folder@0", "C@1"};
+        QTest::newRow("misses some") << 1 << QStringList{"B@0", "A@0", "Folder@0", "C@1"};
+        QTest::newRow("names all") << 3 << QStringList{"B@0", "Folder@0", "C@1", "A@0"};
+    }
+    void rootOrderMissingStoredEntriesIsCompleted() {
+        QFETCH(int, kept);
+        QFETCH(QStringList, rows);
+        StoreFixture f;
+        DatabaseService& db = f.openDatabase();
+        const TaskSection root = section("To do"), folder = section("Folder", root.id, 0);
+        const TaskItem a = task("A", root.id), b = task("B", root.id), c = task("C", folder.id);
+        db.saveSections({root, folder});
+        db.saveTasks({a, b, c});
+        QList<OutlineEntry> order{OutlineEntry::task(newUuid()), OutlineEntry::section(newUuid())};
+        const QList<OutlineEntry> stored{OutlineEntry::task(b.id), OutlineEntry::section(folder.id),
+                                         OutlineEntry::task(a.id)};
+        order += stored.mid(0, kept);
+        db.saveSession({1.78e9, QStringLiteral("New list"), false, order});
+
+        TaskStore& store = f.start();
+        QCOMPARE(test::rowTexts(store), rows);
+        QCOMPARE(test::outlineProblems(store), QString());
+        QCOMPARE(chatTexts(store).last(), QStringLiteral("Welcome back — 3 tasks loaded."));
+    }
+
     void damagedSectionTreeStillStarts() {
-        // Two sections that are each other's parent, and a group headed by a task
-        // that stands inside it: nothing may hang, and the tasks stay stored.
+        // Two sections that are each other's parent, one that names itself, and a
+        // group headed by a task that stands inside it: nothing may hang, the
+        // tasks stay stored, and the load hangs each cycle from the root.
         StoreFixture f;
         DatabaseService& db = f.openDatabase();
         const TaskSection root = section("To do");
-        TaskSection a = section("A"), b = section("B", a.id);
+        TaskSection a = section("A"), b = section("B", a.id), self = section("Self");
         a.parentID = b.id;
-        const TaskItem inLoop = task("in loop", a.id);
+        self.parentID = self.id;
+        const TaskItem inLoop = task("in loop", a.id), mine = task("mine", self.id);
         TaskItem head = task("head", root.id);
         TaskSection group = section("group", root.id);
         group.headerTaskID = head.id;
         head.sectionID = group.id;
-        db.saveSections({root, a, b, group});
-        db.saveTasks({inLoop, head});
+        db.saveSections({root, a, b, self, group});
+        db.saveTasks({inLoop, mine, head});
 
         TaskStore& store = f.start();
-        QCOMPARE(store.tasks().size(), 2);
-        // The cycle shows each of its sections once; the self-headed group shows nothing.
-        QCOMPARE(store.outlineRows().size(), 3);
+        QCOMPARE(store.tasks().size(), 3);
+        const auto parentOf = [&](const TaskSection& s) {
+            return store.sections().at(outline::sectionIndex(store.sections(), s.id)).parentID;
+        };
+        QCOMPARE(parentOf(a), std::optional(root.id));
+        QCOMPARE(parentOf(b), std::optional(a.id));
+        QCOMPARE(parentOf(self), std::optional(root.id));
+        // The self-headed group shows nothing; every other task has its row.
+        QCOMPARE(test::rowTexts(store), (QStringList{"A@0", "in loop@1", "B@1", "Self@0", "mine@1"}));
         store.persistWorkspace();
-        QCOMPARE(f.restart().tasks().size(), 2);
+        QCOMPARE(f.restart().tasks().size(), 3);
     }
 
     void unreadableDatabaseIsKeptAsideAndReported() {

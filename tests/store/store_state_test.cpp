@@ -1,9 +1,12 @@
 // Undo and redo, preferences and their observers, clearing the list.
+#include "fixtures/outline_fixture.h"
 #include "fixtures/store_fixture.h"
 #include "fixtures/test_main.h"
 
 #include <QSignalSpy>
 #include <QtTest>
+
+#include <limits>
 
 using namespace vorn;
 using vorn::test::StoreFixture;
@@ -78,8 +81,39 @@ private slots:
         store.setCollapsedSectionIDs({});
         TaskStore& again = f.restart();
         QCOMPARE(again.lateThresholdMultiplier(), 1.5);
-        QCOMPARE(again.chatPanelFraction(), 0.1); // stored fraction is used as it is
+        QCOMPARE(again.chatPanelFraction(), 0.1);
         QVERIFY(again.collapsedSectionIDs().isEmpty());
+    }
+
+    // A hand-edited settings file: every number is brought into the range
+    // its control offers, and one that is no number at all gives the default.
+    void absurdPreferencesAreClampedToTheirControls_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<double>("multiplier");
+        QTest::addColumn<double>("fraction");
+        QTest::newRow("nan") << QStringLiteral("nan") << 1.1 << 0.35;
+        QTest::newRow("infinite") << QStringLiteral("inf") << 1.1 << 0.35;
+        QTest::newRow("minus infinite") << QStringLiteral("-inf") << 1.1 << 0.35;
+        QTest::newRow("negative") << QStringLiteral("-5") << 1.0 << 0.1;
+        QTest::newRow("zero") << QStringLiteral("0") << 1.0 << 0.1;
+        QTest::newRow("huge") << QStringLiteral("1e308") << 2.0 << 0.9;
+        QTest::newRow("in range") << QStringLiteral("1.25") << 1.25 << 0.9;
+    }
+    void absurdPreferencesAreClampedToTheirControls() {
+        QFETCH(QString, stored);
+        QFETCH(double, multiplier);
+        QFETCH(double, fraction);
+        StoreFixture f;
+        f.preferences().setText(QStringLiteral("late_multiplier"), stored);
+        f.preferences().setText(QStringLiteral("chat_panel_fraction"), stored);
+        TaskStore& store = f.start();
+        QCOMPARE(store.lateThresholdMultiplier(), multiplier);
+        QCOMPARE(store.chatPanelFraction(), fraction);
+        // A task that has just begun is not late, whatever the file said.
+        test::setOpenTasks(store, {{"Now", 30}});
+        QVERIFY(!store.shouldSendInitialOverdueChat(store.tasks().first(), 0.01));
+        store.setLateThresholdMultiplier(std::numeric_limits<double>::quiet_NaN());
+        QCOMPARE(store.lateThresholdMultiplier(), 1.1);
     }
 
     void clearAllTasksKeepsSectionsAndCounters() {
