@@ -1,5 +1,6 @@
 #include "hosts_block.h"
 
+#include <optional>
 #include <set>
 
 namespace vorn::hostsblock {
@@ -68,20 +69,57 @@ bool isBlockEntryPair(std::string_view first, std::string_view second) {
     return !name.empty() && entryName(second, ":: ") == name;
 }
 
-// Where the block that starts at `start` ends (the `next` of its last line).
-std::size_t blockEnd(std::string_view text, const Line& start) {
+// A block entry of any form the helper ever wrote: "0.0.0.0 name" or ":: name",
+// with or without its partner.
+bool isBlockEntry(std::string_view content) {
+    return !entryName(content, "0.0.0.0 ").empty() || !entryName(content, ":: ").empty();
+}
+
+// Where the block that starts at `start` ends (the `next` of its last line);
+// nullopt when its end marker closes lines the helper never writes.
+std::optional<std::size_t> blockEnd(std::string_view text, const Line& start) {
+    // A block closed by an end marker goes whole when it holds only entries.
+    for (std::size_t pos = start.next; pos < text.size();) {
+        const Line line = lineAt(text, pos);
+        const std::string_view content = contentOf(text, line);
+        if (isMarkerLine(content, kEndMarker))
+            return line.next;
+        if (isMarkerLine(content, kStartMarker))
+            break;
+        if (!isBlockEntry(content)) {
+            // Lines of someone else's inside the block: taking the markers
+            // and leaving entries, or taking the lines, would both be wrong.
+            for (std::size_t rest = line.next; rest < text.size();) {
+                const Line after = lineAt(text, rest);
+                const std::string_view later = contentOf(text, after);
+                if (isMarkerLine(later, kEndMarker))
+                    return std::nullopt;
+                if (isMarkerLine(later, kStartMarker))
+                    break;
+                rest = after.next;
+            }
+            break;
+        }
+        pos = line.next;
+    }
+    // No end marker: the start marker and the pairs right after it, so that
+    // an ad-block list of the user's below a stray marker stays.
     std::size_t end = start.next;
     while (end < text.size()) {
         const Line first = lineAt(text, end);
-        const std::string_view content = contentOf(text, first);
-        if (isMarkerLine(content, kEndMarker))
-            return first.next;
         const Line second = lineAt(text, first.next);
-        if (!isBlockEntryPair(content, contentOf(text, second)))
+        if (!isBlockEntryPair(contentOf(text, first), contentOf(text, second)))
             break;
         end = second.next;
     }
     return end;
+}
+
+std::size_t lineNumberAt(std::string_view text, std::size_t pos) {
+    std::size_t number = 1;
+    for (std::size_t i = 0; i < pos; ++i)
+        number += text[i] == '\n' ? 1 : 0;
+    return number;
 }
 
 } // namespace
@@ -124,7 +162,7 @@ std::string blockText(const std::vector<std::string>& hosts) {
     return block;
 }
 
-std::string withoutBlock(std::string_view text) {
+std::optional<std::string> withoutBlock(std::string_view text, std::string* why) {
     std::string out;
     out.reserve(text.size());
     std::size_t copied = 0;
@@ -134,29 +172,38 @@ std::string withoutBlock(std::string_view text) {
             pos = line.next;
             continue;
         }
+        const std::optional<std::size_t> end = blockEnd(text, line);
+        if (!end) {
+            if (why)
+                *why = "the block that starts on line " + std::to_string(lineNumberAt(text, line.begin)) +
+                       " holds lines Vorn did not write; remove it by hand";
+            return std::nullopt;
+        }
         out.append(text.substr(copied, line.begin - copied));
-        const std::size_t end = blockEnd(text, line);
         // A block appended to a file without a final line feed brought its own
         // line feed in front and none at its end; take that one back as well.
         // Only the line feed that ends a line with text: after an empty line
         // it is the user's own, and taking it would drop that line.
-        if (end == text.size() && text.back() != '\n' && out.size() >= 2 && out.back() == '\n' &&
+        if (*end == text.size() && text.back() != '\n' && out.size() >= 2 && out.back() == '\n' &&
             out[out.size() - 2] != '\n')
             out.pop_back();
-        copied = pos = end;
+        copied = pos = *end;
     }
     out.append(text.substr(copied));
     return out;
 }
 
-std::string withBlock(std::string_view text, const std::vector<std::string>& hosts) {
-    std::string out = withoutBlock(text);
+std::optional<std::string> withBlock(std::string_view text, const std::vector<std::string>& hosts,
+                                     std::string* why) {
+    std::optional<std::string> out = withoutBlock(text, why);
+    if (!out)
+        return std::nullopt;
     std::string block = blockText(hosts);
-    if (!out.empty() && out.back() != '\n') {
+    if (!out->empty() && out->back() != '\n') {
         block.pop_back();
-        out += '\n';
+        *out += '\n';
     }
-    return out + block;
+    return *out + block;
 }
 
 } // namespace vorn::hostsblock

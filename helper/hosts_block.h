@@ -4,6 +4,7 @@
 
 #include "hosts_marker.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,14 +24,19 @@ std::vector<std::string> parseHostNames(std::string_view input);
 // host, the end marker; every line ends with a line feed.
 std::string blockText(const std::vector<std::string>& hosts);
 
-// `text` without any block. Only what blockText() writes goes: a start-marker
-// line, the "0.0.0.0 name" / ":: name" pairs (same name) directly after it and
-// an end-marker line directly after those. Every other byte is kept, so lines
-// of the user's own between a stray start marker and a later end marker stay.
-std::string withoutBlock(std::string_view text);
+// `text` without any block. A block closed by an end marker goes whole when
+// it holds only entries of the forms the helper ever wrote ("0.0.0.0 name" and
+// ":: name", paired or not); a start marker without an end marker goes with the
+// "0.0.0.0 name" / ":: name" pairs directly after it. Every other byte is kept,
+// and no end marker is left behind without its start. nullopt (with the reason
+// in `why`) when an end marker closes lines of someone else's: the file is
+// then to be left as it is.
+std::optional<std::string> withoutBlock(std::string_view text, std::string* why = nullptr);
 
 // `text` with exactly one block, for `hosts`, at its end. A file that did not
 // end with a line feed still does not, so withoutBlock() gives it back as it was.
-std::string withBlock(std::string_view text, const std::vector<std::string>& hosts);
+// nullopt (with `why`) where withoutBlock() refuses.
+std::optional<std::string> withBlock(std::string_view text, const std::vector<std::string>& hosts,
+                                     std::string* why = nullptr);
 
 } // namespace vorn::hostsblock

@@ -217,11 +217,17 @@ int main(int argc, char* argv[]) {
     if (!readHostsFile(path, file))
         return fail("cannot read the hosts file");
 
-    const std::string updated = command == "enable" ? vorn::hostsblock::withBlock(file.text, hosts)
-                                                    : vorn::hostsblock::withoutBlock(file.text);
-    if (updated == file.text)
+    std::string why;
+    const std::optional<std::string> updated = command == "enable"
+                                                   ? vorn::hostsblock::withBlock(file.text, hosts, &why)
+                                                   : vorn::hostsblock::withoutBlock(file.text, &why);
+    if (!updated) {
+        errno = 0;
+        return fail(("the hosts file is left as it is: " + why).c_str());
+    }
+    if (*updated == file.text)
         return kOk;
-    if (!replaceHostsFile(path, file.info, updated))
+    if (!replaceHostsFile(path, file.info, *updated))
         return fail("cannot write the hosts file");
 
     flushResolverCaches();

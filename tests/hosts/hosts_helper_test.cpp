@@ -115,8 +115,10 @@ private slots:
             << QByteArray("x\n0.0.0.0 ads.com\n0.0.0.0 tracker.com\n:: other.com\n");
         QTest::newRow("pair of two names") << kStart + "0.0.0.0 a.com\n:: b.com\n"
                                            << QByteArray("0.0.0.0 a.com\n:: b.com\n");
-        QTest::newRow("user lines before a later end marker")
-            << kStart + "0.0.0.0 a.com\n:: a.com\n127.0.0.1 mine\n" + kEnd << "127.0.0.1 mine\n" + kEnd;
+        // An older block: names without their IPv6 partner. It goes whole, markers and all.
+        QTest::newRow("older block of IPv4 lines")
+            << "x\n" + kStart + "0.0.0.0 a.com\n0.0.0.0 www.a.com\n:: b.org\n" + kEnd + "y\n"
+            << QByteArray("x\ny\n");
         QTest::newRow("whole block between user lines") << "x\n" + whole + "y\n" << QByteArray("x\ny\n");
         QTest::newRow("broken block before a whole one") << "x\n" + kStart + "0.0.0.0 a.com\n" + whole + "y\n"
                                                          << QByteArray("x\n0.0.0.0 a.com\ny\n");
@@ -131,15 +133,27 @@ private slots:
         QFETCH(QByteArray, text);
         QFETCH(QByteArray, expected);
         const std::string kept = bytes(expected);
-        QCOMPARE(withoutBlock(bytes(text)), kept);
-        const std::string once = withBlock(bytes(text), {"b.org"});
+        QCOMPARE(withoutBlock(bytes(text)).value_or("(refused)"), kept);
+        const std::string once = *withBlock(bytes(text), {"b.org"});
         QCOMPARE(once.substr(0, kept.size()), kept);
         if (kept.empty() || kept.back() == '\n') // otherwise the block brings the line feed
             QCOMPARE(once.substr(kept.size()), blockText({"b.org"}));
-        const std::string twice = withBlock(once, {"c.net"});
+        const std::string twice = *withBlock(once, {"c.net"});
         QCOMPARE(twice.find(kStartMarker), twice.rfind(kStartMarker));
         QVERIFY(twice.find("b.org") == std::string::npos);
-        QCOMPARE(withoutBlock(twice), kept);
+        QCOMPARE(withoutBlock(twice).value_or("(refused)"), kept);
+    }
+
+    // Lines of someone else's closed in by the end marker: neither the markers
+    // nor the lines are taken, and the helper says why.
+    void blockWithForeignLinesIsLeftAlone() {
+        const std::string text = bytes("x\n" + kStart + "0.0.0.0 a.com\n:: a.com\n127.0.0.1 mine\n" + kEnd);
+        std::string why;
+        QVERIFY(!withoutBlock(text, &why));
+        QCOMPARE(
+            why,
+            std::string("the block that starts on line 2 holds lines Vorn did not write; remove it by hand"));
+        QVERIFY(!withBlock(text, {"b.org"}));
     }
 
     // One rule on both sides: a marker is a whole line, trailing blanks aside.
@@ -162,7 +176,7 @@ private slots:
         QFETCH(bool, block);
         QCOMPARE(containsBlockMarker(bytes(text)), block);
         // Whatever counts as a block, taking the block out lifts it.
-        QVERIFY(!containsBlockMarker(withoutBlock(bytes(text))));
+        QVERIFY(!containsBlockMarker(*withoutBlock(bytes(text))));
         QCOMPARE(withoutBlock(bytes(text)) == bytes(text), !block);
     }
 
@@ -175,7 +189,7 @@ private slots:
         const QByteArray hostile = QByteArray("a.com\n/etc/shadow\n$(reboot)\n0.0.0.0 x.com\n") +
                                    QByteArray("x\0y.com\n", 8) + "b.org\na.com\nlast.org";
         QCOMPARE(runHelper({QStringLiteral("enable")}, hostile), 0);
-        QCOMPARE(hostsText(), withBlock(kUserLines, {"a.com", "b.org", "last.org"}));
+        QCOMPARE(hostsText(), *withBlock(kUserLines, {"a.com", "b.org", "last.org"}));
         const struct stat after = statOf(path.constData());
         QVERIFY(after.st_ino != before.st_ino); // replaced, never written in place
         QCOMPARE(after.st_mode & 07777, 0640u);
@@ -186,6 +200,19 @@ private slots:
 
         QCOMPARE(runHelper({QStringLiteral("enable")}, "c.net\n"), 0);
         QCOMPARE(hostsText(), kUserLines + bytes(kStart) + "0.0.0.0 c.net\n:: c.net\n" + bytes(kEnd));
+        QCOMPARE(runHelper({QStringLiteral("disable")}), 0);
+        QCOMPARE(hostsText(), kUserLines);
+
+        // A block closing a line of the user's: disable fails, says why, leaves every byte.
+        const std::string foreign = kUserLines + bytes(kStart + "0.0.0.0 c.net\n10.0.0.1 nas\n" + kEnd);
+        vorn::test::writeFile(kHosts, QByteArray::fromStdString(foreign));
+        QByteArray error;
+        QCOMPARE(runHelper({QStringLiteral("disable")}, {}, &error), 1);
+        QVERIFY2(error.contains("holds lines Vorn did not write"), error.constData());
+        QCOMPARE(hostsText(), foreign);
+        // An older block (no IPv6 partners) goes whole.
+        vorn::test::writeFile(kHosts,
+                              QByteArray::fromStdString(kUserLines) + kStart + "0.0.0.0 c.net\n" + kEnd);
         QCOMPARE(runHelper({QStringLiteral("disable")}), 0);
         QCOMPARE(hostsText(), kUserLines);
         const ino_t restored = statOf(path.constData()).st_ino;
