@@ -83,19 +83,9 @@ void ChatMessagesModel::syncMessages() {
         endInsertRows();
         return;
     }
-    if (next.size() == m_messages.size() && !next.isEmpty() && next.first().id == m_messages.first().id) {
-        // The same chat saved again, or a message edited in place.
-        for (qsizetype row = 0; row < next.size(); ++row) {
-            if (next.at(row) == m_messages.at(row))
-                continue;
-            m_messages[row] = next.at(row);
-            const QModelIndex changed = index(static_cast<int>(row));
-            emit dataChanged(changed, changed);
-        }
-        m_messages = next;
-        return;
-    }
-    if (next.isEmpty() && m_messages.isEmpty())
+    // Messages are never edited: the same chat assigned again changes nothing,
+    // anything else (a clear, a new day) is a new chat.
+    if (next == m_messages)
         return;
     beginResetModel();
     m_messages = next;
