@@ -67,7 +67,9 @@ void BM_StartToShownWindow(benchmark::State& state) {
         QElapsedTimer timer;
         timer.start();
         vorn.start(QStringLiteral(VORN_PROGRAM), {});
-        while (!vorn::sendToRunningCopy(server, {QStringLiteral("raise"), {}}, 1000)) {
+        while (!vorn::sendToRunningCopy(server, {QStringLiteral("raise"), {}},
+                                        std::chrono::milliseconds(1000), std::chrono::milliseconds(1000))
+                    .reply) {
             if (vorn.state() == QProcess::NotRunning || timer.elapsed() > 10000) {
                 state.SkipWithError("vorn did not start");
                 return;

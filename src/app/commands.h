@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/command_line.h"
+#include "app/import_source.h"
 #include "app/instance_handover.h"
-#include "platform/result.h"
 
 #include <QString>
 
@@ -12,29 +12,28 @@ class QWidget;
 
 namespace vorn {
 
+class DatabaseService;
 class InstanceLock;
 class TaskStore;
 
-struct ReadError {
-    QString message;
-};
-
-// The list to import: the file's text, or standard input for "-". Refuses an
-// unreadable file and text that is not UTF-8.
-Result<QString, ReadError> readImportText(const QString& path);
-
 // The outline as numbered text: the same text as copying every row.
 QString exportText(const TaskStore& store);
-// Replaces the workspace with `text` as the import sheet does; a list that
-// does not parse changes nothing.
+
+// Why nothing written to `database` would be kept (read-only, held by another
+// program, in memory only); nullopt when saves reach the file.
+std::optional<QString> whyNotSaved(const DatabaseService& database);
+
+// Replaces the workspace with `text` as the import sheet does, in one
+// transaction. ok only when the new list is in the file; a list that does not
+// parse, or a database that cannot keep it, changes nothing and says why.
 HandOverReply importText(TaskStore& store, const QString& text);
 
 // How the running copy answers a second start.
 HandOverReply answerHandOver(TaskStore& store, QWidget* window, const HandOverRequest& request);
 
-// A second start while a copy runs: hand the command over, print the answer,
-// and give the process exit status. nullopt when `lock` came free meanwhile
-// (the other copy was a short command, or ended): go on as the only copy.
+// A second start while a copy runs: hand the command over once, print the
+// answer, and give the process exit status. nullopt when `lock` came free
+// meanwhile (the other copy was a short command, or ended): go on as the only copy.
 std::optional<int> handOverToRunningCopy(const CommandLine& command, const QString& serverName,
                                          InstanceLock& lock);
 

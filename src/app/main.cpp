@@ -19,6 +19,7 @@
 #include "views/settings/connection_group.h"
 
 #include <QApplication>
+#include <QLoggingCategory>
 #include <QScopeGuard>
 
 #include <cstdio>
@@ -35,6 +36,11 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setOrganizationName(QStringLiteral("Vorn"));
     QCoreApplication::setApplicationName(QStringLiteral("Vorn"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VORN_VERSION));
+
+    // A command says what went wrong in one line of its own; the log's
+    // warnings stay for the window (QT_LOGGING_RULES still turns them on).
+    if (headless)
+        QLoggingCategory::setFilterRules(QStringLiteral("vorn.*.warning=false"));
 
     const vorn::CommandLine command = vorn::parseCommandLine(QCoreApplication::arguments());
     if (!command.error.isEmpty()) {
