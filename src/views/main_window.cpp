@@ -84,6 +84,7 @@ MainWindow::MainWindow(TaskStore* store, QWidget* parent) : QMainWindow(parent),
     m_chatPane->input()->setAccessibleName(QStringLiteral("Message to Vorn"));
     m_showChatButton->setAccessibleName(QStringLiteral("Show Vorn"));
     new FocusRing(this);
+    m_listPane->table()->showFirstOpenTask();
     m_listPane->table()->setFocus(Qt::OtherFocusReason);
 
     connect(store, &TaskStore::showImportSheetChanged, this, &MainWindow::followImportSheet);
@@ -226,7 +227,8 @@ void MainWindow::followChatVisibility() {
     const bool visible = m_store->isChatVisible();
     // The keyboard does not go with the chat when it hides.
     if (!visible && m_chatPane->isAncestorOf(QApplication::focusWidget()))
-        m_listPane->table()->setFocus(Qt::OtherFocusReason);
+        m_listPane->table()->showFirstOpenTask();
+    m_listPane->table()->setFocus(Qt::OtherFocusReason);
     m_chatPane->setVisible(visible);
     m_showChatButton->setVisible(!visible);
     m_chatToggleAction->setText(visible ? QStringLiteral("Hide Vorn") : QStringLiteral("Show Vorn"));

@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QProgressBar>
 #include <QToolBar>
+#include <QToolButton>
 
 namespace vorn {
 
@@ -18,6 +19,9 @@ void MainWindow::buildToolbar() {
     bar->setFloatable(false);
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     bar->toggleViewAction()->setEnabled(false);
+    // The button that shows the commands a narrow window has no room for.
+    if (auto* more = bar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(QStringLiteral("More commands"));
 
     m_importAction =
         bar->addAction(themedIcon(QStringLiteral("document-import"), QStringLiteral("app-import")),

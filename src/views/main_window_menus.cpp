@@ -9,6 +9,7 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QToolButton>
 
 namespace vorn {
 
@@ -25,6 +26,9 @@ void setKeys(QAction* action, QKeySequence::StandardKey standard, const QKeySequ
 } // namespace
 
 void MainWindow::buildMenus() {
+    // The button that shows the menus a narrow window has no room for.
+    if (auto* more = menuBar()->findChild<QToolButton*>(QStringLiteral("qt_menubar_ext_button")))
+        more->setAccessibleName(tr("More menus"));
     QMenu* file = menuBar()->addMenu(tr("&File"));
     m_importAction->setIconText(tr("Import"));
     m_importAction->setText(tr("Import…"));

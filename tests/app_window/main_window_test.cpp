@@ -221,13 +221,15 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(), store().chatMessages().first().content);
     }
 
-    // Whatever takes the keyboard has a name a screen reader can say.
+    // Every button that can be used, and whatever takes the keyboard, shown or
+    // not yet, has a name a screen reader can say.
     void everyControlHasAName() {
         QVERIFY(QTest::qWaitForWindowExposed(&window()));
         for (QWidget* widget : window().findChildren<QWidget*>()) {
-            if (widget->isVisible() && widget->focusPolicy() != Qt::NoFocus &&
-                !qobject_cast<QLineEdit*>(widget->parentWidget()))
-                QVERIFY2(!accessibleName(widget).isEmpty(), widget->metaObject()->className());
+            const bool control =
+                qobject_cast<QAbstractButton*>(widget) || widget->focusPolicy() != Qt::NoFocus;
+            if (control && widget->isEnabled() && !qobject_cast<QLineEdit*>(widget->parentWidget()))
+                QVERIFY2(!accessibleName(widget).isEmpty(), qPrintable(widget->objectName()));
         }
     }
 

@@ -175,6 +175,31 @@ private slots:
         QCOMPARE(h.shownRows(), (QStringList{"Errands@0", "Shop@1", "Call@0"}));
     }
 
+    // A right-to-left title stands at the right of its cell, painted and in its
+    // editor alike, so it does not jump sides when editing starts.
+    void aRightToLeftTitleKeepsItsSide() {
+        OutlineHarness h;
+        const QString title = QStringLiteral("\u05E9\u05DC\u05D5\u05DD \u05E2\u05D5\u05DC\u05DD");
+        h.build({title});
+        // The mean x of the dark pixels, as a share of the width.
+        const auto inkAt = [](const QImage& image) {
+            double sum = 0;
+            int count = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    if (qGray(image.pixel(x, y)) < 100) {
+                        sum += x;
+                        ++count;
+                    }
+            return count ? sum / count / image.width() : -1.0;
+        };
+        h.table()->clearRowSelection(); // dark text on the base colour
+        const QRect cell = h.table()->visualRect(h.model()->index(0, M::TitleColumn));
+        QVERIFY(inkAt(h.table()->viewport()->grab(cell).toImage()) > 0.5);
+        QVERIFY(h.table()->focusTitle(taskNamed(h.store, title), false));
+        QVERIFY(inkAt(h.editor()->grab().toImage()) > 0.5);
+    }
+
     void typedTextSurvivesStoreChanges() {
         OutlineHarness h;
         h.build({"First", "Second"});

@@ -38,6 +38,7 @@ OutlineTable::OutlineTable(TaskStore* store, QWidget* parent) : QTableView(paren
     setDragDropMode(DropOnly);
     setVerticalScrollMode(ScrollPerPixel);
     setTabKeyNavigation(false);
+    setCornerButtonEnabled(false); // no row header, nothing for it to pick
     setAttribute(Qt::WA_MacShowFocusRect, false);
 
     verticalHeader()->hide();
