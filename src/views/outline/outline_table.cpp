@@ -144,8 +144,9 @@ void OutlineTable::setCurrentRow(int row) {
     const QModelIndex title = m_model->index(row, M::TitleColumn);
     setCurrentCell(title);
     scrollTo(title);
-    const QString& id = m_model->rowIds().at(row);
-    setSelection({{id}, id});
+    m_anchor = m_model->rowIds().at(row);
+    selectionModel()->select(QItemSelection(m_model->index(row, 0), m_model->index(row, M::ColumnCount - 1)),
+                             QItemSelectionModel::ClearAndSelect);
 }
 
 void OutlineTable::showFirstOpenTask() {
