@@ -19,6 +19,7 @@
 #include "views/settings/settings_window.h"
 #include "views/surge_countdown.h"
 
+#include <QAbstractItemModelTester>
 #include <QAccessible>
 #include <QAction>
 #include <QClipboard>
@@ -122,6 +123,8 @@ private slots:
         window().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window()));
         OutlineTable* table = window().listPane()->table();
+        const QAbstractItemModelTester tester(table->model(),
+                                              QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(QApplication::focusWidget(), table);
         QVERIFY(table->isRowSelected(table->currentIndex().row()));
 
