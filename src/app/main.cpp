@@ -97,5 +97,6 @@ int main(int argc, char* argv[]) {
         qWarning().noquote() << "Vorn cannot take requests from a second start:" << handOver.errorString();
     vorn::quitOnTerminationSignals();
     window.show();
+    window.activateWindow(); // the keyboard starts on the list, with or without a window manager
     return QApplication::exec();
 }

@@ -3,10 +3,14 @@
 #include "store/task_store.h"
 #include "views/analytics/analytics_sheet.h"
 #include "views/app_notifications.h"
+#include "views/chat/chat_input.h"
 #include "views/chat/chat_panel.h"
+#include "views/focus_ring.h"
 #include "views/icons.h"
 #include "views/import_tasks_sheet.h"
 #include "views/main_layout.h"
+#include "views/outline/outline_header_bar.h"
+#include "views/outline/outline_table.h"
 #include "views/outline/outline_view.h"
 #include "views/panel_splitter.h"
 #include "views/settings/settings_window.h"
@@ -16,6 +20,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QToolButton>
@@ -73,6 +78,14 @@ MainWindow::MainWindow(TaskStore* store, QWidget* parent) : QMainWindow(parent),
     buildToolbar();
     buildMenus();
     statusBar();
+
+    // The keyboard starts on the table (its first open task current) and goes
+    // round the table, the chat input and the list title; a ring marks where it is.
+    m_chatPane->input()->setAccessibleName(QStringLiteral("Message to Vorn"));
+    m_showChatButton->setAccessibleName(QStringLiteral("Show Vorn"));
+    new FocusRing(this);
+    m_listPane->table()->showFirstOpenTask();
+    m_listPane->table()->setFocus(Qt::OtherFocusReason);
 
     connect(store, &TaskStore::showImportSheetChanged, this, &MainWindow::followImportSheet);
     connect(store, &TaskStore::errorMessageChanged, this, &MainWindow::followErrorMessage);
@@ -144,6 +157,23 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
+bool MainWindow::focusNextPrevChild(bool next) {
+    QWidget* focused = QApplication::focusWidget();
+    QList<QWidget*> stops{m_listPane->table()};
+    if (m_chatPane->isVisible())
+        stops.append(m_chatPane->input());
+    stops.append(m_listPane->headerBar()->titleField());
+    const auto at = std::find_if(stops.cbegin(), stops.cend(), [focused](QWidget* stop) {
+        return focused && (stop == focused || stop->isAncestorOf(focused));
+    });
+    if (at == stops.cend())
+        return QMainWindow::focusNextPrevChild(next);
+    const qsizetype count = stops.size();
+    const qsizetype i = ((at - stops.cbegin()) + (next ? 1 : count - 1)) % count;
+    stops.at(i)->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
+}
+
 void MainWindow::followImportSheet() {
     if (!m_store)
         return;
@@ -195,6 +225,10 @@ void MainWindow::followChatVisibility() {
     if (!m_store)
         return;
     const bool visible = m_store->isChatVisible();
+    // The keyboard does not go with the chat when it hides.
+    if (!visible && m_chatPane->isAncestorOf(QApplication::focusWidget()))
+        m_listPane->table()->showFirstOpenTask();
+    m_listPane->table()->setFocus(Qt::OtherFocusReason);
     m_chatPane->setVisible(visible);
     m_showChatButton->setVisible(!visible);
     m_chatToggleAction->setText(visible ? QStringLiteral("Hide Vorn") : QStringLiteral("Show Vorn"));

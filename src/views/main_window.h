@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QPointer>
 
@@ -11,6 +12,7 @@ namespace vorn {
 
 class AnalyticsSheet;
 class ChatPanel;
+class KeyboardShortcutsDialog;
 class ImportTasksSheet;
 class OutlineView;
 class PanelSplitter;
@@ -19,9 +21,10 @@ class SurgeCountdown;
 class TaskStore;
 
 // The main window: the outline on the left, the chat with Vorn on the right,
-// the toolbar, the Edit menu, the import sheet, the error alert and the surge
+// the toolbar, the menus, the import sheet, the error alert and the surge
 // countdown. It starts the boss watch while the application is in front and
-// stops it when it goes to the back.
+// stops it when it goes to the back. The keyboard starts on the outline table;
+// Tab and Shift+Tab go round the table, the chat input and the list title.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 
@@ -50,6 +53,13 @@ public:
     QAction* undoAction() const { return m_undoAction; }
     QAction* redoAction() const { return m_redoAction; }
     QAction* quitAction() const { return m_quitAction; }
+    QAction* copyAction() const { return m_copyAction; }
+    QAction* pasteAction() const { return m_pasteAction; }
+    QAction* selectAllAction() const { return m_selectAllAction; }
+    QAction* shortcutsAction() const { return m_shortcutsAction; }
+    QAction* aboutAction() const { return m_aboutAction; }
+    // Help › Keyboard Shortcuts while it is open.
+    KeyboardShortcutsDialog* shortcutsDialog() const;
 
     // The application came to the front (true) or went to the back (false);
     // only a change starts or stops the boss watch.
@@ -65,10 +75,15 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void buildToolbar();
     void buildMenus();
+    // Hands an edit command from the menu to the focused widget as its key.
+    void relayKey(QKeySequence::StandardKey standard);
+    void showKeyboardShortcuts();
+    void showAbout();
     void openSettings();
     void openAnalytics();
     void followImportSheet();
@@ -100,6 +115,12 @@ private:
     QAction* m_undoAction = nullptr;
     QAction* m_redoAction = nullptr;
     QAction* m_quitAction = nullptr;
+    QAction* m_copyAction = nullptr;
+    QAction* m_pasteAction = nullptr;
+    QAction* m_selectAllAction = nullptr;
+    QAction* m_shortcutsAction = nullptr;
+    QAction* m_aboutAction = nullptr;
+    QPointer<KeyboardShortcutsDialog> m_shortcuts;
     bool m_sceneActive = false;
     bool m_applyingWidths = false;
 };

@@ -1,4 +1,4 @@
-// The main window's toolbar and menus.
+// The main window's toolbar and the commands behind it.
 #include "store/task_store.h"
 #include "views/analytics/analytics_sheet.h"
 #include "views/icons.h"
@@ -6,9 +6,9 @@
 #include "views/settings/settings_window.h"
 
 #include <QAction>
-#include <QMenuBar>
 #include <QProgressBar>
 #include <QToolBar>
+#include <QToolButton>
 
 namespace vorn {
 
@@ -19,6 +19,9 @@ void MainWindow::buildToolbar() {
     bar->setFloatable(false);
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     bar->toggleViewAction()->setEnabled(false);
+    // The button that shows the commands a narrow window has no room for.
+    if (auto* more = bar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(QStringLiteral("More commands"));
 
     m_importAction =
         bar->addAction(themedIcon(QStringLiteral("document-import"), QStringLiteral("app-import")),
@@ -68,31 +71,6 @@ void MainWindow::buildToolbar() {
                        QStringLiteral("Settings"));
     m_settingsAction->setMenuRole(QAction::PreferencesRole);
     connect(m_settingsAction, &QAction::triggered, this, &MainWindow::openSettings);
-}
-
-void MainWindow::buildMenus() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->addAction(m_importAction);
-    file->addAction(m_settingsAction);
-    file->addSeparator();
-    m_quitAction = file->addAction(QStringLiteral("Quit"));
-    m_quitAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    m_quitAction->setMenuRole(QAction::QuitRole);
-    connect(m_quitAction, &QAction::triggered, this, &QWidget::close);
-
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    m_undoAction = edit->addAction(QStringLiteral("Undo"));
-    m_undoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    connect(m_undoAction, &QAction::triggered, this, [this] {
-        if (m_store)
-            m_store->undo();
-    });
-    m_redoAction = edit->addAction(QStringLiteral("Redo"));
-    m_redoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
-    connect(m_redoAction, &QAction::triggered, this, [this] {
-        if (m_store)
-            m_store->redo();
-    });
 }
 
 void MainWindow::followEstimating() {

@@ -1,24 +1,38 @@
 // The main window on a throw-away store: its commands, its alert, its layout,
 // the boss watch following the application's activity and the surge countdown.
+#include "fixtures/outline_fixture.h"
 #include "fixtures/store_fixture.h"
 #include "views/analytics/analytics_sheet.h"
 #include "views/app_notifications.h"
+#include "views/chat/chat_input.h"
 #include "views/chat/chat_panel.h"
+#include "views/focus_ring.h"
 #include "views/import_tasks_sheet.h"
+#include "views/keyboard_shortcuts.h"
 #include "views/main_layout.h"
 #include "views/main_window.h"
+#include "views/outline/outline_header_bar.h"
+#include "views/outline/outline_table.h"
+#include "views/outline/outline_table_model.h"
 #include "views/outline/outline_view.h"
 #include "views/panel_splitter.h"
 #include "views/settings/settings_window.h"
 #include "views/surge_countdown.h"
 
+#include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSplitterHandle>
+#include <QTableWidget>
 #include <QToolButton>
 #include <QtTest>
 
@@ -27,6 +41,20 @@ using namespace vorn;
 namespace {
 
 const QString kList = QStringLiteral("Monday\n1. Mail\n2. Report\n    1. Outline\n    2. Draft\n3. Call\n");
+
+// A key pressed where the keyboard is.
+void press(int key, Qt::KeyboardModifiers modifiers = {}) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
+}
+
+void typeText(const QString& text) {
+    QTest::keyClicks(QApplication::focusWidget(), text);
+}
+
+QString accessibleName(QObject* object) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(object);
+    return face ? face->text(QAccessible::Name) : QString();
+}
 
 } // namespace
 
@@ -87,6 +115,125 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&window()));
         QTest::keyClick(&window(), Qt::Key_Q, Qt::ControlModifier);
         QVERIFY(!window().isVisible());
+    }
+
+    // From a fresh start, with keys only: five tasks with their minutes, two
+    // of them completed, all still there after a restart.
+    void aDayFromTheKeyboardAlone() {
+        window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window()));
+        OutlineTable* table = window().listPane()->table();
+        const QAbstractItemModelTester tester(table->model(),
+                                              QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QCOMPARE(QApplication::focusWidget(), table);
+        QVERIFY(table->isRowSelected(table->currentIndex().row()));
+
+        press(Qt::Key_Return);
+        press(Qt::Key_A, Qt::ControlModifier);
+        const QList<std::pair<QString, QString>> day{
+            {"Plan", "30"}, {"Write", "1h 15m"}, {"Review", "15"}, {"Lunch", "60"}, {"Call", "20"}};
+        for (const auto& [title, minutes] : day) {
+            typeText(title);
+            press(Qt::Key_Right);
+            typeText(minutes);
+            press(title == QLatin1String("Call") ? Qt::Key_Escape : Qt::Key_Return);
+        }
+        press(Qt::Key_Escape);
+        QCOMPARE(QApplication::focusWidget(), table);
+        for (int row = 4; row > 0; --row)
+            press(Qt::Key_Up);
+        press(Qt::Key_Return, Qt::ControlModifier);
+        press(Qt::Key_Down);
+        press(Qt::Key_Return, Qt::ControlModifier);
+
+        // A screen reader tells a completed task from an open one.
+        QAccessibleTableInterface* cells = QAccessible::queryAccessibleInterface(table)->tableInterface();
+        QCOMPARE(cells->cellAt(1, OutlineTableModel::ToggleColumn)->text(QAccessible::Name),
+                 QStringLiteral("Completed"));
+        QCOMPARE(cells->cellAt(2, OutlineTableModel::ToggleColumn)->text(QAccessible::Name),
+                 QStringLiteral("Open"));
+
+        // Tab goes round the table, the chat input and the list title; the ring follows.
+        auto* ring = window().findChild<FocusRing*>();
+        const QList<QWidget*> round{window().chatPane()->input(),
+                                    window().listPane()->headerBar()->titleField(), table};
+        for (QWidget* stop : round) {
+            press(Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), stop);
+            QCOMPARE(ring->target(), stop);
+        }
+        press(Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), round.at(1));
+
+        m_window.reset();
+        const TaskStore& again = f().restart();
+        QStringList kept;
+        for (const TaskItem& task : again.tasks())
+            kept << QStringLiteral("%1 %2%3")
+                        .arg(task.title)
+                        .arg(task.durationMinutes)
+                        .arg(task.isCompleted ? QStringLiteral(" done") : QString());
+        QCOMPARE(kept, (QStringList{"Plan 30 done", "Write 75 done", "Review 15", "Lunch 60", "Call 20"}));
+        QCOMPARE(f().database().loadTaskAnalytics().size(), 2);
+    }
+
+    // Every toolbar command is in a menu with a key of its own; F1 lists them
+    // all; the menu's Copy is the focused widget's, and the chat keeps its own Ctrl+C.
+    void menusCarryEveryCommand() {
+        window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window()));
+        const QList<QAction*> toolbar{window().importAction(),     window().analyticsAction(),
+                                      window().chatToggleAction(), window().restartAction(),
+                                      window().estimateAction(),   window().settingsAction()};
+        for (QAction* action : toolbar) {
+            const QList<QObject*> places = action->associatedObjects();
+            QVERIFY2(std::any_of(places.cbegin(), places.cend(),
+                                 [](QObject* place) { return qobject_cast<QMenu*>(place); }),
+                     qPrintable(action->text()));
+        }
+        QStringList keys;
+        for (const KeyHelp& help : menuKeys(window().menuBar()))
+            keys << help.keys;
+        QCOMPARE(QSet<QString>(keys.cbegin(), keys.cend()).size(), keys.size());
+        for (QAction* action : toolbar)
+            QVERIFY(keys.contains(action->shortcut().toString(QKeySequence::NativeText)));
+
+        press(Qt::Key_F1);
+        QTRY_VERIFY(window().shortcutsDialog() && window().shortcutsDialog()->isVisible());
+        QTableWidget* listed = window().shortcutsDialog()->table();
+        QCOMPARE(listed->rowCount(), keys.size() + outlineKeys().size());
+        for (int row = 0; row < keys.size(); ++row)
+            QCOMPARE(listed->item(row, 0)->text(), keys.at(row));
+        window().shortcutsDialog()->close();
+        window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window()));
+
+        press(Qt::Key_H, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(!store().isChatVisible());
+        press(Qt::Key_H, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(store().isChatVisible());
+
+        window().listPane()->table()->setFocus();
+        window().copyAction()->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), window().listPane()->table()->copyText());
+        QListView* chat = window().chatPane()->findChild<QListView*>();
+        QVERIFY(chat && chat->model()->rowCount() > 0);
+        chat->setFocus();
+        chat->setCurrentIndex(chat->model()->index(0, 0));
+        QTest::keyClick(chat, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), store().chatMessages().first().content);
+    }
+
+    // Every button that can be used, and whatever takes the keyboard, shown or
+    // not yet, has a name a screen reader can say.
+    void everyControlHasAName() {
+        QVERIFY(QTest::qWaitForWindowExposed(&window()));
+        for (QWidget* widget : window().findChildren<QWidget*>()) {
+            const bool control =
+                qobject_cast<QAbstractButton*>(widget) || widget->focusPolicy() != Qt::NoFocus;
+            if (control && widget->isEnabled() && !qobject_cast<QLineEdit*>(widget->parentWidget()))
+                QVERIFY2(!accessibleName(widget).isEmpty(), qPrintable(widget->objectName()));
+        }
     }
 
     void undoFollowsItsStack() {

@@ -1,6 +1,9 @@
-// Turning one list of rows into another by identity, and picking rows.
+// Turning one list of rows into another by identity, picking rows, and what
+// a screen reader and a tooltip say about a row.
+#include "views/outline/outline_table_model.h"
 #include "views/outline/row_changes.h"
 #include "views/outline/row_selection.h"
+#include "views/outline/row_texts.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -113,6 +116,49 @@ private slots:
             row_selection::tap(current, letters(QStringLiteral("abcdef")), tapped, shift);
         QCOMPARE(next.ids, ids(expected));
         QCOMPARE(next.anchor.value_or(QString()), expectedAnchor);
+    }
+
+    // A completed and an open task read differently; the tooltip carries the
+    // title (a long one is cut off in the cell) before the Tab help.
+    void rowTextsTellTheState_data() {
+        QTest::addColumn<bool>("done");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("toggle");
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<QString>("tooltip");
+        const QString help = QStringLiteral("Tab to indent under item above · Shift+Tab to outdent");
+        QTest::newRow("open") << false << "Write the quarterly report"
+                              << "Open"
+                              << "Task, Write the quarterly report, 25 minutes, done by 10:25, open"
+                              << "Write the quarterly report\n" + help;
+        QTest::newRow("completed") << true << "Call"
+                                   << "Completed"
+                                   << "Task, Call, 25 minutes, done by 10:25, completed"
+                                   << "Call\n" + help;
+        QTest::newRow("untitled") << false << ""
+                                  << "Open"
+                                  << "Task, Task name, 25 minutes, done by 10:25, open" << help;
+    }
+
+    void rowTextsTellTheState() {
+        QFETCH(bool, done);
+        QFETCH(QString, title);
+        QFETCH(QString, toggle);
+        QFETCH(QString, description);
+        QFETCH(QString, tooltip);
+        TaskItem task;
+        task.title = title;
+        task.durationMinutes = 25;
+        task.isCompleted = done;
+        const OutlineRow row{task, 0, false};
+        const QString finish = QStringLiteral("10:25");
+        QCOMPARE(row_texts::cellName(row, OutlineTableModel::ToggleColumn, finish, false), toggle);
+        QCOMPARE(row_texts::cellName(row, OutlineTableModel::MinutesColumn, finish, false),
+                 QStringLiteral("25 minutes"));
+        QCOMPARE(row_texts::cellName(row, OutlineTableModel::FinishColumn, finish, false),
+                 QStringLiteral("Done by 10:25"));
+        QCOMPARE(row_texts::rowDescription(row, finish), description);
+        QCOMPARE(row_texts::titleToolTip(row), tooltip);
     }
 };
 

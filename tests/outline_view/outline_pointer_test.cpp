@@ -81,6 +81,22 @@ private slots:
         QCOMPARE(taskWithID(h.store, shop).sectionID, *h.store.rootSectionID());
     }
 
+    // The second press of a double-click on the circle is no second toggle: the
+    // task ends completed, with one analytics record and one completion counted.
+    void aDoubleClickTogglesOnce() {
+        OutlineHarness h;
+        h.build({"A"});
+        const int completions = h.store.gamification().totalCompletions;
+        const QPoint circle = h.cellCentre(0, M::ToggleColumn);
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
+                                  QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease})
+            sendMouse(h.table()->viewport(), type, circle,
+                      type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton);
+        QVERIFY(taskTitled(h.store, QStringLiteral("A")).isCompleted);
+        QCOMPARE(h.fixture.database().loadTaskAnalytics().size(), 1);
+        QCOMPARE(h.store.gamification().totalCompletions, completions + 1);
+    }
+
     void dropsAreCheckedAndGoToTheStore() {
         OutlineHarness h;
         h.build({"Head", " Child", "Errands/", " Shop", "Home/", " Dishes"});

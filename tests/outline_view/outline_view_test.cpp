@@ -90,6 +90,116 @@ private slots:
         QVERIFY(!h.store.pendingTitleFocusID()); // the request was served
     }
 
+    // Ctrl+Return in a title commits the typed title and flips the task, the
+    // title staying open; Escape keeps what was typed; on the table Ctrl+Return
+    // flips the current row's task.
+    void ctrlReturnTogglesTheEditedOrCurrentTask() {
+        OutlineHarness h;
+        h.build({"A", "B"});
+        const QUuid a = taskNamed(h.store, QStringLiteral("A"));
+        QVERIFY(h.table()->focusTitle(a, false));
+        h.type(QStringLiteral("1"), Qt::Key_Return, Qt::ControlModifier);
+        QVERIFY(taskWithID(h.store, a).isCompleted);
+        QCOMPARE(taskWithID(h.store, a).title, QStringLiteral("A1"));
+        h.type(QStringLiteral("!"), Qt::Key_Escape);
+        QVERIFY(!h.editor());
+        QCOMPARE(taskWithID(h.store, a).title, QStringLiteral("A1!"));
+        QVERIFY(h.table()->hasFocus());
+        QCOMPARE(h.table()->selection().ids, QSet<QString>{h.model()->rowIds().at(0)});
+        QTest::keyClick(h.table(), Qt::Key_Return, Qt::ControlModifier);
+        QVERIFY(!taskWithID(h.store, a).isCompleted);
+        QTest::keyClick(h.table(), Qt::Key_F2);
+        QCOMPARE(h.editor()->text(), QStringLiteral("A1!"));
+    }
+
+    // Right at the end of a title opens its minutes, selected; Enter, Escape
+    // and Left at the start leave them, committed through the duration grammar.
+    void minutesFromTheTitle_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<qint64>("minutes");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QString>("edited");
+        const QStringList ab{"A@0", "B@0"};
+        QTest::newRow("Enter: a new task below")
+            << "20" << QList<int>{Qt::Key_Return} << qint64(20) << QStringList{"A@0", "@0", "B@0"} << "";
+        QTest::newRow("Escape: back to the title")
+            << "1h" << QList<int>{Qt::Key_Escape} << qint64(60) << ab << "A";
+        QTest::newRow("Left at the start: back to the title")
+            << "20" << QList<int>{Qt::Key_Left, Qt::Key_Home, Qt::Key_Left} << qint64(20) << ab << "A";
+        QTest::newRow("rejected text keeps the old minutes")
+            << "soon" << QList<int>{Qt::Key_Return} << qint64(10) << QStringList{"A@0", "@0", "B@0"} << "";
+    }
+
+    void minutesFromTheTitle() {
+        QFETCH(QString, typed);
+        QFETCH(QList<int>, keys);
+        QFETCH(qint64, minutes);
+        QFETCH(QStringList, rows);
+        QFETCH(QString, edited);
+        OutlineHarness h;
+        h.build({"A", "B"});
+        const QUuid a = taskNamed(h.store, QStringLiteral("A"));
+        QVERIFY(h.table()->focusTitle(a, false));
+        QTest::keyClick(h.editor(), Qt::Key_Left);
+        h.type({}, Qt::Key_Right); // one short of the end: the cursor moves
+        QCOMPARE(h.editor()->cursorPosition(), 1);
+        h.type({}, Qt::Key_Right);
+        QCOMPARE(h.editor()->selectedText(), QStringLiteral("10"));
+        QCOMPARE(h.table()->currentIndex().row(), 0);
+        QTest::keyClicks(h.editor(), typed);
+        for (int key : keys)
+            h.type({}, Qt::Key(key));
+        QCOMPARE(taskWithID(h.store, a).durationMinutes, minutes);
+        QCOMPARE(h.shownRows(), rows);
+        QVERIFY(h.editor() && h.editor()->hasFocus());
+        QCOMPARE(h.editor()->text(), edited);
+        QCOMPARE(h.table()->selection().ids.size(), 1); // the edited row alone is current
+        QVERIFY(h.table()->isRowSelected(h.table()->currentIndex().row()));
+    }
+
+    // Ctrl+Delete on a folder row deletes the folder as its trash button does:
+    // one undo step brings it back. On a task row it does nothing.
+    void ctrlDeleteRemovesAFolderRow() {
+        OutlineHarness h;
+        h.build({"Errands/", " Shop", "Call"});
+        h.table()->setFocus(); // the first open task is current: Shop
+        QCOMPARE(h.table()->currentIndex().row(), 1);
+        QTest::keyClick(h.table(), Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(h.shownRows(), (QStringList{"Errands@0", "Shop@1", "Call@0"}));
+        QTest::keyClick(h.table(), Qt::Key_Up);
+        QTest::keyClick(h.table(), Qt::Key_Delete, Qt::ControlModifier);
+        QCOMPARE(h.shownRows(), (QStringList{"Call@0", "Shop@0"})); // its task goes up, at the end
+        QVERIFY(h.table()->isRowSelected(0));
+        h.store.undo();
+        QCOMPARE(h.shownRows(), (QStringList{"Errands@0", "Shop@1", "Call@0"}));
+    }
+
+    // A right-to-left title stands at the right of its cell, painted and in its
+    // editor alike, so it does not jump sides when editing starts.
+    void aRightToLeftTitleKeepsItsSide() {
+        OutlineHarness h;
+        const QString title = QStringLiteral("\u05E9\u05DC\u05D5\u05DD \u05E2\u05D5\u05DC\u05DD");
+        h.build({title});
+        // The mean x of the dark pixels, as a share of the width.
+        const auto inkAt = [](const QImage& image) {
+            double sum = 0;
+            int count = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    if (qGray(image.pixel(x, y)) < 100) {
+                        sum += x;
+                        ++count;
+                    }
+            return count ? sum / count / image.width() : -1.0;
+        };
+        h.table()->clearRowSelection(); // dark text on the base colour
+        const QRect cell = h.table()->visualRect(h.model()->index(0, M::TitleColumn));
+        QVERIFY(inkAt(h.table()->viewport()->grab(cell).toImage()) > 0.5);
+        QVERIFY(h.table()->focusTitle(taskNamed(h.store, title), false));
+        QVERIFY(inkAt(h.editor()->grab().toImage()) > 0.5);
+    }
+
     void typedTextSurvivesStoreChanges() {
         OutlineHarness h;
         h.build({"First", "Second"});

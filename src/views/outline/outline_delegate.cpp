@@ -3,7 +3,6 @@
 #include "outline_io/outline_paste_detector.h"
 #include "views/icons.h"
 #include "views/outline/outline_metrics.h"
-#include "views/outline/outline_table.h"
 #include "views/outline/outline_table_model.h"
 
 #include <QApplication>
@@ -45,18 +44,10 @@ bool hasFolderIcon(const QModelIndex& index) {
 void OutlineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                             const QModelIndex& index) const {
     painter->save();
-    const auto* table = qobject_cast<const OutlineTable*>(option.widget);
-    const int row = index.row();
     const QPalette& palette = option.palette;
-    if (table && table->isDropTarget(row)) {
-        QColor target = palette.color(QPalette::Highlight);
-        target.setAlpha(70);
-        painter->fillRect(option.rect, target);
-    } else if (table && table->isRowSelected(row)) {
-        QColor selected = palette.color(QPalette::Highlight);
-        selected.setAlpha(40);
-        painter->fillRect(option.rect, selected);
-    }
+    const bool picked = option.state.testFlag(QStyle::State_Selected);
+    if (picked)
+        painter->fillRect(option.rect, palette.color(QPalette::Highlight));
 
     const bool isSection = index.data(M::IsSectionRole).toBool();
     switch (index.column()) {
@@ -75,14 +66,15 @@ void OutlineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& optio
         break;
     case M::MinutesColumn:
     case M::FinishColumn: {
-        painter->setPen(
-            palette.color(index.column() == M::FinishColumn ? QPalette::PlaceholderText : QPalette::Text));
+        painter->setPen(palette.color(picked                              ? QPalette::HighlightedText
+                                      : index.column() == M::FinishColumn ? QPalette::PlaceholderText
+                                                                          : QPalette::Text));
         const QRect text = option.rect.adjusted(2, 0, -6, 0);
         painter->drawText(text, Qt::AlignRight | Qt::AlignVCenter, index.data().toString());
         break;
     }
     case M::TrashColumn:
-        if (isSection && table && table->canDeleteRow(row))
+        if (index.data(M::CanDeleteRole).toBool())
             rowIcon(QStringLiteral("outline-trash")).paint(painter, centredIcon(option.rect, 14));
         break;
     default:
@@ -112,14 +104,17 @@ void OutlineDelegate::paintTitle(QPainter* painter, const QStyleOptionViewItem& 
     font.setStrikeOut(done);
     painter->setFont(font);
     QString text = index.data().toString();
-    if (text.isEmpty()) {
-        painter->setPen(option.palette.color(QPalette::PlaceholderText));
+    const bool placeholder = text.isEmpty();
+    if (placeholder)
         text = isSection ? tr("Folder") : tr("Task name");
-    } else {
-        painter->setPen(option.palette.color(done ? QPalette::PlaceholderText : QPalette::Text));
-    }
+    const bool picked = option.state.testFlag(QStyle::State_Selected);
+    painter->setPen(option.palette.color(picked                ? QPalette::HighlightedText
+                                         : placeholder || done ? QPalette::PlaceholderText
+                                                               : QPalette::Text));
+    // A right-to-left title stands at the right, where its editor puts it too.
+    const Qt::Alignment side = text.isRightToLeft() ? Qt::AlignRight : Qt::AlignLeft;
     const QString elided = QFontMetrics(font).elidedText(text, Qt::ElideRight, rect.width());
-    painter->drawText(rect, Qt::AlignLeft | Qt::AlignVCenter, elided);
+    painter->drawText(rect, side | Qt::AlignVCenter, elided);
 }
 
 QSize OutlineDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
@@ -176,10 +171,33 @@ bool OutlineDelegate::eventFilter(QObject* object, QEvent* event) {
     const auto* key = static_cast<QKeyEvent*>(event);
     const QString rowID = editor->property(kRowIdProperty).toString();
     const bool isTitle = editor->property(kTitleProperty).toBool();
-    const bool isTaskTitle = isTitle && rowID.startsWith(QStringLiteral("task:"));
-    const QString text = editor->text();
+    const std::optional<QUuid> taskID =
+        rowID.startsWith(QStringLiteral("task:")) ? parseUuid(rowID.mid(5)) : std::nullopt;
+    const auto mods = key->modifiers() & ~Qt::KeypadModifier;
+    const bool isEnter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    const auto commitAndClose = [&] {
+        emit commitData(editor);
+        emit closeEditor(editor, NoHint);
+    };
 
-    if (isTitle && key->matches(QKeySequence::Paste)) {
+    // Escape ends editing and keeps what was typed; from "Min" back to the title.
+    if (key->key() == Qt::Key_Escape && mods == Qt::NoModifier) {
+        commitAndClose();
+        if (!isTitle && taskID)
+            emit titleRequested(*taskID);
+        return true;
+    }
+    if (taskID && isEnter && mods == Qt::ControlModifier) {
+        commitAndClose();
+        emit toggleRequested(*taskID, isTitle);
+        return true;
+    }
+    if (!isTitle)
+        return (taskID && minutesKey(editor, *taskID, key)) ||
+               QStyledItemDelegate::eventFilter(object, event);
+
+    const QString text = editor->text();
+    if (key->matches(QKeySequence::Paste)) {
         const QString pasted = QApplication::clipboard()->text();
         if (!OutlinePasteDetector::isOutlineList(pasted))
             return false; // an ordinary paste into the field
@@ -187,38 +205,32 @@ bool OutlineDelegate::eventFilter(QObject* object, QEvent* event) {
         emit outlinePasted(rowID, pasted);
         return true;
     }
-    if (isTitle && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
-        const auto mods = key->modifiers() & ~Qt::KeypadModifier;
-        const bool moveTask = mods == Qt::AltModifier && isTaskTitle;
+    if (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) {
+        const bool moveTask = mods == Qt::AltModifier && taskID;
         if (mods == Qt::NoModifier || moveTask) {
-            emit commitData(editor);
-            emit closeEditor(editor, NoHint);
+            commitAndClose();
             emit stepRequested(rowID, key->key() == Qt::Key_Up ? -1 : 1, moveTask);
             return true;
         }
     }
-    if (!isTaskTitle)
+    if (!taskID)
         return QStyledItemDelegate::eventFilter(object, event);
 
-    const std::optional<QUuid> parsed = parseUuid(rowID.mid(5));
-    if (!parsed)
-        return QStyledItemDelegate::eventFilter(object, event);
-    const QUuid taskID = *parsed;
-    const auto plainMods = key->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
+    const auto plainMods = mods & ~Qt::ShiftModifier;
     switch (key->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
         if (plainMods != Qt::NoModifier)
             break;
         emit closeEditor(editor, NoHint);
-        emit enterPressed(taskID, text);
+        emit enterPressed(*taskID, text);
         return true;
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
         if (plainMods != Qt::NoModifier)
             break;
         emit closeEditor(editor, NoHint);
-        emit tabPressed(taskID, text,
+        emit tabPressed(*taskID, text,
                         key->key() == Qt::Key_Backtab || key->modifiers().testFlag(Qt::ShiftModifier));
         return true;
     case Qt::Key_Backspace:
@@ -226,12 +238,52 @@ bool OutlineDelegate::eventFilter(QObject* object, QEvent* event) {
         if (!text.isEmpty() || plainMods != Qt::NoModifier)
             break;
         emit closeEditor(editor, NoHint);
-        emit deleteOnEmpty(taskID);
+        emit deleteOnEmpty(*taskID);
         return true;
+    case Qt::Key_Right: {
+        // At the visual right end of the text (its start, when it reads right to left).
+        const int end = text.isRightToLeft() ? 0 : int(text.size());
+        if (mods != Qt::NoModifier || editor->hasSelectedText() || editor->cursorPosition() != end)
+            break;
+        commitAndClose();
+        emit minutesRequested(*taskID);
+        return true;
+    }
     default:
         break;
     }
     return QStyledItemDelegate::eventFilter(object, event);
+}
+
+// Keys of the "Min" cell that leave it; each commits the minutes first (text
+// the duration grammar rejects leaves the old value).
+bool OutlineDelegate::minutesKey(QLineEdit* editor, const QUuid& taskID, const QKeyEvent* key) {
+    const auto mods = key->modifiers() & ~Qt::KeypadModifier;
+    const bool atStart = editor->cursorPosition() == 0 && !editor->hasSelectedText();
+    switch (key->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (mods != Qt::NoModifier)
+            return false;
+        emit commitData(editor);
+        emit closeEditor(editor, NoHint);
+        emit enterPressed(taskID, QString()); // as Enter in the title: a new task below
+        return true;
+    case Qt::Key_Left:
+        if (mods != Qt::NoModifier || !atStart)
+            return false;
+        emit commitData(editor);
+        emit closeEditor(editor, NoHint);
+        emit titleRequested(taskID);
+        return true;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        emit commitData(editor);
+        emit closeEditor(editor, NoHint); // the table keeps the focus
+        return true;
+    default:
+        return false;
+    }
 }
 
 } // namespace vorn

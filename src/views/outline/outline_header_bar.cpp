@@ -1,8 +1,8 @@
 #include "views/outline/outline_header_bar.h"
 
-#include "store/task_store.h"
 #include "model/time_format.h"
 #include "outline_io/outline_paste_detector.h"
+#include "store/task_store.h"
 #include "views/icons.h"
 
 #include <QApplication>
@@ -40,6 +40,7 @@ OutlineHeaderBar::OutlineHeaderBar(TaskStore* store, QWidget* parent) : QWidget(
 
     m_title = new QLineEdit;
     m_title->setPlaceholderText(tr("List name"));
+    m_title->setAccessibleName(tr("List name"));
     m_title->setFrame(false);
     QFont titleFont = m_title->font();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.35);
@@ -52,6 +53,7 @@ OutlineHeaderBar::OutlineHeaderBar(TaskStore* store, QWidget* parent) : QWidget(
     m_add = new QToolButton;
     m_add->setIcon(themedIcon(QStringLiteral("list-add"), QStringLiteral("outline-add")));
     m_add->setToolTip(tr("Add row"));
+    m_add->setAccessibleName(tr("Add row"));
     m_add->setAutoRaise(true);
     layout->addWidget(m_add);
     layout->addStretch();

@@ -1,8 +1,8 @@
 #include "views/outline/outline_table.h"
 
-#include "store/task_store.h"
 #include "outline_io/hierarchical_task_exporter.h"
 #include "outline_io/outline_paste_detector.h"
+#include "store/task_store.h"
 #include "views/app_notifications.h"
 #include "views/outline/outline_delegate.h"
 #include "views/outline/outline_metrics.h"
@@ -13,28 +13,23 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QTimer>
+#include <QPainter>
 
 namespace vorn {
 
 namespace om = outline_metrics;
 using M = OutlineTableModel;
 
-namespace {
-
-constexpr int kFocusAttempts = 12;
-constexpr int kFocusRetryMs = 30;
-
-} // namespace
-
 OutlineTable::OutlineTable(TaskStore* store, QWidget* parent) : QTableView(parent), m_store(store) {
     m_model = new OutlineTableModel(store, this);
     m_delegate = new OutlineDelegate(this);
     setModel(m_model);
     setItemDelegate(m_delegate);
+    setAccessibleName(tr("Tasks"));
 
     setEditTriggers(NoEditTriggers); // editors open from clicks and keys handled here
-    setSelectionMode(NoSelection);   // the row selection is RowSelection, painted by the delegate
+    setSelectionMode(ExtendedSelection);
+    setSelectionBehavior(SelectRows);
     setShowGrid(false);
     setWordWrap(false);
     setDragEnabled(false); // drags start from the handle, by hand
@@ -43,6 +38,7 @@ OutlineTable::OutlineTable(TaskStore* store, QWidget* parent) : QTableView(paren
     setDragDropMode(DropOnly);
     setVerticalScrollMode(ScrollPerPixel);
     setTabKeyNavigation(false);
+    setCornerButtonEnabled(false); // no row header, nothing for it to pick
     setAttribute(Qt::WA_MacShowFocusRect, false);
 
     verticalHeader()->hide();
@@ -65,42 +61,100 @@ OutlineTable::OutlineTable(TaskStore* store, QWidget* parent) : QTableView(paren
     connect(m_delegate, &OutlineDelegate::deleteOnEmpty, this, &OutlineTable::onDeleteOnEmpty);
     connect(m_delegate, &OutlineDelegate::outlinePasted, this, &OutlineTable::onOutlinePasted);
     connect(m_delegate, &OutlineDelegate::stepRequested, this, &OutlineTable::onStep);
-    connect(store, &TaskStore::pendingTitleFocusIDChanged, this, &OutlineTable::schedulePendingFocus);
-    connect(store, &TaskStore::pendingTitleSelectAllChanged, this, &OutlineTable::schedulePendingFocus);
+    connect(m_delegate, &OutlineDelegate::toggleRequested, this, &OutlineTable::onToggle);
+    connect(m_delegate, &OutlineDelegate::minutesRequested, this, &OutlineTable::focusMinutes);
+    connect(m_delegate, &OutlineDelegate::titleRequested, this,
+            [this](const QUuid& taskID) { focusTitle(taskID, false); });
+    // The model has taken the operation's rows by the time this runs (it was
+    // connected first), so a focus request finds its row at once.
+    connect(store, &TaskStore::outlineChanged, this, &OutlineTable::servePendingFocus);
+    connect(store, &TaskStore::pendingTitleFocusIDChanged, this, &OutlineTable::servePendingFocus);
+    connect(store, &TaskStore::pendingTitleSelectAllChanged, this, &OutlineTable::servePendingFocus);
     connect(&AppNotifications::instance(), &AppNotifications::clearTaskRowSelection, this,
             &OutlineTable::clearRowSelection);
-    // Rows that went away leave the selection with them.
+    // When the current row goes, the row that takes over as current is drawn as such.
     connect(m_model, &QAbstractItemModel::rowsRemoved, this, [this] {
-        if (m_selection.ids.isEmpty())
-            return;
-        const QStringList& ids = m_model->rowIds();
-        RowSelection kept;
-        for (const QString& id : ids)
-            if (m_selection.ids.contains(id))
-                kept.ids.insert(id);
-        if (m_selection.anchor && kept.ids.contains(*m_selection.anchor))
-            kept.anchor = m_selection.anchor;
-        m_selection = kept;
+        const int row = currentRow();
+        if (row >= 0 && !selectionModel()->hasSelection())
+            setCurrentRow(row);
     });
-    schedulePendingFocus();
+    servePendingFocus();
+}
+
+int OutlineTable::currentRow() const {
+    const QModelIndex current = currentIndex();
+    return current.isValid() ? current.row() : -1;
 }
 
 bool OutlineTable::isRowSelected(int row) const {
-    return !m_selection.ids.isEmpty() && row >= 0 && row < m_model->rowCount() &&
-           m_selection.ids.contains(m_model->rowIds().at(row));
+    return selectionModel()->isRowSelected(row, {});
 }
 
-bool OutlineTable::canDeleteRow(int row) const {
-    if (!m_store || row < 0 || row >= m_model->rowCount() || !m_model->row(row).isSection())
-        return false;
-    return m_store->canDeleteSection(m_model->row(row).section().id);
+RowSelection OutlineTable::selection() const {
+    RowSelection picked;
+    const QStringList& ids = m_model->rowIds();
+    for (const QModelIndex& index : selectionModel()->selectedRows())
+        picked.ids.insert(ids.at(index.row()));
+    picked.anchor = m_anchor;
+    return picked;
 }
 
 void OutlineTable::setSelection(const RowSelection& selection) {
-    if (selection == m_selection)
+    m_anchor = selection.anchor;
+    // Runs of picked rows, one range each (select-all is a single range).
+    QItemSelection rows;
+    const QStringList& ids = m_model->rowIds();
+    const int count = int(ids.size());
+    for (int r = 0; r < count; ++r) {
+        if (!selection.ids.contains(ids.at(r)))
+            continue;
+        int end = r;
+        while (end + 1 < count && selection.ids.contains(ids.at(end + 1)))
+            ++end;
+        rows.select(m_model->index(r, 0), m_model->index(end, M::ColumnCount - 1));
+        r = end;
+    }
+    selectionModel()->select(rows, QItemSelectionModel::ClearAndSelect);
+    // The current row stays among the picked ones: the anchor (or the first) when it was not.
+    const int current = currentRow();
+    if (selection.ids.isEmpty() || (current >= 0 && selection.ids.contains(ids.at(current))))
         return;
-    m_selection = selection;
+    const int anchor = selection.anchor ? m_model->rowOfId(*selection.anchor) : -1;
+    const int first = anchor >= 0 && selection.ids.contains(*selection.anchor)
+                          ? anchor
+                          : int(rows.isEmpty() ? -1 : rows.first().top());
+    if (first >= 0)
+        setCurrentCell(m_model->index(first, M::TitleColumn));
+}
+
+void OutlineTable::clearRowSelection() {
+    finishEditing();
+    m_anchor.reset();
+    selectionModel()->clear(); // the current row too
     viewport()->update();
+}
+
+void OutlineTable::setCurrentCell(const QModelIndex& index) {
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+}
+
+void OutlineTable::setCurrentRow(int row) {
+    if (row < 0 || row >= m_model->rowCount())
+        return;
+    const QModelIndex title = m_model->index(row, M::TitleColumn);
+    setCurrentCell(title);
+    scrollTo(title);
+    m_anchor = m_model->rowIds().at(row);
+    selectionModel()->select(QItemSelection(m_model->index(row, 0), m_model->index(row, M::ColumnCount - 1)),
+                             QItemSelectionModel::ClearAndSelect);
+}
+
+void OutlineTable::showFirstOpenTask() {
+    const QList<OutlineRow>& rows = m_model->rows();
+    const auto open = std::find_if(rows.cbegin(), rows.cend(), [](const OutlineRow& row) {
+        return row.isTask() && !row.task().isCompleted;
+    });
+    setCurrentRow(open == rows.cend() ? 0 : int(open - rows.cbegin()));
 }
 
 QLineEdit* OutlineTable::openEditor() const {
@@ -115,19 +169,24 @@ void OutlineTable::finishEditing() {
     }
 }
 
-bool OutlineTable::focusTitle(const QUuid& taskID, bool selectAll) {
-    m_model->sync();
-    const int row = m_model->rowOfTask(taskID);
-    if (row < 0)
+// Opens the editor of one cell on a row made current; no other editor is open.
+bool OutlineTable::editCell(int row, int column) {
+    if (row < 0 || row >= m_model->rowCount())
         return false;
-    finishEditing();
-    const QModelIndex title = m_model->index(row, M::TitleColumn);
-    setCurrentIndex(title);
-    scrollTo(title);
-    if (!edit(title, AllEditTriggers, nullptr))
+    setCurrentRow(row);
+    const QModelIndex cell = m_model->index(row, column);
+    if (!edit(cell, AllEditTriggers, nullptr))
+        return false;
+    if (QLineEdit* editor = openEditor())
+        editor->setFocus(Qt::OtherFocusReason);
+    return true;
+}
+
+bool OutlineTable::focusTitle(const QUuid& taskID, bool selectAll) {
+    finishEditing(); // may move rows: the row is looked up after
+    if (!editCell(m_model->rowOfTask(taskID), M::TitleColumn))
         return false;
     if (QLineEdit* editor = openEditor()) {
-        editor->setFocus(Qt::OtherFocusReason);
         if (selectAll)
             editor->selectAll();
         else
@@ -136,42 +195,33 @@ bool OutlineTable::focusTitle(const QUuid& taskID, bool selectAll) {
     return true;
 }
 
-void OutlineTable::queueFocus(const QUuid& taskID, bool selectAll) {
-    QMetaObject::invokeMethod(
-        this, [this, taskID, selectAll] { focusTitle(taskID, selectAll); }, Qt::QueuedConnection);
+bool OutlineTable::focusMinutes(const QUuid& taskID) {
+    finishEditing();
+    if (!editCell(m_model->rowOfTask(taskID), M::MinutesColumn))
+        return false;
+    if (QLineEdit* editor = openEditor())
+        editor->selectAll();
+    return true;
 }
 
-void OutlineTable::schedulePendingFocus() {
-    if (m_focusQueued || !m_store || !m_store->pendingTitleFocusID())
-        return;
-    // Both request fields are set one after the other: read them once both are in.
-    m_focusQueued = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_focusQueued = false;
-            servePendingFocus(0);
-        },
-        Qt::QueuedConnection);
+void OutlineTable::editTitleAt(int row) {
+    finishEditing();
+    if (editCell(row, M::TitleColumn))
+        if (QLineEdit* editor = openEditor())
+            editor->end(false);
 }
 
-void OutlineTable::servePendingFocus(int attempt) {
+void OutlineTable::servePendingFocus() {
     if (!m_store || !m_store->pendingTitleFocusID())
         return;
     const QUuid taskID = *m_store->pendingTitleFocusID();
+    // Inside an operation the row is not shown yet; its outlineChanged() brings it.
+    if (m_model->rowOfTask(taskID) < 0)
+        return;
     const bool selectAll = m_store->pendingTitleSelectAll();
-    if (focusTitle(taskID, selectAll)) {
-        m_store->setPendingTitleFocusID(std::nullopt);
-        m_store->setPendingTitleSelectAll(false);
-        return;
-    }
-    // The row may not be built yet; try a few more times, then let the request go.
-    if (attempt + 1 < kFocusAttempts) {
-        QTimer::singleShot(kFocusRetryMs, this, [this, attempt] { servePendingFocus(attempt + 1); });
-        return;
-    }
     m_store->setPendingTitleFocusID(std::nullopt);
     m_store->setPendingTitleSelectAll(false);
+    focusTitle(taskID, selectAll);
 }
 
 void OutlineTable::onEnter(const QUuid& taskID, const QString& text) {
@@ -193,20 +243,18 @@ void OutlineTable::onTab(const QUuid& taskID, const QString& text, bool shift) {
         m_store->outdentTask(taskID);
     else
         m_store->indentTask(taskID);
-    m_model->sync();
-    queueFocus(taskID, false);
+    focusTitle(taskID, false);
 }
 
 void OutlineTable::onDeleteOnEmpty(const QUuid& taskID) {
     if (!m_store)
         return;
-    m_model->sync();
     const int row = m_model->rowOfTask(taskID);
     if (row < 0)
         return;
     // A heading with tasks under it stays: removing it would hide them.
     if (m_model->subtreeEnd(row) > row) {
-        queueFocus(taskID, false);
+        focusTitle(taskID, false);
         return;
     }
     std::optional<QUuid> above;
@@ -214,14 +262,11 @@ void OutlineTable::onDeleteOnEmpty(const QUuid& taskID) {
         if (m_model->row(r).isTask())
             above = m_model->row(r).task().id;
     m_store->removeTask(taskID);
-    m_model->sync();
-    if (!above) {
-        for (int r = row; r < m_model->rowCount() && !above; ++r)
-            if (m_model->row(r).isTask())
-                above = m_model->row(r).task().id;
-    }
+    for (int r = row; r < m_model->rowCount() && !above; ++r)
+        if (m_model->row(r).isTask())
+            above = m_model->row(r).task().id;
     if (above)
-        queueFocus(*above, false);
+        focusTitle(*above, false);
 }
 
 void OutlineTable::onOutlinePasted(const QString& rowID, const QString& text) {
@@ -232,22 +277,9 @@ void OutlineTable::onOutlinePasted(const QString& rowID, const QString& text) {
         return;
     const OutlineRow& target = m_model->row(row);
     m_store->pasteIntoSection(text, target.isTask() ? target.task().sectionID : target.section().id);
-    m_model->sync();
-}
-
-void OutlineTable::editTitleAt(int row) {
-    if (row < 0 || row >= m_model->rowCount())
-        return;
-    const QModelIndex title = m_model->index(row, M::TitleColumn);
-    setCurrentIndex(title);
-    scrollTo(title);
-    if (edit(title, AllEditTriggers, nullptr))
-        if (QLineEdit* editor = openEditor())
-            editor->end(false);
 }
 
 void OutlineTable::onStep(const QString& rowID, int direction, bool moveTask) {
-    m_model->sync();
     const int row = m_model->rowOfId(rowID);
     if (row < 0)
         return;
@@ -255,9 +287,52 @@ void OutlineTable::onStep(const QString& rowID, int direction, bool moveTask) {
         editTitleAt(std::clamp(row + direction, 0, m_model->rowCount() - 1));
         return;
     }
-    setCurrentIndex(m_model->index(row, M::TitleColumn));
+    setCurrentRow(row);
     moveCurrentTask(direction);
     editTitleAt(m_model->rowOfId(rowID));
+}
+
+// Ctrl+Return in an editor (its text already committed): the task flips, and
+// the same cell opens again.
+void OutlineTable::onToggle(const QUuid& taskID, bool fromTitle) {
+    if (!m_store)
+        return;
+    m_store->toggleCompletion(taskID);
+    if (fromTitle)
+        focusTitle(taskID, false);
+    else
+        focusMinutes(taskID);
+}
+
+void OutlineTable::toggleCurrentTask() {
+    const int row = currentRow();
+    if (!m_store || row < 0 || !m_model->row(row).isTask())
+        return;
+    const QUuid taskID = m_model->row(row).task().id;
+    m_store->toggleCompletion(taskID);
+    setCurrentRow(m_model->rowOfTask(taskID));
+}
+
+void OutlineTable::deleteCurrentFolder() {
+    const int row = currentRow();
+    if (!m_store || row < 0 || !m_model->index(row, 0).data(M::CanDeleteRole).toBool())
+        return;
+    m_store->deleteSection(m_model->row(row).section().id);
+    setCurrentRow(std::min(row, m_model->rowCount() - 1));
+}
+
+void OutlineTable::extendSelection(int step) {
+    const int row = currentRow();
+    if (row < 0) {
+        setCurrentRow(0);
+        return;
+    }
+    const int to = std::clamp(row + step, 0, m_model->rowCount() - 1);
+    const int anchor = m_anchor ? m_model->rowOfId(*m_anchor) : -1;
+    setSelection(row_selection::range(m_model->rowIds(), anchor >= 0 ? anchor : row, to));
+    const QModelIndex title = m_model->index(to, M::TitleColumn);
+    setCurrentCell(title);
+    scrollTo(title);
 }
 
 QString OutlineTable::copyText() const {
@@ -265,7 +340,7 @@ QString OutlineTable::copyText() const {
         return {};
     const std::optional<QUuid> root = m_store->rootSectionID();
     const QString title = root ? m_store->sectionTitle(*root) : QString();
-    return HierarchicalTaskExporter::exportOutline(title, m_model->rows(), m_selection.ids);
+    return HierarchicalTaskExporter::exportOutline(title, m_model->rows(), selection().ids);
 }
 
 bool OutlineTable::pasteFromClipboard() {
@@ -273,30 +348,20 @@ bool OutlineTable::pasteFromClipboard() {
     if (!m_store || text.trimmed().isEmpty())
         return false;
     // One folder row picked: the paste goes into that folder, and only when it reads as a list.
-    if (m_selection.ids.size() == 1) {
-        const int row = m_model->rowOfId(*m_selection.ids.cbegin());
+    const QSet<QString> picked = selection().ids;
+    if (picked.size() == 1) {
+        const int row = m_model->rowOfId(*picked.cbegin());
         if (row >= 0 && m_model->row(row).isSection()) {
             if (!OutlinePasteDetector::isOutlineList(text))
                 return false;
             m_store->pasteIntoSection(text, m_model->row(row).section().id);
-            m_model->sync();
             return true;
         }
     }
     clearRowSelection();
     m_store->replaceFromPaste(text);
-    m_model->sync();
     emit listReplaced();
     return true;
-}
-
-void OutlineTable::setCurrentRow(int row) {
-    if (row < 0 || row >= m_model->rowCount())
-        return;
-    const QModelIndex title = m_model->index(row, M::TitleColumn);
-    setCurrentIndex(title);
-    scrollTo(title);
-    setSelection({{m_model->rowIds().at(row)}, m_model->rowIds().at(row)});
 }
 
 bool OutlineTable::event(QEvent* event) {
@@ -338,7 +403,7 @@ void OutlineTable::keyPressEvent(QKeyEvent* event) {
         m_store->redo();
         return;
     }
-    const int current = currentIndex().isValid() ? currentIndex().row() : -1;
+    const int current = currentRow();
     const auto mods = event->modifiers() & ~Qt::KeypadModifier;
     switch (event->key()) {
     case Qt::Key_Up:
@@ -346,6 +411,10 @@ void OutlineTable::keyPressEvent(QKeyEvent* event) {
         const int step = event->key() == Qt::Key_Up ? -1 : 1;
         if (mods == Qt::AltModifier) {
             moveCurrentTask(step);
+            return;
+        }
+        if (mods == Qt::ShiftModifier) {
+            extendSelection(step);
             return;
         }
         if (mods == Qt::NoModifier) {
@@ -356,9 +425,20 @@ void OutlineTable::keyPressEvent(QKeyEvent* event) {
     }
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        if (mods == Qt::ControlModifier) {
+            toggleCurrentTask();
+            return;
+        }
+        [[fallthrough]];
     case Qt::Key_F2:
         if (current >= 0 && mods == Qt::NoModifier) {
             editTitleAt(current);
+            return;
+        }
+        break;
+    case Qt::Key_Delete:
+        if (mods == Qt::ControlModifier) {
+            deleteCurrentFolder();
             return;
         }
         break;
@@ -369,6 +449,37 @@ void OutlineTable::keyPressEvent(QKeyEvent* event) {
         break;
     }
     QTableView::keyPressEvent(event);
+    // Home, End, Page Up and Page Down pick the row they reach: a Shift range starts there.
+    const QModelIndexList picked = selectionModel()->selectedRows();
+    if (picked.size() == 1)
+        m_anchor = m_model->rowIds().at(picked.first().row());
+}
+
+void OutlineTable::focusInEvent(QFocusEvent* event) {
+    // Reached from the keyboard (or at start) with nothing picked: the first task to do.
+    if (currentRow() < 0 && !selectionModel()->hasSelection() && event->reason() != Qt::MouseFocusReason &&
+        m_model->rowCount() > 0)
+        showFirstOpenTask();
+    QTableView::focusInEvent(event);
+}
+
+void OutlineTable::paintEvent(QPaintEvent* event) {
+    QTableView::paintEvent(event);
+    QPainter painter(viewport());
+    const auto rowRect = [this](int row) {
+        return QRect(0, rowViewportPosition(row), viewport()->width(), rowHeight(row));
+    };
+    if (m_dropTarget >= 0) {
+        QColor target = palette().color(QPalette::Highlight);
+        target.setAlpha(70);
+        painter.fillRect(rowRect(m_dropTarget), target);
+    }
+    // Where the keys act: a frame round the current row while the table has the focus.
+    const int current = currentRow();
+    if (current >= 0 && hasFocus()) {
+        painter.setPen(QPen(palette().color(QPalette::Highlight).darker(170), 1));
+        painter.drawRect(rowRect(current).adjusted(0, 0, -1, -1));
+    }
 }
 
 } // namespace vorn

@@ -7,6 +7,8 @@
 #include <QTableView>
 #include <QUuid>
 
+#include <optional>
+
 class QLineEdit;
 
 namespace vorn {
@@ -17,8 +19,10 @@ class TaskStore;
 
 // The outline as a keyboard-first table: a row per outline row with the drag
 // handle, completion toggle, title, minutes, finish time and (on folders) a
-// trash button. It holds only view state: the row selection, the row a drag
-// hovers and the press that may become a drag; every edit goes to the store.
+// trash button. Picked rows live in the view's selection model (whole rows);
+// the current row is always among them, so it is drawn with the highlight.
+// Besides that the table holds only the Shift anchor, the row a drag hovers
+// and the press that may become a drag; every edit goes to the store.
 class OutlineTable : public QTableView {
     Q_OBJECT
 
@@ -29,16 +33,20 @@ public:
 
     bool isRowSelected(int row) const;
     bool isDropTarget(int row) const { return row == m_dropTarget; }
-    bool canDeleteRow(int row) const;
-    const RowSelection& selection() const { return m_selection; }
+    RowSelection selection() const;
     void setSelection(const RowSelection& selection);
-    void clearRowSelection() { setSelection({}); }
+    // No row picked, no current row, no editor (a tap on the only picked row, Escape).
+    void clearRowSelection();
 
     // Opens the title editor of the task's row (its whole text selected, or the
     // cursor at the end); false when the task has no row.
     bool focusTitle(const QUuid& taskID, bool selectAll);
+    // Opens the task's "Min" cell with its text selected; false when the task has no row.
+    bool focusMinutes(const QUuid& taskID);
     // The line editor open in the table, if any.
     QLineEdit* openEditor() const;
+    // The first open task as the current row (the first row when every task is done).
+    void showFirstOpenTask();
     // The export text of the selected rows (all rows when none is selected).
     QString copyText() const;
     // Ctrl+V on the list: false when nothing was taken (blank clipboard, or plain
@@ -54,6 +62,8 @@ signals:
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -69,29 +79,35 @@ private:
     void onDeleteOnEmpty(const QUuid& taskID);
     void onOutlinePasted(const QString& rowID, const QString& text);
     void onStep(const QString& rowID, int direction, bool moveTask);
+    void onToggle(const QUuid& taskID, bool fromTitle);
     // Opens the title editor of any row, the cursor at the end.
     void editTitleAt(int row);
-    void queueFocus(const QUuid& taskID, bool selectAll);
-    void schedulePendingFocus();
-    void servePendingFocus(int attempt);
+    bool editCell(int row, int column);
+    void servePendingFocus();
     void finishEditing();
+    void toggleCurrentTask();
+    void deleteCurrentFolder();
+    void extendSelection(int step);
     void tapRow(int row, int column, Qt::KeyboardModifiers modifiers);
+    // The row becomes the current one and the only one picked.
     void setCurrentRow(int row);
+    void setCurrentCell(const QModelIndex& index);
+    int currentRow() const;
     int rowAtY(int y) const;
     void startRowDrag(int row);
 
     QPointer<TaskStore> m_store;
     OutlineTableModel* m_model = nullptr;
     OutlineDelegate* m_delegate = nullptr;
-    RowSelection m_selection;
+    std::optional<QString> m_anchor; // row identity where a Shift range starts
     int m_dropTarget = -1;
-    bool m_focusQueued = false;
 
     // The press that may turn into a drag selection (or, on the handle, a row drag).
     int m_pressRow = -1;
     int m_pressColumn = -1;
     QPoint m_pressPos;
     bool m_dragSelecting = false;
+    bool m_pressIsDoubleClick = false;
 };
 
 } // namespace vorn

@@ -1,9 +1,10 @@
 #include "views/outline/outline_table_model.h"
 
 #include "model/schedule.h"
-#include "store/task_store.h"
 #include "model/time_format.h"
+#include "store/task_store.h"
 #include "views/outline/row_changes.h"
+#include "views/outline/row_texts.h"
 
 #include <QMimeData>
 
@@ -29,33 +30,14 @@ QStringList identities(const QList<OutlineRow>& rows) {
 
 OutlineTableModel::OutlineTableModel(TaskStore* store, QObject* parent)
     : QAbstractTableModel(parent), m_store(store) {
-    for (auto signal :
-         {&TaskStore::tasksChanged, &TaskStore::sectionsChanged, &TaskStore::rootOutlineOrderChanged})
-        connect(store, signal, this, &OutlineTableModel::scheduleSync);
+    connect(store, &TaskStore::outlineChanged, this, &OutlineTableModel::followStore);
     m_rows = store->outlineRows();
     m_ids = identities(m_rows);
 }
 
-void OutlineTableModel::scheduleSync() {
-    m_dirty = true;
-    if (m_syncQueued)
-        return;
-    m_syncQueued = true;
-    // One store operation assigns several fields in a row: gather them.
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_syncQueued = false;
-            sync();
-        },
-        Qt::QueuedConnection);
-}
-
-void OutlineTableModel::sync() {
-    if (!m_dirty || !m_store)
-        return;
-    m_dirty = false;
-    applyRows(m_store->outlineRows());
+void OutlineTableModel::followStore() {
+    if (m_store)
+        applyRows(m_store->outlineRows());
 }
 
 void OutlineTableModel::applyRows(QList<OutlineRow> fresh) {
@@ -155,11 +137,21 @@ QVariant OutlineTableModel::data(const QModelIndex& index, int role) const {
         return row.isTask() && row.task().isCompleted;
     case ItemIdRole:
         return row.isTask() ? row.task().id : row.section().id;
-    case Qt::ToolTipRole:
-        if (index.column() != TitleColumn || !row.isTask())
+    case CanDeleteRole:
+        return row.isSection() && m_store && m_store->canDeleteSection(row.section().id);
+    case Qt::CheckStateRole:
+        if (index.column() != ToggleColumn || !row.isTask())
             return {};
-        return row.isGroupHeader ? tr("Tab to indent · Shift+Tab to outdent")
-                                 : tr("Tab to indent under item above · Shift+Tab to outdent");
+        return int(row.task().isCompleted ? Qt::Checked : Qt::Unchecked);
+    case Qt::AccessibleTextRole:
+        return row_texts::cellName(row, index.column(), finishText(row),
+                                   index.column() == TrashColumn && data(index, CanDeleteRole).toBool());
+    case Qt::AccessibleDescriptionRole:
+        return row_texts::rowDescription(row, finishText(row));
+    case Qt::ToolTipRole:
+        if (index.column() != TitleColumn)
+            return {};
+        return row_texts::titleToolTip(row);
     case Qt::TextAlignmentRole:
         if (index.column() == MinutesColumn || index.column() == FinishColumn)
             return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
@@ -176,19 +168,20 @@ QVariant OutlineTableModel::data(const QModelIndex& index, int role) const {
         return row.isTask() ? row.task().title : row.section().title;
     case MinutesColumn:
         return row.isTask() ? QString::number(row.task().durationMinutes) : QVariant();
-    case FinishColumn: {
-        if (role != Qt::DisplayRole)
-            return {};
-        std::optional<Instant> finish;
-        if (row.isTask())
-            finish = row.task().finishTime;
-        else if (m_store)
-            finish = m_store->sectionFinishTime(row.section().id);
-        return finish ? formatClockTime(*finish) : QString();
-    }
+    case FinishColumn:
+        return role == Qt::DisplayRole ? finishText(row) : QVariant();
     default:
         return {};
     }
+}
+
+QString OutlineTableModel::finishText(const OutlineRow& row) const {
+    std::optional<Instant> finish;
+    if (row.isTask())
+        finish = row.task().finishTime;
+    else if (m_store)
+        finish = m_store->sectionFinishTime(row.section().id);
+    return finish ? formatClockTime(*finish) : QString();
 }
 
 QVariant OutlineTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -220,13 +213,24 @@ Qt::ItemFlags OutlineTableModel::flags(const QModelIndex& index) const {
     const bool isTask = m_rows.at(index.row()).isTask();
     if (index.column() == TitleColumn || (index.column() == MinutesColumn && isTask))
         flags |= Qt::ItemIsEditable;
+    if (index.column() == ToggleColumn && isTask)
+        flags |= Qt::ItemIsUserCheckable;
     return flags;
 }
 
 bool OutlineTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (role != Qt::EditRole || !m_store || !isCell(this, index))
+    if (!m_store || !isCell(this, index))
         return false;
     const OutlineRow row = m_rows.at(index.row());
+    if (role == Qt::CheckStateRole && index.column() == ToggleColumn && row.isTask()) {
+        // Setting the state it already has is no second toggle.
+        const bool done = value.toInt() == Qt::Checked;
+        if (done != row.task().isCompleted)
+            m_store->toggleCompletion(row.task().id);
+        return true;
+    }
+    if (role != Qt::EditRole)
+        return false;
     const QString text = value.toString().trimmed();
 
     if (index.column() == TitleColumn) {
@@ -240,17 +244,14 @@ bool OutlineTableModel::setData(const QModelIndex& index, const QVariant& value,
         } else {
             m_store->renameSection(row.section().id, text);
         }
-        sync();
         return true;
     }
     if (index.column() == MinutesColumn && row.isTask()) {
         const std::optional<qint64> minutes = TimeCalculator::parseDurationInput(text);
         if (!minutes)
             return false; // the cell shows the stored minutes again
-        if (*minutes != row.task().durationMinutes) {
+        if (*minutes != row.task().durationMinutes)
             m_store->updateDuration(row.task().id, *minutes);
-            sync();
-        }
         return true;
     }
     return false;
@@ -307,7 +308,6 @@ bool OutlineTableModel::dropMimeData(const QMimeData* data, Qt::DropAction actio
         m_store->moveOutlineTask(from.task().id, onto.task().id);
     else
         m_store->moveTask(from.task().id, onto.section().id, std::nullopt);
-    sync();
     return true;
 }
 

@@ -11,10 +11,12 @@ namespace vorn {
 
 class TaskStore;
 
-// The store's outline rows as a table that owns nothing. Store changes are
-// gathered and turned into row inserts, removals, moves and dataChanged by
-// identity ("task:<uuid>", "section:<uuid>"), never a reset, so an open editor
-// survives them. Edits and drops go back through the store's operations.
+// The store's outline rows as a table that owns nothing. Each outlineChanged()
+// of the store is turned at once into row inserts, removals, moves and
+// dataChanged by identity ("task:<uuid>", "section:<uuid>"), never a reset, so
+// an open editor survives them and the rows match the store as soon as an
+// operation returns. Edits and drops go back through the store's operations.
+// Everything the delegate paints and a screen reader reads comes from roles.
 class OutlineTableModel : public QAbstractTableModel {
     Q_OBJECT
 
@@ -34,14 +36,12 @@ public:
         IsSectionRole,
         IsGroupHeaderRole,
         IsCompletedRole,
-        ItemIdRole, // the task's or section's QUuid
+        ItemIdRole,    // the task's or section's QUuid
+        CanDeleteRole, // a folder row whose trash button deletes it
     };
     static constexpr const char* kRowMimeType = "application/x-vorn-outline-row";
 
     explicit OutlineTableModel(TaskStore* store, QObject* parent = nullptr);
-
-    // Brings the rows up to the store now (normally done on the next turn of the loop).
-    void sync();
 
     const QList<OutlineRow>& rows() const { return m_rows; }
     const OutlineRow& row(int r) const { return m_rows.at(r); }
@@ -69,15 +69,14 @@ public:
                       const QModelIndex& parent) override;
 
 private:
-    void scheduleSync();
+    void followStore();
     void applyRows(QList<OutlineRow> fresh);
+    QString finishText(const OutlineRow& row) const;
     std::optional<int> draggedRow(const QMimeData* data) const;
 
     QPointer<TaskStore> m_store;
     QList<OutlineRow> m_rows;
     QStringList m_ids;
-    bool m_dirty = false;
-    bool m_syncQueued = false;
 };
 
 } // namespace vorn

@@ -32,10 +32,14 @@ void OutlineTable::mousePressEvent(QMouseEvent* event) {
     m_pressRow = rowAt(m_pressPos.y());
     m_pressColumn = columnAt(m_pressPos.x());
     m_dragSelecting = false;
+    m_pressIsDoubleClick = false;
 }
 
+// The second press of a double-click: its press and release were one click
+// already, so it may start a drag but never taps (a toggle flips once).
 void OutlineTable::mouseDoubleClickEvent(QMouseEvent* event) {
     mousePressEvent(event);
+    m_pressIsDoubleClick = event->button() == Qt::LeftButton;
 }
 
 void OutlineTable::mouseMoveEvent(QMouseEvent* event) {
@@ -54,7 +58,9 @@ void OutlineTable::mouseMoveEvent(QMouseEvent* event) {
     if (!m_dragSelecting && std::hypot(moved.x(), moved.y()) < outline_metrics::kDragSelectThreshold)
         return;
     m_dragSelecting = true;
-    setSelection(row_selection::range(m_model->rowIds(), m_pressRow, rowAtY(pos.y())));
+    const int under = rowAtY(pos.y());
+    setSelection(row_selection::range(m_model->rowIds(), m_pressRow, under));
+    setCurrentCell(m_model->index(under, M::TitleColumn));
 }
 
 void OutlineTable::mouseReleaseEvent(QMouseEvent* event) {
@@ -62,9 +68,11 @@ void OutlineTable::mouseReleaseEvent(QMouseEvent* event) {
         return QTableView::mouseReleaseEvent(event);
     const int row = m_pressRow;
     const bool wasDragSelecting = m_dragSelecting;
+    const bool wasDoubleClick = m_pressIsDoubleClick;
     m_pressRow = -1;
     m_dragSelecting = false;
-    if (row < 0 || wasDragSelecting || rowAt(event->position().toPoint().y()) != row)
+    m_pressIsDoubleClick = false;
+    if (row < 0 || wasDragSelecting || wasDoubleClick || rowAt(event->position().toPoint().y()) != row)
         return;
     tapRow(row, m_pressColumn, event->modifiers());
 }
@@ -77,16 +85,23 @@ void OutlineTable::tapRow(int row, int column, Qt::KeyboardModifiers modifiers) 
         m_store->toggleCompletion(target.task().id);
         return;
     }
-    if (column == M::TrashColumn && canDeleteRow(row)) {
+    if (column == M::TrashColumn && m_model->index(row, column).data(M::CanDeleteRole).toBool()) {
         m_store->deleteSection(target.section().id);
         return;
     }
     const bool shift = modifiers.testFlag(Qt::ShiftModifier);
-    setSelection(row_selection::tap(m_selection, m_model->rowIds(), row, shift));
-    const QModelIndex cell = m_model->index(row, column);
-    setCurrentIndex(m_model->index(row, M::TitleColumn));
-    if (!shift && (m_model->flags(cell) & Qt::ItemIsEditable))
-        edit(cell, AllEditTriggers, nullptr);
+    // A title or a "Min" cell opens for typing, on its row alone.
+    if (!shift && (m_model->flags(m_model->index(row, column)) & Qt::ItemIsEditable)) {
+        editCell(row, column);
+        return;
+    }
+    const RowSelection picked = row_selection::tap(selection(), m_model->rowIds(), row, shift);
+    if (picked.ids.isEmpty()) {
+        clearRowSelection();
+        return;
+    }
+    setSelection(picked);
+    setCurrentCell(m_model->index(row, M::TitleColumn));
 }
 
 void OutlineTable::startRowDrag(int row) {
@@ -149,7 +164,6 @@ void OutlineTable::moveCurrentTask(int direction) {
     if (!m_store || !currentIndex().isValid())
         return;
     finishEditing();
-    m_model->sync();
     const int row = currentIndex().row();
     if (row >= m_model->rowCount() || !m_model->row(row).isTask())
         return;
@@ -180,7 +194,6 @@ void OutlineTable::moveCurrentTask(int direction) {
             m_store->moveOutlineTask(task.id, next.task().id); // out of the folder, below it
         }
     }
-    m_model->sync();
     setCurrentRow(m_model->rowOfTask(task.id));
 }
 
