@@ -105,6 +105,7 @@ void TaskStore::readPreferences() {
     m_demonWebsiteBlockingEnabled = prefs.flag(QStringLiteral("demon_website_blocking")).value_or(true);
     m_blockedSitesText = prefs.text(QStringLiteral("blocked_sites")).value_or(defaultBlockedSitesText());
     m_isChatVisible = prefs.flag(QStringLiteral("chat_visible")).value_or(true);
+    m_speakMessages = prefs.flag(QStringLiteral("speak_messages")).value_or(true);
 
     if (const auto fraction = prefs.number(QStringLiteral("chat_panel_fraction")))
         m_chatPanelFraction = *fraction;

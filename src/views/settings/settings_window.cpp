@@ -97,6 +97,7 @@ SettingsWindow::SettingsWindow(TaskStore* store, HelperProbe probe, QWidget* par
     connect(store, &TaskStore::openAIModelChanged, this, &SettingsWindow::refreshFromStore);
     connect(store, &TaskStore::lateThresholdMultiplierChanged, this, &SettingsWindow::refreshFromStore);
     connect(store, &TaskStore::demonWebsiteBlockingEnabledChanged, this, &SettingsWindow::refreshFromStore);
+    connect(store, &TaskStore::speakMessagesChanged, this, &SettingsWindow::refreshFromStore);
     connect(store, &TaskStore::blockedSitesTextChanged, this, &SettingsWindow::refreshFromStore);
     refreshFromStore();
     refreshHelper();
@@ -134,6 +135,9 @@ QWidget* SettingsWindow::buildVornGroup() {
     row->addWidget(m_threshold, 1);
     row->addWidget(m_thresholdValue);
 
+    m_speak = new QCheckBox(QStringLiteral("Speak messages"));
+    m_speak->setObjectName(QStringLiteral("speakMessagesSwitch"));
+
     m_reset = new QPushButton(QStringLiteral("Reset Vorn Mode"));
     m_clear = new QPushButton(QStringLiteral("Clear All Tasks"));
     setTextColor(m_clear, chat::tintColor(chat::Tint::red, palette()));
@@ -142,6 +146,7 @@ QWidget* SettingsWindow::buildVornGroup() {
     column->addLayout(row);
     column->addWidget(caption(QStringLiteral(
         "Chat at this threshold, then Demon mode at 1.5×. Monitoring only while the app is open.")));
+    column->addWidget(m_speak);
     column->addWidget(m_reset, 0, Qt::AlignLeft);
     column->addWidget(caption(
         QStringLiteral("Resets urgency to 0, 100% messianic mode, and sends a fresh welcome message.")));
@@ -150,6 +155,10 @@ QWidget* SettingsWindow::buildVornGroup() {
     connect(m_threshold, &QSlider::valueChanged, this, [this](int value) {
         if (m_store)
             m_store->setLateThresholdMultiplier(static_cast<double>(value) / kSliderScale);
+    });
+    connect(m_speak, &QCheckBox::toggled, this, [this](bool on) {
+        if (m_store)
+            m_store->setSpeakMessages(on);
     });
     connect(m_reset, &QPushButton::clicked, this, [this] {
         if (m_store)
@@ -232,6 +241,10 @@ void SettingsWindow::refreshFromStore() {
             static_cast<int>(std::lround(m_store->lateThresholdMultiplier() * kSliderScale)));
     }
     m_thresholdValue->setText(thresholdText(m_store->lateThresholdMultiplier()));
+    {
+        const QSignalBlocker quiet(m_speak);
+        m_speak->setChecked(m_store->speakMessages());
+    }
     {
         const QSignalBlocker quiet(m_blocking);
         m_blocking->setChecked(m_store->demonWebsiteBlockingEnabled());
