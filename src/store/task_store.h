@@ -35,6 +35,9 @@ class RandomSource;
 class Preferences;
 class SpeechPlayer;
 
+// The line of keys a first start shows under "Vorn online. Import tasks to get started.".
+QString firstStartKeysText();
+
 // What the store runs against; every piece is owned by the caller and outlives the store.
 struct StoreEnvironment {
     const Clock* clock = nullptr;
