@@ -1,9 +1,9 @@
 #include "views/chat/chat_bubble_delegate.h"
 
+#include "model/time_format.h"
 #include "views/chat/chat_messages_model.h"
 #include "views/chat/chat_style.h"
 
-#include <QDateTime>
 #include <QLabel>
 #include <QListView>
 #include <QPainter>
@@ -58,12 +58,6 @@ QSizeF wrapText(QTextLayout& layout, qreal width) {
     }
     layout.endLayout();
     return {widest, height};
-}
-
-QString timeOfDay(Instant timestamp) {
-    const QDateTime local =
-        QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(std::llround(timestamp * 1000.0)));
-    return QLocale().toString(local.time(), QLocale::ShortFormat);
 }
 
 void paintAvatar(QPainter* painter, const QRect& rect, const chat::Avatar& avatar, const QPalette& palette) {
@@ -214,7 +208,7 @@ void ChatBubbleDelegate::paintMessage(QPainter* painter, const QRect& row, const
 
     painter->setFont(fonts.time);
     painter->setPen(chat::tintColor(chat::Tint::secondary, palette));
-    painter->drawText(g.time.translated(origin), side | Qt::AlignVCenter, timeOfDay(message.timestamp));
+    painter->drawText(g.time.translated(origin), side | Qt::AlignVCenter, formatClockTime(message.timestamp));
 }
 
 void ChatBubbleDelegate::paintTyping(QPainter* painter, const QRect& row) const {
