@@ -6,6 +6,7 @@
 #include "views/settings/connection_group.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QFontDatabase>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -32,14 +33,14 @@ QLabel* caption(const QString& text) {
     QFont font = label->font();
     font.setPointSizeF(font.pointSizeF() * 0.85);
     label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, palette.color(QPalette::PlaceholderText));
-    label->setPalette(palette);
+    label->setForegroundRole(QPalette::PlaceholderText); // follows a change of palette
     return label;
 }
 
-void setTextColor(QWidget* widget, const QColor& color) {
+// Text in a tint of its own, made to read on the widget's `background` role.
+void setTextColor(QWidget* widget, chat::Tint tint, QPalette::ColorRole background) {
     QPalette palette = widget->palette();
+    const QColor color = chat::textColor(tint, palette, palette.color(background));
     palette.setColor(QPalette::WindowText, color);
     palette.setColor(QPalette::ButtonText, color);
     widget->setPalette(palette);
@@ -99,8 +100,22 @@ SettingsWindow::SettingsWindow(TaskStore* store, HelperProbe probe, QWidget* par
     connect(store, &TaskStore::demonWebsiteBlockingEnabledChanged, this, &SettingsWindow::refreshFromStore);
     connect(store, &TaskStore::speakMessagesChanged, this, &SettingsWindow::refreshFromStore);
     connect(store, &TaskStore::blockedSitesTextChanged, this, &SettingsWindow::refreshFromStore);
+    applyColours();
     refreshFromStore();
     refreshHelper();
+}
+
+void SettingsWindow::applyColours() {
+    setTextColor(m_clear, chat::Tint::red, QPalette::Button);
+    setTextColor(m_rejected, chat::Tint::orange, QPalette::Window);
+}
+
+void SettingsWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && m_rejected) {
+        applyColours();
+        refreshHelper(); // its shield is drawn in a tint
+    }
 }
 
 QWidget* SettingsWindow::buildAiGroup() {
@@ -140,7 +155,6 @@ QWidget* SettingsWindow::buildVornGroup() {
 
     m_reset = new QPushButton(QStringLiteral("Reset Vorn Mode"));
     m_clear = new QPushButton(QStringLiteral("Clear All Tasks"));
-    setTextColor(m_clear, chat::tintColor(chat::Tint::red, palette()));
 
     auto* column = new QVBoxLayout(group);
     column->addLayout(row);
@@ -202,7 +216,6 @@ QWidget* SettingsWindow::buildDemonGroup() {
     m_rejected = caption(QString());
     m_rejected->setObjectName(QStringLiteral("rejectedSites"));
     m_rejected->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    setTextColor(m_rejected, chat::tintColor(chat::Tint::orange, palette()));
 
     auto* column = new QVBoxLayout(group);
     column->addWidget(m_blocking);

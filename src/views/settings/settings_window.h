@@ -59,7 +59,11 @@ public:
     // The open clear-all confirmation, if any.
     QMessageBox* clearConfirmation() const { return m_confirm; }
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void applyColours();
     QWidget* buildAiGroup();
     QWidget* buildVornGroup();
     QWidget* buildDemonGroup();
