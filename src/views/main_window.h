@@ -79,6 +79,7 @@ private:
     void applyPanelWidths();
     void rememberDividerPosition();
     void placeFloatingControls();
+    void applyMinimumSizes();
 
     QPointer<TaskStore> m_store;
     PanelSplitter* m_splitter = nullptr;
