@@ -124,6 +124,15 @@ ChatPanel::ChatPanel(TaskStore* store, MoodBanner* banner, QWidget* parent)
         if (const ChatMessage* message = m_model->messageAt(m_list->currentIndex().row()))
             QGuiApplication::clipboard()->setText(message->content);
     });
+    // A list scrolled to its end stays there when it changes size (the
+    // header turning compact or full, the window resized) or grows.
+    QScrollBar* bar = m_list->verticalScrollBar();
+    connect(bar, &QScrollBar::valueChanged, this,
+            [this, bar](int value) { m_followNewest = value >= bar->maximum(); });
+    connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int maximum) {
+        if (m_followNewest)
+            bar->setValue(maximum);
+    });
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &ChatPanel::scrollToNewest);
     connect(m_model, &QAbstractItemModel::modelReset, this, &ChatPanel::scrollToNewest);
 

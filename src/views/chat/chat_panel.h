@@ -90,6 +90,7 @@ private:
     QBoxLayout* m_copyRowLayout = nullptr;
     QWidget* m_inputBar = nullptr;
     bool m_compactHeader = false;
+    bool m_followNewest = true; // the list shows its end
     int m_fullHeaderHeight = 0; // measured while the header is full
     QSize m_compactMinimum;     // the layout's minimum in the compact form
     QWidget* m_live = nullptr;
