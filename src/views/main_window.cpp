@@ -111,8 +111,8 @@ MainWindow::~MainWindow() {
 void MainWindow::applyMinimumSizes() {
     m_listPane->setMinimumWidth(std::max(qRound(kMinimumListWidth), m_listPane->minimumSizeHint().width()));
     m_chatPane->setMinimumWidth(m_chatPane->minimumSizeHint().width());
-    // The menus, the toolbar, both panes side by side and the status line,
-    // never less than 640 x 420: below that nothing is left to squeeze.
+    // The window: the menus, the toolbar, both panes side by side and the
+    // status line, and never less than 640 x 420.
     const QSize needed = minimumSizeHint();
     setMinimumSize(std::max(640, needed.width()), std::max(420, needed.height()));
 }
