@@ -1,9 +1,19 @@
 #!/usr/bin/env bash
 # Takes docs/screenshot.png: Vorn on a sample day, under a virtual display
 # (Xvfb), on a temporary data folder and settings; nothing of yours is touched.
-#   scripts/screenshot.sh [build-folder]     (default: build)
+#   scripts/screenshot.sh [--dark] [build-folder]     (default: build)
+# --dark takes docs/screenshot-dark.png in a dark Fusion palette.
+# SCREEN=WIDTHxHEIGHT sets the window's size (default 1100x700), OUT the file.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+out=docs/screenshot.png
+if [ "${1:-}" = "--dark" ]; then
+  export VORN_PALETTE=dark
+  out=docs/screenshot-dark.png
+  shift
+fi
+out=${OUT:-$out}
+screen=${SCREEN:-1100x700}
 build=${1:-build}
 vorn="$build/vorn"
 [ -x "$vorn" ] || { echo "no $vorn: run 'make build' first" >&2; exit 1; }
@@ -41,15 +51,15 @@ Thursday
 6. Plan tomorrow
 LIST
 
-Xvfb -displayfd 3 -screen 0 1100x700x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 "${screen}x24" -nolisten tcp 3>"$work/display" 2>/dev/null &
 pids+=($!)
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$work/display")"
 
-"$vorn" >/dev/null 2>&1 &
+"$vorn" -geometry "${screen}+0+0" >/dev/null 2>&1 &
 pids+=($!)
 # Time for the window to open and for the boss to say something.
 sleep "${SCREENSHOT_WAIT:-6}"
-mkdir -p docs
-xwd -root -silent | convert xwd:- docs/screenshot.png
-echo "wrote docs/screenshot.png"
+mkdir -p "$(dirname "$out")"
+xwd -root -silent | convert xwd:- "$out"
+echo "wrote $out"

@@ -16,6 +16,7 @@
 #include "store/task_store.h"
 #include "views/icons.h"
 #include "views/main_window.h"
+#include "views/readable_colors.h"
 #include "views/settings/connection_group.h"
 
 #include <QApplication>
@@ -60,6 +61,12 @@ int main(int argc, char* argv[]) {
     if (command.action != vorn::CommandLine::Action::openWindow)
         return vorn::runCommandAlone(command, dataDirectory);
 
+    // VORN_PALETTE=dark: Fusion in a dark palette, for desktops that give Qt none.
+    if (qEnvironmentVariable("VORN_PALETTE") == QLatin1String("dark")) {
+        QApplication::setStyle(QStringLiteral("Fusion"));
+        QApplication::setPalette(vorn::readable::dark());
+    }
+    QApplication::setPalette(vorn::readable::mended(QApplication::palette()));
     QGuiApplication::setDesktopFileName(QStringLiteral(VORN_APP_ID));
     QGuiApplication::setWindowIcon(vorn::bundledIcon(QStringLiteral(VORN_APP_ID)));
     vorn::setBeepHandler(&QApplication::beep);

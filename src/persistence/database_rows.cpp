@@ -16,6 +16,7 @@
 #include <QSet>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstring>
 
 #include <sqlite3.h>
@@ -443,8 +444,9 @@ GamificationState DatabaseService::loadGamificationState() {
                    QStringLiteral("SELECT level, xp, current_streak, best_streak, last_completion_day "
                                   "FROM gamification_state WHERE id = 1"),
                    [&](const Statement& row) {
-                       // `level` holds the completion count, the streak columns the on-time runs.
-                       state.totalCompletions = static_cast<int>(row.columnInt64(0));
+                       // `level` is seeded 1 and grows by one per completion, so the
+                       // completions are one less; the streak columns hold the on-time runs.
+                       state.totalCompletions = static_cast<int>(std::max<qint64>(0, row.columnInt64(0) - 1));
                        state.onTimeStreak = static_cast<int>(row.columnInt64(2));
                        state.bestOnTimeStreak = static_cast<int>(row.columnInt64(3));
                    });
@@ -457,7 +459,7 @@ bool DatabaseService::saveGamificationState(const GamificationState& state) {
                                                          "last_completion_day = NULL WHERE id = 1"));
     if (!update.isValid())
         return false;
-    update.bind(1, state.totalCompletions);
+    update.bind(1, static_cast<qint64>(state.totalCompletions) + 1);
     update.bind(2, state.onTimeStreak);
     update.bind(3, state.bestOnTimeStreak);
     return db::run(*m_db, update);

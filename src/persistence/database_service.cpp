@@ -172,6 +172,7 @@ void DatabaseService::seed() {
             db::run(*m_db, insert);
     }
     if (rowCount(QStringLiteral("session_state")) == 0) {
+        m_created = true; // every start leaves this row behind
         sql::Statement insert = db::prepare(
             *m_db, QStringLiteral("INSERT INTO session_state (id, schedule_start_time, paste_text, "
                                   "in_motivational_start_phase, outline_order) VALUES (1, ?, '', 0, '[]')"));

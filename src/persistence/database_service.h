@@ -77,6 +77,9 @@ public:
     OpenOutcome openOutcome() const { return m_outcome; }
     // Where an unusable database file was moved aside ("…/vorn.sqlite.corrupt-<local timestamp>").
     QString corruptFileKeptAt() const { return m_corruptKeptAt; }
+    // Whether this connection made the database (a first start, or a fresh
+    // file in place of an unusable one) rather than finding one.
+    bool createdByThisOpen() const { return m_created; }
     // Whether saves can reach a store (the file, or memory when the file is unusable).
     bool canSave() const {
         return m_outcome != OpenOutcome::readOnly && m_outcome != OpenOutcome::inUseElsewhere;
@@ -183,6 +186,7 @@ private:
     QString m_path;
     const Clock& m_clock;
     OpenOutcome m_outcome = OpenOutcome::opened;
+    bool m_created = false;
     QString m_corruptKeptAt;
     std::unique_ptr<sql::Connection> m_db;
 };

@@ -123,6 +123,8 @@ public:
             beepHandler()();
     }
 
+    bool hasOutputDevice() const override { return !QMediaDevices::defaultAudioOutput().isNull(); }
+
 private:
     QHash<QString, QSoundEffect*> m_effects;
 };

@@ -41,6 +41,10 @@ public:
     virtual bool playAlert(const QString& resource) = 0;
 
     virtual void beep() = 0;
+
+    // Whether the system has a device to play sound on; asked before each
+    // message is spoken, so a device plugged in later is used.
+    virtual bool hasOutputDevice() const = 0;
 };
 
 // The output used when none is passed: Qt Multimedia, created on first use

@@ -14,6 +14,8 @@ QString FishAudioError::description() const {
         return QStringLiteral("Invalid response from voice server.");
     case Kind::emptyAudio:
         return QStringLiteral("Voice server returned empty audio.");
+    case Kind::noOutputDevice:
+        return QStringLiteral("No sound device: Vorn will write instead of speak.");
     case Kind::apiError:
     case Kind::transport:
     case Kind::unreadableAudio:

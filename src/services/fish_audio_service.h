@@ -25,6 +25,7 @@ struct FishAudioError {
         emptyAudio,      // status 200 with no bytes
         transport,       // the request did not complete: no connection, timeout, insecure address
         unreadableAudio, // the bytes handed to the player are not MP3
+        noOutputDevice,  // the system has nothing to play sound on
     };
 
     Kind kind = Kind::invalidResponse;

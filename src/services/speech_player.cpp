@@ -21,6 +21,14 @@ SpeechPlayer& SpeechPlayer::shared() {
     return *player;
 }
 
+AudioOutput& SpeechPlayer::output() const {
+    return m_output ? *m_output : defaultAudioOutput();
+}
+
+bool SpeechPlayer::hasOutputDevice() const {
+    return output().hasOutputDevice();
+}
+
 float SpeechPlayer::clampedRate(float rate) {
     return std::clamp(rate, minimumRate, maximumRate);
 }
@@ -34,8 +42,9 @@ Result<std::monostate, FishAudioError> SpeechPlayer::play(const QByteArray& data
                               QStringLiteral("The speech audio could not be read: it is not MP3 data.")};
     }
 
-    AudioOutput& output = m_output ? *m_output : defaultAudioOutput();
-    std::unique_ptr<AudioPlayback> player = output.createPlayback(data);
+    if (!hasOutputDevice())
+        return FishAudioError::of(FishAudioError::Kind::noOutputDevice);
+    std::unique_ptr<AudioPlayback> player = output().createPlayback(data);
     if (!player)
         return FishAudioError::api(QStringLiteral("Could not play audio."));
 

@@ -35,10 +35,14 @@ public:
     // True while a playback this player started is running.
     bool isPlaying() const { return m_isPlaying; }
 
+    // Whether there is a device to play speech on now.
+    bool hasOutputDevice() const;
+
     // Stops what is playing, then starts `data` (MP3) at `rate`, clamped to
     // 0.5…2.0, and returns without waiting for the end. Bytes that are not MP3
-    // fail at once; a player that will not start fails with "Could not play
-    // audio.". Either way nothing plays afterwards.
+    // fail at once, so does a system without a sound device (noOutputDevice);
+    // a player that will not start fails with "Could not play audio.". Either
+    // way nothing plays afterwards.
     Result<std::monostate, FishAudioError> play(const QByteArray& data, float rate);
 
     // Stops and forgets the current playback.
@@ -52,6 +56,7 @@ signals:
 private:
     void setPlaying(bool playing);
     void playbackFinished(quint64 generation);
+    AudioOutput& output() const;
 
     AudioOutput* m_output;
     std::unique_ptr<AudioPlayback> m_player;

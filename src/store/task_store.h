@@ -9,6 +9,7 @@
 #include "services/boss_ai_service.h"
 #include "services/hosts_blocker.h"
 #include "services/proxy_config.h"
+#include "store/playback_notices.h"
 
 #include <QHash>
 #include <QObject>
@@ -33,6 +34,9 @@ class Clock;
 class RandomSource;
 class Preferences;
 class SpeechPlayer;
+
+// The line of keys a first start shows under "Vorn online. Import tasks to get started.".
+QString firstStartKeysText();
 
 // What the store runs against; every piece is owned by the caller and outlives the store.
 struct StoreEnvironment {
@@ -133,6 +137,9 @@ public:
     void setBlockedSitesText(const QString& text);
     const std::optional<BossAIMode>& activeBossMode() const { return m_activeBossMode; }
     void setActiveBossMode(const std::optional<BossAIMode>& mode);
+    // Whether boss messages are spoken; off, no speech is requested at all.
+    bool speakMessages() const { return m_speakMessages; }
+    void setSpeakMessages(bool speak);
 
     // ---- derived and plain state (store/task_store_startup.cpp) -----------
     const Workspace& workspace() const { return m_workspace; }
@@ -308,6 +315,7 @@ signals:
     void demonWebsiteBlockingEnabledChanged();
     void blockedSitesTextChanged();
     void activeBossModeChanged();
+    void speakMessagesChanged();
     void undoStateChanged();
     // Once at the end of every operation that changed the tasks, the sections
     // or the outline order, after their own signals: the rows to show changed.
@@ -323,6 +331,10 @@ private:
     void updateDemonLock();
     // store/task_store_messages.cpp
     QCoro::Task<> speakAndRevealBossMessage(QString text, BossAIMode mode, QString triggerReason);
+    void notePlaybackFailure(const FishAudioError& error);
+    // isChatLoading stays set while any chat request is awaited.
+    void beginAwaitingReply();
+    void endAwaitingReply();
     void commitBossMessage(const QString& text, BossAIMode mode, const QString& triggerReason);
     // store/task_store_watch.cpp
     bool taskStillActive(const QUuid& id) const;
@@ -405,6 +417,9 @@ private:
     QString m_blockedSitesText;
     QStringList m_reportedRejectedSites; // told once until the list changes
     std::optional<BossAIMode> m_activeBossMode;
+    bool m_speakMessages = true;
+    PlaybackNotices m_playbackNotices;
+    int m_awaitedReplies = 0;
 
     QHash<QUuid, Instant> m_lastOverdueNotificationAt;
     QSet<QUuid> m_overdueEscalationChatSent;

@@ -1,6 +1,8 @@
 // "AI Estimate": the model's minutes for every task, applied to the list.
 #include "store/task_store.h"
 
+#include "model/plural.h"
+
 #include <QPointer>
 
 namespace vorn {
@@ -57,7 +59,8 @@ QCoro::Task<> TaskStore::estimateWithAI() {
     }
     clearOverdueNotificationCooldowns(0);
     setStatusMessage(QStringLiteral("AI estimates applied."));
-    postSystemMessage(QStringLiteral("AI timeline applied to %1 tasks.").arg(tasks().size()));
+    postSystemMessage(QStringLiteral("AI timeline applied to %1.")
+                          .arg(counted(tasks().size(), QStringLiteral("task"), QStringLiteral("tasks"))));
     persistWorkspace();
     setIsEstimating(false);
 }

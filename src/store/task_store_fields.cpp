@@ -4,6 +4,7 @@
 #include "store/task_store.h"
 
 #include "platform/preferences.h"
+#include "services/speech_player.h"
 
 #include <algorithm>
 #include <cmath>
@@ -176,6 +177,15 @@ void TaskStore::setBlockedSitesText(const QString& text) {
     assign(this, m_blockedSitesText, text, &TaskStore::blockedSitesTextChanged);
     if (m_started)
         m_env.preferences->setText(QStringLiteral("blocked_sites"), text);
+}
+
+void TaskStore::setSpeakMessages(bool speak) {
+    assign(this, m_speakMessages, speak, &TaskStore::speakMessagesChanged);
+    if (!m_started)
+        return;
+    m_env.preferences->setFlag(QStringLiteral("speak_messages"), speak);
+    if (!speak) // quiet at once, not after the sentence
+        (m_env.speechPlayer ? *m_env.speechPlayer : SpeechPlayer::shared()).stop();
 }
 
 void TaskStore::setActiveBossMode(const std::optional<BossAIMode>& mode) {

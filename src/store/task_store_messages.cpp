@@ -10,6 +10,8 @@
 
 #include <QPointer>
 
+#include <algorithm>
+
 namespace vorn {
 
 namespace {
@@ -36,7 +38,7 @@ QCoro::Task<> TaskStore::deliverBossChatMessage(QString triggerReason, bool inte
     const QString context =
         BossAIPrompts::buildContext(m_bossAIState.urgencyScore, m_modeProbabilities, tasks(),
                                     currentActiveTask(), recent, triggerReason, now());
-    setIsChatLoading(true);
+    beginAwaitingReply();
 
     // The request outlives nothing of ours: the service is copied into this frame.
     const QPointer<TaskStore> self(this);
@@ -48,13 +50,13 @@ QCoro::Task<> TaskStore::deliverBossChatMessage(QString triggerReason, bool inte
 
     if (!reply) {
         setErrorMessage(reply.error().description());
-        setIsChatLoading(false);
+        endAwaitingReply();
         m_isDeliveringBossMessage = false;
         co_return;
     }
     if (regardingTaskID && !taskStillActive(*regardingTaskID)) {
         // Done or removed while the request ran: the scolding is moot.
-        setIsChatLoading(false);
+        endAwaitingReply();
         m_isDeliveringBossMessage = false;
         co_return;
     }
@@ -63,7 +65,7 @@ QCoro::Task<> TaskStore::deliverBossChatMessage(QString triggerReason, bool inte
     if (!self)
         co_return;
     setStatusMessage(QStringLiteral("Vorn (%1)").arg(bossAIModeText(mode)));
-    setIsChatLoading(false);
+    endAwaitingReply();
     m_isDeliveringBossMessage = false;
 }
 
@@ -72,7 +74,7 @@ QCoro::Task<> TaskStore::sendUserChatMessage(QString text) {
     database().saveChatMessages(m_chatMessages);
 
     recordActivity();
-    setIsChatLoading(true);
+    beginAwaitingReply();
 
     const QList<CompletionEvent> recent = database().recentCompletions(kRecentHours);
     const BossAIMode mode = selectBossMode(static_cast<int>(recent.size()));
@@ -89,17 +91,30 @@ QCoro::Task<> TaskStore::sendUserChatMessage(QString text) {
 
     if (!reply) {
         setErrorMessage(reply.error().description());
-        setIsChatLoading(false);
+        endAwaitingReply();
         co_return;
     }
     co_await speakAndRevealBossMessage(reply.value(), mode, QStringLiteral("User chat"));
     if (!self)
         co_return;
-    setIsChatLoading(false);
+    endAwaitingReply();
 }
 
 QCoro::Task<> TaskStore::speakAndRevealBossMessage(QString text, BossAIMode mode, QString triggerReason) {
+    SpeechPlayer& player = m_env.speechPlayer ? *m_env.speechPlayer : SpeechPlayer::shared();
+    if (!m_speakMessages) {
+        commitBossMessage(text, mode, triggerReason);
+        co_return;
+    }
+    if (!player.hasOutputDevice()) {
+        // Nothing could play the voice: no request for it, and the chat says so once.
+        notePlaybackFailure(FishAudioError::of(FishAudioError::Kind::noOutputDevice));
+        commitBossMessage(text, mode, triggerReason);
+        co_return;
+    }
+
     const QPointer<TaskStore> self(this);
+    const QPointer<SpeechPlayer> speech(&player);
     const Result<QByteArray, FishAudioError> audio =
         co_await FishAudioService::synthesize(text, proxyConfig(), m_env.network);
     if (!self)
@@ -107,15 +122,31 @@ QCoro::Task<> TaskStore::speakAndRevealBossMessage(QString text, BossAIMode mode
 
     if (!audio) {
         setErrorMessage(audio.error().description());
-    } else {
-        SpeechPlayer& player = m_env.speechPlayer ? *m_env.speechPlayer : SpeechPlayer::shared();
+    } else if (speech) {
         const float rate = mode == BossAIMode::demon ? 1.5f : 1.0f;
-        const auto started = player.play(audio.value(), rate);
+        const auto started = speech->play(audio.value(), rate);
         if (!started)
-            setErrorMessage(started.error().description());
+            notePlaybackFailure(started.error());
     }
     // A voice that fails never costs the message.
     commitBossMessage(text, mode, triggerReason);
+}
+
+void TaskStore::notePlaybackFailure(const FishAudioError& error) {
+    // A line in the chat, never the error alert: a dialog per message would
+    // hold up the user's clicks for a voice they may not even miss.
+    if (const std::optional<QString> notice = m_playbackNotices.noticeFor(error, now()))
+        postSystemMessage(*notice);
+}
+
+void TaskStore::beginAwaitingReply() {
+    ++m_awaitedReplies;
+    setIsChatLoading(true);
+}
+
+void TaskStore::endAwaitingReply() {
+    m_awaitedReplies = std::max(0, m_awaitedReplies - 1);
+    setIsChatLoading(m_awaitedReplies > 0);
 }
 
 void TaskStore::commitBossMessage(const QString& text, BossAIMode mode, const QString& triggerReason) {

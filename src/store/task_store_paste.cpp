@@ -2,6 +2,7 @@
 #include "store/task_store.h"
 
 #include "model/outline_edit.h"
+#include "model/plural.h"
 #include "outline_io/hierarchical_task_parser.h"
 
 #include <vector>
@@ -90,16 +91,15 @@ void TaskStore::replaceFromPaste(const QString& text) {
     recordActivity();
     setErrorMessage(std::nullopt);
 
-    const qsizetype count = tasks().size();
-    setStatusMessage(QStringLiteral("Loaded %1 tasks.").arg(count));
+    const QString count = counted(tasks().size(), QStringLiteral("task"), QStringLiteral("tasks"));
+    setStatusMessage(QStringLiteral("Loaded %1.").arg(count));
     setShowImportSheet(false);
-    appendChatMessage(ChatMessage::Role::system,
-                      QStringLiteral("Loaded %1 tasks from paste. Let's go.").arg(count), std::nullopt);
+    appendChatMessage(ChatMessage::Role::system, QStringLiteral("Loaded %1 from paste. Let's go.").arg(count),
+                      std::nullopt);
     persistWorkspace(); // tasks, sections, session row and chat in one transaction
 
     deliverBossChatMessage(
-        QStringLiteral("New task list imported: %1 tasks. User has not started yet — motivate them.")
-            .arg(tasks().size()),
+        QStringLiteral("New task list imported: %1. User has not started yet — motivate them.").arg(count),
         false, std::nullopt, std::nullopt);
 }
 

@@ -4,6 +4,7 @@
 
 #include "model/default_sites.h"
 #include "model/outline.h"
+#include "model/plural.h"
 #include "model/time_format.h"
 #include "platform/clock.h"
 #include "platform/log.h"
@@ -33,6 +34,11 @@ QList<TaskItem> tasksInKnownSections(QList<TaskItem> tasks, const QList<TaskSect
 }
 
 } // namespace
+
+QString firstStartKeysText() {
+    return QStringLiteral("Type a task and press Enter for the next one; Tab moves between the list and the "
+                          "chat; Ctrl+Return ticks a task off; paste a numbered list to import it.");
+}
 
 TaskStore::TaskStore(const StoreEnvironment& env, QObject* parent) : QObject(parent), m_env(env) {
     Q_ASSERT(env.clock && env.random && env.preferences && env.database);
@@ -64,10 +70,17 @@ Instant TaskStore::now() const {
 }
 
 void TaskStore::postWelcome() {
-    if (!tasks().isEmpty())
-        postSystemMessage(QStringLiteral("Welcome back — %1 tasks loaded.").arg(tasks().size()));
-    else
+    // Nobody to welcome back on a database this start made and nothing was put
+    // into: a first start says what to do instead.
+    const bool firstStart = database().createdByThisOpen() && database().loadTasks({}).isEmpty();
+    if (firstStart || tasks().isEmpty()) {
         postSystemMessage(QStringLiteral("Vorn online. Import tasks to get started."));
+        if (firstStart)
+            postSystemMessage(firstStartKeysText());
+        return;
+    }
+    postSystemMessage(QStringLiteral("Welcome back — %1 loaded.")
+                          .arg(counted(tasks().size(), QStringLiteral("task"), QStringLiteral("tasks"))));
 }
 
 void TaskStore::waitForDatabase() {
@@ -109,6 +122,7 @@ void TaskStore::readPreferences() {
     m_demonWebsiteBlockingEnabled = prefs.flag(QStringLiteral("demon_website_blocking")).value_or(true);
     m_blockedSitesText = prefs.text(QStringLiteral("blocked_sites")).value_or(defaultBlockedSitesText());
     m_isChatVisible = prefs.flag(QStringLiteral("chat_visible")).value_or(true);
+    m_speakMessages = prefs.flag(QStringLiteral("speak_messages")).value_or(true);
 
     if (const auto fraction = prefs.number(QStringLiteral("chat_panel_fraction")))
         m_chatPanelFraction = numberInRange(fraction, 0.1, 0.9, 0.35);

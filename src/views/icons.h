@@ -6,8 +6,12 @@
 namespace vorn {
 
 // An icon from the desktop's theme when it has `themeName`, else Vorn's own
-// drawing ":/icons/<bundledName>.svg" from the resources.
+// drawing (paletteIcon below).
 QIcon themedIcon(const QString& themeName, const QString& bundledName);
+// Vorn's drawing ":/icons/<bundledName>.svg"; a drawing in the neutral ink of
+// the toolbar is drawn in the palette's button text instead, following each
+// change of the application palette.
+QIcon paletteIcon(const QString& bundledName);
 // Vorn's own drawing only (for pictures no theme has).
 QIcon bundledIcon(const QString& bundledName);
 

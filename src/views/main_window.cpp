@@ -28,10 +28,12 @@
 
 namespace vorn {
 
+namespace {
+constexpr int kShowChatButtonMargin = 6; // from the window's edge
+} // namespace
+
 MainWindow::MainWindow(TaskStore* store, QWidget* parent) : QMainWindow(parent), m_store(store) {
     setWindowTitle(QStringLiteral("Vorn"));
-    setMinimumSize(640, 420);
-    resize(1100, 700);
 
     auto* central = new QWidget;
     auto* layout = new QVBoxLayout(central);
@@ -40,10 +42,9 @@ MainWindow::MainWindow(TaskStore* store, QWidget* parent) : QMainWindow(parent),
     // The outline on the left and the chat on the right.
     m_listPane = new OutlineView(store);
     m_chatPane = new ChatPanel(store);
-    // The list keeps at least its 240 however wide the chat is asked to be;
-    // the widths themselves come from the stored fraction.
-    m_listPane->setMinimumWidth(240);
-    m_chatPane->setMinimumWidth(0);
+    // Each pane keeps what its layout needs (the list at least its 240)
+    // however wide the other is asked to be; the widths themselves come from
+    // the stored fraction.
     m_splitter->addWidget(m_listPane);
     m_splitter->addWidget(m_chatPane);
     m_splitter->setStretchFactor(0, 1);
@@ -66,7 +67,7 @@ MainWindow::MainWindow(TaskStore* store, QWidget* parent) : QMainWindow(parent),
     m_showChatButton->setFont(vFont);
     m_showChatButton->setFixedWidth(28);
     m_showChatButton->setStyleSheet(
-        QStringLiteral("#showVornButton { color: white; background: palette(highlight);"
+        QStringLiteral("#showVornButton { color: palette(highlighted-text); background: palette(highlight);"
                        " border: none; border-radius: 8px; padding: 14px 0px; }"));
     m_showChatButton->adjustSize();
     connect(m_showChatButton, &QToolButton::clicked, this, [this] {
@@ -78,6 +79,8 @@ MainWindow::MainWindow(TaskStore* store, QWidget* parent) : QMainWindow(parent),
     buildToolbar();
     buildMenus();
     statusBar();
+    applyMinimumSizes();
+    resize(1100, 700);
 
     // The keyboard starts on the table (its first open task current) and goes
     // round the table, the chat input and the list title; a ring marks where it is.
@@ -116,6 +119,15 @@ MainWindow::MainWindow(TaskStore* store, QWidget* parent) : QMainWindow(parent),
 MainWindow::~MainWindow() {
     // The settings window is a window of its own; it goes with the main window.
     delete m_settings.data();
+}
+
+void MainWindow::applyMinimumSizes() {
+    m_listPane->setMinimumWidth(std::max(qRound(kMinimumListWidth), m_listPane->minimumSizeHint().width()));
+    m_chatPane->setMinimumWidth(m_chatPane->minimumSizeHint().width());
+    // The window: the menus, the toolbar, both panes side by side and the
+    // status line, and never less than 640 x 420.
+    const QSize needed = minimumSizeHint();
+    setMinimumSize(std::max(640, needed.width()), std::max(420, needed.height()));
 }
 
 void MainWindow::setSceneActive(bool active) {
@@ -231,6 +243,9 @@ void MainWindow::followChatVisibility() {
     m_listPane->table()->setFocus(Qt::OtherFocusReason);
     m_chatPane->setVisible(visible);
     m_showChatButton->setVisible(!visible);
+    // The floating "V" gets a gutter of its own, so it never covers a row.
+    centralWidget()->layout()->setContentsMargins(
+        0, 0, visible ? 0 : m_showChatButton->width() + 2 * kShowChatButtonMargin, 0);
     m_chatToggleAction->setText(visible ? QStringLiteral("Hide Vorn") : QStringLiteral("Show Vorn"));
     m_chatToggleAction->setIcon(
         visible ? themedIcon(QStringLiteral("view-right-close"), QStringLiteral("app-hide-chat"))
@@ -267,7 +282,7 @@ void MainWindow::rememberDividerPosition() {
 
 void MainWindow::placeFloatingControls() {
     QWidget* area = centralWidget();
-    m_showChatButton->move(area->width() - m_showChatButton->width() - 6,
+    m_showChatButton->move(area->width() - m_showChatButton->width() - kShowChatButtonMargin,
                            (area->height() - m_showChatButton->height()) / 2);
     m_showChatButton->raise();
     m_surge->move(area->width() - m_surge->width() - 12, 12);

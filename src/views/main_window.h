@@ -94,6 +94,7 @@ private:
     void applyPanelWidths();
     void rememberDividerPosition();
     void placeFloatingControls();
+    void applyMinimumSizes();
 
     QPointer<TaskStore> m_store;
     PanelSplitter* m_splitter = nullptr;

@@ -25,8 +25,12 @@ public:
     void tick();
     QString remainingText() const;
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     void refresh();
+    void applyColours();
 
     QPointer<TaskStore> m_store;
     Instant m_now = 0;

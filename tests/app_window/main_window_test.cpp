@@ -1,5 +1,6 @@
 // The main window on a throw-away store: its commands, its alert, its layout,
 // the boss watch following the application's activity and the surge countdown.
+#include "fixtures/boss_replies.h"
 #include "fixtures/outline_fixture.h"
 #include "fixtures/store_fixture.h"
 #include "views/analytics/analytics_sheet.h"
@@ -292,11 +293,19 @@ private slots:
         store().setChatPanelFraction(0.5);
         QCOMPARE(window().splitter()->sizes().at(1), qRound(total * 0.5));
 
-        // In the narrowest window a wide chat leaves the list its 240.
+        // In the narrowest window a wide chat leaves the list what it needs
+        // (at least 240), and neither pane gets less than its layout needs.
         store().setChatPanelFraction(0.9);
         window().resize(window().minimumSize());
-        QTRY_COMPARE(window().splitter()->sizes().at(0), 240);
-        QCOMPARE(window().splitter()->sizes().at(1), window().splitter()->width() - 5 - 240);
+        const int list = window().listPane()->minimumWidth();
+        QVERIFY(list >= 240);
+        QTRY_COMPARE(window().splitter()->sizes().at(0), list);
+        QCOMPARE(window().splitter()->sizes().at(1), window().splitter()->width() - 5 - list);
+        for (QWidget* pane :
+             {static_cast<QWidget*>(window().listPane()), static_cast<QWidget*>(window().chatPane())}) {
+            QVERIFY(pane->width() >= pane->minimumSizeHint().width());
+            QVERIFY(pane->height() >= pane->minimumSizeHint().height());
+        }
         window().resize(1000, 600);
         store().setChatPanelFraction(0.5);
         QTRY_COMPARE(window().splitter()->sizes().at(1), qRound(total * 0.5));
@@ -334,9 +343,52 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window()));
         QVERIFY(!window().chatPane()->isVisible());
         QVERIFY(window().showChatButton()->isVisible());
+        // The "V" floats in a gutter of its own, clear of the rows.
+        const QRect list(window().listPane()->mapTo(window().centralWidget(), QPoint()),
+                         window().listPane()->size());
+        QVERIFY(!window().showChatButton()->geometry().intersects(list));
         QTest::mouseClick(window().showChatButton(), Qt::LeftButton);
         QVERIFY(window().chatPane()->isVisible());
         QVERIFY(!window().showChatButton()->isVisible());
+    }
+
+    // A low window turns the mood banner into a strip, leaving the chat room
+    // for four one-line messages; the default size keeps the big picture.
+    void lowWindowKeepsRoomForTheChat() {
+        for (int i = 0; i < 8; ++i)
+            store().postSystemMessage(QStringLiteral("Line %1").arg(i));
+        window().resize(900, 600);
+        QVERIFY(QTest::qWaitForWindowExposed(&window()));
+        QTRY_VERIFY(window().chatPane()->hasCompactHeader());
+        QListView* list = window().chatPane()->messageList();
+        list->scrollToBottom();
+        int shown = 0;
+        for (int row = 0; row < list->model()->rowCount(); ++row)
+            shown +=
+                list->viewport()->rect().contains(list->visualRect(list->model()->index(row, 0))) ? 1 : 0;
+        QVERIFY2(shown >= 4, qPrintable(QStringLiteral("%1 whole messages shown").arg(shown)));
+
+        window().resize(1100, 700);
+        QTRY_VERIFY(!window().chatPane()->hasCompactHeader());
+    }
+
+    // Without a sound device boss messages arrive as text: no alert opens and
+    // the chat says so once.
+    void noSoundDeviceOpensNoAlert() {
+        f().audio().device = false;
+        test::answerEverything(f().proxy(), QStringLiteral("Onward."));
+        const qsizetype before = store().chatMessages().size();
+        for (int i = 0; i < 3; ++i)
+            QCoro::waitFor(
+                store().deliverBossChatMessage(QStringLiteral("x"), false, std::nullopt, std::nullopt));
+        QVERIFY(!QApplication::activeModalWidget());
+        QVERIFY(!window().errorAlert() || !window().errorAlert()->isVisible());
+        QStringList added;
+        for (const ChatMessage& m : store().chatMessages().mid(before))
+            added.append(m.content);
+        QCOMPARE(added, (QStringList{QStringLiteral("No sound device: Vorn will write instead of speak."),
+                                     QStringLiteral("Onward."), QStringLiteral("Onward."),
+                                     QStringLiteral("Onward.")}));
     }
 
     void bossWatchFollowsActivity() {

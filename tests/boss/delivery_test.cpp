@@ -141,6 +141,69 @@ private slots:
         QCOMPARE(store.errorMessage(), QStringLiteral("The request timed out."));
     }
 
+    // Speech that cannot or may not happen: the messages still arrive, no
+    // alert is raised, and the chat says why once (a failure: once a minute).
+    void messagesAreWrittenWhenTheyCannotBeSpoken_data() {
+        QTest::addColumn<bool>("speak");
+        QTest::addColumn<bool>("device");
+        QTest::addColumn<bool>("failToStart");
+        QTest::addColumn<int>("speechRequests");
+        QTest::addColumn<QStringList>("notices");
+        const QString noDevice = QStringLiteral("No sound device: Vorn will write instead of speak.");
+        const QString failed = QStringLiteral("Speech failed: Could not play audio. Vorn writes instead.");
+        QTest::newRow("speaking off") << false << true << false << 0 << QStringList{};
+        QTest::newRow("no sound device") << true << false << false << 0 << QStringList{noDevice};
+        QTest::newRow("player will not start") << true << true << true << 4 << QStringList{failed, failed};
+    }
+
+    void messagesAreWrittenWhenTheyCannotBeSpoken() {
+        QFETCH(bool, speak);
+        QFETCH(bool, device);
+        QFETCH(bool, failToStart);
+        QFETCH(int, speechRequests);
+        QFETCH(QStringList, notices);
+        StoreFixture f;
+        TaskStore& store = f.start();
+        store.setSpeakMessages(speak);
+        f.audio().device = device;
+        test::answerEverything(f.proxy(), QStringLiteral("Onward."));
+        const qsizetype greeting = store.chatMessages().size();
+        // Three messages within a minute, a fourth a minute after the first.
+        for (int at : {0, 20, 40, 61}) {
+            f.clock().set(test::localTime(9, 0, at));
+            f.audio().failNextStart = failToStart;
+            QCoro::waitFor(
+                store.deliverBossChatMessage(QStringLiteral("x"), false, std::nullopt, std::nullopt));
+        }
+        QCOMPARE(bossMessages(store).size(), 4);
+        QVERIFY(!store.errorMessage());
+        QCOMPARE(f.proxy().requests(speechPath).size(), speechRequests);
+        if (!failToStart)
+            QVERIFY(f.audio().playbacks.isEmpty());
+        QStringList posted;
+        for (const ChatMessage& m : store.chatMessages().mid(greeting))
+            if (m.role == ChatMessage::Role::system)
+                posted.append(m.content);
+        QCOMPARE(posted, notices);
+    }
+
+    // The typing indicator stays while any request is awaited, not only the first.
+    void overlappingTurnsKeepTheChatLoading() {
+        StoreFixture f;
+        TaskStore& store = f.start();
+        f.setRequestTimeoutMs(600);
+        f.proxy().reply(chatPath, ScriptedReply::silence());
+        QCoro::Task<> slow = store.sendUserChatMessage(QStringLiteral("first"));
+        QTRY_COMPARE(f.proxy().requests(chatPath).size(), 1); // held by the silent proxy
+        f.setRequestTimeoutMs(5000);
+        test::answerEverything(f.proxy(), QStringLiteral("Answered."));
+        QCoro::waitFor(store.sendUserChatMessage(QStringLiteral("second")));
+        QCOMPARE(bossMessages(store).size(), 1);
+        QVERIFY(store.isChatLoading());
+        QCoro::waitFor(std::move(slow));
+        QVERIFY(!store.isChatLoading());
+    }
+
     void userChatTurn() {
         StoreFixture f;
         TaskStore& store = f.start();

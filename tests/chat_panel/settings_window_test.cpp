@@ -65,6 +65,10 @@ private slots:
             QVERIFY(!window.rejectedSites()->isVisible());
             QTest::mouseClick(window.blockingSwitch(), Qt::LeftButton);
             QVERIFY(!store.demonWebsiteBlockingEnabled());
+            QVERIFY(window.speakSwitch()->isChecked()); // speaking is on until turned off
+            QTest::mouseClick(window.speakSwitch(), Qt::LeftButton, {},
+                              QPoint(8, window.speakSwitch()->height() / 2));
+            QVERIFY(!store.speakMessages());
         }
         SettingsWindow reopened(&store, [] { return false; });
         QCOMPARE(reopened.sitesEditor()->toPlainText(), QStringLiteral("news.example\nwww.news.example"));
@@ -72,6 +76,8 @@ private slots:
         QCOMPARE(f.preferences().number(QStringLiteral("late_multiplier")), std::optional<double>(1.95));
         QCOMPARE(reopened.thresholdLabel()->text(), QStringLiteral("195%"));
         QVERIFY(!reopened.blockingSwitch()->isChecked());
+        QVERIFY(!reopened.speakSwitch()->isChecked());
+        QCOMPARE(f.restart().speakMessages(), false); // kept as "speak_messages"
     }
 
     void cancelKeepsEveryTask() {

@@ -135,7 +135,8 @@ private slots:
             // The migration adds only what a table lacks: nothing fails.
             QCOMPARE(log.count(kSqlError), 0);
             QCOMPARE(db.loadBossAIState(), BossAIState::initial(kNow));
-            QCOMPARE(db.loadGamificationState(), (GamificationState{0, 0, 1}));
+            // The file is seeded with level 1; no completion has happened yet.
+            QCOMPARE(db.loadGamificationState(), (GamificationState{0, 0, 0}));
             QCOMPARE(db.loadSession(), (DatabaseService::SessionSnapshot{kNow, QString(), false, {}}));
             const QList<TaskSection> seeded = db.loadSections();
             QCOMPARE(seeded,
@@ -144,6 +145,7 @@ private slots:
             QVERIFY(db.saveBossAIState(boss));
         }
         QCOMPARE(RawDb(m_path).column("PRAGMA journal_mode"), QStringList{"wal"});
+        QCOMPARE(RawDb(m_path).column("SELECT level FROM gamification_state"), QStringList{"43"});
         log.clear();
         m_clock.advance(3600);
         DatabaseService db(m_path, m_clock);
@@ -458,7 +460,7 @@ private slots:
         QCOMPARE(test::readFile(db.corruptFileKeptAt()), original);
         QCOMPARE(QFileInfo::exists(db.corruptFileKeptAt() + "-wal"), !validHeader);
         QCOMPARE(test::readFile(db.corruptFileKeptAt() + "-wal"), wal);
-        QCOMPARE(db.loadGamificationState().totalCompletions, 1); // freshly seeded
+        QCOMPARE(db.loadGamificationState().totalCompletions, 0); // freshly seeded
         QVERIFY(db.saveTasks({task("fresh start", newUuid())}));
         QCOMPARE(DatabaseService(m_path, m_clock).loadTasks({}).size(), 1);
     }

@@ -52,7 +52,10 @@ private slots:
         QCOMPARE(test::rowTexts(store), QStringList{"Create to do list@0"});
         QCOMPARE(store.sectionTitle(*store.rootSectionID()), QStringLiteral("To do"));
         QCOMPARE(store.tasks().first().finishTime, store.scheduleStartTime() + 600);
-        QCOMPARE(chatTexts(store), QStringList{"Welcome back — 1 tasks loaded."});
+        // A first start greets nobody back and says what to do.
+        const QStringList firstStart{"Vorn online. Import tasks to get started.", firstStartKeysText()};
+        QCOMPARE(chatTexts(store), firstStart);
+        QCOMPARE(store.gamification().totalCompletions, 0);
         // Urgency 45 with the placeholder open: a 37.5 % Demon chance.
         QCOMPARE(store.modeProbabilities(), (ModeProbabilities{0, 37.5, 62.5}));
         QVERIFY(!store.canUndo());
@@ -65,8 +68,10 @@ private slots:
         f.clock().set(test::localTime(23, 59, 59));
         TaskStore& second = f.restart();
         QCOMPARE(second.tasks(), saved);
-        QCOMPARE(chatTexts(second),
-                 (QStringList{"Welcome back — 1 tasks loaded.", "Welcome back — 3 tasks loaded."}));
+        QCOMPARE(chatTexts(second), firstStart + QStringList{"Welcome back — 3 tasks loaded."});
+        test::setOpenTasks(second, {{"Only one", 30}});
+        QCOMPARE(chatTexts(f.restart()).last(), QStringLiteral("Welcome back — 1 task loaded."));
+        test::setOpenTasks(f.store(), {{"Write 'the' report", 30}, {"B", 0}, {"C", 45}});
 
         f.clock().advance(2); // past local midnight
         TaskStore& nextDay = f.restart();

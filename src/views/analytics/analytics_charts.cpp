@@ -1,5 +1,7 @@
 #include "views/analytics/analytics_charts.h"
 
+#include "views/readable_colors.h"
+
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
@@ -14,6 +16,23 @@
 namespace vorn::analytics {
 
 namespace {
+
+QChart* newChart(const QPalette& palette) {
+    auto* chart = new QChart;
+    chart->setTheme(readable::isDark(palette) ? QChart::ChartThemeDark : QChart::ChartThemeLight);
+    chart->setBackgroundBrush(palette.color(QPalette::Base));
+    chart->setBackgroundPen(QPen(palette.color(QPalette::Mid)));
+    chart->legend()->setLabelColor(palette.color(QPalette::Text));
+    return chart;
+}
+
+// Axis text in the palette's colours; grid lines a step off the background.
+void followPalette(QAbstractAxis* axis, const QPalette& palette) {
+    axis->setLabelsColor(palette.color(QPalette::Text));
+    axis->setTitleBrush(palette.color(QPalette::Text));
+    axis->setLinePenColor(palette.color(QPalette::Mid));
+    axis->setGridLineColor(palette.color(QPalette::Midlight));
+}
 
 QChartView* viewOf(QChart* chart) {
     chart->setMargins(QMargins(4, 4, 4, 4));
@@ -35,8 +54,8 @@ QValueAxis* minutesAxis(const QString& title, double top) {
 
 } // namespace
 
-QWidget* estimateChart(const QList<TaskAnalyticsRecord>& records) {
-    auto* chart = new QChart;
+QWidget* estimateChart(const QList<TaskAnalyticsRecord>& records, const QPalette& palette) {
+    QChart* chart = newChart(palette);
     auto* onTime = new QScatterSeries;
     onTime->setName(QStringLiteral("on time"));
     onTime->setColor(QColor(0x2e, 0xb8, 0x4f));
@@ -57,7 +76,7 @@ QWidget* estimateChart(const QList<TaskAnalyticsRecord>& records) {
     even->setName(QStringLiteral("as estimated"));
     even->append(0, 0);
     even->append(top, top);
-    QPen dashed(QColor(128, 128, 128));
+    QPen dashed(palette.color(QPalette::PlaceholderText));
     dashed.setStyle(Qt::DashLine);
     even->setPen(dashed);
 
@@ -68,6 +87,8 @@ QWidget* estimateChart(const QList<TaskAnalyticsRecord>& records) {
     QValueAxis* y = minutesAxis(QStringLiteral("actual minutes"), top);
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
+    followPalette(x, palette);
+    followPalette(y, palette);
     for (QAbstractSeries* series : chart->series()) {
         series->attachAxis(x);
         series->attachAxis(y);
@@ -75,8 +96,8 @@ QWidget* estimateChart(const QList<TaskAnalyticsRecord>& records) {
     return viewOf(chart);
 }
 
-QWidget* onTimeChart(const QList<DayShare>& days) {
-    auto* chart = new QChart;
+QWidget* onTimeChart(const QList<DayShare>& days, const QPalette& palette) {
+    QChart* chart = newChart(palette);
     auto* share = new QBarSet(QStringLiteral("on time (%)"));
     share->setColor(QColor(0x2e, 0xb8, 0x4f));
     QStringList labels;
@@ -96,6 +117,8 @@ QWidget* onTimeChart(const QList<DayShare>& days) {
     y->setTitleText(QStringLiteral("completed on time"));
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
+    followPalette(x, palette);
+    followPalette(y, palette);
     chart->legend()->hide();
     series->attachAxis(x);
     series->attachAxis(y);

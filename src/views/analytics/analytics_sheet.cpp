@@ -3,6 +3,8 @@
 #include "store/task_store.h"
 #include "views/analytics/analytics_charts.h"
 #include "views/analytics/analytics_text.h"
+#include "views/chat/chat_style.h"
+#include "views/readable_colors.h"
 
 #include <QDateTime>
 #include <QGridLayout>
@@ -21,8 +23,9 @@ namespace {
 
 constexpr int kCellColumns = 4;
 
+// The list's rows are drawn on the fields' base colour.
 QColor secondaryText(const QPalette& palette) {
-    return palette.color(QPalette::PlaceholderText);
+    return readable::on(palette.color(QPalette::PlaceholderText), palette.color(QPalette::Base));
 }
 
 QWidget* statCell(const analytics::StatCell& cell) {
@@ -32,9 +35,7 @@ QWidget* statCell(const analytics::StatCell& cell) {
     QFont small = caption->font();
     small.setPointSizeF(small.pointSizeF() * 0.8);
     caption->setFont(small);
-    QPalette palette = caption->palette();
-    palette.setColor(QPalette::WindowText, secondaryText(palette));
-    caption->setPalette(palette);
+    caption->setForegroundRole(QPalette::PlaceholderText);
     auto* value = new QLabel(cell.value);
     value->setObjectName(QStringLiteral("value"));
     QFont big = value->font();
@@ -51,11 +52,14 @@ QWidget* statCell(const analytics::StatCell& cell) {
 
 // Two lines: the title, then where it sat, the minutes and the verdict in its colour.
 QLabel* recentEntry(const TaskAnalyticsRecord& record, const QPalette& palette) {
-    const QString verdictColor = record.wasOnTime ? QStringLiteral("#2eb84f") : QStringLiteral("#ff8c00");
+    const QColor verdictColor =
+        readable::on(chat::tintColor(record.wasOnTime ? chat::Tint::green : chat::Tint::orange, palette),
+                     palette.color(QPalette::Base));
     const QString html =
         QStringLiteral("%1<br><span style=\"color:%2\">%3 · </span><span style=\"color:%4\">%5</span>")
             .arg(record.taskTitle.toHtmlEscaped(), secondaryText(palette).name(),
-                 analytics::recentDetail(record).toHtmlEscaped(), verdictColor, analytics::verdict(record));
+                 analytics::recentDetail(record).toHtmlEscaped(), verdictColor.name(),
+                 analytics::verdict(record));
     auto* label = new QLabel(html);
     label->setTextFormat(Qt::RichText);
     label->setContentsMargins(6, 4, 6, 4);
@@ -142,9 +146,9 @@ void AnalyticsSheet::showTab(int index) {
     layout->setContentsMargins(0, 4, 0, 0);
     if (index == 1) {
         const QList<TaskAnalyticsRecord> recent = m_records.mid(0, analytics::kRecentLimit);
-        layout->addWidget(analytics::estimateChart(recent));
+        layout->addWidget(analytics::estimateChart(recent, palette()));
     } else {
-        layout->addWidget(analytics::onTimeChart(analytics::onTimeByDay(m_records, m_today)));
+        layout->addWidget(analytics::onTimeChart(analytics::onTimeByDay(m_records, m_today), palette()));
     }
 }
 

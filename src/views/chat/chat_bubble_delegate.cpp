@@ -1,9 +1,10 @@
 #include "views/chat/chat_bubble_delegate.h"
 
+#include "model/time_format.h"
 #include "views/chat/chat_messages_model.h"
 #include "views/chat/chat_style.h"
+#include "views/readable_colors.h"
 
-#include <QDateTime>
 #include <QLabel>
 #include <QListView>
 #include <QPainter>
@@ -58,12 +59,6 @@ QSizeF wrapText(QTextLayout& layout, qreal width) {
     }
     layout.endLayout();
     return {widest, height};
-}
-
-QString timeOfDay(Instant timestamp) {
-    const QDateTime local =
-        QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(std::llround(timestamp * 1000.0)));
-    return QLocale().toString(local.time(), QLocale::ShortFormat);
 }
 
 void paintAvatar(QPainter* painter, const QRect& rect, const chat::Avatar& avatar, const QPalette& palette) {
@@ -194,12 +189,13 @@ void ChatBubbleDelegate::paintMessage(QPainter* painter, const QRect& row, const
         paintAvatar(painter, g.avatar.translated(origin), chat::avatar(message.role, message.mode), palette);
 
     const chat::Speaker who = chat::speaker(message.role, message.mode);
+    const QColor listBackground = chat::listBackground(palette);
     painter->setFont(fonts.speaker);
-    painter->setPen(chat::tintColor(who.tint, palette));
+    painter->setPen(chat::textColor(who.tint, palette, listBackground));
     painter->drawText(g.speaker.translated(origin), side | Qt::AlignVCenter, who.name);
 
-    paintRounded(painter, g.bubble.translated(origin),
-                 chat::fillColor(chat::bubbleFill(message.role, message.mode), palette));
+    const chat::Fill fill = chat::bubbleFill(message.role, message.mode);
+    paintRounded(painter, g.bubble.translated(origin), chat::fillColor(fill, palette));
     if (selected) {
         // The chosen message (for Copy) wears an outline in the accent colour.
         painter->setPen(QPen(chat::tintColor(chat::Tint::accent, palette), 1.5));
@@ -209,12 +205,12 @@ void ChatBubbleDelegate::paintMessage(QPainter* painter, const QRect& row, const
     }
     QTextLayout layout(wrappableText(message.content), fonts.body);
     wrapText(layout, g.text.width());
-    painter->setPen(palette.color(QPalette::Text));
+    painter->setPen(readable::on(palette.color(QPalette::Text), chat::bubbleBackground(fill, palette)));
     layout.draw(painter, g.text.translated(origin).topLeft());
 
     painter->setFont(fonts.time);
-    painter->setPen(chat::tintColor(chat::Tint::secondary, palette));
-    painter->drawText(g.time.translated(origin), side | Qt::AlignVCenter, timeOfDay(message.timestamp));
+    painter->setPen(chat::textColor(chat::Tint::secondary, palette, listBackground));
+    painter->drawText(g.time.translated(origin), side | Qt::AlignVCenter, formatClockTime(message.timestamp));
 }
 
 void ChatBubbleDelegate::paintTyping(QPainter* painter, const QRect& row) const {
@@ -226,7 +222,7 @@ void ChatBubbleDelegate::paintTyping(QPainter* painter, const QRect& row) const 
                 palette);
     paintRounded(painter, g.bubble.translated(origin), chat::tintColor(chat::Tint::control, palette));
     painter->setFont(fonts.caption);
-    painter->setPen(chat::tintColor(chat::Tint::secondary, palette));
+    painter->setPen(chat::textColor(chat::Tint::secondary, palette, chat::typingBackground(palette)));
     painter->drawText(g.text.translated(origin), Qt::AlignLeft | Qt::AlignVCenter,
                       QStringLiteral("Vorn is typing…"));
 }

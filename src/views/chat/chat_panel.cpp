@@ -1,7 +1,7 @@
 #include "views/chat/chat_panel.h"
 
-#include "store/task_store.h"
 #include "services/chat_transcript_formatter.h"
+#include "store/task_store.h"
 #include "views/chat/chat_bubble_delegate.h"
 #include "views/chat/chat_input.h"
 #include "views/chat/chat_messages_model.h"
@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QEvent>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -23,6 +24,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace vorn {
 
 namespace {
@@ -31,9 +34,7 @@ QFrame* separator() {
     auto* line = new QFrame;
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Plain);
-    QPalette palette = line->palette();
-    palette.setColor(QPalette::WindowText, palette.color(QPalette::Mid));
-    line->setPalette(palette);
+    line->setForegroundRole(QPalette::Mid);
     return line;
 }
 
@@ -44,9 +45,7 @@ QFont resized(QFont font, double factor, bool bold = false) {
 }
 
 void useSecondaryText(QWidget* widget) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, palette.color(QPalette::PlaceholderText));
-    widget->setPalette(palette);
+    widget->setForegroundRole(QPalette::PlaceholderText); // follows a change of palette
 }
 
 QPixmap dot(int side, const QColor& color, qreal ratio) {
@@ -83,11 +82,12 @@ ChatPanel::ChatPanel(TaskStore* store, MoodBanner* banner, QWidget* parent)
     m_copyAll->setFlat(true);
     m_copyAll->setFont(resized(m_copyAll->font(), 0.85));
     m_copyAll->setCursor(Qt::PointingHandCursor);
-    auto* copyRow = new QHBoxLayout;
-    copyRow->setContentsMargins(12, 8, 12, 0);
-    copyRow->addStretch();
-    copyRow->addWidget(m_copyAll);
-    column->addLayout(copyRow);
+    m_copyRow = new QWidget;
+    m_copyRowLayout = new QHBoxLayout(m_copyRow);
+    m_copyRowLayout->setContentsMargins(12, 8, 12, 0);
+    m_copyRowLayout->addStretch();
+    m_copyRowLayout->addWidget(m_copyAll);
+    column->addWidget(m_copyRow);
 
     m_list = new QListView;
     m_list->setObjectName(QStringLiteral("chatList"));
@@ -110,7 +110,8 @@ ChatPanel::ChatPanel(TaskStore* store, MoodBanner* banner, QWidget* parent)
     m_list->setAccessibleName(QStringLiteral("Chat with Vorn"));
     column->addWidget(m_list, 1);
     column->addWidget(separator());
-    column->addWidget(buildInputBar());
+    m_inputBar = buildInputBar();
+    column->addWidget(m_inputBar);
 
     connect(m_copyAll, &QPushButton::clicked, this, &ChatPanel::copyAll);
     connect(m_list, &QWidget::customContextMenuRequested, this, &ChatPanel::showMessageMenu);
@@ -122,6 +123,15 @@ ChatPanel::ChatPanel(TaskStore* store, MoodBanner* banner, QWidget* parent)
     connect(copy, &QAction::triggered, this, [this] {
         if (const ChatMessage* message = m_model->messageAt(m_list->currentIndex().row()))
             QGuiApplication::clipboard()->setText(message->content);
+    });
+    // A list scrolled to its end stays there when it changes size (the
+    // header turning compact or full, the window resized) or grows.
+    QScrollBar* bar = m_list->verticalScrollBar();
+    connect(bar, &QScrollBar::valueChanged, this,
+            [this, bar](int value) { m_followNewest = value >= bar->maximum(); });
+    connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int maximum) {
+        if (m_followNewest)
+            bar->setValue(maximum);
     });
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &ChatPanel::scrollToNewest);
     connect(m_model, &QAbstractItemModel::modelReset, this, &ChatPanel::scrollToNewest);
@@ -141,12 +151,22 @@ ChatPanel::ChatPanel(TaskStore* store, MoodBanner* banner, QWidget* parent)
     connect(store, &TaskStore::chatInputChanged, this, &ChatPanel::refreshInput);
     connect(store, &TaskStore::isChatLoadingChanged, this, &ChatPanel::refreshSendEnabled);
 
+    applyColours();
     refreshProgress();
     refreshLive();
     refreshCards();
-    refreshMood();
     refreshInput();
     m_copyAll->setEnabled(!store->chatMessages().isEmpty());
+
+    setCompactHeader(true);
+    m_compactMinimum = layout()->minimumSize();
+    setCompactHeader(false);
+}
+
+QSize ChatPanel::minimumSizeHint() const {
+    const QSize own = QWidget::minimumSizeHint();
+    return {std::max(own.width(), m_compactMinimum.width()),
+            m_compactHeader ? own.height() : m_compactMinimum.height()};
 }
 
 void ChatPanel::showEvent(QShowEvent* event) {
@@ -159,22 +179,16 @@ QWidget* ChatPanel::buildHeader() {
     auto* header = new QWidget;
     header->setObjectName(QStringLiteral("chatHeader"));
     header->setAutoFillBackground(true);
-    QPalette tinted = header->palette();
-    QColor control = chat::tintColor(chat::Tint::control, tinted);
-    control.setAlphaF(0.5f);
-    tinted.setColor(QPalette::Window, control);
-    header->setPalette(tinted);
 
-    auto* bolt = new QLabel;
-    bolt->setPixmap(chat::tintedIcon(QStringLiteral("chat-bolt-circle"), 28,
-                                     chat::tintColor(chat::Tint::blue, palette()), devicePixelRatioF()));
-    auto* name = new QLabel(QStringLiteral("Vorn"));
-    name->setFont(resized(name->font(), 1.25, true));
+    m_bolt = new QLabel;
+    m_name = new QLabel(QStringLiteral("Vorn"));
+    m_name->setFont(resized(m_name->font(), 1.25, true));
 
     m_live = new QWidget;
     m_live->setObjectName(QStringLiteral("liveBadge"));
     auto* liveDot = new QLabel;
     liveDot->setPixmap(dot(7, chat::tintColor(chat::Tint::green, palette()), devicePixelRatioF()));
+    liveDot->setAccessibleName(QStringLiteral("Live"));
     auto* liveText = new QLabel(QStringLiteral("Live"));
     liveText->setFont(resized(liveText->font(), 0.8));
     auto* liveRow = new QHBoxLayout(m_live);
@@ -184,9 +198,10 @@ QWidget* ChatPanel::buildHeader() {
     liveRow->addWidget(liveText);
 
     auto* titleRow = new QHBoxLayout;
+    m_titleRow = titleRow;
     titleRow->setSpacing(8);
-    titleRow->addWidget(bolt);
-    titleRow->addWidget(name);
+    titleRow->addWidget(m_bolt);
+    titleRow->addWidget(m_name);
     titleRow->addStretch();
     titleRow->addWidget(m_live);
 
@@ -200,13 +215,99 @@ QWidget* ChatPanel::buildHeader() {
     m_cards = new ModeCards;
 
     auto* layout = new QVBoxLayout(header);
+    m_headerLayout = layout;
     layout->setContentsMargins(12, 12, 12, 12);
     layout->setSpacing(10);
     layout->addLayout(titleRow);
     layout->addWidget(m_progress);
     layout->addWidget(m_banner);
     layout->addWidget(m_cards);
+    m_header = header;
     return header;
+}
+
+void ChatPanel::applyColours() {
+    // Everything drawn in a colour of its own, again after a change of palette.
+    QPalette tinted = m_header->palette();
+    QColor control = chat::tintColor(chat::Tint::control, palette());
+    control.setAlphaF(0.5f);
+    tinted.setColor(QPalette::Window, control);
+    m_header->setPalette(tinted);
+
+    const qreal ratio = devicePixelRatioF();
+    const QColor blue = chat::tintColor(chat::Tint::blue, palette());
+    m_bolt->setPixmap(
+        chat::tintedIcon(QStringLiteral("chat-bolt-circle"), m_compactHeader ? 20 : 28, blue, ratio));
+    QIcon icon;
+    icon.addPixmap(chat::tintedIcon(QStringLiteral("chat-send"), 28, blue, ratio), QIcon::Normal);
+    icon.addPixmap(chat::tintedIcon(QStringLiteral("chat-send"), 28,
+                                    chat::tintColor(chat::Tint::secondary, palette()), ratio),
+                   QIcon::Disabled);
+    m_send->setIcon(icon);
+    refreshMood();
+}
+
+int ChatPanel::compactHeaderBelow() {
+    if (!m_compactHeader || m_fullHeaderHeight == 0) {
+        // Measured in the full form (and again after a change of font).
+        m_header->ensurePolished();
+        m_fullHeaderHeight = m_header->sizeHint().height();
+    }
+    const BubbleFonts fonts(m_list->font());
+    const ChatMessage oneLine{QUuid(), ChatMessage::Role::boss, QStringLiteral("Ok"), std::nullopt, 0};
+    const int row = layoutBubble(oneLine, qMax(200, m_list->viewport()->width()), fonts).height;
+    // The two separators, the "Copy All" row and the message field.
+    const int chrome = 2 + m_copyRow->sizeHint().height() + m_inputBar->sizeHint().height();
+    return m_fullHeaderHeight + chrome + 2 * row;
+}
+
+void ChatPanel::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    setCompactHeader(height() < compactHeaderBelow());
+}
+
+void ChatPanel::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange && !m_compactHeader)
+        m_fullHeaderHeight = 0;
+    if (event->type() == QEvent::PaletteChange && m_send)
+        applyColours();
+}
+
+void ChatPanel::setCompactHeader(bool compact) {
+    if (compact == m_compactHeader)
+        return;
+    m_compactHeader = compact;
+    if (compact) {
+        // One line of title, progress and "Copy All", then the strip: the
+        // small picture and the mode's name with the cards under it.
+        m_headerLayout->removeWidget(m_progress);
+        m_titleRow->insertWidget(m_titleRow->indexOf(m_name) + 1, m_progress, 0, Qt::AlignVCenter);
+        m_headerLayout->removeWidget(m_cards);
+        m_cards->setCompact(true);
+        m_banner->setCompact(true, m_cards);
+        m_copyRowLayout->removeWidget(m_copyAll);
+        m_titleRow->addWidget(m_copyAll);
+        m_copyRow->hide();
+        m_headerLayout->setContentsMargins(12, 8, 12, 8);
+        m_headerLayout->setSpacing(6);
+    } else {
+        m_titleRow->removeWidget(m_progress);
+        m_headerLayout->insertWidget(1, m_progress);
+        m_banner->setCompact(false);
+        m_cards->setCompact(false);
+        m_headerLayout->addWidget(m_cards);
+        m_titleRow->removeWidget(m_copyAll);
+        m_copyRowLayout->addWidget(m_copyAll);
+        m_copyRow->show();
+        m_headerLayout->setContentsMargins(12, 12, 12, 12);
+        m_headerLayout->setSpacing(10);
+    }
+    m_cards->show();
+    m_progress->show();
+    m_copyAll->show();
+    applyColours();
+    scrollToNewest();
 }
 
 QWidget* ChatPanel::buildInputBar() {
@@ -218,14 +319,6 @@ QWidget* ChatPanel::buildInputBar() {
     m_send->setToolTip(QStringLiteral("Send"));
     m_send->setAccessibleName(QStringLiteral("Send"));
     m_send->setIconSize(QSize(28, 28));
-    QIcon icon;
-    icon.addPixmap(chat::tintedIcon(QStringLiteral("chat-send"), 28,
-                                    chat::tintColor(chat::Tint::blue, palette()), devicePixelRatioF()),
-                   QIcon::Normal);
-    icon.addPixmap(chat::tintedIcon(QStringLiteral("chat-send"), 28,
-                                    chat::tintColor(chat::Tint::secondary, palette()), devicePixelRatioF()),
-                   QIcon::Disabled);
-    m_send->setIcon(icon);
 
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(12, 12, 12, 12);

@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 
+class QBoxLayout;
 class QLabel;
 class QListView;
 class QMenu;
@@ -43,12 +44,23 @@ public:
     QPushButton* copyAllButton() const { return m_copyAll; }
     QWidget* liveBadge() const { return m_live; }
     QString progressText() const;
+    // Whether the header is the compact strip (small picture, mode name and
+    // the four cards in one row) that a low panel gets, leaving room for the chat.
+    bool hasCompactHeader() const { return m_compactHeader; }
+    // The panel height below which the header is compact: where the full
+    // mood banner would leave the chat less than two one-line messages.
+    int compactHeaderBelow();
+    // The least the panel needs: its width in either form, the height of the
+    // compact form (a panel that low turns compact).
+    QSize minimumSizeHint() const override;
     // The context menu of the message at `pos` in the list's viewport ("Copy");
     // nullptr where there is no message. The caller owns it.
     QMenu* messageMenu(const QPoint& pos);
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     QWidget* buildHeader();
@@ -62,11 +74,25 @@ private:
     void copyAll();
     void showMessageMenu(const QPoint& pos);
     void scrollToNewest();
+    void setCompactHeader(bool compact);
+    void applyColours();
 
     QPointer<TaskStore> m_store;
     MoodBanner* m_banner;
     ModeCards* m_cards = nullptr;
     QLabel* m_progress = nullptr;
+    QLabel* m_bolt = nullptr;
+    QLabel* m_name = nullptr;
+    QWidget* m_header = nullptr;
+    QBoxLayout* m_headerLayout = nullptr;
+    QBoxLayout* m_titleRow = nullptr;
+    QWidget* m_copyRow = nullptr;
+    QBoxLayout* m_copyRowLayout = nullptr;
+    QWidget* m_inputBar = nullptr;
+    bool m_compactHeader = false;
+    bool m_followNewest = true; // the list shows its end
+    int m_fullHeaderHeight = 0; // measured while the header is full
+    QSize m_compactMinimum;     // the layout's minimum in the compact form
     QWidget* m_live = nullptr;
     QPushButton* m_copyAll = nullptr;
     QListView* m_list = nullptr;

@@ -1,6 +1,7 @@
 #include "views/chat/chat_style.h"
 
 #include "views/icons.h"
+#include "views/readable_colors.h"
 
 #include <QPainter>
 
@@ -34,6 +35,36 @@ QColor fillColor(Fill fill, const QPalette& palette) {
     QColor color = tintColor(fill.tint, palette);
     color.setAlphaF(static_cast<float>(fill.opacity));
     return color;
+}
+
+QColor textColor(Tint tint, const QPalette& palette, const QColor& background) {
+    return readable::on(tintColor(tint, palette), background);
+}
+
+QColor listBackground(const QPalette& palette) {
+    return palette.color(QPalette::Window);
+}
+
+QColor typingBackground(const QPalette& palette) {
+    return readable::over(tintColor(Tint::control, palette), listBackground(palette));
+}
+
+QColor bubbleBackground(Fill fill, const QPalette& palette) {
+    return readable::over(fillColor(fill, palette), listBackground(palette));
+}
+
+QColor headerBackground(const QPalette& palette) {
+    return readable::over(fillColor({Tint::control, 0.5}, palette), palette.color(QPalette::Window));
+}
+
+QColor bannerBackground(const QColor& accent, const QPalette& palette) {
+    QColor wash = accent;
+    wash.setAlphaF(0.08f);
+    return readable::over(wash, headerBackground(palette));
+}
+
+QColor cardBackground(Tint tint, const QPalette& palette) {
+    return readable::over(fillColor({tint, 0.10}, palette), headerBackground(palette));
 }
 
 Speaker speaker(ChatMessage::Role role, std::optional<BossAIMode> mode) {

@@ -32,6 +32,22 @@ struct Fill {
 
 QColor fillColor(Fill fill, const QPalette& palette);
 
+// The tint as text on the opaque `background`: its hue, moved just far enough
+// towards black or white to read there.
+QColor textColor(Tint tint, const QPalette& palette, const QColor& background);
+
+// What the painters put text on: the list and the panel (the window colour),
+// the typing indicator's box and a bubble's fill laid over the list.
+QColor listBackground(const QPalette& palette);
+QColor typingBackground(const QPalette& palette);
+QColor bubbleBackground(Fill fill, const QPalette& palette);
+// The header's surface: the fields' base at 50% over the window.
+QColor headerBackground(const QPalette& palette);
+// The mood banner's surface: the accent at 8% over the header.
+QColor bannerBackground(const QColor& accent, const QPalette& palette);
+// A mode card's surface: its tint at 10% over the header.
+QColor cardBackground(Tint tint, const QPalette& palette);
+
 struct Speaker {
     QString name;
     Tint tint = Tint::secondary;

@@ -26,18 +26,28 @@ public:
         QFont titleFont = m_title->font();
         titleFont.setPointSizeF(titleFont.pointSizeF() * 0.75);
         m_title->setFont(titleFont);
-        QPalette secondary = m_title->palette();
-        secondary.setColor(QPalette::WindowText, secondary.color(QPalette::PlaceholderText));
-        m_title->setPalette(secondary);
+        m_title->setForegroundRole(QPalette::PlaceholderText);
 
-        auto* column = new QVBoxLayout(this);
-        column->setContentsMargins(4, 6, 4, 6);
-        column->setSpacing(2);
-        column->addWidget(m_iconLabel);
-        column->addWidget(m_value);
-        column->addWidget(m_title);
+        m_layout = new QBoxLayout(QBoxLayout::TopToBottom, this);
+        m_layout->addStretch();
+        m_layout->addWidget(m_iconLabel);
+        m_layout->addWidget(m_value);
+        m_layout->addWidget(m_title);
+        m_layout->addStretch();
+        setCompact(false);
         setTint(tint);
     }
+
+    void setCompact(bool compact) {
+        m_layout->setDirection(compact ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
+        m_layout->setContentsMargins(compact ? QMargins(6, 3, 6, 3) : QMargins(4, 6, 4, 6));
+        m_layout->setSpacing(compact ? 4 : 2);
+        m_title->setVisible(!compact);
+        setToolTip(compact ? m_title->text() : QString());
+        refreshAccessibleName();
+    }
+
+    void refreshAccessibleName() { setAccessibleName(m_title->text() + QLatin1Char(' ') + m_value->text()); }
 
     void setTint(chat::Tint tint) {
         if (tint == m_tint && !m_iconLabel->pixmap().isNull())
@@ -50,11 +60,19 @@ public:
 
     chat::Tint m_tint = chat::Tint::secondary;
     QString m_icon;
+    QBoxLayout* m_layout;
     QLabel* m_iconLabel;
     QLabel* m_value;
     QLabel* m_title;
 
 protected:
+    void changeEvent(QEvent* event) override {
+        QWidget::changeEvent(event);
+        if (event->type() == QEvent::PaletteChange) // the grey of Normal follows the palette
+            m_iconLabel->setPixmap(
+                chat::tintedIcon(m_icon, 16, chat::tintColor(m_tint, palette()), devicePixelRatioF()));
+    }
+
     void paintEvent(QPaintEvent* /*event*/) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
@@ -86,6 +104,17 @@ void ModeCards::setValues(double urgency, const ModeProbabilities& probabilities
     m_cards[Messianic]->m_value->setText(chat::truncatedValue(probabilities.messianic, true));
     m_cards[Demon]->m_value->setText(chat::truncatedValue(probabilities.demon, true));
     m_cards[Normal]->m_value->setText(chat::truncatedValue(probabilities.normal, true));
+    for (CardView* card : m_cards)
+        card->refreshAccessibleName();
+}
+
+void ModeCards::setCompact(bool compact) {
+    if (compact == m_compact)
+        return;
+    m_compact = compact;
+    layout()->setSpacing(compact ? 4 : 8);
+    for (CardView* card : m_cards)
+        card->setCompact(compact);
 }
 
 QString ModeCards::title(Card card) const {

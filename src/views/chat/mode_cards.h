@@ -21,6 +21,11 @@ public:
 
     void setValues(double urgency, const ModeProbabilities& probabilities);
 
+    // Compact: each card is its icon beside its value, one short line; the
+    // title moves to the tooltip and the accessible name.
+    void setCompact(bool compact);
+    bool isCompact() const { return m_compact; }
+
     QString title(Card card) const;
     QString value(Card card) const;
     chat::Tint tint(Card card) const;
@@ -28,6 +33,7 @@ public:
 private:
     class CardView;
     std::array<CardView*, 4> m_cards{};
+    bool m_compact = false;
 };
 
 } // namespace vorn

@@ -1,6 +1,7 @@
 #include "views/chat/mood_banner.h"
 
 #include "views/chat/chat_style.h"
+#include "views/readable_colors.h"
 
 #include <QEvent>
 #include <QFile>
@@ -68,26 +69,48 @@ MoodBanner::MoodBanner(QWidget* parent, PictureLookup lookup) : QWidget(parent),
     QFont small = m_subtitle->font();
     small.setPointSizeF(small.pointSizeF() * 0.85);
     m_subtitle->setFont(small);
-    QPalette secondary = m_subtitle->palette();
-    secondary.setColor(QPalette::WindowText, secondary.color(QPalette::PlaceholderText));
-    m_subtitle->setPalette(secondary);
+    m_subtitle->setForegroundRole(QPalette::PlaceholderText);
 
-    auto* texts = new QVBoxLayout;
-    texts->setSpacing(2);
-    texts->addStretch();
-    texts->addWidget(m_headline);
-    texts->addWidget(m_subtitle);
-    texts->addStretch();
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(10, 10, 10, 10);
-    row->setSpacing(10);
-    row->addWidget(m_picture, 0, Qt::AlignVCenter);
-    row->addLayout(texts, 1);
+    m_texts = new QVBoxLayout;
+    m_texts->setSpacing(2);
+    m_texts->addStretch();
+    m_texts->addWidget(m_headline);
+    m_texts->addWidget(m_subtitle);
+    m_texts->addStretch();
+    m_row = new QHBoxLayout(this);
+    m_row->setContentsMargins(10, 10, 10, 10);
+    m_row->setSpacing(10);
+    m_row->addWidget(m_picture, 0, Qt::AlignVCenter);
+    m_row->addLayout(m_texts, 1);
     setImageSide(m_imageSide);
+}
+
+void MoodBanner::setCompact(bool compact, QWidget* accessory) {
+    if (compact == m_compact)
+        return;
+    m_compact = compact;
+    m_subtitle->setVisible(!compact);
+    m_headline->setWordWrap(!compact);
+    m_row->setContentsMargins(compact ? QMargins(6, 6, 6, 6) : QMargins(10, 10, 10, 10));
+    m_row->setSpacing(compact ? 8 : 10);
+    if (compact && accessory) {
+        m_accessory = accessory;
+        m_texts->insertWidget(m_texts->indexOf(m_subtitle) + 1, accessory);
+    } else if (!compact && m_accessory) {
+        m_texts->removeWidget(m_accessory);
+        m_accessory->setParent(nullptr);
+        m_accessory = nullptr;
+    }
+    // The full side is kept for the way back.
+    const int side = compact ? kCompactImageSide : m_imageSide;
+    m_picture->setFixedSize(side, side);
+    refreshPicture();
 }
 
 void MoodBanner::setImageSide(int side) {
     m_imageSide = side;
+    if (m_compact)
+        return;
     m_picture->setFixedSize(side, side);
     refreshPicture();
 }
@@ -100,10 +123,8 @@ void MoodBanner::setMood(const QString& imageName, const QString& headline, cons
     if (accent != m_accent) {
         m_accent = accent;
         redraw = redraw || m_shown != Shown::picture; // the stand-in symbol wears the accent
-        QPalette palette = m_headline->palette();
-        palette.setColor(QPalette::WindowText, accent);
-        m_headline->setPalette(palette);
         static_cast<PictureFrame*>(m_picture)->tint = accent;
+        refreshHeadlineColour();
         update();
     }
     m_imageName = imageName;
@@ -119,12 +140,17 @@ QString MoodBanner::subtitle() const {
     return m_subtitle->text();
 }
 
+QColor MoodBanner::headlineColour() const {
+    return m_headline->palette().color(QPalette::WindowText);
+}
+
 void MoodBanner::refreshPicture() {
     const QString path = m_lookup ? m_lookup(m_imageName) : QString();
     const qreal ratio = devicePixelRatioF();
+    const int shownSide = m_compact ? kCompactImageSide : m_imageSide;
     QPixmap pixmap;
     if (!path.isEmpty()) {
-        const int side = qRound(m_imageSide * ratio);
+        const int side = qRound(shownSide * ratio);
         pixmap = QIcon(path).pixmap(QSize(side, side));
     }
     if (!pixmap.isNull()) {
@@ -136,7 +162,7 @@ void MoodBanner::refreshPicture() {
         m_shown = happy ? Shown::smilingFace : Shown::flame;
         const QColor color = m_accent.isValid() ? m_accent : palette().color(QPalette::WindowText);
         pixmap = chat::tintedIcon(happy ? QStringLiteral("chat-face-smiling") : QStringLiteral("chat-flame"),
-                                  qMin(kFallbackSymbol, m_imageSide), color, ratio);
+                                  qMin(kFallbackSymbol, shownSide), color, ratio);
     }
     m_picture->setPixmap(pixmap);
 }
@@ -151,8 +177,21 @@ void MoodBanner::paintEvent(QPaintEvent* /*event*/) {
 
 void MoodBanner::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::PaletteChange && m_shown != Shown::picture)
+    if (event->type() != QEvent::PaletteChange)
+        return;
+    refreshHeadlineColour();
+    if (m_shown != Shown::picture)
         refreshPicture();
+}
+
+void MoodBanner::refreshHeadlineColour() {
+    if (!m_accent.isValid())
+        return;
+    // The mood's colour, as near as it can be while reading on the banner.
+    QPalette palette = m_headline->palette();
+    palette.setColor(QPalette::WindowText,
+                     readable::on(m_accent, chat::bannerBackground(m_accent, this->palette())));
+    m_headline->setPalette(palette);
 }
 
 } // namespace vorn

@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class QBoxLayout;
 class QLabel;
 
 namespace vorn {
@@ -29,10 +30,20 @@ public:
                  const QColor& accent);
     void setImageSide(int side);
 
+    // Compact: a strip with a small picture and the headline, the subtitle
+    // left out; `accessory` (when given) sits under the headline, in the
+    // banner's care until the banner is made full again, when it is handed
+    // back without a parent in any layout.
+    void setCompact(bool compact, QWidget* accessory = nullptr);
+    bool isCompact() const { return m_compact; }
+    static constexpr int kCompactImageSide = 40;
+
     QString imageName() const { return m_imageName; }
     Shown shown() const { return m_shown; }
     QString headline() const;
     QString subtitle() const;
+    // The colour the headline is written in.
+    QColor headlineColour() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -40,11 +51,16 @@ protected:
 
 private:
     void refreshPicture();
+    void refreshHeadlineColour();
 
     PictureLookup m_lookup;
     QString m_imageName;
     QColor m_accent;
     int m_imageSide = 168;
+    bool m_compact = false;
+    QWidget* m_accessory = nullptr;
+    QBoxLayout* m_row = nullptr;
+    QBoxLayout* m_texts = nullptr;
     Shown m_shown = Shown::flame;
     QLabel* m_picture;
     QLabel* m_headline;

@@ -6,6 +6,7 @@
 #include "views/settings/connection_group.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QFontDatabase>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -32,14 +33,14 @@ QLabel* caption(const QString& text) {
     QFont font = label->font();
     font.setPointSizeF(font.pointSizeF() * 0.85);
     label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, palette.color(QPalette::PlaceholderText));
-    label->setPalette(palette);
+    label->setForegroundRole(QPalette::PlaceholderText); // follows a change of palette
     return label;
 }
 
-void setTextColor(QWidget* widget, const QColor& color) {
+// Text in a tint of its own, made to read on the widget's `background` role.
+void setTextColor(QWidget* widget, chat::Tint tint, QPalette::ColorRole background) {
     QPalette palette = widget->palette();
+    const QColor color = chat::textColor(tint, palette, palette.color(background));
     palette.setColor(QPalette::WindowText, color);
     palette.setColor(QPalette::ButtonText, color);
     widget->setPalette(palette);
@@ -97,9 +98,24 @@ SettingsWindow::SettingsWindow(TaskStore* store, HelperProbe probe, QWidget* par
     connect(store, &TaskStore::openAIModelChanged, this, &SettingsWindow::refreshFromStore);
     connect(store, &TaskStore::lateThresholdMultiplierChanged, this, &SettingsWindow::refreshFromStore);
     connect(store, &TaskStore::demonWebsiteBlockingEnabledChanged, this, &SettingsWindow::refreshFromStore);
+    connect(store, &TaskStore::speakMessagesChanged, this, &SettingsWindow::refreshFromStore);
     connect(store, &TaskStore::blockedSitesTextChanged, this, &SettingsWindow::refreshFromStore);
+    applyColours();
     refreshFromStore();
     refreshHelper();
+}
+
+void SettingsWindow::applyColours() {
+    setTextColor(m_clear, chat::Tint::red, QPalette::Button);
+    setTextColor(m_rejected, chat::Tint::orange, QPalette::Window);
+}
+
+void SettingsWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && m_rejected) {
+        applyColours();
+        refreshHelper(); // its shield is drawn in a tint
+    }
 }
 
 QWidget* SettingsWindow::buildAiGroup() {
@@ -134,14 +150,17 @@ QWidget* SettingsWindow::buildVornGroup() {
     row->addWidget(m_threshold, 1);
     row->addWidget(m_thresholdValue);
 
+    m_speak = new QCheckBox(QStringLiteral("Speak messages"));
+    m_speak->setObjectName(QStringLiteral("speakMessagesSwitch"));
+
     m_reset = new QPushButton(QStringLiteral("Reset Vorn Mode"));
     m_clear = new QPushButton(QStringLiteral("Clear All Tasks"));
-    setTextColor(m_clear, chat::tintColor(chat::Tint::red, palette()));
 
     auto* column = new QVBoxLayout(group);
     column->addLayout(row);
     column->addWidget(caption(QStringLiteral(
         "Chat at this threshold, then Demon mode at 1.5×. Monitoring only while the app is open.")));
+    column->addWidget(m_speak);
     column->addWidget(m_reset, 0, Qt::AlignLeft);
     column->addWidget(caption(
         QStringLiteral("Resets urgency to 0, 100% messianic mode, and sends a fresh welcome message.")));
@@ -150,6 +169,10 @@ QWidget* SettingsWindow::buildVornGroup() {
     connect(m_threshold, &QSlider::valueChanged, this, [this](int value) {
         if (m_store)
             m_store->setLateThresholdMultiplier(static_cast<double>(value) / kSliderScale);
+    });
+    connect(m_speak, &QCheckBox::toggled, this, [this](bool on) {
+        if (m_store)
+            m_store->setSpeakMessages(on);
     });
     connect(m_reset, &QPushButton::clicked, this, [this] {
         if (m_store)
@@ -193,7 +216,6 @@ QWidget* SettingsWindow::buildDemonGroup() {
     m_rejected = caption(QString());
     m_rejected->setObjectName(QStringLiteral("rejectedSites"));
     m_rejected->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    setTextColor(m_rejected, chat::tintColor(chat::Tint::orange, palette()));
 
     auto* column = new QVBoxLayout(group);
     column->addWidget(m_blocking);
@@ -232,6 +254,10 @@ void SettingsWindow::refreshFromStore() {
             static_cast<int>(std::lround(m_store->lateThresholdMultiplier() * kSliderScale)));
     }
     m_thresholdValue->setText(thresholdText(m_store->lateThresholdMultiplier()));
+    {
+        const QSignalBlocker quiet(m_speak);
+        m_speak->setChecked(m_store->speakMessages());
+    }
     {
         const QSignalBlocker quiet(m_blocking);
         m_blocking->setChecked(m_store->demonWebsiteBlockingEnabled());

@@ -48,6 +48,7 @@ public:
     QLabel* thresholdLabel() const { return m_thresholdValue; }
     QPushButton* resetButton() const { return m_reset; }
     QPushButton* clearButton() const { return m_clear; }
+    QCheckBox* speakSwitch() const { return m_speak; }
     QCheckBox* blockingSwitch() const { return m_blocking; }
     QLabel* helperStatus() const { return m_helperStatus; }
     QPushButton* setUpButton() const { return m_setUp; }
@@ -58,7 +59,11 @@ public:
     // The open clear-all confirmation, if any.
     QMessageBox* clearConfirmation() const { return m_confirm; }
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void applyColours();
     QWidget* buildAiGroup();
     QWidget* buildVornGroup();
     QWidget* buildDemonGroup();
@@ -76,6 +81,7 @@ private:
     QLabel* m_thresholdValue = nullptr;
     QPushButton* m_reset = nullptr;
     QPushButton* m_clear = nullptr;
+    QCheckBox* m_speak = nullptr;
     QCheckBox* m_blocking = nullptr;
     QLabel* m_helperIcon = nullptr;
     QLabel* m_helperStatus = nullptr;
