@@ -4,12 +4,14 @@
 // it reads a request, keeps it, and then answers `reply` (maybe garbage) and
 // closes, or resets the connection when `reply` is empty. A `silent` one never
 // accepts: connections complete and requests are taken in, but nothing answers.
+// With `drip` the reply goes out one byte per interval.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <mutex>
 #include <string>
@@ -17,7 +19,8 @@
 
 class RawServer {
 public:
-    explicit RawServer(std::string reply, bool silent = false) : m_reply(std::move(reply)) {
+    explicit RawServer(std::string reply, bool silent = false, std::chrono::milliseconds drip = {})
+        : m_reply(std::move(reply)), m_drip(drip) {
         m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
@@ -69,14 +72,21 @@ private:
             if (m_reply.empty()) {
                 linger hard{1, 0}; // close with RST
                 ::setsockopt(client, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
-            } else {
+            } else if (m_drip.count() == 0) {
                 (void)::send(client, m_reply.data(), m_reply.size(), MSG_NOSIGNAL);
+            } else {
+                for (std::size_t i = 0; i < m_reply.size() && !m_done; ++i) {
+                    if (::send(client, &m_reply[i], 1, MSG_NOSIGNAL) != 1)
+                        break;
+                    std::this_thread::sleep_for(m_drip);
+                }
             }
             ::close(client);
         }
     }
 
     std::string m_reply;
+    std::chrono::milliseconds m_drip;
     int m_listener = -1;
     int m_port = 0;
     std::atomic<bool> m_done{false};

@@ -1,8 +1,8 @@
 // vorn-proxy's routes against loopback fakes: what goes upstream, what comes
 // back when the upstream misbehaves, and the gatekeeping in front.
 #include "process.h"
+#include "proxy_harness.h"
 #include "raw_server.h"
-#include "server.h"
 
 #include "services/audio_output.h"
 
@@ -16,53 +16,10 @@
 #include <thread>
 
 using namespace vorn::proxy;
+using namespace proxytest;
 using nlohmann::json;
 
 namespace {
-
-const std::string kClientToken = "client-token-0123456789";
-const std::string kUpstreamKey = "sk-upstream-secret-key";
-
-Config baseConfig() {
-    Config config;
-    config.listenHost = "127.0.0.1";
-    config.listenPort = 0;
-    config.tokens = {kClientToken};
-    config.rateLimitPerMinute = 6000;
-    config.rateLimitBurst = 1000;
-    config.threads = 4;
-    config.upstreamTimeout = std::chrono::milliseconds(400);
-    return config;
-}
-
-// The proxy under test on a free port.
-struct Proxy {
-    ProxyServer server;
-    int port;
-    std::thread thread;
-    explicit Proxy(const Config& config, RateLimiter::Clock clock = &std::chrono::steady_clock::now)
-        : server(config, makeBackends(config), std::move(clock)), port(server.bind()),
-          thread([this] { server.listen(); }) {}
-    ~Proxy() {
-        server.stop();
-        thread.join();
-    }
-
-    // A POST of `body`, or a GET without one.
-    httplib::Result send(const std::string& path, const std::string& body,
-                         const std::string& token = kClientToken) {
-        httplib::Client client("127.0.0.1", port);
-        client.set_read_timeout(std::chrono::seconds(10));
-        httplib::Headers headers;
-        if (!token.empty())
-            headers.emplace("Authorization", "Bearer " + token);
-        return body.empty() ? client.Get(path, headers)
-                            : client.Post(path, headers, body, "application/json");
-    }
-};
-
-const json kAppMessages = json::array({{{"role", "system"}, {"content", "You are Vorn in Demon Mode."}},
-                                       {{"role", "user"}, {"content", "Write Vorn's message now."}}});
 
 std::string appChatBody() {
     return json{
@@ -72,43 +29,11 @@ std::string appChatBody() {
         .dump();
 }
 
-std::string completion(const std::string& content) {
-    return json{{"choices", json::array({{{"message", {{"role", "assistant"}, {"content", content}}}}})}}
-        .dump();
-}
-
 // What a client sees of an answer: a completion's text, or the bytes.
 std::string shown(const httplib::Result& res) {
     if (res->get_header_value("Content-Type") != "application/json")
         return res->body;
     return json::parse(res->body)["choices"][0]["message"]["content"].get<std::string>();
-}
-
-std::string gzip(const std::string& text) {
-    std::string out;
-    httplib::detail::gzip_compressor().compress(text.data(), text.size(), true,
-                                                [&](const char* data, size_t n) {
-                                                    out.append(data, n);
-                                                    return true;
-                                                });
-    return out;
-}
-
-// Every upstream at `port`, each with the key.
-Config upstreamConfig(int port) {
-    Config config = baseConfig();
-    config.chatBackend = "openai";
-    config.openaiBaseUrl = config.speechBaseUrl = "http://127.0.0.1:" + std::to_string(port) + "/v1";
-    config.fishaudioBaseUrl = "http://127.0.0.1:" + std::to_string(port);
-    config.openaiKey = config.fishaudioKey = config.speechKey = kUpstreamKey;
-    config.speechModel = "speech-model";
-    config.speechVoice = "some-voice";
-    return config;
-}
-
-std::string httpReply(const std::string& status, const std::string& headers, const std::string& body) {
-    return "HTTP/1.1 " + status + "\r\n" + headers + "Content-Length: " + std::to_string(body.size()) +
-           "\r\nConnection: close\r\n\r\n" + body;
 }
 
 } // namespace
