@@ -225,6 +225,81 @@ private slots:
                  request.c_str());
     }
 
+    // The OpenAI paths, as any SDK uses them: built-in answers, and an
+    // upstream's stream relayed with its key masked.
+    void standardPaths_data() {
+        QTest::addColumn<QByteArray>("upstream"); // empty: the built-in writer and voice
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QByteArray>("body"); // empty: a GET
+        QTest::addColumn<QString>("token");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("contentType");
+        QTest::addColumn<QByteArray>("contains");
+        const auto row = [](const char* name, const std::string& upstream, const char* path, const json& body,
+                            const std::string& token, int status, const char* type,
+                            const std::string& contains) {
+            QTest::newRow(name) << QByteArray::fromStdString(upstream) << path
+                                << (body.is_null() ? QByteArray() : QByteArray::fromStdString(body.dump()))
+                                << QString::fromStdString(token) << status << type
+                                << QByteArray::fromStdString(contains);
+        };
+        const json chat = {{"model", "any"}, {"messages", kAppMessages}};
+        json streamed = chat;
+        streamed["stream"] = true;
+        const std::string events =
+            "data: {\"choices\":[{\"delta\":{\"content\":\"" + kUpstreamKey + "\"}}]}\n\ndata: [DONE]\n\n";
+        const std::string sse = "HTTP/1.1 200 OK\r\nContent-Type: text/event-stream\r\nTransfer-Encoding: "
+                                "chunked\r\nConnection: close\r\n\r\n" +
+                                [&] {
+                                    std::string chunked;
+                                    for (std::size_t at = 0; at < events.size(); at += 9) { // the key cut up
+                                        const std::string piece = events.substr(at, 9);
+                                        char size[8];
+                                        std::snprintf(size, sizeof size, "%zx", piece.size());
+                                        chunked += std::string(size) + "\r\n" + piece + "\r\n";
+                                    }
+                                    return chunked + "0\r\n\r\n";
+                                }();
+        const std::string json401 = json{{"error", {{"message", "no"}}}}.dump();
+        const json wav = {
+            {"model", "tts-1"}, {"input", "Hi."}, {"voice", "alloy"}, {"response_format", "wav"}};
+        row("chat", "", "/v1/chat/completions", chat, kClientToken, 200, "application/json",
+            "\"chat.completion\"");
+        row("streamed chat", "", "/v1/chat/completions", streamed, kClientToken, 200, "text/event-stream",
+            "\"finish_reason\":\"stop\"");
+        row("models", "", "/v1/models", nullptr, kClientToken, 200, "application/json", "\"vorn-builtin\"");
+        row("speech as WAV", "", "/v1/audio/speech", wav, kClientToken, 400, "application/json",
+            "\"invalid_request_error\"");
+        row("wrong token", "", "/v1/models", nullptr, "wrong-token-0123456789", 401, "application/json",
+            "\"authentication_error\"");
+        row("upstream stream relayed", sse, "/v1/chat/completions", streamed, kClientToken, 200,
+            "text/event-stream", "{\"content\":\"<redacted>\"}}]}\n\ndata: [DONE]\n\n");
+        row("upstream stream refused", httpReply("401 Unauthorized", "", json401), "/v1/chat/completions",
+            streamed, kClientToken, 502, "application/json", "The model server answered 401: no");
+    }
+
+    void standardPaths() {
+        QFETCH(QByteArray, upstream);
+        QFETCH(QString, path);
+        QFETCH(QByteArray, body);
+        QFETCH(QString, token);
+        QFETCH(int, status);
+        QFETCH(QString, contentType);
+        QFETCH(QByteArray, contains);
+        RawServer server(upstream.isEmpty() ? "unused" : upstream.toStdString());
+        Proxy proxy(upstream.isEmpty() ? baseConfig() : upstreamConfig(server.port()));
+        auto res = proxy.send(path.toStdString(), body.toStdString(), token.toStdString());
+        QVERIFY(res);
+        QCOMPARE(res->status, status);
+        QCOMPARE(QString::fromStdString(res->get_header_value("Content-Type")), contentType);
+        QVERIFY2(res->body.find(contains.toStdString()) != std::string::npos, res->body.c_str());
+        QVERIFY(res->body.find(kUpstreamKey) == std::string::npos);
+        if (contentType == "text/event-stream")
+            QVERIFY(res->body.ends_with("}\n\ndata: [DONE]\n\n"));
+        if (!upstream.isEmpty()) // the stream is asked for upstream too
+            QVERIFY(server.received().find("\"stream\":true") != std::string::npos);
+    }
+
     void pipelineTimeLimit() {
         const auto start = std::chrono::steady_clock::now();
         const PipelineResult result = runPipeline({{"sleep", "5"}}, "", std::chrono::milliseconds(100));
