@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -46,23 +47,25 @@ void addressOf(int fd, bool peer, std::string& ip, int& port) {
     ip = text;
 }
 
-// A plain socket whose reads end at a deadline set per request.
+std::chrono::milliseconds until(Clock::time_point deadline) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+}
+
+// A socket (plain, or TLS with `ssl`) whose reads end at a deadline set per
+// request. A TLS socket is non-blocking, so that a record cut short cannot
+// hold a read past the deadline.
 class DeadlineStream : public httplib::Stream {
 public:
-    DeadlineStream(int fd, std::chrono::milliseconds writeTimeout) : m_fd(fd), m_writeTimeout(writeTimeout) {}
+    DeadlineStream(int fd, SSL* ssl, std::chrono::milliseconds writeTimeout)
+        : m_fd(fd), m_ssl(ssl), m_writeTimeout(writeTimeout) {}
     void setReadDeadline(Clock::time_point deadline) { m_deadline = deadline; }
 
-    bool is_readable() const override {
-        return m_begin < m_end ||
-               waitFor(m_fd, POLLIN,
-                       std::chrono::duration_cast<std::chrono::milliseconds>(m_deadline - Clock::now()));
-    }
+    bool is_readable() const override { return hasBuffered() || waitFor(m_fd, POLLIN, until(m_deadline)); }
     bool is_writable() const override { return waitFor(m_fd, POLLOUT, m_writeTimeout); }
     ssize_t read(char* data, size_t size) override {
         if (m_begin == m_end) {
-            if (!is_readable())
-                return -1;
-            const ssize_t n = ::recv(m_fd, m_buffer, sizeof m_buffer, 0);
+            const ssize_t n =
+                m_ssl ? readTls() : (is_readable() ? ::recv(m_fd, m_buffer, sizeof m_buffer, 0) : -1);
             if (n <= 0)
                 return n;
             m_begin = 0;
@@ -74,9 +77,16 @@ public:
         return static_cast<ssize_t>(count);
     }
     ssize_t write(const char* data, size_t size) override {
-        if (!is_writable())
-            return -1;
-        return ::send(m_fd, data, size, MSG_NOSIGNAL);
+        if (!m_ssl)
+            return is_writable() ? ::send(m_fd, data, size, MSG_NOSIGNAL) : -1;
+        const auto deadline = Clock::now() + m_writeTimeout;
+        for (;;) {
+            const int n = SSL_write(m_ssl, data, static_cast<int>(std::min<size_t>(size, 1 << 30)));
+            if (n > 0)
+                return n;
+            if (!waitForTls(n, deadline))
+                return -1;
+        }
     }
     void get_remote_ip_and_port(std::string& ip, int& port) const override {
         addressOf(m_fd, true, ip, port);
@@ -85,10 +95,33 @@ public:
         addressOf(m_fd, false, ip, port);
     }
     socket_t socket() const override { return m_fd; }
-    bool hasBuffered() const { return m_begin < m_end; }
+    bool hasBuffered() const { return m_begin < m_end || (m_ssl && SSL_pending(m_ssl) > 0); }
+
+    // What a TLS call that returned `result` waits for, until `deadline`; false: give up.
+    bool waitForTls(int result, Clock::time_point deadline) const {
+        const int error = SSL_get_error(m_ssl, result);
+        if (error == SSL_ERROR_WANT_READ)
+            return waitFor(m_fd, POLLIN, until(deadline));
+        if (error == SSL_ERROR_WANT_WRITE)
+            return waitFor(m_fd, POLLOUT, until(deadline));
+        return false;
+    }
 
 private:
+    ssize_t readTls() {
+        for (;;) {
+            const int n = SSL_read(m_ssl, m_buffer, sizeof m_buffer);
+            if (n > 0)
+                return n;
+            if (SSL_get_error(m_ssl, n) == SSL_ERROR_ZERO_RETURN)
+                return 0;
+            if (Clock::now() >= m_deadline || !waitForTls(n, m_deadline))
+                return -1;
+        }
+    }
+
     int m_fd;
+    SSL* m_ssl;
     std::chrono::milliseconds m_writeTimeout;
     Clock::time_point m_deadline = Clock::now();
     char m_buffer[4096];
@@ -160,38 +193,88 @@ void PeerCounter::leave(const std::string& address) {
         m_open.erase(it);
 }
 
-bool GuardedServer::process_and_close_socket(socket_t sock) {
+bool serveConnection(int sock, SSL_CTX* tls, const ConnectionLimits& limits, PeerCounter& peers,
+                     const std::atomic<socket_t>& listening, std::chrono::milliseconds writeTimeout,
+                     const ProcessRequest& process) {
     std::string address;
     int port = 0;
     addressOf(sock, true, address, port);
     bool ok = false;
-    if (!m_peers.enter(address)) {
+    if (!peers.enter(address)) {
+        // Said in the clear even on a TLS port: the client learns why either way.
         static const std::string busy = "HTTP/1.1 503 Service Unavailable\r\nContent-Type: text/plain\r\n"
                                         "Content-Length: 41\r\nConnection: close\r\n\r\n"
                                         "Too many connections from this address.\r\n";
         (void)::send(sock, busy.data(), busy.size(), MSG_NOSIGNAL);
-    } else {
-        DeadlineStream stream(
-            sock, std::chrono::milliseconds(write_timeout_sec_ * 1000 + write_timeout_usec_ / 1000));
-        for (std::size_t left = m_limits.keepAliveRequests; left > 0 && svr_sock_ != INVALID_SOCKET; --left) {
+        ::shutdown(sock, SHUT_RDWR);
+        ::close(sock);
+        return false;
+    }
+    SSL* ssl = nullptr;
+    bool ready = true;
+    if (tls) {
+        ssl = SSL_new(tls);
+        ready = ssl && SSL_set_fd(ssl, sock) == 1 &&
+                ::fcntl(sock, F_SETFL, ::fcntl(sock, F_GETFL) | O_NONBLOCK) == 0;
+        const auto deadline = Clock::now() + limits.requestReadTimeout;
+        DeadlineStream handshake(sock, ssl, writeTimeout);
+        while (ready) {
+            const int n = SSL_accept(ssl);
+            if (n == 1)
+                break;
+            ready = handshake.waitForTls(n, deadline);
+        }
+    }
+    if (ready) {
+        DeadlineStream stream(sock, ssl, writeTimeout);
+        for (std::size_t left = limits.keepAliveRequests; left > 0 && listening != INVALID_SOCKET; --left) {
             // Wait for the next request in short steps, so that stopping is quick.
-            const auto idleUntil = Clock::now() + m_limits.keepAliveTimeout;
+            const auto idleUntil = Clock::now() + limits.keepAliveTimeout;
             bool arrived = stream.hasBuffered();
-            while (!arrived && svr_sock_ != INVALID_SOCKET && Clock::now() < idleUntil)
+            while (!arrived && listening != INVALID_SOCKET && Clock::now() < idleUntil)
                 arrived = waitFor(sock, POLLIN, std::chrono::milliseconds(50));
             if (!arrived)
                 break;
-            stream.setReadDeadline(Clock::now() + m_limits.requestReadTimeout);
+            stream.setReadDeadline(Clock::now() + limits.requestReadTimeout);
             bool closed = false;
-            ok = process_request(stream, left == 1, closed, nullptr);
+            ok = process(stream, left == 1, closed);
             if (!ok || closed)
                 break;
         }
-        m_peers.leave(address);
     }
+    if (ssl) {
+        if (ready)
+            SSL_shutdown(ssl);
+        SSL_free(ssl);
+    }
+    peers.leave(address);
     ::shutdown(sock, SHUT_RDWR);
     ::close(sock);
     return ok;
+}
+
+namespace {
+
+std::chrono::milliseconds millis(time_t sec, time_t usec) {
+    return std::chrono::milliseconds(sec * 1000 + usec / 1000);
+}
+
+} // namespace
+
+bool GuardedServer::process_and_close_socket(socket_t sock) {
+    return serveConnection(sock, nullptr, m_limits, m_peers, svr_sock_,
+                           millis(write_timeout_sec_, write_timeout_usec_),
+                           [this](httplib::Stream& stream, bool close, bool& closed) {
+                               return process_request(stream, close, closed, nullptr);
+                           });
+}
+
+bool GuardedSslServer::process_and_close_socket(socket_t sock) {
+    return serveConnection(sock, ssl_context(), m_limits, m_peers, svr_sock_,
+                           millis(write_timeout_sec_, write_timeout_usec_),
+                           [this](httplib::Stream& stream, bool close, bool& closed) {
+                               return process_request(stream, close, closed, nullptr);
+                           });
 }
 
 } // namespace vorn::proxy

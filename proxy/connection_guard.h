@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -59,13 +60,33 @@ private:
     std::map<std::string, std::size_t> m_open;
 };
 
-// httplib's server with a connection loop of its own (plain HTTP): each
-// request must arrive whole within `requestReadTimeout`, however slowly its
-// bytes drip, and one address holds at most `perClient` connections; more are
-// answered 503 and closed at once.
+using ProcessRequest = std::function<bool(httplib::Stream& stream, bool closeConnection, bool& closed)>;
+
+// One accepted connection, served until it closes, idles past the keep-alive
+// time or the listening socket goes: each request must arrive whole within
+// `requestReadTimeout`, however slowly its bytes drip, and one address holds
+// at most `perClient` connections (more are answered 503 and closed at once).
+// With `tls` the TLS handshake falls under the same deadline. Closes `sock`.
+bool serveConnection(int sock, SSL_CTX* tls, const ConnectionLimits& limits, PeerCounter& peers,
+                     const std::atomic<socket_t>& listening, std::chrono::milliseconds writeTimeout,
+                     const ProcessRequest& process);
+
+// httplib's servers with that connection loop instead of their own.
 class GuardedServer : public httplib::Server {
 public:
     explicit GuardedServer(ConnectionLimits limits) : m_limits(limits), m_peers(limits.perClient) {}
+
+private:
+    bool process_and_close_socket(socket_t sock) override;
+
+    ConnectionLimits m_limits;
+    PeerCounter m_peers;
+};
+
+class GuardedSslServer : public httplib::SSLServer {
+public:
+    GuardedSslServer(ConnectionLimits limits, const std::string& cert, const std::string& key)
+        : httplib::SSLServer(cert.c_str(), key.c_str()), m_limits(limits), m_peers(limits.perClient) {}
 
 private:
     bool process_and_close_socket(socket_t sock) override;

@@ -121,14 +121,13 @@ ProxyServer::ProxyServer(const Config& config, Backends backends, RateLimiter::C
     : m_config(config), m_backends(std::move(backends)), m_tokens(config.tokens),
       m_limiter(config.rateLimitPerMinute, config.rateLimitBurst, clock),
       m_failedLogins(config.failedLoginsPerMinute, config.failedLoginBurst, clock) {
-    if (!m_config.tlsCert.empty()) {
-        m_http = std::make_unique<httplib::SSLServer>(m_config.tlsCert.c_str(), m_config.tlsKey.c_str());
-    } else {
-        ConnectionLimits limits;
-        limits.requestReadTimeout = m_config.requestReadTimeout;
-        limits.perClient = static_cast<std::size_t>(m_config.maxConnectionsPerClient);
+    ConnectionLimits limits;
+    limits.requestReadTimeout = m_config.requestReadTimeout;
+    limits.perClient = static_cast<std::size_t>(m_config.maxConnectionsPerClient);
+    if (!m_config.tlsCert.empty())
+        m_http = std::make_unique<GuardedSslServer>(limits, m_config.tlsCert, m_config.tlsKey);
+    else
         m_http = std::make_unique<GuardedServer>(limits);
-    }
     const auto idle = static_cast<std::size_t>(m_config.threads);
     const auto most = static_cast<std::size_t>(m_config.maxConnections);
     m_http->new_task_queue = [idle, most] { return new ElasticPool(idle, most); };

@@ -41,6 +41,23 @@ public:
             m_thread.join();
     }
     int port() const { return m_port; }
+    // Connects to `port`, sends `bytes` and waits (up to 5 s) until the other side closes.
+    static void sendAndWait(int port, const std::string& bytes) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<uint16_t>(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        timeval limit{5, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+            (void)::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+            char buffer[256];
+            while (::recv(fd, buffer, sizeof buffer, 0) > 0) {
+            }
+        }
+        ::close(fd);
+    }
     // The last request as it came in, headers and body.
     std::string received() {
         std::lock_guard lock(m_mutex);

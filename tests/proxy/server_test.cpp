@@ -321,6 +321,7 @@ private slots:
         Config config = baseConfig();
         config.tlsCert = cert.toStdString();
         config.tlsKey = key.toStdString();
+        config.requestReadTimeout = std::chrono::milliseconds(500);
         QVERIFY(!validate(config));
         Proxy proxy(config);
         QVERIFY(proxy.server.isValid());
@@ -332,6 +333,10 @@ private slots:
         // Plain HTTP to the TLS port gets no answer.
         auto refused = proxy.send("/healthz", {});
         QVERIFY(!refused || refused->status != 200);
+        // A handshake that never ends is cut off at the request deadline.
+        const auto start = std::chrono::steady_clock::now();
+        RawServer::sendAndWait(proxy.port, std::string("\x16\x03\x01", 3));
+        QVERIFY(std::chrono::steady_clock::now() - start < std::chrono::seconds(2));
     }
 };
 
