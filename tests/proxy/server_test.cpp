@@ -13,6 +13,8 @@
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 
+#include <mutex>
+#include <set>
 #include <thread>
 
 using namespace vorn::proxy;
@@ -298,6 +300,29 @@ private slots:
             QVERIFY(res->body.ends_with("}\n\ndata: [DONE]\n\n"));
         if (!upstream.isEmpty()) // the stream is asked for upstream too
             QVERIFY(server.received().find("\"stream\":true") != std::string::npos);
+    }
+
+    // One connection to the upstream serves request after request.
+    void reusesUpstreamConnections() {
+        httplib::Server upstream;
+        std::mutex mutex;
+        std::set<int> ports;
+        upstream.Post(".*", [&](const httplib::Request& req, httplib::Response& res) {
+            std::lock_guard lock(mutex);
+            ports.insert(req.remote_port);
+            res.set_content(completion("Move."), "application/json");
+        });
+        upstream.set_keep_alive_timeout(1); // the kept connection holds stop() no longer
+        const int port = upstream.bind_to_any_port("127.0.0.1");
+        std::thread serving([&] { upstream.listen_after_bind(); });
+        {
+            Proxy proxy(upstreamConfig(port));
+            for (int i = 0; i < 3; ++i)
+                QCOMPARE(proxy.send("/api/openai/chat", appChatBody())->status, 200);
+        }
+        upstream.stop();
+        serving.join();
+        QCOMPARE(ports.size(), std::size_t(1));
     }
 
     void pipelineTimeLimit() {
