@@ -387,7 +387,8 @@ std::string usageText() {
            "  --tls-key FILE     and this private key (PEM)\n"
            "  --insecure-http    allow plain HTTP on an address outside the loopback range\n"
            "  --check            validate the configuration and exit\n"
-           "  --exit-on-stdin-close  end when standard input closes (how Vorn runs its own proxy)\n"
+           "  --exit-on-stdin-close  run as Vorn's own proxy: end as soon as standard input closes, and\n"
+           "                     ignore the file's listen, TLS and threads settings\n"
            "Environment: VORN_PROXY_TOKEN (accepted tokens, comma separated), VORN_PROXY_OPENAI_KEY,\n"
            "  VORN_PROXY_FISHAUDIO_KEY, VORN_PROXY_SPEECH_KEY.\n";
 }
