@@ -104,7 +104,6 @@ std::string draw(const Candidates& candidates, std::mt19937& random) {
     return candidates.texts[index(random)];
 }
 
-
 std::string limitWords(const std::string& text, int limit) {
     std::istringstream stream(text);
     std::string word, out;
