@@ -8,6 +8,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -57,33 +58,76 @@ qint64 residentKiB(qint64 pid) {
     return 0;
 }
 
-void BM_StartToShownWindow(benchmark::State& state) {
-    static Day day;
-    const QString server = vorn::handOverServerName(day.env.value(QStringLiteral("VORN_DATA_DIR")));
+// The resident memory of `pid` and its children (Vorn's own proxy).
+qint64 familyResidentKiB(qint64 pid) {
+    qint64 total = residentKiB(pid);
+    QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(pid));
+    if (children.open(QIODevice::ReadOnly))
+        for (const QByteArray& child : children.readAll().split(' '))
+            if (!child.trimmed().isEmpty())
+                total += residentKiB(child.trimmed().toLongLong());
+    return total;
+}
+
+// Starts `program` until its hand-over socket `server` answers, then reads the
+// memory of it and its children after `settle`.
+void startToShown(benchmark::State& state, const QString& program, const QProcessEnvironment& env,
+                  const QString& server, int settleMs) {
     qint64 rss = 0;
     for (auto _ : state) {
-        QProcess vorn;
-        vorn.setProcessEnvironment(day.env);
+        QProcess process;
+        process.setProcessEnvironment(env);
         QElapsedTimer timer;
         timer.start();
-        vorn.start(QStringLiteral(VORN_PROGRAM), {});
-        while (!vorn::sendToRunningCopy(server, {QStringLiteral("raise"), {}},
-                                        std::chrono::milliseconds(1000), std::chrono::milliseconds(1000))
+        process.start(program, {});
+        while (!vorn::sendToRunningCopy(server, {QStringLiteral("raise"), {}}, std::chrono::milliseconds(1000),
+                                        std::chrono::milliseconds(1000))
                     .reply) {
-            if (vorn.state() == QProcess::NotRunning || timer.elapsed() > 10000) {
-                state.SkipWithError("vorn did not start");
+            if (process.state() == QProcess::NotRunning || timer.elapsed() > 10000) {
+                state.SkipWithError("the program did not start");
                 return;
             }
             QThread::usleep(500);
         }
         state.SetIterationTime(double(timer.nsecsElapsed()) / 1e9);
-        QThread::msleep(300); // let the first paint and the start-up work settle
-        rss = residentKiB(vorn.processId());
-        vorn.terminate();
-        vorn.waitForFinished(10000);
+        QThread::msleep(settleMs); // let the first paint and the start-up work settle
+        rss = familyResidentKiB(process.processId());
+        process.terminate();
+        process.waitForFinished(10000);
     }
     state.counters["rss_MiB"] = double(rss) / 1024.0;
 }
+
+Day& day() {
+    static Day day;
+    return day;
+}
+
+QString dayServer() {
+    return vorn::handOverServerName(day().env.value(QStringLiteral("VORN_DATA_DIR")));
+}
+
+// With a configured proxy: Vorn alone.
+void BM_StartToShownWindow(benchmark::State& state) {
+    startToShown(state, QStringLiteral(VORN_PROGRAM), day().env, dayServer(), 300);
+}
 BENCHMARK(BM_StartToShownWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(15);
+
+// Without one: Vorn starts its own proxy after the first paint; memory counts both.
+void BM_StartWithOwnProxy(benchmark::State& state) {
+    QProcessEnvironment env = day().env;
+    env.remove(QStringLiteral("VORN_PROXY_URL"));
+    startToShown(state, QStringLiteral(VORN_PROGRAM), env, dayServer(), 1000);
+}
+BENCHMARK(BM_StartWithOwnProxy)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(15);
+
+// The yardstick: an empty QMainWindow built the same way.
+void BM_EmptyWindow(benchmark::State& state) {
+    QProcessEnvironment env = day().env;
+    const QString server = QStringLiteral("vorn-empty-window-%1").arg(QCoreApplication::applicationPid());
+    env.insert(QStringLiteral("VORN_EMPTY_WINDOW_SERVER"), server);
+    startToShown(state, QStringLiteral(EMPTY_WINDOW_PROGRAM), env, server, 300);
+}
+BENCHMARK(BM_EmptyWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(15);
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <openssl/sha.h>
 
 #include <algorithm>
+#include <cctype>
 
 namespace vorn::proxy {
 
@@ -24,11 +25,17 @@ TokenCheck::TokenCheck(const std::vector<std::string>& tokens) {
 }
 
 std::optional<std::size_t> TokenCheck::match(const std::string& authorizationHeader) const {
-    static const std::string prefix = "Bearer ";
-    if (authorizationHeader.size() <= prefix.size() ||
-        authorizationHeader.compare(0, prefix.size(), prefix) != 0)
+    // The scheme word is case-insensitive; one or more spaces follow it.
+    static const std::string scheme = "bearer";
+    if (authorizationHeader.size() <= scheme.size() + 1 ||
+        !std::equal(scheme.begin(), scheme.end(), authorizationHeader.begin(),
+                    [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); }) ||
+        authorizationHeader[scheme.size()] != ' ')
         return std::nullopt;
-    const std::string presented = digest(authorizationHeader.substr(prefix.size()));
+    const auto start = authorizationHeader.find_first_not_of(' ', scheme.size());
+    if (start == std::string::npos)
+        return std::nullopt;
+    const std::string presented = digest(authorizationHeader.substr(start));
     std::optional<std::size_t> found;
     // Every configured token is compared, whichever matches.
     for (std::size_t i = 0; i < m_digests.size(); ++i) {
@@ -41,7 +48,15 @@ std::optional<std::size_t> TokenCheck::match(const std::string& authorizationHea
 RateLimiter::RateLimiter(int perMinute, int burst, Clock clock)
     : m_perSecond(perMinute / 60.0), m_burst(std::max(1, burst)), m_clock(std::move(clock)) {}
 
+bool RateLimiter::available(std::size_t key) {
+    return take(key, 0.0);
+}
+
 bool RateLimiter::allow(std::size_t key) {
+    return take(key, 1.0);
+}
+
+bool RateLimiter::take(std::size_t key, double cost) {
     const auto now = m_clock();
     std::lock_guard lock(m_mutex);
     auto [it, inserted] = m_buckets.try_emplace(key, Bucket{m_burst, now});
@@ -53,7 +68,7 @@ bool RateLimiter::allow(std::size_t key) {
     }
     if (bucket.tokens < 1.0)
         return false;
-    bucket.tokens -= 1.0;
+    bucket.tokens -= cost;
     return true;
 }
 

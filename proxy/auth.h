@@ -10,6 +10,9 @@
 
 namespace vorn::proxy {
 
+// The shortest token accepted in the configuration.
+inline constexpr std::size_t kMinTokenLength = 16;
+
 // Checks "Authorization: Bearer <token>" against the configured tokens.
 // Comparison runs in constant time over digests, so neither the content nor
 // the length of a token leaks through timing.
@@ -34,8 +37,11 @@ public:
 
     // Takes one request from `key`'s bucket; false when it is empty.
     bool allow(std::size_t key);
+    // True when `key`'s bucket has a request left, taking none.
+    bool available(std::size_t key);
 
 private:
+    bool take(std::size_t key, double cost);
     struct Bucket {
         double tokens;
         std::chrono::steady_clock::time_point last;

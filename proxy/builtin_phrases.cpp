@@ -13,8 +13,9 @@ using Bank = std::vector<std::string>;
 
 struct ModeWords {
     std::array<Bank, 10> triggers; // indexed by Trigger
-    std::array<Bank, 4> replies;   // indexed by ReplyKind
+    std::array<Bank, 7> replies;   // indexed by ReplyKind
     Bank escalation;
+    Bank tails; // short endings that vary a message without changing what it says
 };
 
 const ModeWords kNormal = {
@@ -25,7 +26,7 @@ const ModeWords kNormal = {
          "five minutes.",
          "Right, new list. {task} goes first. You've got {min} minutes. If something blocks you, tell me. "
          "Otherwise I expect it done by {by}.",
-         "Fresh start. {total} tasks, nothing done yet. Pick up {task} and get moving.",
+         "Fresh start. {total} tasks, {done} done. Pick up {task} and get moving.",
          "Okay, fresh start. The list is set. Take the first task and get going. No warm-up."},
         // onTime
         {"Good. {subject} done on time. {pending} still pending. Next is {task}, {min} minutes. Keep that "
@@ -73,7 +74,15 @@ const ModeWords kNormal = {
         // claimsDone
         {"If it's done, tick it off. Then {task}.", "Then mark it complete. The list should say what's true.",
          "Good. Tick it off so the schedule moves."},
-        // excuse
+        // notDone
+        {"Okay, not done yet. What's left on {task}? Name the next step and do it.",
+         "Fine, it's still open. You have until {by}. Keep at it.",
+         "Not done is okay as long as it's moving. What's the next concrete step?"},
+        // moreTime
+        {"More time on {task}? Re-estimate honestly, then hold to the new number.",
+         "If the estimate was wrong, change it once. Then finish inside it.",
+         "You can have more time if you tell me why. What took longer than planned?"},
+        // stuck
         {"I hear you. Doesn't change the deadline. {task}, {min} minutes. Break it into the smallest next "
          "step "
          "and do that.",
@@ -83,17 +92,22 @@ const ModeWords kNormal = {
         {"Short answer: focus on {task}. It's due by {by}. Ask me again when it's done.",
          "Good question, wrong time. {task} first, then we talk.",
          "Short answer: do the next task on the list. Then ask again."},
+        // greeting
+        {"Hi. {done} of {total} done. {task} is next.", "Hello. Good to see you. Let's pick up {task}.",
+         "Hi. Let's get going: next task on the list."},
         // other
         {"Noted. {done} of {total} done. {task} is what matters right now.",
          "Okay. What's the next concrete step on {task}? Do it.", "Noted. Back to the list."},
     }},
     {"Now. Not later.", "No more delay on this.", "Close it out now."},
+    {"Keep moving.", "One step at a time.", "Tell me when it's done.", "Stay on it.", "You've got this."},
 };
 
 const ModeWords kDemon = {
     {{
         // welcome
-        {"Okay, listen. {total} tasks. Zero done. {task} is first, {min} minutes, done by {by}. Not a minute "
+        {"Okay, listen. {total} tasks. {done} done. {task} is first, {min} minutes, done by {by}. Not a "
+         "minute "
          "later. Go.",
          "New list. Great. Lists don't ship anything, you do. {task}. Now. Move.",
          "Right, we're starting. No warm-up, no coffee run, no bullshit. First task, now."},
@@ -141,18 +155,29 @@ const ModeWords kDemon = {
         // claimsDone
         {"Then tick it off, damn it. And start {task}.", "If it's done, mark it done. Then next task. Go.",
          "Done? Prove it. Tick it off."},
-        // excuse
+        // notDone
+        {"Not done. Obviously. {task} is due by {by}. Finish it.",
+         "Not finished? Then why are you typing? Back to {task}.", "Not done yet. I noticed. Get it done."},
+        // moreTime
+        {"More time? You had time. {task}, {min} minutes, like we said.",
+         "No extensions. Cut the scope, not the deadline. Finish {task}.",
+         "More time. Sure. Re-estimate once and hit it. No second extension."},
+        // stuck
         {"I don't care. {task} is due by {by}. Excuses don't ship. Work.",
          "Tired? Stuck? Doesn't matter. {task}, {min} minutes. Smallest next step. Now.",
          "No. No excuses. Get back to work."},
         // question
         {"You want an answer? {task}. That's the answer. Now.",
          "Stop asking, start doing. {task}, done by {by}.", "Wrong question. Do the work first."},
+        // greeting
+        {"Hi. Skip the small talk. {task}. Now.", "Hello yourself. {done} of {total}. Move.",
+         "Yeah, hi. Back to work."},
         // other
         {"{done} of {total}. That's where you are. Stop typing, start working on {task}.",
          "Is {task} done? No? Then why are you talking to me?", "Enough. Back to work."},
     }},
     {"Now. Right now.", "Move. Now.", "No more excuses. Go."},
+    {"Go.", "Now.", "Move it.", "Clock's running.", "No excuses."},
 };
 
 const ModeWords kMessianic = {
@@ -208,7 +233,15 @@ const ModeWords kMessianic = {
         // claimsDone
         {"Then tick it off. Every tick is a step toward the thing we're building. Then {task}.",
          "Done? Mark it. That's forward. That's the mission.", "Tick it off. Forward."},
-        // excuse
+        // notDone
+        {"Not done yet. That's fine. {task} is still the next step forward. Take it.",
+         "Still open. The mission waits on it. Finish {task} by {by}.",
+         "Not finished yet. Keep going. This matters."},
+        // moreTime
+        {"More time on {task}? Take what it truly needs, then give it everything.",
+         "Re-estimate once, honestly. Then we move forward inside it.",
+         "Time is the one thing the mission can't get back. Use the extra well."},
+        // stuck
         {"I hear you. But this matters more than tired. {task}, just the next step. That's how we move "
          "forward.",
          "Stuck is part of building something important. Smallest step on {task}. Now.",
@@ -217,11 +250,15 @@ const ModeWords kMessianic = {
         {"The answer is always the same: {task}. It's the next step toward the bigger thing.",
          "Everything comes back to one thing: {task}, done by {by}.",
          "The answer is the next task. It always is."},
+        // greeting
+        {"Hello. {done} of {total}, and we're building. {task} is next.",
+         "Hi. Good to have you back. The mission continues with {task}.", "Hello. Today we move forward."},
         // other
         {"{done} of {total}. Every one of these matters. {task} is next.",
          "Okay. Back to {task}. This is how we move forward.", "This matters. Keep building."},
     }},
     {"Now. This matters.", "Right now. Forward.", "No more waiting. This matters."},
+    {"Forward.", "This matters.", "Keep building.", "Every step counts.", "The mission continues."},
 };
 
 const ModeWords& words(Mode mode) {
@@ -248,6 +285,10 @@ const std::vector<std::string>& replyBank(Mode mode, ReplyKind kind) {
 
 const std::vector<std::string>& escalationBank(Mode mode) {
     return words(mode).escalation;
+}
+
+const std::vector<std::string>& tailBank(Mode mode) {
+    return words(mode).tails;
 }
 
 } // namespace vorn::proxy

@@ -2,6 +2,8 @@
 
 #include "situation.h"
 
+#include <deque>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -9,7 +11,7 @@
 namespace vorn::proxy {
 
 // What a user's chat message is about, as far as the built-in writer can tell.
-enum class ReplyKind { claimsDone, excuse, question, other };
+enum class ReplyKind { claimsDone, notDone, moreTime, stuck, question, greeting, other };
 
 ReplyKind classifyUserMessage(const std::string& text);
 
@@ -21,9 +23,27 @@ const std::vector<std::string>& phraseBank(Mode mode, Trigger trigger);
 const std::vector<std::string>& replyBank(Mode mode, ReplyKind kind);
 // A last push added to escalated messages.
 const std::vector<std::string>& escalationBank(Mode mode);
+// Short endings in the mode's voice, added to some messages for variety.
+const std::vector<std::string>& tailBank(Mode mode);
+
+// The last messages written per situation (mode, trigger, kind of reply).
+class RecentMessages {
+public:
+    static constexpr std::size_t kRemembered = 5;
+    bool contains(const std::string& situation, const std::string& message) const;
+    void add(const std::string& situation, const std::string& message);
+
+private:
+    std::map<std::string, std::deque<std::string>> m_recent;
+};
+
+// The most words a built-in message has, whatever the prompt allows.
+inline constexpr int kMaxWords = 39;
 
 // The boss's message for `situation`: a template of its mode and trigger whose
-// placeholders the context can fill, filled, never empty, within the word limit.
-std::string writeMessage(const Situation& situation, std::mt19937& random);
+// placeholders the context can fill, filled, maybe with a tail, never empty,
+// within the word limit; with `recent`, none of the last five for the same
+// situation while another is possible.
+std::string writeMessage(const Situation& situation, std::mt19937& random, RecentMessages* recent = nullptr);
 
 } // namespace vorn::proxy

@@ -10,14 +10,20 @@ namespace vorn::proxy {
 
 using nlohmann::json;
 
+std::string estimateNeedsModelText(const std::string& configPath) {
+    return std::string(kEstimateNeedsModel) + " Add these two lines to " +
+           (configPath.empty() ? std::string("vorn-proxy's configuration file") : configPath) +
+           ", then restart Vorn:\n\nchat_backend = openai\nopenai_key = YOUR-OPENAI-KEY";
+}
+
 Reply BuiltinChat::chat(const ChatRequest& request) {
     if (isEstimateRequest(request))
-        return Reply::text(503, kEstimateNeedsModel);
+        return Reply::text(503, estimateNeedsModelText(m_configPath));
     const Situation situation = readSituation(request);
     std::string text;
     {
         std::lock_guard lock(m_mutex);
-        text = writeMessage(situation, m_random);
+        text = writeMessage(situation, m_random, &m_recent);
     }
     return {200, "application/json", completionBody("vorn-builtin", text)};
 }
@@ -48,13 +54,36 @@ std::string upstreamChatBody(const ChatRequest& request, const Config& config) {
             *request.maxTokens;
     if (request.responseFormat)
         body["response_format"] = *request.responseFormat;
+    for (const auto& [name, value] : request.options.items())
+        body[name] = value;
+    if (request.stream)
+        body["stream"] = true;
     return body.dump(-1, ' ', false, json::error_handler_t::replace);
 }
 
+namespace {
+
+Upstream modelServer(const Config& config) {
+    return {config.openaiBaseUrl, config.openaiKey, config.upstreamTimeout, "model server",
+            kMaxChatReplyBytes};
+}
+
+} // namespace
+
+UpstreamResult OpenAIChat::stream(const ChatRequest& request, const UpstreamSink& sink) {
+    const Upstream upstream = modelServer(m_config);
+    UpstreamResult result =
+        postJson(upstream, "/chat/completions", upstreamChatBody(request, m_config), &sink);
+    if (!result.failure && result.status != 200)
+        result.failure = Reply::text(502, describeUpstreamError(upstream, result.status, result.body));
+    return result;
+}
+
 Reply OpenAIChat::chat(const ChatRequest& request) {
-    const Upstream upstream{m_config.openaiBaseUrl, m_config.openaiKey, m_config.upstreamTimeout,
-                            "model server"};
-    const std::string body = upstreamChatBody(request, m_config);
+    const Upstream upstream = modelServer(m_config);
+    ChatRequest plain = request;
+    plain.stream = false;
+    const std::string body = upstreamChatBody(plain, m_config);
     UpstreamResult result = postJson(upstream, "/chat/completions", body);
     if (result.failure)
         return *result.failure;

@@ -1,5 +1,10 @@
 #include "config.h"
 
+#include "auth.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+
 #include <algorithm>
 #include <charconv>
 #include <fstream>
@@ -129,6 +134,8 @@ const std::map<std::string, Setter>& setters() {
         {"rate_limit_burst", integer(&Config::rateLimitBurst, 1, 1'000'000)},
         {"max_body_bytes", size(&Config::maxBodyBytes, 1024, 16 * 1024 * 1024)},
         {"threads", integer(&Config::threads, 1, 1024)},
+        {"max_connections", integer(&Config::maxConnections, 1, 100'000)},
+        {"max_connections_per_client", integer(&Config::maxConnectionsPerClient, 1, 100'000)},
         {"chat_backend", text(&Config::chatBackend)},
         {"openai_base_url", text(&Config::openaiBaseUrl)},
         {"openai_key", text(&Config::openaiKey)},
@@ -237,7 +244,20 @@ LoadResult loadConfig(const std::vector<std::string>& args, const std::string& d
         }
         config.configPath = configPath;
     }
+    config.configFile = configPath.empty() ? defaultPath : configPath;
     applyEnvironment(config, lookup);
+    if (std::find(args.begin(), args.end(), "--exit-on-stdin-close") != args.end()) {
+        // The app tells its child where to listen; a served proxy's address
+        // and certificate in the same file must not move or break it.
+        const Config defaults;
+        config.listenHost = defaults.listenHost;
+        config.listenPort = defaults.listenPort;
+        config.tlsCert.clear();
+        config.tlsKey.clear();
+        config.insecureHttp = false;
+        config.threads = 4;
+        config.appChild = true;
+    }
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -246,6 +266,8 @@ LoadResult loadConfig(const std::vector<std::string>& args, const std::string& d
             result.helpRequested = true;
         } else if (arg == "--print-port") {
             config.printPort = true;
+        } else if (arg == "--exit-on-stdin-close") {
+            // read above
         } else if (arg == "--check") {
             config.checkOnly = true;
         } else if (arg == "--insecure-http") {
@@ -271,12 +293,31 @@ LoadResult loadConfig(const std::vector<std::string>& args, const std::string& d
 }
 
 bool isLoopbackHost(const std::string& host) {
-    return host == "localhost" || host == "::1" || host.rfind("127.", 0) == 0;
+    if (host == "localhost")
+        return true;
+    in_addr v4{};
+    if (::inet_pton(AF_INET, host.c_str(), &v4) == 1)
+        return (ntohl(v4.s_addr) >> 24) == 127;
+    in6_addr v6{};
+    if (::inet_pton(AF_INET6, host.c_str(), &v6) == 1) {
+        if (IN6_IS_ADDR_LOOPBACK(&v6))
+            return true;
+        // An IPv4 loopback address written as IPv6.
+        return IN6_IS_ADDR_V4MAPPED(&v6) && v6.s6_addr[12] == 127;
+    }
+    return false;
 }
 
 std::optional<ConfigError> validate(const Config& config) {
     if (config.tokens.empty())
         return ConfigError{"no token configured: set \"tokens\" in the configuration or VORN_PROXY_TOKEN"};
+    for (std::size_t i = 0; i < config.tokens.size(); ++i) {
+        if (config.tokens[i].size() < kMinTokenLength)
+            return ConfigError{"token " + std::to_string(i + 1) + " is " +
+                               std::to_string(config.tokens[i].size()) +
+                               " characters long; tokens need at least " + std::to_string(kMinTokenLength) +
+                               " (try: openssl rand -hex 24)"};
+    }
     const bool tls = !config.tlsCert.empty() || !config.tlsKey.empty();
     if (tls && (config.tlsCert.empty() || config.tlsKey.empty()))
         return ConfigError{"TLS needs both --tls-cert and --tls-key"};
@@ -346,7 +387,8 @@ std::string usageText() {
            "  --tls-key FILE     and this private key (PEM)\n"
            "  --insecure-http    allow plain HTTP on an address outside the loopback range\n"
            "  --check            validate the configuration and exit\n"
-           "  --exit-on-stdin-close  end when standard input closes (how Vorn runs its own proxy)\n"
+           "  --exit-on-stdin-close  run as Vorn's own proxy: end as soon as standard input closes, and\n"
+           "                     ignore the file's listen, TLS and threads settings\n"
            "Environment: VORN_PROXY_TOKEN (accepted tokens, comma separated), VORN_PROXY_OPENAI_KEY,\n"
            "  VORN_PROXY_FISHAUDIO_KEY, VORN_PROXY_SPEECH_KEY.\n";
 }

@@ -26,7 +26,20 @@ struct Config {
     int rateLimitPerMinute = 120;
     int rateLimitBurst = 30;
     std::size_t maxBodyBytes = 256 * 1024;
-    int threads = 64; // a keep-alive connection holds one while it lasts
+    // Threads kept ready; more are started while all are busy, up to
+    // maxConnections (a keep-alive connection holds one while it lasts).
+    int threads = 8;
+    int maxConnections = 512;
+    int maxConnectionsPerClient = 32;
+    // A request's headers and body must arrive within this, in all.
+    std::chrono::milliseconds requestReadTimeout{10'000};
+    // Failed logins allowed per client address: a burst, then this many a minute.
+    int failedLoginBurst = 10;
+    int failedLoginsPerMinute = 10;
+    // Run as the app's own child: the listen address comes from the command
+    // line alone and the file's listen and TLS settings (meant for a served
+    // proxy) are ignored.
+    bool appChild = false;
 
     // Chat: "builtin" or "openai".
     std::string chatBackend = "builtin";
@@ -52,6 +65,8 @@ struct Config {
 
     // The path of the configuration file that was read, if any.
     std::string configPath;
+    // The file that is read, or would be when it existed.
+    std::string configFile;
 };
 
 // A configuration problem, in words for the person who wrote the file.

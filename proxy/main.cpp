@@ -4,6 +4,7 @@
 #include "config.h"
 #include "server.h"
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
@@ -24,16 +25,7 @@ std::optional<std::string> environmentValue(const char* name) {
 
 int main(int argc, char* argv[]) {
     using namespace vorn::proxy;
-    std::vector<std::string> args(argv + 1, argv + argc);
-    bool exitWithStdin = false;
-    std::erase_if(args, [&](const std::string& arg) {
-        // The app keeps our standard input open and we end when it closes,
-        // so a crashed app leaves no proxy behind.
-        if (arg != "--exit-on-stdin-close")
-            return false;
-        exitWithStdin = true;
-        return true;
-    });
+    const std::vector<std::string> args(argv + 1, argv + argc);
 
     LoadResult loaded = loadConfig(args, defaultConfigPath(&environmentValue), &environmentValue);
     if (loaded.helpRequested) {
@@ -81,14 +73,22 @@ int main(int argc, char* argv[]) {
     std::thread([&server, stopSignals] {
         int signal = 0;
         sigwait(&stopSignals, &signal);
+        // Requests in flight get a moment to finish, not the upstream's whole time limit.
+        std::thread([] {
+            std::this_thread::sleep_for(std::chrono::seconds(2));
+            std::_Exit(0);
+        }).detach();
         server.stop();
     }).detach();
-    if (exitWithStdin) {
-        std::thread([&server] {
+    if (config.appChild) {
+        // The app keeps our standard input open; when it closes the app is
+        // gone, and so is whoever waits for an answer: end at once, mid-request
+        // or not, so that no proxy outlives it.
+        std::thread([] {
             char buffer[256];
             while (::read(STDIN_FILENO, buffer, sizeof buffer) > 0) {
             }
-            server.stop();
+            std::_Exit(0);
         }).detach();
     }
     return server.listen() ? 0 : 1;

@@ -1,6 +1,7 @@
 #include "process.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -9,11 +10,18 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char** environ;
-
 namespace vorn::proxy {
 
 namespace {
+
+// What a child is given of our environment: where to find programs and the
+// language, never the tokens and keys the proxy holds.
+std::vector<std::string> childEnvironment() {
+    const char* path = std::getenv("PATH");
+    const char* lang = std::getenv("LANG");
+    return {std::string("PATH=") + (path && *path ? path : "/usr/local/bin:/usr/bin:/bin"),
+            std::string("LANG=") + (lang && *lang ? lang : "C.UTF-8")};
+}
 
 struct Fd {
     int fd = -1;
@@ -56,6 +64,12 @@ PipelineResult runPipeline(const std::vector<std::vector<std::string>>& commands
         return result;
     }
 
+    std::vector<std::string> environment = childEnvironment();
+    std::vector<char*> envp;
+    for (std::string& entry : environment)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+
     std::vector<pid_t> children;
     Fd stageInput(inRead.fd);
     inRead.fd = -1;
@@ -79,7 +93,7 @@ PipelineResult runPipeline(const std::vector<std::vector<std::string>>& commands
             argv.push_back(const_cast<char*>(arg.c_str()));
         argv.push_back(nullptr);
         pid_t pid = 0;
-        const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+        const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
         posix_spawn_file_actions_destroy(&actions);
         if (spawned != 0) {
             result.problem = "cannot start " + commands[i][0] + ": " + std::strerror(spawned);

@@ -16,8 +16,8 @@ struct PipelineResult {
 
 // Runs `commands` (each: program, then its arguments; PATH is searched)
 // connected stdin to stdout, feeds `input` to the first and collects the
-// output of the last. Standard error goes nowhere. Nothing is linked in: the
-// programs run as separate processes. Everything is killed past `timeout`.
+// output of the last. Standard error goes nowhere; the environment holds PATH and LANG alone. Nothing is
+// linked in: the programs run as separate processes. Everything is killed past `timeout`.
 PipelineResult runPipeline(const std::vector<std::vector<std::string>>& commands, const std::string& input,
                            std::chrono::milliseconds timeout);
 

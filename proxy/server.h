@@ -22,9 +22,13 @@ struct Backends {
 // The back ends the configuration names.
 Backends makeBackends(const Config& config);
 
-// The HTTP(S) server with its routes: POST /api/openai/chat, POST
-// /api/fish-audio/tts and GET /healthz, each behind the bearer token and the
-// rate limit, bodies capped at max_body_bytes.
+// `text` fit for one log line: control bytes and backslashes escaped.
+std::string escapedForLog(const std::string& text);
+
+// The HTTP(S) server with its routes: Vorn's own (POST /api/openai/chat,
+// POST /api/fish-audio/tts), the OpenAI ones (POST /v1/chat/completions,
+// POST /v1/audio/speech, GET /v1/models) and GET /healthz, each behind the
+// bearer token and the rate limits, bodies capped at max_body_bytes.
 class ProxyServer {
 public:
     ProxyServer(const Config& config, Backends backends,
@@ -43,11 +47,13 @@ public:
 
 private:
     void installRoutes();
+    void installBodyRoutes();
 
     Config m_config;
     Backends m_backends;
     TokenCheck m_tokens;
     RateLimiter m_limiter;
+    RateLimiter m_failedLogins; // per client address
     std::unique_ptr<httplib::Server> m_http;
     int m_listenSocket = -1;
     static constexpr int kListenBacklog = 512;

@@ -71,7 +71,7 @@ Reply EspeakSpeech::speak(const SpeechRequest& request) {
 
 Reply FishAudioSpeech::speak(const SpeechRequest& request) {
     const Upstream upstream{m_config.fishaudioBaseUrl, m_config.fishaudioKey, m_config.upstreamTimeout,
-                            "voice server"};
+                            "voice server", kMaxSpeechReplyBytes};
     const json body = {{"text", request.text},
                        {"reference_id", request.referenceId},
                        {"format", "mp3"},
@@ -84,7 +84,7 @@ Reply FishAudioSpeech::speak(const SpeechRequest& request) {
 Reply OpenAISpeech::speak(const SpeechRequest& request) {
     const Upstream upstream{m_config.speechBaseUrl,
                             m_config.speechKey.empty() ? m_config.openaiKey : m_config.speechKey,
-                            m_config.upstreamTimeout, "voice server"};
+                            m_config.upstreamTimeout, "voice server", kMaxSpeechReplyBytes};
     const json body = {{"model", m_config.speechModel},
                        {"input", request.text},
                        {"voice", m_config.speechVoice},

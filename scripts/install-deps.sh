@@ -18,7 +18,13 @@ packages=(
   clang libfuzzer-14-dev desktop-file-utils appstream
   # looking at the window: screenshots under a virtual display
   xvfb x11-apps imagemagick
+  # the proxy's interop test: Node.js runs the official OpenAI client; file tells MP3
+  nodejs file
 )
+# npm is its own Debian package, unless the installed Node.js brings it along.
+if [ $# -eq 0 ] && ! command -v npm >/dev/null 2>&1; then
+  packages+=(npm)
+fi
 
 if [ $# -gt 0 ]; then
   packages=("$@")

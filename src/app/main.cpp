@@ -1,4 +1,5 @@
 // Vorn: a planner for one working day, with a boss that pushes you through it.
+#include "app/after_first_paint.h"
 #include "app/command_line.h"
 #include "app/commands.h"
 #include "app/instance_handover.h"
@@ -82,7 +83,6 @@ int main(int argc, char* argv[]) {
     // Words and voice: the configured proxy, else a vorn-proxy of our own (ended on the way out).
     vorn::KeychainSecretStore secrets;
     vorn::ProxyConnection proxyConnection(preferences, &secrets);
-    proxyConnection.start();
     vorn::ConnectionGroup::setAppServices(
         {.preferences = &preferences, .secrets = &secrets, .connection = &proxyConnection});
 
@@ -105,5 +105,8 @@ int main(int argc, char* argv[]) {
     vorn::quitOnTerminationSignals();
     window.show();
     window.activateWindow(); // the keyboard starts on the list, with or without a window manager
+    // The proxy (our own child, or the keyring's token for a configured one)
+    // is not needed for the first picture.
+    vorn::runAfterFirstPaint(&window, [&proxyConnection] { proxyConnection.start(); });
     return QApplication::exec();
 }

@@ -11,6 +11,9 @@ namespace vorn {
 QString OpenAIError::description() const {
     switch (kind) {
     case Kind::apiError:
+        // The proxy's own advice (which file, which lines) reads better alone.
+        if (status == 503 && message.startsWith(QLatin1String(kEstimateNeedsModelAnswer)))
+            return message;
         return QStringLiteral("AI error (") + QString::number(status) + QStringLiteral("): ") + message;
     case Kind::invalidResponse:
         return QStringLiteral("Invalid response from Vorn servers.");

@@ -19,6 +19,9 @@ inline constexpr const char* kChatCompletionPath = "/api/openai/chat";
 
 // The failure of a chat request or of reading its reply. description() is the
 // text shown to the user.
+// How vorn-proxy's answer begins when the AI Estimate has no language model.
+inline constexpr const char* kEstimateNeedsModelAnswer = "AI Estimate needs a language model.";
+
 struct OpenAIError {
     enum class Kind {
         apiError,        // the proxy answered with a status other than 200

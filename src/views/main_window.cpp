@@ -222,7 +222,8 @@ void MainWindow::followErrorMessage() {
     if (!m_errorAlert) {
         m_errorAlert =
             new QMessageBox(QMessageBox::Warning, QStringLiteral("Error"), QString(), QMessageBox::Ok, this);
-        m_errorAlert->setWindowModality(Qt::WindowModal);
+        // Not modal: the message may say what to change elsewhere, and work goes on meanwhile.
+        m_errorAlert->setWindowModality(Qt::NonModal);
         connect(m_errorAlert, &QMessageBox::finished, this, [this] {
             if (m_store && m_store->errorMessage())
                 m_store->setErrorMessage(std::nullopt);
@@ -230,7 +231,7 @@ void MainWindow::followErrorMessage() {
     }
     m_errorAlert->setText(*message);
     if (!m_errorAlert->isVisible())
-        m_errorAlert->open();
+        m_errorAlert->show();
 }
 
 void MainWindow::followChatVisibility() {

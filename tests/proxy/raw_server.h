@@ -4,12 +4,14 @@
 // it reads a request, keeps it, and then answers `reply` (maybe garbage) and
 // closes, or resets the connection when `reply` is empty. A `silent` one never
 // accepts: connections complete and requests are taken in, but nothing answers.
+// With `drip` the reply goes out one byte per interval.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <mutex>
 #include <string>
@@ -17,7 +19,8 @@
 
 class RawServer {
 public:
-    explicit RawServer(std::string reply, bool silent = false) : m_reply(std::move(reply)) {
+    explicit RawServer(std::string reply, bool silent = false, std::chrono::milliseconds drip = {})
+        : m_reply(std::move(reply)), m_drip(drip) {
         m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
@@ -38,6 +41,23 @@ public:
             m_thread.join();
     }
     int port() const { return m_port; }
+    // Connects to `port`, sends `bytes` and waits (up to 5 s) until the other side closes.
+    static void sendAndWait(int port, const std::string& bytes) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(static_cast<uint16_t>(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        timeval limit{5, 0};
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+            (void)::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+            char buffer[256];
+            while (::recv(fd, buffer, sizeof buffer, 0) > 0) {
+            }
+        }
+        ::close(fd);
+    }
     // The last request as it came in, headers and body.
     std::string received() {
         std::lock_guard lock(m_mutex);
@@ -69,14 +89,21 @@ private:
             if (m_reply.empty()) {
                 linger hard{1, 0}; // close with RST
                 ::setsockopt(client, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
-            } else {
+            } else if (m_drip.count() == 0) {
                 (void)::send(client, m_reply.data(), m_reply.size(), MSG_NOSIGNAL);
+            } else {
+                for (std::size_t i = 0; i < m_reply.size() && !m_done; ++i) {
+                    if (::send(client, &m_reply[i], 1, MSG_NOSIGNAL) != 1)
+                        break;
+                    std::this_thread::sleep_for(m_drip);
+                }
             }
             ::close(client);
         }
     }
 
     std::string m_reply;
+    std::chrono::milliseconds m_drip;
     int m_listener = -1;
     int m_port = 0;
     std::atomic<bool> m_done{false};

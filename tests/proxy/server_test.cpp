@@ -1,8 +1,8 @@
 // vorn-proxy's routes against loopback fakes: what goes upstream, what comes
 // back when the upstream misbehaves, and the gatekeeping in front.
 #include "process.h"
+#include "proxy_harness.h"
 #include "raw_server.h"
-#include "server.h"
 
 #include "services/audio_output.h"
 
@@ -13,56 +13,15 @@
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 
+#include <mutex>
+#include <set>
 #include <thread>
 
 using namespace vorn::proxy;
+using namespace proxytest;
 using nlohmann::json;
 
 namespace {
-
-const std::string kClientToken = "client-token-0123456789";
-const std::string kUpstreamKey = "sk-upstream-secret-key";
-
-Config baseConfig() {
-    Config config;
-    config.listenHost = "127.0.0.1";
-    config.listenPort = 0;
-    config.tokens = {kClientToken};
-    config.rateLimitPerMinute = 6000;
-    config.rateLimitBurst = 1000;
-    config.threads = 4;
-    config.upstreamTimeout = std::chrono::milliseconds(400);
-    return config;
-}
-
-// The proxy under test on a free port.
-struct Proxy {
-    ProxyServer server;
-    int port;
-    std::thread thread;
-    explicit Proxy(const Config& config, RateLimiter::Clock clock = &std::chrono::steady_clock::now)
-        : server(config, makeBackends(config), std::move(clock)), port(server.bind()),
-          thread([this] { server.listen(); }) {}
-    ~Proxy() {
-        server.stop();
-        thread.join();
-    }
-
-    // A POST of `body`, or a GET without one.
-    httplib::Result send(const std::string& path, const std::string& body,
-                         const std::string& token = kClientToken) {
-        httplib::Client client("127.0.0.1", port);
-        client.set_read_timeout(std::chrono::seconds(10));
-        httplib::Headers headers;
-        if (!token.empty())
-            headers.emplace("Authorization", "Bearer " + token);
-        return body.empty() ? client.Get(path, headers)
-                            : client.Post(path, headers, body, "application/json");
-    }
-};
-
-const json kAppMessages = json::array({{{"role", "system"}, {"content", "You are Vorn in Demon Mode."}},
-                                       {{"role", "user"}, {"content", "Write Vorn's message now."}}});
 
 std::string appChatBody() {
     return json{
@@ -72,43 +31,11 @@ std::string appChatBody() {
         .dump();
 }
 
-std::string completion(const std::string& content) {
-    return json{{"choices", json::array({{{"message", {{"role", "assistant"}, {"content", content}}}}})}}
-        .dump();
-}
-
 // What a client sees of an answer: a completion's text, or the bytes.
 std::string shown(const httplib::Result& res) {
     if (res->get_header_value("Content-Type") != "application/json")
         return res->body;
     return json::parse(res->body)["choices"][0]["message"]["content"].get<std::string>();
-}
-
-std::string gzip(const std::string& text) {
-    std::string out;
-    httplib::detail::gzip_compressor().compress(text.data(), text.size(), true,
-                                                [&](const char* data, size_t n) {
-                                                    out.append(data, n);
-                                                    return true;
-                                                });
-    return out;
-}
-
-// Every upstream at `port`, each with the key.
-Config upstreamConfig(int port) {
-    Config config = baseConfig();
-    config.chatBackend = "openai";
-    config.openaiBaseUrl = config.speechBaseUrl = "http://127.0.0.1:" + std::to_string(port) + "/v1";
-    config.fishaudioBaseUrl = "http://127.0.0.1:" + std::to_string(port);
-    config.openaiKey = config.fishaudioKey = config.speechKey = kUpstreamKey;
-    config.speechModel = "speech-model";
-    config.speechVoice = "some-voice";
-    return config;
-}
-
-std::string httpReply(const std::string& status, const std::string& headers, const std::string& body) {
-    return "HTTP/1.1 " + status + "\r\n" + headers + "Content-Length: " + std::to_string(body.size()) +
-           "\r\nConnection: close\r\n\r\n" + body;
 }
 
 } // namespace
@@ -300,6 +227,104 @@ private slots:
                  request.c_str());
     }
 
+    // The OpenAI paths, as any SDK uses them: built-in answers, and an
+    // upstream's stream relayed with its key masked.
+    void standardPaths_data() {
+        QTest::addColumn<QByteArray>("upstream"); // empty: the built-in writer and voice
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QByteArray>("body"); // empty: a GET
+        QTest::addColumn<QString>("token");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("contentType");
+        QTest::addColumn<QByteArray>("contains");
+        const auto row = [](const char* name, const std::string& upstream, const char* path, const json& body,
+                            const std::string& token, int status, const char* type,
+                            const std::string& contains) {
+            QTest::newRow(name) << QByteArray::fromStdString(upstream) << path
+                                << (body.is_null() ? QByteArray() : QByteArray::fromStdString(body.dump()))
+                                << QString::fromStdString(token) << status << type
+                                << QByteArray::fromStdString(contains);
+        };
+        const json chat = {{"model", "any"}, {"messages", kAppMessages}};
+        json streamed = chat;
+        streamed["stream"] = true;
+        const std::string events =
+            "data: {\"choices\":[{\"delta\":{\"content\":\"" + kUpstreamKey + "\"}}]}\n\ndata: [DONE]\n\n";
+        const std::string sse = "HTTP/1.1 200 OK\r\nContent-Type: text/event-stream\r\nTransfer-Encoding: "
+                                "chunked\r\nConnection: close\r\n\r\n" +
+                                [&] {
+                                    std::string chunked;
+                                    for (std::size_t at = 0; at < events.size(); at += 9) { // the key cut up
+                                        const std::string piece = events.substr(at, 9);
+                                        char size[8];
+                                        std::snprintf(size, sizeof size, "%zx", piece.size());
+                                        chunked += std::string(size) + "\r\n" + piece + "\r\n";
+                                    }
+                                    return chunked + "0\r\n\r\n";
+                                }();
+        const std::string json401 = json{{"error", {{"message", "no"}}}}.dump();
+        const json wav = {
+            {"model", "tts-1"}, {"input", "Hi."}, {"voice", "alloy"}, {"response_format", "wav"}};
+        row("chat", "", "/v1/chat/completions", chat, kClientToken, 200, "application/json",
+            "\"chat.completion\"");
+        row("streamed chat", "", "/v1/chat/completions", streamed, kClientToken, 200, "text/event-stream",
+            "\"finish_reason\":\"stop\"");
+        row("models", "", "/v1/models", nullptr, kClientToken, 200, "application/json", "\"vorn-builtin\"");
+        row("speech as WAV", "", "/v1/audio/speech", wav, kClientToken, 400, "application/json",
+            "\"invalid_request_error\"");
+        row("wrong token", "", "/v1/models", nullptr, "wrong-token-0123456789", 401, "application/json",
+            "\"authentication_error\"");
+        row("upstream stream relayed", sse, "/v1/chat/completions", streamed, kClientToken, 200,
+            "text/event-stream", "{\"content\":\"<redacted>\"}}]}\n\ndata: [DONE]\n\n");
+        row("upstream stream refused", httpReply("401 Unauthorized", "", json401), "/v1/chat/completions",
+            streamed, kClientToken, 502, "application/json", "The model server answered 401: no");
+    }
+
+    void standardPaths() {
+        QFETCH(QByteArray, upstream);
+        QFETCH(QString, path);
+        QFETCH(QByteArray, body);
+        QFETCH(QString, token);
+        QFETCH(int, status);
+        QFETCH(QString, contentType);
+        QFETCH(QByteArray, contains);
+        RawServer server(upstream.isEmpty() ? "unused" : upstream.toStdString());
+        Proxy proxy(upstream.isEmpty() ? baseConfig() : upstreamConfig(server.port()));
+        auto res = proxy.send(path.toStdString(), body.toStdString(), token.toStdString());
+        QVERIFY(res);
+        QCOMPARE(res->status, status);
+        QCOMPARE(QString::fromStdString(res->get_header_value("Content-Type")), contentType);
+        QVERIFY2(res->body.find(contains.toStdString()) != std::string::npos, res->body.c_str());
+        QVERIFY(res->body.find(kUpstreamKey) == std::string::npos);
+        if (contentType == "text/event-stream")
+            QVERIFY(res->body.ends_with("}\n\ndata: [DONE]\n\n"));
+        if (!upstream.isEmpty()) // the stream is asked for upstream too
+            QVERIFY(server.received().find("\"stream\":true") != std::string::npos);
+    }
+
+    // One connection to the upstream serves request after request.
+    void reusesUpstreamConnections() {
+        httplib::Server upstream;
+        std::mutex mutex;
+        std::set<int> ports;
+        upstream.Post(".*", [&](const httplib::Request& req, httplib::Response& res) {
+            std::lock_guard lock(mutex);
+            ports.insert(req.remote_port);
+            res.set_content(completion("Move."), "application/json");
+        });
+        upstream.set_keep_alive_timeout(1); // the kept connection holds stop() no longer
+        const int port = upstream.bind_to_any_port("127.0.0.1");
+        std::thread serving([&] { upstream.listen_after_bind(); });
+        {
+            Proxy proxy(upstreamConfig(port));
+            for (int i = 0; i < 3; ++i)
+                QCOMPARE(proxy.send("/api/openai/chat", appChatBody())->status, 200);
+        }
+        upstream.stop();
+        serving.join();
+        QCOMPARE(ports.size(), std::size_t(1));
+    }
+
     void pipelineTimeLimit() {
         const auto start = std::chrono::steady_clock::now();
         const PipelineResult result = runPipeline({{"sleep", "5"}}, "", std::chrono::milliseconds(100));
@@ -321,6 +346,7 @@ private slots:
         Config config = baseConfig();
         config.tlsCert = cert.toStdString();
         config.tlsKey = key.toStdString();
+        config.requestReadTimeout = std::chrono::milliseconds(500);
         QVERIFY(!validate(config));
         Proxy proxy(config);
         QVERIFY(proxy.server.isValid());
@@ -332,6 +358,10 @@ private slots:
         // Plain HTTP to the TLS port gets no answer.
         auto refused = proxy.send("/healthz", {});
         QVERIFY(!refused || refused->status != 200);
+        // A handshake that never ends is cut off at the request deadline.
+        const auto start = std::chrono::steady_clock::now();
+        RawServer::sendAndWait(proxy.port, std::string("\x16\x03\x01", 3));
+        QVERIFY(std::chrono::steady_clock::now() - start < std::chrono::seconds(2));
     }
 };
 

@@ -156,16 +156,115 @@ private slots:
         }
     }
 
+    // The user's chat, answered by what it means, in each mode's own words.
+    void answersByIntent_data() {
+        QTest::addColumn<QString>("said");
+        QTest::addColumn<int>("kind");
+        const auto row = [](const char* said, px::ReplyKind kind) {
+            QTest::newRow(said) << said << int(kind);
+        };
+        row("I haven't finished it yet", px::ReplyKind::notDone);
+        row("not done, still working on it", px::ReplyKind::notDone);
+        row("Done! Shipped it.", px::ReplyKind::claimsDone);
+        row("Can I get more time on this one?", px::ReplyKind::moreTime);
+        row("I'm stuck, the API keeps failing", px::ReplyKind::stuck);
+        row("What should I do after this?", px::ReplyKind::question);
+        row("hello there", px::ReplyKind::greeting);
+        row("ok", px::ReplyKind::other);
+    }
+
+    void answersByIntent() {
+        QFETCH(QString, said);
+        QFETCH(int, kind);
+        QCOMPARE(int(px::classifyUserMessage(said.toStdString())), kind);
+        std::mt19937 random(7);
+        for (px::Mode mode : {px::Mode::normal, px::Mode::demon, px::Mode::messianic}) {
+            px::Situation s;
+            s.mode = mode;
+            s.trigger = px::Trigger::reply;
+            s.userMessage = said.toStdString();
+            s.activeTask = "Ship the invoice export";
+            const std::string text = px::writeMessage(s, random);
+            const auto& bank = px::replyBank(mode, px::ReplyKind(kind));
+            QVERIFY2(std::any_of(bank.begin(), bank.end(),
+                                 [&](const std::string& t) { return fitsTemplate(text, t); }),
+                     text.c_str());
+        }
+    }
+
+    // Facts as the prompt states them, whatever is drawn; variety without
+    // repeats among the last five of one situation.
+    void factsAndVariety_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("trigger");
+        QTest::addColumn<int>("done");
+        QTest::addColumn<int>("total");
+        QTest::addColumn<QString>("said");
+        for (int mode = 0; mode < 3; ++mode) {
+            const QByteArray m = QByteArray::number(mode);
+            QTest::newRow("restart, 2 of 4 done, mode " + m)
+                << mode << int(px::Trigger::welcome) << 2 << 4 << "";
+            QTest::newRow("one task, mode " + m) << mode << int(px::Trigger::welcome) << 0 << 1 << "";
+            QTest::newRow("late, mode " + m) << mode << int(px::Trigger::late) << 1 << 2 << "";
+            QTest::newRow("not finished yet, mode " + m)
+                << mode << int(px::Trigger::reply) << 1 << 3 << "I haven't finished it yet";
+        }
+    }
+
+    void factsAndVariety() {
+        QFETCH(int, mode);
+        QFETCH(int, trigger);
+        QFETCH(int, done);
+        QFETCH(int, total);
+        QFETCH(QString, said);
+        px::Situation s;
+        s.mode = px::Mode(mode);
+        s.trigger = px::Trigger(trigger);
+        s.done = done;
+        s.total = total;
+        s.pending = total - done;
+        s.activeTask = "Renew passport.";
+        s.activeMinutes = 20;
+        s.finishBy = "10:30";
+        s.subject = "Call the bank!";
+        s.hours = 1;
+        s.userMessage = said.toStdString();
+        std::mt19937 random(42);
+        px::RecentMessages recent;
+        std::vector<std::string> drawn;
+        for (int i = 0; i < 20; ++i) {
+            const std::string text = px::writeMessage(s, random, &recent);
+            const int last = int(drawn.size());
+            for (int back = std::max(0, last - 5); back < last; ++back)
+                QVERIFY2(drawn[std::size_t(back)] != text, text.c_str());
+            drawn.push_back(text);
+            QVERIFY2(wordCount(text) < 40, text.c_str());
+            for (const char* wrong :
+                 {"Zero done", "nothing done yet", "1 tasks", "1 hours", "..", "!.", ". ."})
+                QVERIFY2(text.find(wrong) == std::string::npos, text.c_str());
+            // Any count of done tasks is the real one.
+            static const std::regex count(R"((\d+) (?:of \d+ )?done)");
+            for (std::sregex_iterator m(text.begin(), text.end(), count), end; m != end; ++m)
+                QCOMPARE((*m)[1].str(), std::to_string(done));
+        }
+        std::sort(drawn.begin(), drawn.end());
+        QVERIFY(std::unique(drawn.begin(), drawn.end()) - drawn.begin() >= 8);
+    }
+
     void estimateIsRefused() {
         px::ChatRequest request;
         request.model = "gpt-4o-mini";
         request.messages.push_back(
             {"user", "Give me an aggressive execution timeline starting from 09:05 today."});
         request.responseFormat = nlohmann::json{{"type", "json_object"}};
-        px::BuiltinChat chat(1);
+        px::BuiltinChat chat(1, "/home/someone/.config/Vorn/vorn-proxy.conf");
         const px::Reply reply = chat.chat(request);
         QCOMPARE(reply.status, 503);
-        QCOMPARE(reply.body, std::string(px::kEstimateNeedsModel));
+        QVERIFY(reply.body.rfind(px::kEstimateNeedsModel, 0) == 0);
+        // Where, and what to write there.
+        for (const char* needed :
+             {"/home/someone/.config/Vorn/vorn-proxy.conf", "\nchat_backend = openai\n", "\nopenai_key = "})
+            QVERIFY2(reply.body.find(needed) != std::string::npos, reply.body.c_str());
 
         // A chat turn reads as a reply.
         const px::ChatRequest turn =

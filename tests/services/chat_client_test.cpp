@@ -91,6 +91,11 @@ private slots:
         QTest::newRow("body passed whole")
             << ScriptedReply::text("  slow down\n", 429) << "AI error (429):   slow down\n";
         QTest::newRow("empty body") << ScriptedReply::text({}, 503) << "AI error (503): ";
+        // The proxy's advice when no model is configured is shown as it says it.
+        const QByteArray advice = "AI Estimate needs a language model. Add these two lines to "
+                                  "/home/u/.config/Vorn/vorn-proxy.conf, then restart Vorn:\n\n"
+                                  "chat_backend = openai\nopenai_key = YOUR-OPENAI-KEY";
+        QTest::newRow("no model configured") << ScriptedReply::text(advice, 503) << QString::fromUtf8(advice);
         QTest::newRow("naming the token") << ScriptedReply::text("bad token " + token.toUtf8(), 401)
                                           << "AI error (401): bad token <redacted>";
     }
