@@ -6,7 +6,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 CMAKE_FLAGS ?=
 
-.PHONY: setup build run test asan-test fuzz bench format clean FORCE
+.PHONY: setup build run test package asan-test fuzz bench format clean FORCE
 
 setup:
 	@bash scripts/install-deps.sh
@@ -30,6 +30,14 @@ run: setup $(BUILD)/build.ninja
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The Debian package, $(BUILD)/vorn_<version>_amd64.deb (CPack's DEB generator;
+# library dependencies from dpkg-shlibdeps). scripts/package-check.sh installs,
+# runs and removes it.
+package: setup $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS) --target vorn vorn-hosts-helper vorn-proxy vorn_man_pages vorn_changelog
+	cd $(BUILD) && cpack -G DEB
+	@ls $(BUILD)/vorn_*_amd64.deb
 
 # LeakSanitizer is on and a leak fails the run (suppressions, for objects Qt
 # keeps for the life of the process only: scripts/lsan.supp).

@@ -16,6 +16,8 @@ packages=(
   libcpp-httplib-dev nlohmann-json3-dev libssl-dev espeak-ng lame
   # fuzzing, and checking the desktop files
   clang libfuzzer-14-dev desktop-file-utils appstream
+  # the Debian package and its manual pages
+  dpkg-dev scdoc lintian man-db
   # looking at the window: screenshots under a virtual display
   xvfb x11-apps imagemagick
   # the proxy's interop test: Node.js runs the official OpenAI client; file tells MP3

@@ -303,12 +303,39 @@ bool canWriteSudoersRule(const HostsBlockerConfig& config, const QString& user) 
            isPlainSudoersWord(config.sudoersFile, path);
 }
 
+// Only root (the owner) may change the packaged helper or its folder: sudo
+// runs it as root without a password.
+bool onlyOwnerWrites(const QFileInfo& info, uint owner) {
+    return info.ownerId() == owner &&
+           !(info.permissions() & (QFileDevice::WriteGroup | QFileDevice::WriteOther));
+}
+
+bool isTrustedPackagedHelper(const HostsBlockerConfig& config) {
+    if (config.packagedHelper.isEmpty())
+        return false;
+    const QFileInfo helper(config.packagedHelper);
+    return helper.isFile() && !helper.isSymLink() && helper.isExecutable() &&
+           onlyOwnerWrites(helper, config.packagedHelperOwner) &&
+           onlyOwnerWrites(QFileInfo(helper.absolutePath()), config.packagedHelperOwner);
+}
+
+bool usesPackagedHelper(const HostsBlockerConfig& config) {
+    return !config.packagedHelper.isEmpty() && config.helperPath == config.packagedHelper;
+}
+
 std::optional<QString> findBundledHelper(const HostsBlockerConfig& config) {
-    const QString path = !config.bundledHelper.isEmpty()
-                             ? config.bundledHelper
-                             : QCoreApplication::applicationDirPath() + QStringLiteral("/vorn-hosts-helper");
-    if (QFileInfo(path).isFile())
-        return path;
+    if (usesPackagedHelper(config))
+        return config.packagedHelper;
+    const QString appDir = QCoreApplication::applicationDirPath();
+    const QStringList candidates =
+        !config.bundledHelper.isEmpty()
+            ? QStringList{config.bundledHelper}
+            : QStringList{appDir + QStringLiteral("/vorn-hosts-helper"),
+                          appDir + QStringLiteral("/../libexec/vorn/vorn-hosts-helper")};
+    for (const QString& path : candidates) {
+        if (QFileInfo(path).isFile())
+            return QFileInfo(path).absoluteFilePath();
+    }
     return std::nullopt;
 }
 
@@ -323,7 +350,9 @@ QCoro::Task<Outcome> install(State s) {
         co_return HostsBlockerError::of(Kind::helperInstallFailed);
     }
 
-    const QString command = HostsBlocker::installCommand(s->config, *bundled, user);
+    // A packaged helper is already in place: only the rule is written.
+    const QString command =
+        HostsBlocker::installCommand(s->config, usesPackagedHelper(s->config) ? QString() : *bundled, user);
     const Outcome ran = co_await runWithAdministrator(s, command, installPrompt());
     if (!ran.ok())
         co_return ran;
@@ -480,6 +509,8 @@ QString HostsBlockerError::description() const {
 HostsBlocker::HostsBlocker(HostsBlockerConfig config, Preferences* preferences)
     : d(std::make_shared<HostsBlockerState>()) {
     d->config = std::move(config);
+    if (isTrustedPackagedHelper(d->config))
+        d->config.helperPath = d->config.packagedHelper;
     d->preferences = preferences;
 }
 
@@ -571,13 +602,17 @@ QString HostsBlocker::installCommand(const HostsBlockerConfig& config, const QSt
     // only then moved into place, so a bad rule never breaks sudo.
     const QString sudoers = shellQuoted(config.sudoersFile);
     const QString draft = shellQuoted(config.sudoersFile + QStringLiteral(".new"));
+    const QString writeRule = QStringLiteral("printf '%s\\n' ") + shellQuoted(rule) + QStringLiteral(" > ") +
+                              draft + QStringLiteral(" && chmod 440 ") + draft +
+                              QStringLiteral(" && visudo -cf ") + draft + QStringLiteral(" && mv ") + draft +
+                              QLatin1Char(' ') + sudoers + QStringLiteral(" || { rm -f ") + draft +
+                              QStringLiteral("; exit 1; }");
+    if (bundledHelper.isEmpty())
+        return writeRule;
     return QStringLiteral("mkdir -p ") + shellQuoted(QFileInfo(config.helperPath).path()) +
            QStringLiteral(" && cp ") + shellQuoted(bundledHelper) + QLatin1Char(' ') + helper +
            QStringLiteral(" && chown root:") + config.rootGroup + QLatin1Char(' ') + helper +
-           QStringLiteral(" && chmod 755 ") + helper + QStringLiteral(" && printf '%s\\n' ") +
-           shellQuoted(rule) + QStringLiteral(" > ") + draft + QStringLiteral(" && chmod 440 ") + draft +
-           QStringLiteral(" && visudo -cf ") + draft + QStringLiteral(" && mv ") + draft + QLatin1Char(' ') +
-           sudoers + QStringLiteral(" || { rm -f ") + draft + QStringLiteral("; exit 1; }");
+           QStringLiteral(" && chmod 755 ") + helper + QStringLiteral(" && ") + writeRule;
 }
 
 QStringList HostsBlocker::administratorArguments(HostsBlockerConfig::AdministratorRunner runner,

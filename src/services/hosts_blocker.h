@@ -102,10 +102,12 @@ public:
     bool isShutDown() const;
     // Whether the hosts file holds a block marker line; anything but a regular file holds none.
     bool hostsFileContainsBlock() const;
-    // The helper program that installHelper copies, if it exists.
+    // The helper program that installHelper copies (or the packaged one it
+    // sets up in place), if it exists.
     std::optional<QString> bundledHelperPath() const;
 
-    // The shell command that installs `bundledHelper` and the sudoers rule for `user`.
+    // The shell command that installs `bundledHelper` and the sudoers rule for
+    // `user`; with no `bundledHelper` (a packaged helper), the rule only.
     static QString installCommand(const HostsBlockerConfig& config, const QString& bundledHelper,
                                   const QString& user);
     // The arguments of the administrator program for `command`.

@@ -25,14 +25,21 @@ struct HostsBlockerConfig {
     QString rootGroup = QStringLiteral("wheel");
     QString administratorProgram = QStringLiteral("/usr/bin/osascript");
     AdministratorRunner administratorRunner = AdministratorRunner::appleScript;
+    QString packagedHelper;
 #else
     QString helperPath = QStringLiteral("/usr/local/libexec/vorn/vorn-hosts-helper");
     QString rootGroup = QStringLiteral("root");
     QString administratorProgram = QStringLiteral("/usr/bin/pkexec");
     AdministratorRunner administratorRunner = AdministratorRunner::polkit;
+    // Where the distribution package puts the helper. When it is there, owned
+    // by `packagedHelperOwner` and writable by nobody else, it is run from
+    // there and setting up only writes the sudoers rule.
+    QString packagedHelper = QStringLiteral("/usr/libexec/vorn/vorn-hosts-helper");
 #endif
+    uint packagedHelperOwner = 0;
     // The helper program to install; empty: "vorn-hosts-helper" beside the
-    // running program (the build tree while developing).
+    // running program (the build tree while developing), else in
+    // ../libexec/vorn/ from it (an installed tree).
     QString bundledHelper;
     // The account the sudoers rule is written for; empty: the one running us.
     QString userName;

@@ -98,6 +98,39 @@ private slots:
         QCOMPARE(readFile(kHosts), kUserLines);
     }
 
+    // A helper the package put in a folder only its owner writes is set up in
+    // place: the rule names it and nothing is copied. One that others may
+    // change is never trusted with sudo.
+    void packagedHelperIsSetUpInPlace() {
+        for (const bool othersWrite : {false, true}) {
+            Fakes fakes;
+            const QString packaged = fakes.config.packagedHelper;
+            QDir().mkpath(QFileInfo(packaged).path());
+            QVERIFY(QFile::copy(fakes.config.bundledHelper, packaged));
+            QFile::remove(fakes.config.bundledHelper);
+            if (othersWrite)
+                QFile(packaged).setPermissions(QFile(packaged).permissions() | QFileDevice::WriteOther);
+            HostsBlocker blocker(fakes.config);
+            const HostsBlocker::Outcome installed = test::awaitTask(blocker.installHelper());
+            if (othersWrite) {
+                QVERIFY(!installed.ok());
+                QCOMPARE(fakes.file(QStringLiteral("admin.log")), QByteArray());
+                continue;
+            }
+            QVERIFY(installed.ok());
+            QCOMPARE(blocker.config().helperPath, packaged);
+            QCOMPARE(
+                fakes.file(QStringLiteral("sudoers")),
+                QStringLiteral("alice ALL=(root) NOPASSWD: %1 enable, %1 disable\n").arg(packaged).toUtf8());
+            QVERIFY(!QFileInfo::exists(fakes.config.helperPath));
+            QVERIFY(
+                !HostsBlocker::installCommand(blocker.config(), {}, QStringLiteral("alice")).contains("cp "));
+            blocker.enable({QStringLiteral("a.com")});
+            QTRY_COMPARE_WITH_TIMEOUT(blocker.pendingRequests(), 0, 30000);
+            QCOMPARE(readFile(kHosts), blockFor({"a.com"}));
+        }
+    }
+
     void failuresAreLoggedNotReported_data() {
         QTest::addColumn<Setup>("setup");
         QTest::addColumn<QString>("logged");
