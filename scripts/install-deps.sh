@@ -16,6 +16,8 @@ packages=(
   libcpp-httplib-dev nlohmann-json3-dev libssl-dev espeak-ng lame
   # fuzzing, and checking the desktop files
   clang libfuzzer-14-dev desktop-file-utils appstream
+  # a private session bus for the desktop notification tests
+  dbus
   # looking at the window: screenshots under a virtual display
   xvfb x11-apps imagemagick
 )

@@ -284,6 +284,9 @@ signals:
     void demonModeProbabilityChanged();
     void modeProbabilitiesChanged();
     void chatMessagesChanged();
+    // A boss message has just joined the chat; `regardingTaskID` is the open
+    // task it is about, when it is about one.
+    void bossMessageRevealed(const ChatMessage& message, const std::optional<QUuid>& regardingTaskID);
     void chatInputChanged();
     void isChatLoadingChanged();
     void isBossAIActiveChanged();
@@ -312,8 +315,10 @@ private:
     // store/task_store_boss_metrics.cpp
     void updateDemonLock();
     // store/task_store_messages.cpp
-    QCoro::Task<> speakAndRevealBossMessage(QString text, BossAIMode mode, QString triggerReason);
-    void commitBossMessage(const QString& text, BossAIMode mode, const QString& triggerReason);
+    QCoro::Task<> speakAndRevealBossMessage(QString text, BossAIMode mode, QString triggerReason,
+                                            std::optional<QUuid> regardingTaskID = std::nullopt);
+    void commitBossMessage(const QString& text, BossAIMode mode, const QString& triggerReason,
+                           const std::optional<QUuid>& regardingTaskID);
     // store/task_store_watch.cpp
     bool taskStillActive(const QUuid& id) const;
     void clearOverdueEscalationState(const QUuid& id);

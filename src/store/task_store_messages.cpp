@@ -57,7 +57,7 @@ QCoro::Task<> TaskStore::deliverBossChatMessage(QString triggerReason, bool inte
         co_return;
     }
 
-    co_await speakAndRevealBossMessage(reply.value(), mode, triggerReason);
+    co_await speakAndRevealBossMessage(reply.value(), mode, triggerReason, regardingTaskID);
     if (!self)
         co_return;
     setStatusMessage(QStringLiteral("Vorn (%1)").arg(bossAIModeText(mode)));
@@ -96,7 +96,8 @@ QCoro::Task<> TaskStore::sendUserChatMessage(QString text) {
     setIsChatLoading(false);
 }
 
-QCoro::Task<> TaskStore::speakAndRevealBossMessage(QString text, BossAIMode mode, QString triggerReason) {
+QCoro::Task<> TaskStore::speakAndRevealBossMessage(QString text, BossAIMode mode, QString triggerReason,
+                                                   std::optional<QUuid> regardingTaskID) {
     const QPointer<TaskStore> self(this);
     const Result<QByteArray, FishAudioError> audio =
         co_await FishAudioService::synthesize(text, proxyConfig(), m_env.network);
@@ -113,16 +114,20 @@ QCoro::Task<> TaskStore::speakAndRevealBossMessage(QString text, BossAIMode mode
             setErrorMessage(started.error().description());
     }
     // A voice that fails never costs the message.
-    commitBossMessage(text, mode, triggerReason);
+    commitBossMessage(text, mode, triggerReason, regardingTaskID);
 }
 
-void TaskStore::commitBossMessage(const QString& text, BossAIMode mode, const QString& triggerReason) {
+void TaskStore::commitBossMessage(const QString& text, BossAIMode mode, const QString& triggerReason,
+                                  const std::optional<QUuid>& regardingTaskID) {
     appendChatMessage(ChatMessage::Role::boss, text, mode);
+    const ChatMessage revealed = m_chatMessages.constLast();
     database().logMessage(mode, text, triggerReason);
     NotificationSoundService::play(mode, m_env.audioOutput);
     setActiveBossMode(mode);
     updateDemonWebsiteBlocking(mode);
     database().saveChatMessages(m_chatMessages);
+    const bool stillOpen = regardingTaskID && taskStillActive(*regardingTaskID);
+    emit bossMessageRevealed(revealed, stillOpen ? regardingTaskID : std::nullopt);
 }
 
 } // namespace vorn
