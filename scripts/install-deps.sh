@@ -18,6 +18,8 @@ packages=(
   clang libfuzzer-14-dev desktop-file-utils appstream
   # the Debian package and its manual pages
   dpkg-dev scdoc lintian man-db
+  # a private session bus for the desktop notification tests
+  dbus
   # looking at the window: screenshots under a virtual display
   xvfb x11-apps imagemagick
   # the proxy's interop test: Node.js runs the official OpenAI client; file tells MP3

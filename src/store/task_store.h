@@ -301,6 +301,9 @@ signals:
     void demonModeProbabilityChanged();
     void modeProbabilitiesChanged();
     void chatMessagesChanged();
+    // A boss message has just joined the chat; `regardingTaskID` is the open
+    // task it is about, when it is about one.
+    void bossMessageRevealed(const ChatMessage& message, const std::optional<QUuid>& regardingTaskID);
     void chatInputChanged();
     void isChatLoadingChanged();
     void isBossAIActiveChanged();
@@ -330,12 +333,14 @@ private:
     // store/task_store_boss_metrics.cpp
     void updateDemonLock();
     // store/task_store_messages.cpp
-    QCoro::Task<> speakAndRevealBossMessage(QString text, BossAIMode mode, QString triggerReason);
+    QCoro::Task<> speakAndRevealBossMessage(QString text, BossAIMode mode, QString triggerReason,
+                                            std::optional<QUuid> regardingTaskID = std::nullopt);
     void notePlaybackFailure(const FishAudioError& error);
     // isChatLoading stays set while any chat request is awaited.
     void beginAwaitingReply();
     void endAwaitingReply();
-    void commitBossMessage(const QString& text, BossAIMode mode, const QString& triggerReason);
+    void commitBossMessage(const QString& text, BossAIMode mode, const QString& triggerReason,
+                           const std::optional<QUuid>& regardingTaskID);
     // store/task_store_watch.cpp
     bool taskStillActive(const QUuid& id) const;
     void clearOverdueEscalationState(const QUuid& id);

@@ -61,7 +61,7 @@ QCoro::Task<> TaskStore::deliverBossChatMessage(QString triggerReason, bool inte
         co_return;
     }
 
-    co_await speakAndRevealBossMessage(reply.value(), mode, triggerReason);
+    co_await speakAndRevealBossMessage(reply.value(), mode, triggerReason, regardingTaskID);
     if (!self)
         co_return;
     setStatusMessage(QStringLiteral("Vorn (%1)").arg(bossAIModeText(mode)));
@@ -100,16 +100,17 @@ QCoro::Task<> TaskStore::sendUserChatMessage(QString text) {
     endAwaitingReply();
 }
 
-QCoro::Task<> TaskStore::speakAndRevealBossMessage(QString text, BossAIMode mode, QString triggerReason) {
+QCoro::Task<> TaskStore::speakAndRevealBossMessage(QString text, BossAIMode mode, QString triggerReason,
+                                                   std::optional<QUuid> regardingTaskID) {
     SpeechPlayer& player = m_env.speechPlayer ? *m_env.speechPlayer : SpeechPlayer::shared();
     if (!m_speakMessages) {
-        commitBossMessage(text, mode, triggerReason);
+        commitBossMessage(text, mode, triggerReason, regardingTaskID);
         co_return;
     }
     if (!player.hasOutputDevice()) {
         // Nothing could play the voice: no request for it, and the chat says so once.
         notePlaybackFailure(FishAudioError::of(FishAudioError::Kind::noOutputDevice));
-        commitBossMessage(text, mode, triggerReason);
+        commitBossMessage(text, mode, triggerReason, regardingTaskID);
         co_return;
     }
 
@@ -129,7 +130,7 @@ QCoro::Task<> TaskStore::speakAndRevealBossMessage(QString text, BossAIMode mode
             notePlaybackFailure(started.error());
     }
     // A voice that fails never costs the message.
-    commitBossMessage(text, mode, triggerReason);
+    commitBossMessage(text, mode, triggerReason, regardingTaskID);
 }
 
 void TaskStore::notePlaybackFailure(const FishAudioError& error) {
@@ -149,13 +150,17 @@ void TaskStore::endAwaitingReply() {
     setIsChatLoading(m_awaitedReplies > 0);
 }
 
-void TaskStore::commitBossMessage(const QString& text, BossAIMode mode, const QString& triggerReason) {
+void TaskStore::commitBossMessage(const QString& text, BossAIMode mode, const QString& triggerReason,
+                                  const std::optional<QUuid>& regardingTaskID) {
     appendChatMessage(ChatMessage::Role::boss, text, mode);
+    const ChatMessage revealed = m_chatMessages.constLast();
     database().logMessage(mode, text, triggerReason);
     NotificationSoundService::play(mode, m_env.audioOutput);
     setActiveBossMode(mode);
     updateDemonWebsiteBlocking(mode);
     database().saveChatMessages(m_chatMessages);
+    const bool stillOpen = regardingTaskID && taskStillActive(*regardingTaskID);
+    emit bossMessageRevealed(revealed, stillOpen ? regardingTaskID : std::nullopt);
 }
 
 } // namespace vorn
