@@ -22,8 +22,12 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         QStringLiteral("import"),
         QStringLiteral("Replace the list with the numbered list in <file> ('-' reads standard input)."),
         QStringLiteral("file"));
+    const QCommandLineOption hiddenOption(
+        QStringLiteral("hidden"),
+        QStringLiteral("Start in the tray without showing the window (shows it where there is no tray)."));
     parser.addOption(exportOption);
     parser.addOption(importOption);
+    parser.addOption(hiddenOption);
 
     CommandLine result;
     if (!parser.parse(arguments)) {
@@ -40,6 +44,11 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     }
     if (parser.isSet(exportOption) && parser.isSet(importOption)) {
         result.error = QStringLiteral("Use --export or --import, not both.");
+        return result;
+    }
+    result.hidden = parser.isSet(hiddenOption);
+    if (result.hidden && (parser.isSet(exportOption) || parser.isSet(importOption))) {
+        result.error = QStringLiteral("--hidden only goes with opening the window.");
         return result;
     }
     if (parser.isSet(exportOption)) {
@@ -88,6 +97,8 @@ bool isHeadlessCommand(int argc, char** argv) {
             return true; // a stray argument: the command line reports it
         arg.remove_prefix(arg.starts_with("--") ? 2 : 1);
         const std::string_view name = arg.substr(0, arg.find('='));
+        if (name == "hidden")
+            continue; // ours, and it opens Vorn (in the tray)
         const auto qt = std::find_if(std::begin(qtOptions), std::end(qtOptions),
                                      [name](const QtOption& o) { return name == o.name; });
         if (qt == std::end(qtOptions))

@@ -11,6 +11,8 @@ struct CommandLine {
     enum class Action { openWindow, exportOutline, importList };
     Action action = Action::openWindow;
     QString importPath; // "-": standard input
+    // --hidden: start in the tray without showing the window (the login start).
+    bool hidden = false;
     QString error;      // set when the arguments make no sense
 };
 

@@ -15,6 +15,7 @@
 #include "services/proxy_connection.h"
 #include "services/secret_store.h"
 #include "store/task_store.h"
+#include "views/desktop/desktop_presence.h"
 #include "views/icons.h"
 #include "views/main_window.h"
 #include "views/readable_colors.h"
@@ -103,8 +104,16 @@ int main(int argc, char* argv[]) {
     if (!handOver.listen(serverName))
         qWarning().noquote() << "Vorn cannot take requests from a second start:" << handOver.errorString();
     vorn::quitOnTerminationSignals();
-    window.show();
-    window.activateWindow(); // the keyboard starts on the list, with or without a window manager
+    // The tray and desktop notifications; with a tray, closing the window hides it there.
+    vorn::DesktopPresence desktop(store, window, vorn::TrayIcon::isTrayAvailable());
+    window.setCloseHandler([&desktop] { return desktop.hideToTray(); });
+    if (desktop.hasTray())
+        window.keepWatchingInBackground();
+    // Started at login (--hidden), Vorn stays in the tray until the user asks for the window.
+    if (!command.hidden || !desktop.hasTray()) {
+        window.show();
+        window.activateWindow(); // the keyboard starts on the list, with or without a window manager
+    }
     // The proxy (our own child, or the keyring's token for a configured one)
     // is not needed for the first picture.
     vorn::runAfterFirstPaint(&window, [&proxyConnection] { proxyConnection.start(); });

@@ -140,6 +140,10 @@ public:
     // Whether boss messages are spoken; off, no speech is requested at all.
     bool speakMessages() const { return m_speakMessages; }
     void setSpeakMessages(bool speak);
+    // Whether boss messages also reach the desktop as notifications while the
+    // window is in the background.
+    bool showNotifications() const { return m_showNotifications; }
+    void setShowNotifications(bool show);
 
     // ---- derived and plain state (store/task_store_startup.cpp) -----------
     const Workspace& workspace() const { return m_workspace; }
@@ -319,6 +323,7 @@ signals:
     void blockedSitesTextChanged();
     void activeBossModeChanged();
     void speakMessagesChanged();
+    void showNotificationsChanged();
     void undoStateChanged();
     // Once at the end of every operation that changed the tasks, the sections
     // or the outline order, after their own signals: the rows to show changed.
@@ -423,6 +428,7 @@ private:
     QStringList m_reportedRejectedSites; // told once until the list changes
     std::optional<BossAIMode> m_activeBossMode;
     bool m_speakMessages = true;
+    bool m_showNotifications = true;
     PlaybackNotices m_playbackNotices;
     int m_awaitedReplies = 0;
 

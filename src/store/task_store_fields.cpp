@@ -188,6 +188,12 @@ void TaskStore::setSpeakMessages(bool speak) {
         (m_env.speechPlayer ? *m_env.speechPlayer : SpeechPlayer::shared()).stop();
 }
 
+void TaskStore::setShowNotifications(bool show) {
+    assign(this, m_showNotifications, show, &TaskStore::showNotificationsChanged);
+    if (m_started)
+        m_env.preferences->setFlag(QStringLiteral("show_notifications"), show);
+}
+
 void TaskStore::setActiveBossMode(const std::optional<BossAIMode>& mode) {
     assign(this, m_activeBossMode, mode, &TaskStore::activeBossModeChanged);
 }

@@ -123,6 +123,7 @@ void TaskStore::readPreferences() {
     m_blockedSitesText = prefs.text(QStringLiteral("blocked_sites")).value_or(defaultBlockedSitesText());
     m_isChatVisible = prefs.flag(QStringLiteral("chat_visible")).value_or(true);
     m_speakMessages = prefs.flag(QStringLiteral("speak_messages")).value_or(true);
+    m_showNotifications = prefs.flag(QStringLiteral("show_notifications")).value_or(true);
 
     if (const auto fraction = prefs.number(QStringLiteral("chat_panel_fraction")))
         m_chatPanelFraction = numberInRange(fraction, 0.1, 0.9, 0.35);

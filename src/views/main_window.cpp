@@ -130,7 +130,14 @@ void MainWindow::applyMinimumSizes() {
     setMinimumSize(std::max(640, needed.width()), std::max(420, needed.height()));
 }
 
+void MainWindow::keepWatchingInBackground() {
+    m_watchInBackground = true;
+    setSceneActive(true);
+}
+
 void MainWindow::setSceneActive(bool active) {
+    if (m_watchInBackground)
+        active = true;
     if (active == m_sceneActive || !m_store)
         return;
     m_sceneActive = active;
@@ -149,6 +156,10 @@ void MainWindow::prepareForQuit() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (m_closeHandler && m_closeHandler()) {
+        event->ignore();
+        return;
+    }
     // Closing the main window ends Vorn, even with the settings window open.
     event->accept();
     QCoreApplication::quit();

@@ -4,6 +4,8 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include <functional>
+
 class QAction;
 class QMessageBox;
 class QToolButton;
@@ -64,9 +66,15 @@ public:
     // The application came to the front (true) or went to the back (false);
     // only a change starts or stops the boss watch.
     void setSceneActive(bool active);
+    // With Vorn in the tray, the boss keeps watching while the window is in
+    // the background or hidden: its messages reach the desktop there.
+    void keepWatchingInBackground();
 
     // Saves the workspace and lifts a website block without asking for a password.
     void prepareForQuit();
+    // Asked when the window is closed: true when it went somewhere else (the
+    // tray) and Vorn keeps running; without one, closing quits.
+    void setCloseHandler(std::function<bool()> handler) { m_closeHandler = std::move(handler); }
 
 signals:
     void settingsRequested();
@@ -116,6 +124,8 @@ private:
     QAction* m_undoAction = nullptr;
     QAction* m_redoAction = nullptr;
     QAction* m_quitAction = nullptr;
+    std::function<bool()> m_closeHandler;
+    bool m_watchInBackground = false;
     QAction* m_copyAction = nullptr;
     QAction* m_pasteAction = nullptr;
     QAction* m_selectAllAction = nullptr;

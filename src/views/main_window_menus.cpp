@@ -40,7 +40,8 @@ void MainWindow::buildMenus() {
     m_quitAction = file->addAction(tr("Quit"));
     setKeys(m_quitAction, QKeySequence::Quit, QKeySequence(Qt::CTRL | Qt::Key_Q));
     m_quitAction->setMenuRole(QAction::QuitRole);
-    connect(m_quitAction, &QAction::triggered, this, &QWidget::close);
+    // Quit ends Vorn even where closing the window only hides it in the tray.
+    connect(m_quitAction, &QAction::triggered, qApp, &QCoreApplication::quit);
 
     QMenu* edit = menuBar()->addMenu(tr("&Edit"));
     m_undoAction = edit->addAction(tr("Undo"));

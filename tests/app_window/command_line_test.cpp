@@ -135,6 +135,8 @@ private slots:
         };
         using A = CommandLine::Action;
         row("window", {}, false, int(A::openWindow));
+        row("hidden at login", {"--hidden"}, false, int(A::openWindow));
+        row("hidden export", {"--hidden", "--export"}, true, -1);
         row("export", {"--export"}, true, int(A::exportOutline));
         row("import file", {"--import", "day.txt"}, true, int(A::importList), "day.txt");
         row("import stdin", {"--import=-"}, true, int(A::importList), "-");
@@ -165,6 +167,7 @@ private slots:
         if (action >= 0) {
             QCOMPARE(int(command.action), action);
             QCOMPARE(command.importPath, path);
+            QCOMPARE(command.hidden, arguments.contains(QStringLiteral("--hidden")));
         }
     }
 

@@ -69,6 +69,21 @@ private slots:
             QTest::mouseClick(window.speakSwitch(), Qt::LeftButton, {},
                               QPoint(8, window.speakSwitch()->height() / 2));
             QVERIFY(!store.speakMessages());
+            const auto click = [](QCheckBox* box) {
+                QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
+            };
+            click(window.notificationsSwitch());
+            QVERIFY(!store.showNotifications());
+
+            // The login entry appears and goes with its switch.
+            const QString entry = f.dataDir() + QStringLiteral("/autostart/io.github.vorn.Vorn.desktop");
+            window.setAutostartFile(entry);
+            QVERIFY(!window.autostartSwitch()->isChecked());
+            click(window.autostartSwitch());
+            QVERIFY(test::readFile(entry).contains("\nExec=vorn --hidden\n"));
+            click(window.autostartSwitch());
+            QVERIFY(!QFileInfo::exists(entry));
+            QVERIFY(!window.autostartSwitch()->isChecked());
         }
         SettingsWindow reopened(&store, [] { return false; });
         QCOMPARE(reopened.sitesEditor()->toPlainText(), QStringLiteral("news.example\nwww.news.example"));
@@ -77,7 +92,9 @@ private slots:
         QCOMPARE(reopened.thresholdLabel()->text(), QStringLiteral("195%"));
         QVERIFY(!reopened.blockingSwitch()->isChecked());
         QVERIFY(!reopened.speakSwitch()->isChecked());
+        QVERIFY(!reopened.notificationsSwitch()->isChecked());
         QCOMPARE(f.restart().speakMessages(), false); // kept as "speak_messages"
+        QCOMPARE(f.store().showNotifications(), false); // and "show_notifications"
     }
 
     void cancelKeepsEveryTask() {

@@ -6,6 +6,7 @@
 #include "fixtures/store_fixture.h"
 #include "platform/desktop_notifier.h"
 #include "views/desktop/boss_notifications.h"
+#include "views/desktop/desktop_presence.h"
 
 #include <QSignalSpy>
 #include <QWidget>
@@ -120,6 +121,29 @@ private slots:
         QTRY_COMPARE(server.calls().size(), 2);
         QCOMPARE(server.calls().last().replacesID, 41u);
         QVERIFY(!server.calls().last().actions.contains(QStringLiteral("mark-done")));
+    }
+
+    // With a tray, closing the window hides it there, and the first time a
+    // notification says so; without one, closing quits as before.
+    void closingHidesToTheTrayAndSaysSoOnce() {
+        test::FakeNotificationServer server;
+        test::StoreFixture f;
+        TaskStore& store = f.start();
+        QWidget window;
+        window.show();
+        DesktopPresence withTray(store, window, true);
+        QVERIFY(withTray.hideToTray());
+        QVERIFY(!window.isVisible());
+        window.show();
+        QVERIFY(withTray.hideToTray());
+        QTRY_COMPARE(server.calls().size(), 1);
+        QTest::qWait(20);
+        QCOMPARE(server.calls().size(), 1);
+        QCOMPARE(server.calls().first().summary, QStringLiteral("Vorn is still running"));
+
+        DesktopPresence noTray(store, window, false);
+        QVERIFY(!noTray.hasTray());
+        QVERIFY(!noTray.hideToTray());
     }
 };
 

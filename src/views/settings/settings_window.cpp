@@ -1,6 +1,7 @@
 #include "views/settings/settings_window.h"
 
 #include "model/site_list.h"
+#include "platform/autostart.h"
 #include "store/task_store.h"
 #include "views/chat/chat_style.h"
 #include "views/settings/connection_group.h"
@@ -99,10 +100,12 @@ SettingsWindow::SettingsWindow(TaskStore* store, HelperProbe probe, QWidget* par
     connect(store, &TaskStore::lateThresholdMultiplierChanged, this, &SettingsWindow::refreshFromStore);
     connect(store, &TaskStore::demonWebsiteBlockingEnabledChanged, this, &SettingsWindow::refreshFromStore);
     connect(store, &TaskStore::speakMessagesChanged, this, &SettingsWindow::refreshFromStore);
+    connect(store, &TaskStore::showNotificationsChanged, this, &SettingsWindow::refreshFromStore);
     connect(store, &TaskStore::blockedSitesTextChanged, this, &SettingsWindow::refreshFromStore);
     applyColours();
     refreshFromStore();
     refreshHelper();
+    setAutostartFile(autostart::filePath());
 }
 
 void SettingsWindow::applyColours() {
@@ -152,6 +155,13 @@ QWidget* SettingsWindow::buildVornGroup() {
 
     m_speak = new QCheckBox(QStringLiteral("Speak messages"));
     m_speak->setObjectName(QStringLiteral("speakMessagesSwitch"));
+    m_notify = new QCheckBox(QStringLiteral("Show notifications"));
+    m_notify->setObjectName(QStringLiteral("showNotificationsSwitch"));
+    m_autostart = new QCheckBox(QStringLiteral("Start Vorn when I log in"));
+    m_autostart->setObjectName(QStringLiteral("autostartSwitch"));
+    m_autostartError = new QLabel;
+    m_autostartError->setWordWrap(true);
+    m_autostartError->hide();
 
     m_reset = new QPushButton(QStringLiteral("Reset Vorn Mode"));
     m_clear = new QPushButton(QStringLiteral("Clear All Tasks"));
@@ -161,6 +171,9 @@ QWidget* SettingsWindow::buildVornGroup() {
     column->addWidget(caption(QStringLiteral(
         "Chat at this threshold, then Demon mode at 1.5×. Monitoring only while the app is open.")));
     column->addWidget(m_speak);
+    column->addWidget(m_notify);
+    column->addWidget(m_autostart);
+    column->addWidget(m_autostartError);
     column->addWidget(m_reset, 0, Qt::AlignLeft);
     column->addWidget(caption(
         QStringLiteral("Resets urgency to 0, 100% messianic mode, and sends a fresh welcome message.")));
@@ -173,6 +186,17 @@ QWidget* SettingsWindow::buildVornGroup() {
     connect(m_speak, &QCheckBox::toggled, this, [this](bool on) {
         if (m_store)
             m_store->setSpeakMessages(on);
+    });
+    connect(m_notify, &QCheckBox::toggled, this, [this](bool on) {
+        if (m_store)
+            m_store->setShowNotifications(on);
+    });
+    connect(m_autostart, &QCheckBox::toggled, this, [this](bool on) {
+        const std::optional<QString> error = autostart::setEnabled(m_autostartFile, on);
+        m_autostartError->setText(error.value_or(QString()));
+        m_autostartError->setVisible(error.has_value());
+        const QSignalBlocker quiet(m_autostart);
+        m_autostart->setChecked(autostart::isEnabled(m_autostartFile));
     });
     connect(m_reset, &QPushButton::clicked, this, [this] {
         if (m_store)
@@ -242,6 +266,12 @@ QWidget* SettingsWindow::buildDemonGroup() {
     return group;
 }
 
+void SettingsWindow::setAutostartFile(const QString& path) {
+    m_autostartFile = path;
+    const QSignalBlocker quiet(m_autostart);
+    m_autostart->setChecked(autostart::isEnabled(path));
+}
+
 void SettingsWindow::refreshFromStore() {
     if (!m_store)
         return;
@@ -257,6 +287,10 @@ void SettingsWindow::refreshFromStore() {
     {
         const QSignalBlocker quiet(m_speak);
         m_speak->setChecked(m_store->speakMessages());
+    }
+    {
+        const QSignalBlocker quiet(m_notify);
+        m_notify->setChecked(m_store->showNotifications());
     }
     {
         const QSignalBlocker quiet(m_blocking);

@@ -49,6 +49,11 @@ public:
     QPushButton* resetButton() const { return m_reset; }
     QPushButton* clearButton() const { return m_clear; }
     QCheckBox* speakSwitch() const { return m_speak; }
+    QCheckBox* notificationsSwitch() const { return m_notify; }
+    QCheckBox* autostartSwitch() const { return m_autostart; }
+    // The login entry the autostart switch writes (default: the desktop
+    // session's autostart folder).
+    void setAutostartFile(const QString& path);
     QCheckBox* blockingSwitch() const { return m_blocking; }
     QLabel* helperStatus() const { return m_helperStatus; }
     QPushButton* setUpButton() const { return m_setUp; }
@@ -82,6 +87,10 @@ private:
     QPushButton* m_reset = nullptr;
     QPushButton* m_clear = nullptr;
     QCheckBox* m_speak = nullptr;
+    QCheckBox* m_notify = nullptr;
+    QCheckBox* m_autostart = nullptr;
+    QLabel* m_autostartError = nullptr;
+    QString m_autostartFile;
     QCheckBox* m_blocking = nullptr;
     QLabel* m_helperIcon = nullptr;
     QLabel* m_helperStatus = nullptr;
