@@ -27,6 +27,16 @@ GamificationState counted(GamificationState state, bool onTime) {
     return state;
 }
 
+GamificationState withdrawn(GamificationState state, bool onTime) {
+    state.totalCompletions = std::max(0, state.totalCompletions - 1);
+    if (onTime && state.onTimeStreak > 0) {
+        if (state.bestOnTimeStreak == state.onTimeStreak)
+            state.bestOnTimeStreak -= 1;
+        state.onTimeStreak -= 1;
+    }
+    return state;
+}
+
 double urgencyAfter(double urgency, bool onTime, RandomSource& random) {
     const double change = onTime ? -random.uniform(8, 15) : random.uniform(20, 35);
     return boss::clampUrgency(urgency + change);

@@ -483,6 +483,34 @@ bool DatabaseService::recordTaskAnalytics(const TaskAnalyticsRecord& record) {
     return db::run(*m_db, insert);
 }
 
+std::optional<bool> DatabaseService::withdrawCompletion(const QUuid& taskID, const QString& title,
+                                                        Instant completedAt) {
+    std::optional<bool> wasOnTime;
+    inTransaction([&] {
+        Statement find = db::prepare(
+            *m_db,
+            QStringLiteral("SELECT was_on_time FROM task_analytics WHERE task_id = ? AND completed_at = ?"));
+        if (!find.isValid())
+            return false;
+        bindUuid(find, 1, taskID);
+        find.bind(2, completedAt);
+        if (find.step() == SQLITE_ROW)
+            wasOnTime = find.columnInt64(0) != 0;
+        Statement analytics = db::prepare(
+            *m_db, QStringLiteral("DELETE FROM task_analytics WHERE task_id = ? AND completed_at = ?"));
+        Statement log = db::prepare(
+            *m_db, QStringLiteral("DELETE FROM completion_events WHERE task_title = ? AND completed_at = ?"));
+        if (!analytics.isValid() || !log.isValid())
+            return false;
+        bindUuid(analytics, 1, taskID);
+        analytics.bind(2, completedAt);
+        log.bind(1, title);
+        log.bind(2, completedAt);
+        return db::run(*m_db, analytics) && db::run(*m_db, log);
+    });
+    return wasOnTime;
+}
+
 QList<TaskAnalyticsRecord> DatabaseService::loadTaskAnalytics() {
     QList<TaskAnalyticsRecord> records;
     db::forEachRow(*m_db,

@@ -109,6 +109,10 @@ public:
     bool saveGamificationState(const GamificationState& state);
 
     bool recordTaskAnalytics(const TaskAnalyticsRecord& record);
+    // Takes back the completion of `taskID` stamped `completedAt`: its entry in
+    // the completion log and its analytics record. Whether that completion was
+    // on time, when its analytics record was found.
+    std::optional<bool> withdrawCompletion(const QUuid& taskID, const QString& title, Instant completedAt);
     QList<TaskAnalyticsRecord> loadTaskAnalytics();
     AnalyticsSummary analyticsSummary();
 

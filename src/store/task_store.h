@@ -338,6 +338,11 @@ private:
     // store/task_store_boss_metrics.cpp
     void updateDemonLock();
     // store/task_store_messages.cpp
+    // store/task_store_completion.cpp
+    void recordCompletionOf(const TaskItem& task, Instant start, Instant stamp, bool wasOnTime);
+    void withdrawCompletionOf(const TaskItem& task);
+    // Undo and redo move tasks in and out of completion: their records follow.
+    void reconcileCompletionRecords(const QList<TaskItem>& before, const QList<TaskItem>& after);
     QCoro::Task<> speakAndRevealBossMessage(QString text, BossAIMode mode, QString triggerReason,
                                             std::optional<QUuid> regardingTaskID = std::nullopt);
     void notePlaybackFailure(const FishAudioError& error);
@@ -429,6 +434,8 @@ private:
     std::optional<BossAIMode> m_activeBossMode;
     bool m_speakMessages = true;
     bool m_showNotifications = true;
+    // How the completions taken back by undo were judged, for a redo.
+    QHash<QUuid, bool> m_withdrawnJudgements;
     PlaybackNotices m_playbackNotices;
     int m_awaitedReplies = 0;
 

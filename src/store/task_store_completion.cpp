@@ -63,20 +63,7 @@ void TaskStore::handleTaskCompleted(qsizetype index, bool skipBossMessage) {
     const bool wasOnTime = completion::isOnTime(t.finishTime, stamp);
     const Instant start = t.startedAt ? *t.startedAt : taskStartTime(t.id);
 
-    database().recordCompletion({newUuid(), t.title, stamp, wasOnTime});
-    TaskAnalyticsRecord record;
-    record.id = newUuid();
-    record.taskID = t.id;
-    record.taskTitle = t.title;
-    record.sectionTitle = sectionTitle(t.sectionID);
-    record.estimatedMinutes = t.durationMinutes;
-    record.actualMinutes = completion::actualMinutes(start, stamp);
-    record.completedAt = stamp;
-    record.wasOnTime = wasOnTime;
-    database().recordTaskAnalytics(record);
-
-    setGamification(completion::counted(m_gamification, wasOnTime));
-    database().saveGamificationState(m_gamification);
+    recordCompletionOf(t, start, stamp, wasOnTime);
 
     const double urgencyBefore = m_bossAIState.urgencyScore;
     if (m_bossAIState.demonLockActive) {
@@ -141,8 +128,55 @@ void TaskStore::handleTaskCompleted(qsizetype index, bool skipBossMessage) {
     }
 }
 
+void TaskStore::recordCompletionOf(const TaskItem& t, Instant start, Instant stamp, bool wasOnTime) {
+    database().recordCompletion({newUuid(), t.title, stamp, wasOnTime});
+    TaskAnalyticsRecord record;
+    record.id = newUuid();
+    record.taskID = t.id;
+    record.taskTitle = t.title;
+    record.sectionTitle = sectionTitle(t.sectionID);
+    record.estimatedMinutes = t.durationMinutes;
+    record.actualMinutes = completion::actualMinutes(start, stamp);
+    record.completedAt = stamp;
+    record.wasOnTime = wasOnTime;
+    database().recordTaskAnalytics(record);
+
+    setGamification(completion::counted(m_gamification, wasOnTime));
+    database().saveGamificationState(m_gamification);
+}
+
+void TaskStore::withdrawCompletionOf(const TaskItem& t) {
+    if (!t.completedAt)
+        return;
+    const std::optional<bool> wasOnTime = database().withdrawCompletion(t.id, t.title, *t.completedAt);
+    if (!wasOnTime)
+        return; // nothing was recorded for it, so nothing was counted either
+    m_withdrawnJudgements.insert(t.id, *wasOnTime);
+    setGamification(completion::withdrawn(m_gamification, *wasOnTime));
+    database().saveGamificationState(m_gamification);
+}
+
+void TaskStore::reconcileCompletionRecords(const QList<TaskItem>& before, const QList<TaskItem>& after) {
+    QHash<QUuid, const TaskItem*> was;
+    for (const TaskItem& t : before)
+        was.insert(t.id, &t);
+    for (const TaskItem& t : after) {
+        const TaskItem* old = was.value(t.id);
+        if (!old || old->completedAt == t.completedAt)
+            continue;
+        withdrawCompletionOf(*old);
+        if (t.isCompleted && t.completedAt) {
+            // Redone: the judgement is the one the completion had.
+            const bool wasOnTime = m_withdrawnJudgements.value(t.id, true);
+            recordCompletionOf(t, t.startedAt.value_or(*t.completedAt), *t.completedAt, wasOnTime);
+        }
+    }
+}
+
 void TaskStore::handleTaskReopened(qsizetype index) {
     const TaskItem t = tasks().at(index);
+    // An open task has no completion on record: the log, analytics and counters agree.
+    withdrawCompletionOf(t);
     QList<TaskItem> updated = tasks();
     updated[index].completedAt.reset();
     setTasks(std::move(updated));

@@ -99,7 +99,9 @@ void TaskStore::redo() {
 void TaskStore::applyWorkspaceSnapshot(const WorkspaceSnapshot& snapshot) {
     const OutlineChange change(*this);
     m_isApplyingUndoRedo = true;
+    const QList<TaskItem> before = tasks();
     setTasks(snapshot.tasks);
+    reconcileCompletionRecords(before, tasks());
     setSections(snapshot.sections);
     setRootOutlineOrder(snapshot.rootOutlineOrder);
     if (!tasks().isEmpty()) {

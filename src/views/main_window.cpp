@@ -156,7 +156,7 @@ void MainWindow::prepareForQuit() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (m_closeHandler && m_closeHandler()) {
+    if (!m_quitting && m_closeHandler && m_closeHandler()) {
         event->ignore();
         return;
     }

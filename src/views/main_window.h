@@ -126,6 +126,7 @@ private:
     QAction* m_quitAction = nullptr;
     std::function<bool()> m_closeHandler;
     bool m_watchInBackground = false;
+    bool m_quitting = false;
     QAction* m_copyAction = nullptr;
     QAction* m_pasteAction = nullptr;
     QAction* m_selectAllAction = nullptr;

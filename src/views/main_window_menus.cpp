@@ -41,7 +41,10 @@ void MainWindow::buildMenus() {
     setKeys(m_quitAction, QKeySequence::Quit, QKeySequence(Qt::CTRL | Qt::Key_Q));
     m_quitAction->setMenuRole(QAction::QuitRole);
     // Quit ends Vorn even where closing the window only hides it in the tray.
-    connect(m_quitAction, &QAction::triggered, qApp, &QCoreApplication::quit);
+    connect(m_quitAction, &QAction::triggered, this, [this] {
+        m_quitting = true;
+        close();
+    });
 
     QMenu* edit = menuBar()->addMenu(tr("&Edit"));
     m_undoAction = edit->addAction(tr("Undo"));

@@ -110,12 +110,19 @@ private slots:
         store().setTasks({});
         QVERIFY(!window().estimateAction()->isEnabled());
 
-        // Ctrl+Q closes the window (and with it the application).
+        // With a tray, closing the window leaves it to the tray's handler;
+        // Ctrl+Q closes it (and with it the application) all the same.
         store().setErrorMessage(std::nullopt); // the estimate's timeout alert
+        int askedTray = 0;
+        window().setCloseHandler([&askedTray] { return ++askedTray > 0; });
+        window().close();
+        QCOMPARE(askedTray, 1);
+        QVERIFY(window().isVisible());
         window().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window()));
         QTest::keyClick(&window(), Qt::Key_Q, Qt::ControlModifier);
         QVERIFY(!window().isVisible());
+        QCOMPARE(askedTray, 1);
     }
 
     // From a fresh start, with keys only: five tasks with their minutes, two

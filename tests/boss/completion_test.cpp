@@ -101,6 +101,32 @@ private slots:
         QCOMPARE(store.undoStack().size(), 2);
     }
 
+    // Undo takes a completion back with its records and counters; redo brings
+    // it back once, judged as it was.
+    void undoAndRedoKeepTheRecordsInStep() {
+        StoreFixture f;
+        TaskStore& store = startWithThree(f);
+        f.clock().advance(10 * 60);
+        store.toggleCompletion(taskNamed(store, "A").id);
+        const GamificationState counted = store.gamification();
+        QCOMPARE(counted, (GamificationState{1, 1, 1}));
+        for (int round = 0; round < 2; ++round) {
+            store.undo();
+            QVERIFY(!taskNamed(store, "A").isCompleted);
+            QCOMPARE(store.gamification(), (GamificationState{0, 0, 0}));
+            QVERIFY(f.database().loadTaskAnalytics().isEmpty());
+            QVERIFY(f.database().recentCompletions(48).isEmpty());
+            store.redo();
+            QVERIFY(taskNamed(store, "A").isCompleted);
+            QCOMPARE(store.gamification(), counted);
+            QCOMPARE(f.database().loadTaskAnalytics().size(), 1);
+            QVERIFY(f.database().loadTaskAnalytics().first().wasOnTime);
+            QCOMPARE(f.database().recentCompletions(48).size(), 1);
+        }
+        QCOMPARE(completion::withdrawn({3, 5, 9}, true), (GamificationState{2, 5, 8}));
+        QCOMPARE(completion::withdrawn({0, 2, 4}, false), (GamificationState{0, 2, 3}));
+    }
+
     void oneCompletion_data() {
         QTest::addColumn<Completion>("c");
         const char* onTime = "Task done on time. 1 on-time streak.";
@@ -135,7 +161,7 @@ private slots:
         QCOMPARE(analytics.first().wasOnTime, c.secondsIn <= 1800);
     }
 
-    void laterTasksRunFromTheRealCompletionAndReopeningKeepsTheRecords() {
+    void laterTasksRunFromTheRealCompletionAndReopeningWithdrawsIt() {
         StoreFixture f;
         TaskStore& store = startWithThree(f);
         const Instant start = f.clock().now();
@@ -159,8 +185,10 @@ private slots:
         store.toggleCompletion(taskNamed(store, kB).id);
         QVERIFY(!taskNamed(store, kB).completedAt);
         QCOMPARE(store.statusMessage(), QStringLiteral("Task reopened: ") + kB);
-        QCOMPARE(store.gamification().totalCompletions, 2);
-        QCOMPARE(f.database().loadTaskAnalytics().size(), 2);
+        // An open task has no completion on record.
+        QCOMPARE(store.gamification().totalCompletions, 1);
+        QCOMPARE(f.database().loadTaskAnalytics().size(), 1);
+        QCOMPARE(f.database().recentCompletions(48).size(), 1);
         QTRY_COMPARE(triggers(f).value(2), QStringLiteral("Task marked incomplete again: ") + kB);
     }
 
