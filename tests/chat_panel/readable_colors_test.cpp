@@ -6,6 +6,7 @@
 #include "views/chat/chat_style.h"
 #include "views/chat/mood_banner.h"
 #include "views/icons.h"
+#include "views/outline/outline_header_bar.h"
 #include "views/readable_colors.h"
 
 #include <QApplication>
@@ -128,6 +129,13 @@ private slots:
         QVERIFY(readable::contrast(banner.headlineColour(), surface) >= readable::kMinimumContrast);
         // Mending moves a colour only as far as needed: the tint keeps its hue.
         QCOMPARE(banner.headlineColour().hsvHue() / 10, red.hsvHue() / 10);
+
+        // The list header's orange streak, on the header's own background.
+        test::StoreFixture f;
+        OutlineHeaderBar header(&f.start());
+        header.setPalette(palette);
+        QVERIFY(readable::contrast(header.streakColor(), palette.color(QPalette::Window)) >=
+                readable::kMinimumContrast);
     }
 
     void darkPaletteNeedsNoMending() { QCOMPARE(readable::mended(readable::dark()), readable::dark()); }

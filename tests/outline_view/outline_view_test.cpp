@@ -110,6 +110,9 @@ private slots:
         QVERIFY(!taskWithID(h.store, a).isCompleted);
         QTest::keyClick(h.table(), Qt::Key_F2);
         QCOMPARE(h.editor()->text(), QStringLiteral("A1!"));
+        // Editing from the table selects the title, so typing replaces it
+        // (a first start's placeholder task is simply typed over).
+        QCOMPARE(h.editor()->selectedText(), QStringLiteral("A1!"));
     }
 
     // Right at the end of a title opens its minutes, selected; Enter, Escape

@@ -4,6 +4,7 @@
 #include "outline_io/outline_paste_detector.h"
 #include "store/task_store.h"
 #include "views/icons.h"
+#include "views/readable_colors.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -67,7 +68,7 @@ OutlineHeaderBar::OutlineHeaderBar(TaskStore* store, QWidget* parent) : QWidget(
     auto* flame = new QLabel;
     flame->setPixmap(bundledIcon(QStringLiteral("outline-flame")).pixmap(kFlameSize, kFlameSize));
     m_streakText = captionLabel(0.9, true);
-    m_streakText->setStyleSheet(QStringLiteral("color: #f08a1c;"));
+    applyStreakColor();
     streakLayout->addWidget(flame);
     streakLayout->addWidget(m_streakText);
     m_completed = captionLabel(0.8, false);
@@ -124,6 +125,24 @@ void OutlineHeaderBar::commitTitle() {
     if (text != stored)
         m_store->renameRootTitle(text);
     m_title->setText(text);
+}
+
+QColor OutlineHeaderBar::streakColor() const {
+    return readable::on(QColor(0xf0, 0x8a, 0x1c), palette().color(QPalette::Window));
+}
+
+void OutlineHeaderBar::applyStreakColor() {
+    if (!m_streakText)
+        return;
+    QPalette streak = m_streakText->palette();
+    streak.setColor(QPalette::WindowText, streakColor());
+    m_streakText->setPalette(streak);
+}
+
+void OutlineHeaderBar::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        applyStreakColor();
 }
 
 bool OutlineHeaderBar::eventFilter(QObject* watched, QEvent* event) {

@@ -28,10 +28,15 @@ public:
     QString streakText() const;
     QString completedText() const;
 
+    // The streak's orange, made to read on the header's background.
+    QColor streakColor() const;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void applyStreakColor();
     void commitTitle();
     void refreshTitle();
     void refreshProgress();

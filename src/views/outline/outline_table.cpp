@@ -204,11 +204,16 @@ bool OutlineTable::focusMinutes(const QUuid& taskID) {
     return true;
 }
 
-void OutlineTable::editTitleAt(int row) {
+void OutlineTable::editTitleAt(int row, bool selectAll) {
     finishEditing();
-    if (editCell(row, M::TitleColumn))
-        if (QLineEdit* editor = openEditor())
-            editor->end(false);
+    if (editCell(row, M::TitleColumn)) {
+        if (QLineEdit* editor = openEditor()) {
+            if (selectAll)
+                editor->selectAll();
+            else
+                editor->end(false);
+        }
+    }
 }
 
 void OutlineTable::servePendingFocus() {
@@ -432,7 +437,7 @@ void OutlineTable::keyPressEvent(QKeyEvent* event) {
         [[fallthrough]];
     case Qt::Key_F2:
         if (current >= 0 && mods == Qt::NoModifier) {
-            editTitleAt(current);
+            editTitleAt(current, /*selectAll=*/true);
             return;
         }
         break;

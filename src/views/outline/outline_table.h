@@ -80,8 +80,9 @@ private:
     void onOutlinePasted(const QString& rowID, const QString& text);
     void onStep(const QString& rowID, int direction, bool moveTask);
     void onToggle(const QUuid& taskID, bool fromTitle);
-    // Opens the title editor of any row, the cursor at the end.
-    void editTitleAt(int row);
+    // Opens the title of `row`: with its text selected, so that typing
+    // replaces it (Enter and F2 on the table), or with the cursor at its end.
+    void editTitleAt(int row, bool selectAll = false);
     bool editCell(int row, int column);
     void servePendingFocus();
     void finishEditing();
