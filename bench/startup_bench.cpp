@@ -80,8 +80,8 @@ void startToShown(benchmark::State& state, const QString& program, const QProces
         QElapsedTimer timer;
         timer.start();
         process.start(program, {});
-        while (!vorn::sendToRunningCopy(server, {QStringLiteral("raise"), {}}, std::chrono::milliseconds(1000),
-                                        std::chrono::milliseconds(1000))
+        while (!vorn::sendToRunningCopy(server, {QStringLiteral("raise"), {}},
+                                        std::chrono::milliseconds(1000), std::chrono::milliseconds(1000))
                     .reply) {
             if (process.state() == QProcess::NotRunning || timer.elapsed() > 10000) {
                 state.SkipWithError("the program did not start");

@@ -13,7 +13,7 @@ struct CommandLine {
     QString importPath; // "-": standard input
     // --hidden: start in the tray without showing the window (the login start).
     bool hidden = false;
-    QString error;      // set when the arguments make no sense
+    QString error; // set when the arguments make no sense
 };
 
 // `arguments` includes the program name, as QCoreApplication::arguments().

@@ -93,7 +93,7 @@ private slots:
         QVERIFY(!reopened.blockingSwitch()->isChecked());
         QVERIFY(!reopened.speakSwitch()->isChecked());
         QVERIFY(!reopened.notificationsSwitch()->isChecked());
-        QCOMPARE(f.restart().speakMessages(), false); // kept as "speak_messages"
+        QCOMPARE(f.restart().speakMessages(), false);   // kept as "speak_messages"
         QCOMPARE(f.store().showNotifications(), false); // and "show_notifications"
     }
 

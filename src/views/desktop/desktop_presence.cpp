@@ -32,7 +32,8 @@ bool DesktopPresence::hideToTray() {
         m_toldAboutTray = true;
         DesktopNotifier::Notification note;
         note.summary = tr("Vorn is still running");
-        note.body = tr("Vorn keeps watching your day from the panel. Quit it from the tray menu or with Ctrl+Q.");
+        note.body =
+            tr("Vorn keeps watching your day from the panel. Quit it from the tray menu or with Ctrl+Q.");
         note.showLabel = tr("Show Vorn");
         m_notifier.show(note);
     }
