@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <string_view>
 
 namespace vorn::proxy {
@@ -186,49 +187,51 @@ std::string completionEvents(const std::string& model, const std::string& conten
     return events;
 }
 
-SpeechRequestParse parseSpeechRequest(const std::string& body) {
+namespace {
+
+// A speech request body: a JSON object whose `textField` holds the text and
+// whose `voiceField`, when a string, names the voice. `check` may refuse the
+// rest of the object with an error text.
+SpeechRequestParse parseSpeechBody(const std::string& body, const char* textField, const char* voiceField,
+                                   const std::function<std::string(const json&)>& check = {}) {
     SpeechRequestParse result;
     const json doc = jsonDepthWithin(body) ? json::parse(body, nullptr, false) : json(nullptr);
     if (doc.is_discarded() || !doc.is_object()) {
         result.error = "The request body is not a JSON object.";
         return result;
     }
-    const auto text = doc.find("text");
+    const auto text = doc.find(textField);
     if (text == doc.end() || !text->is_string()) {
-        result.error = "\"text\" must be a string.";
+        result.error = "\"" + std::string(textField) + "\" must be a string.";
         return result;
+    }
+    if (check) {
+        if (std::string error = check(doc); !error.empty()) {
+            result.error = std::move(error);
+            return result;
+        }
     }
     SpeechRequest request;
     request.text = text->get<std::string>();
-    if (auto it = doc.find("reference_id"); it != doc.end() && it->is_string())
+    if (auto it = doc.find(voiceField); it != doc.end() && it->is_string())
         request.referenceId = it->get<std::string>();
     result.request = std::move(request);
     return result;
 }
 
+} // namespace
+
+SpeechRequestParse parseSpeechRequest(const std::string& body) {
+    return parseSpeechBody(body, "text", "reference_id");
+}
+
 SpeechRequestParse parseStandardSpeechRequest(const std::string& body) {
-    SpeechRequestParse result;
-    const json doc = jsonDepthWithin(body) ? json::parse(body, nullptr, false) : json(nullptr);
-    if (doc.is_discarded() || !doc.is_object()) {
-        result.error = "The request body is not a JSON object.";
-        return result;
-    }
-    const auto input = doc.find("input");
-    if (input == doc.end() || !input->is_string()) {
-        result.error = "\"input\" must be a string.";
-        return result;
-    }
-    if (auto format = doc.find("response_format");
-        format != doc.end() && !format->is_null() && *format != json("mp3")) {
-        result.error = "Only \"response_format\": \"mp3\" is served.";
-        return result;
-    }
-    SpeechRequest request;
-    request.text = input->get<std::string>();
-    if (auto it = doc.find("voice"); it != doc.end() && it->is_string())
-        request.referenceId = it->get<std::string>();
-    result.request = std::move(request);
-    return result;
+    return parseSpeechBody(body, "input", "voice", [](const json& doc) -> std::string {
+        if (auto format = doc.find("response_format");
+            format != doc.end() && !format->is_null() && *format != json("mp3"))
+            return "Only \"response_format\": \"mp3\" is served.";
+        return {};
+    });
 }
 
 } // namespace vorn::proxy
