@@ -31,7 +31,7 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit MainWindow(TaskStore* store, QWidget* parent = nullptr);
+    explicit MainWindow(TaskStore& store, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     OutlineView* listPane() const { return m_listPane; }
@@ -104,7 +104,7 @@ private:
     void placeFloatingControls();
     void applyMinimumSizes();
 
-    QPointer<TaskStore> m_store;
+    TaskStore& m_store;
     PanelSplitter* m_splitter = nullptr;
     OutlineView* m_listPane = nullptr;
     ChatPanel* m_chatPane = nullptr;

@@ -27,7 +27,7 @@ class OutlineTable : public QTableView {
     Q_OBJECT
 
 public:
-    explicit OutlineTable(TaskStore* store, QWidget* parent = nullptr);
+    explicit OutlineTable(TaskStore& store, QWidget* parent = nullptr);
 
     OutlineTableModel* outlineModel() const { return m_model; }
 
@@ -97,7 +97,7 @@ private:
     int rowAtY(int y) const;
     void startRowDrag(int row);
 
-    QPointer<TaskStore> m_store;
+    TaskStore& m_store;
     OutlineTableModel* m_model = nullptr;
     OutlineDelegate* m_delegate = nullptr;
     std::optional<QString> m_anchor; // row identity where a Shift range starts

@@ -31,8 +31,8 @@ public:
     // Whether the website-blocking helper is in place; asked once when the window is built.
     using HelperProbe = std::function<bool()>;
 
-    explicit SettingsWindow(TaskStore* store, QWidget* parent = nullptr);
-    SettingsWindow(TaskStore* store, HelperProbe probe, QWidget* parent = nullptr);
+    explicit SettingsWindow(TaskStore& store, QWidget* parent = nullptr);
+    SettingsWindow(TaskStore& store, HelperProbe probe, QWidget* parent = nullptr);
 
     // "110%" for 1.1: the multiplier in percent, rounded to a whole number.
     static QString thresholdText(double multiplier);
@@ -76,7 +76,7 @@ private:
     void refreshHelper();
     void askToClear();
 
-    QPointer<TaskStore> m_store;
+    TaskStore& m_store;
     bool m_helperInstalled = false;
     bool m_installingHelper = false;
     std::optional<QString> m_helperText;
