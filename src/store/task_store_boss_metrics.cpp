@@ -102,7 +102,7 @@ void BossEngine::resetBossAIState() {
     saveBossState();
     refreshBossAIMetrics();
     m_store.persistSessionOnly();
-    m_store.setStatusMessage(QStringLiteral("Vorn mode reset — fresh start."));
+    m_store.setStatusMessage(tr("Vorn mode reset — fresh start."));
 
     m_store.chat().deliverBossChatMessage(
         QStringLiteral("User reset Vorn to the beginning. Fresh start — deliver a short messianic "

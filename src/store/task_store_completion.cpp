@@ -97,12 +97,11 @@ void TaskStore::handleTaskCompleted(qsizetype index, bool skipBossMessage) {
 
     const double urgency = boss().m_bossAIState.urgencyScore;
     if (wasOnTime) {
-        setStatusMessage(
-            QStringLiteral("Task done on time. %1 on-time streak.").arg(boss().m_gamification.onTimeStreak));
+        setStatusMessage(tr("Task done on time. %1 on-time streak.").arg(boss().m_gamification.onTimeStreak));
     } else {
         // The arrow says what really happened: the Demon-lock path lowers the score.
         const QString arrow = urgency < urgencyBefore ? QStringLiteral("↓") : QStringLiteral("↑");
-        setStatusMessage(QStringLiteral("Task finished late. Urgency %1 to %2.")
+        setStatusMessage(tr("Task finished late. Urgency %1 to %2.")
                              .arg(arrow)
                              .arg(static_cast<qint64>(std::trunc(urgency))));
     }
@@ -190,7 +189,7 @@ void TaskStore::handleTaskReopened(qsizetype index) {
     outline().setTasks(std::move(updated));
 
     watch().clearOverdueNotificationCooldowns(index);
-    setStatusMessage(QStringLiteral("Task reopened: %1").arg(t.title));
+    setStatusMessage(tr("Task reopened: %1").arg(t.title));
 
     const QString title = t.title;
     QTimer::singleShot(0, this, [this, title] { commentOnReopenedTask(title); });

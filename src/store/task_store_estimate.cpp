@@ -1,7 +1,7 @@
 // "AI Estimate": the model's minutes for every task, applied to the list.
 #include "store/task_store.h"
 
-#include "model/plural.h"
+#include "store/store_texts.h"
 
 #include <QPointer>
 
@@ -9,12 +9,12 @@ namespace vorn {
 
 QCoro::Task<> TimelineEstimator::estimateWithAI() {
     if (m_store.outline().tasks().isEmpty()) {
-        m_store.setErrorMessage(QStringLiteral("Import tasks first."));
+        m_store.setErrorMessage(tr("Import tasks first."));
         co_return;
     }
     setIsEstimating(true);
     m_store.setErrorMessage(std::nullopt);
-    m_store.setStatusMessage(QStringLiteral("Estimating aggressive timeline…"));
+    m_store.setStatusMessage(tr("Estimating aggressive timeline…"));
     m_store.boss().recordActivity();
 
     // The minutes come back in the order sent; they are applied to those tasks
@@ -59,10 +59,9 @@ QCoro::Task<> TimelineEstimator::estimateWithAI() {
         m_store.outline().recalculateFinishTimes();
     }
     m_store.watch().clearOverdueNotificationCooldowns(0);
-    m_store.setStatusMessage(QStringLiteral("AI estimates applied."));
+    m_store.setStatusMessage(tr("AI estimates applied."));
     m_store.chat().postSystemMessage(
-        QStringLiteral("AI timeline applied to %1.")
-            .arg(counted(m_store.outline().tasks().size(), QStringLiteral("task"), QStringLiteral("tasks"))));
+        tr("AI timeline applied to %1.").arg(taskCountText(m_store.outline().tasks().size())));
     m_store.persistWorkspace();
     setIsEstimating(false);
 }

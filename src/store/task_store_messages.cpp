@@ -65,7 +65,7 @@ QCoro::Task<> ChatLog::deliverBossChatMessage(QString triggerReason, bool intens
     co_await speakAndRevealBossMessage(reply.value(), mode, triggerReason, regardingTaskID);
     if (!self)
         co_return;
-    m_store.setStatusMessage(QStringLiteral("Vorn (%1)").arg(bossAIModeText(mode)));
+    m_store.setStatusMessage(tr("Vorn (%1)").arg(bossAIModeText(mode)));
     endAwaitingReply();
     m_isDeliveringBossMessage = false;
 }

@@ -4,14 +4,17 @@
 #include "model/outline_edit.h"
 #include "model/plural.h"
 #include "outline_io/hierarchical_task_parser.h"
+#include "store/store_texts.h"
 
 #include <vector>
 
 namespace vorn {
 
 namespace {
-const char* const kUnparsable = "Couldn't parse list. Paste a numbered Notes-style list.";
-const char* const kNoSuchSection = "That list no longer exists. Nothing was pasted.";
+const char* const kUnparsable =
+    QT_TRANSLATE_NOOP("TaskStore", "Couldn't parse list. Paste a numbered Notes-style list.");
+const char* const kNoSuchSection =
+    QT_TRANSLATE_NOOP("TaskStore", "That list no longer exists. Nothing was pasted.");
 constexpr qint64 kImportedMinutes = 30;
 } // namespace
 
@@ -54,7 +57,7 @@ void TaskStore::replaceFromPaste(const QString& text) {
     const Outline::OutlineChange change(outline());
     const std::optional<ParsedOutline> parsed = HierarchicalTaskParser::parse(text);
     if (!parsed) {
-        setErrorMessage(QString::fromUtf8(kUnparsable));
+        setErrorMessage(tr(kUnparsable));
         return;
     }
     editor().recordUndoSnapshot();
@@ -91,15 +94,16 @@ void TaskStore::replaceFromPaste(const QString& text) {
     boss().recordActivity();
     setErrorMessage(std::nullopt);
 
-    const QString count = counted(outline().tasks().size(), QStringLiteral("task"), QStringLiteral("tasks"));
-    setStatusMessage(QStringLiteral("Loaded %1.").arg(count));
+    const QString count = taskCountText(outline().tasks().size());
+    setStatusMessage(tr("Loaded %1.").arg(count));
     window().setShowImportSheet(false);
-    chat().appendChatMessage(ChatMessage::Role::system,
-                             QStringLiteral("Loaded %1 from paste. Let's go.").arg(count), std::nullopt);
+    chat().appendChatMessage(ChatMessage::Role::system, tr("Loaded %1 from paste. Let's go.").arg(count),
+                             std::nullopt);
     persistWorkspace(); // tasks, sections, session row and chat in one transaction
 
     chat().deliverBossChatMessage(
-        QStringLiteral("New task list imported: %1. User has not started yet — motivate them.").arg(count),
+        QStringLiteral("New task list imported: %1. User has not started yet — motivate them.")
+            .arg(counted(outline().tasks().size(), QStringLiteral("task"), QStringLiteral("tasks"))),
         false, std::nullopt, std::nullopt);
 }
 
@@ -107,7 +111,7 @@ void TaskStore::pasteIntoSection(const QString& text, const QUuid& sectionID) {
     const Outline::OutlineChange change(outline());
     const std::optional<ParsedOutline> parsed = HierarchicalTaskParser::parse(text);
     if (!parsed) {
-        setErrorMessage(QString::fromUtf8(kUnparsable));
+        setErrorMessage(tr(kUnparsable));
         return;
     }
     const QList<TaskSection> roots = outline().childSections(std::nullopt);
@@ -116,7 +120,7 @@ void TaskStore::pasteIntoSection(const QString& text, const QUuid& sectionID) {
     const QUuid rootID = roots.first().id;
     if (outline::sectionIndex(outline().sections(), sectionID) < 0) {
         // The list was deleted under the paste: tasks filed there would have no row.
-        const QString message = QString::fromUtf8(kNoSuchSection);
+        const QString message = tr(kNoSuchSection);
         setErrorMessage(message);
         setStatusMessage(message);
         return;
@@ -139,7 +143,7 @@ void TaskStore::pasteIntoSection(const QString& text, const QUuid& sectionID) {
     setErrorMessage(std::nullopt);
     // The count is of the tasks this paste added.
     setStatusMessage(
-        QStringLiteral("Pasted %1 items into %2.")
+        tr("Pasted %1 items into %2.")
             .arg(QString::number(outline().tasks().size() - tasksBefore), outline().sectionTitle(sectionID)));
     persistWorkspace();
 }

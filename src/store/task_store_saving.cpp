@@ -39,10 +39,9 @@ void TaskStore::noteSaveResult(bool ok) {
         return;
     m_saveFailureReported = true;
     qCWarning(lcStore) << "saving the workspace failed; keeping the list in memory";
-    chat().postSystemMessage(
-        QStringLiteral("Your changes could not be saved to %1. Vorn keeps them while it runs and "
-                       "tries again with the next change.")
-            .arg(database().path()));
+    chat().postSystemMessage(tr("Your changes could not be saved to %1. Vorn keeps them while it runs and "
+                                "tries again with the next change.")
+                                 .arg(database().path()));
 }
 
 void ChatLog::appendChatMessage(ChatMessage::Role role, const QString& content,
@@ -138,7 +137,7 @@ void TaskStore::clearAllTasks() {
     persistWorkspace();
     boss().refreshBossAIMetrics();
 
-    const QString done = QStringLiteral("All tasks cleared.");
+    const QString done = tr("All tasks cleared.");
     setStatusMessage(done);
     chat().postSystemMessage(done);
 }

@@ -12,8 +12,8 @@ void Outline::resetStartToNow() {
     }
     m_store.watch().clearOverdueNotificationCooldowns(0);
     m_store.boss().beginMotivationalSession();
-    m_store.setStatusMessage(QStringLiteral("Timeline restarted from now."));
-    m_store.chat().postSystemMessage(QStringLiteral("Timeline reset. Motivational mode — fresh start."));
+    m_store.setStatusMessage(tr("Timeline restarted from now."));
+    m_store.chat().postSystemMessage(tr("Timeline reset. Motivational mode — fresh start."));
     m_store.persistWorkspace();
     m_store.chat().deliverBossChatMessage(QStringLiteral("Timeline restarted. User is beginning again."),
                                           false, std::nullopt, std::nullopt);

@@ -4,13 +4,14 @@
 
 #include "model/default_sites.h"
 #include "model/outline.h"
-#include "model/plural.h"
 #include "model/time_format.h"
 #include "platform/clock.h"
 #include "platform/log.h"
 #include "platform/preferences.h"
 #include "store/background_job.h"
+#include "store/store_texts.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 #include <algorithm>
@@ -36,8 +37,9 @@ QList<TaskItem> tasksInKnownSections(QList<TaskItem> tasks, const QList<TaskSect
 } // namespace
 
 QString firstStartKeysText() {
-    return QStringLiteral("Type a task and press Enter for the next one; Tab moves between the list and the "
-                          "chat; Ctrl+Return ticks a task off; paste a numbered list to import it.");
+    return QCoreApplication::translate(
+        "TaskStore", "Type a task and press Enter for the next one; Tab moves between the list and "
+                     "the chat; Ctrl+Return ticks a task off; paste a numbered list to import it.");
 }
 
 TaskStore::TaskStore(const StoreEnvironment& env, QObject* parent) : QObject(parent), m_env(env) {
@@ -74,14 +76,12 @@ void TaskStore::postWelcome() {
     // into: a first start says what to do instead.
     const bool firstStart = database().createdByThisOpen() && database().loadTasks({}).isEmpty();
     if (firstStart || outline().tasks().isEmpty()) {
-        chat().postSystemMessage(QStringLiteral("Vorn online. Import tasks to get started."));
+        chat().postSystemMessage(tr("Vorn online. Import tasks to get started."));
         if (firstStart)
             chat().postSystemMessage(firstStartKeysText());
         return;
     }
-    chat().postSystemMessage(
-        QStringLiteral("Welcome back — %1 loaded.")
-            .arg(counted(outline().tasks().size(), QStringLiteral("task"), QStringLiteral("tasks"))));
+    chat().postSystemMessage(tr("Welcome back — %1 loaded.").arg(taskCountText(outline().tasks().size())));
 }
 
 void TaskStore::waitForDatabase() {
@@ -108,7 +108,7 @@ void TaskStore::retryLockedDatabase() {
     editor().m_redoStack.clear();
     emit editor().undoStateChanged();
     boss().refreshBossAIMetrics();
-    setStatusMessage(QStringLiteral("The database is free again; your list is loaded."));
+    setStatusMessage(tr("The database is free again; your list is loaded."));
     postWelcome();
     reportStorageProblems();
 }
@@ -313,32 +313,28 @@ void TaskStore::reportStorageProblems() {
     case DatabaseService::OpenOutcome::opened:
         break;
     case DatabaseService::OpenOutcome::replacedCorruptFile:
-        chat().postSystemMessage(
-            QStringLiteral("The saved database could not be read. It was kept at %1 and a new, "
-                           "empty database was started.")
-                .arg(database().corruptFileKeptAt()));
+        chat().postSystemMessage(tr("The saved database could not be read. It was kept at %1 and a new, "
+                                    "empty database was started.")
+                                     .arg(database().corruptFileKeptAt()));
         break;
     case DatabaseService::OpenOutcome::readOnly:
-        chat().postSystemMessage(
-            QStringLiteral("Vorn can only read %1. Your list is shown, but changes will not be "
-                           "saved.")
-                .arg(database().path()));
+        chat().postSystemMessage(tr("Vorn can only read %1. Your list is shown, but changes will not be "
+                                    "saved.")
+                                     .arg(database().path()));
         break;
     case DatabaseService::OpenOutcome::inUseElsewhere: {
-        const QString text =
-            QStringLiteral("The database %1 is in use by another program. Vorn loads your list "
-                           "as soon as it is free; until then nothing is saved, and changes "
-                           "made here are not kept.")
-                .arg(database().path());
+        const QString text = tr("The database %1 is in use by another program. Vorn loads your list "
+                                "as soon as it is free; until then nothing is saved, and changes "
+                                "made here are not kept.")
+                                 .arg(database().path());
         setStatusMessage(text);
         chat().postSystemMessage(text);
         break;
     }
     case DatabaseService::OpenOutcome::inMemoryOnly:
-        chat().postSystemMessage(
-            QStringLiteral("Vorn cannot write to %1. Changes will not be saved: they are lost when "
-                           "Vorn quits.")
-                .arg(database().path()));
+        chat().postSystemMessage(tr("Vorn cannot write to %1. Changes will not be saved: they are lost when "
+                                    "Vorn quits.")
+                                     .arg(database().path()));
         break;
     }
 }

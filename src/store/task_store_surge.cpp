@@ -44,7 +44,7 @@ void BossEngine::activateSurgeMode(const QUuid& sectionID) {
     refreshBossAIMetrics();
     m_store.persistWorkspace();
     m_store.chat().postSystemMessage(
-        QStringLiteral("⚡ SURGE MODE — Vorn halved remaining times in %1 for 30 minutes.").arg(title));
+        tr("⚡ SURGE MODE — Vorn halved remaining times in %1 for 30 minutes.").arg(title));
     // Spoken once the completion that triggered the surge is fully applied, so
     // the boss sees the state after it (and the completion finishes undisturbed).
     const QString reason =

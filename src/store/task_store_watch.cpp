@@ -23,7 +23,7 @@ void BossWatch::startBossAI() {
                                                             m_store.m_env.minuteInterval);
     m_backgroundJob->start();
     setIsBossAIActive(true);
-    m_store.setStatusMessage(QStringLiteral("Vorn monitoring active."));
+    m_store.setStatusMessage(tr("Vorn monitoring active."));
     checkLateAndNotify();
 }
 

@@ -42,9 +42,8 @@ void WebsiteBlocking::reportRejectedSites(const QStringList& rejected) {
         return;
     m_reportedRejectedSites = rejected;
     if (!rejected.isEmpty())
-        m_store.chat().postSystemMessage(
-            QStringLiteral("Website blocking skips entries that are not host names: ") +
-            rejected.join(QStringLiteral(", ")));
+        m_store.chat().postSystemMessage(tr("Website blocking skips entries that are not host names: %1")
+                                             .arg(rejected.join(QStringLiteral(", "))));
 }
 
 void WebsiteBlocking::updateDemonWebsiteBlocking(std::optional<BossAIMode> mode) {
