@@ -76,7 +76,7 @@ private slots:
             QVERIFY(!store.showNotifications());
 
             // The login entry appears and goes with its switch.
-            const QString entry = f.dataDir() + QStringLiteral("/autostart/io.github.vorn.Vorn.desktop");
+            const QString entry = f.dataDir() + QStringLiteral("/autostart/io.github.vorn.vorn.desktop");
             window.setAutostartFile(entry);
             QVERIFY(!window.autostartSwitch()->isChecked());
             click(window.autostartSwitch());
