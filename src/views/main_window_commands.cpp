@@ -89,7 +89,7 @@ AnalyticsSheet* MainWindow::analyticsSheet() const {
 // One settings window, raised when it is already open.
 void MainWindow::openSettings() {
     if (!m_settings) {
-        m_settings = new SettingsWindow(m_store);
+        m_settings = new SettingsWindow(m_store, m_connection);
         m_settings->setAttribute(Qt::WA_DeleteOnClose);
         // It closes with the main window: quitting ends Vorn.
         connect(this, &QObject::destroyed, m_settings, &QWidget::close);
