@@ -134,6 +134,8 @@ public:
 signals:
     void statusMessageChanged();
     void errorMessageChanged();
+    // replaceFromPaste() loaded a new list in place of the old one.
+    void listReplaced();
 
 private:
     // The parts reach the store's internals.

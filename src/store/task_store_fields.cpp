@@ -38,10 +38,6 @@ void BossEngine::setGamification(const GamificationState& state) {
     assign(this, m_gamification, state, &BossEngine::gamificationChanged);
 }
 
-void WindowState::setShowImportSheet(bool show) {
-    assign(this, m_showImportSheet, show, &WindowState::showImportSheetChanged);
-}
-
 void WindowState::setPasteText(const QString& text) {
     assign(this, m_pasteText, text, &WindowState::pasteTextChanged);
     if (m_store.m_started && !m_store.m_isLoadingWorkspace)

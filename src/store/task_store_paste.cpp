@@ -96,7 +96,7 @@ void TaskStore::replaceFromPaste(const QString& text) {
 
     const QString count = taskCountText(outline().tasks().size());
     setStatusMessage(tr("Loaded %1.").arg(count));
-    window().setShowImportSheet(false);
+    emit listReplaced();
     chat().appendChatMessage(ChatMessage::Role::system, tr("Loaded %1 from paste. Let's go.").arg(count),
                              std::nullopt);
     persistWorkspace(); // tasks, sections, session row and chat in one transaction

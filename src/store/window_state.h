@@ -10,17 +10,16 @@
 
 namespace vorn {
 
-// What the window shows that the store's operations decide: the import sheet
-// and its text, the chat panel's visibility and width, and the title that
-// takes the focus next (store/task_store_fields.cpp).
+// What the window shows that the store keeps or decides: the import text
+// (saved with the session), the chat panel's visibility and width (kept in the
+// preferences), and the title that takes the focus after an added task
+// (store/task_store_fields.cpp).
 class WindowState : public QObject {
     Q_OBJECT
 
 public:
     explicit WindowState(TaskStore& store);
 
-    bool showImportSheet() const { return m_showImportSheet; }
-    void setShowImportSheet(bool show);
     const QString& pasteText() const { return m_pasteText; }
     void setPasteText(const QString& text);
     bool isChatVisible() const { return m_isChatVisible; }
@@ -33,7 +32,6 @@ public:
     void setPendingTitleSelectAll(bool selectAll);
 
 signals:
-    void showImportSheetChanged();
     void pasteTextChanged();
     void isChatVisibleChanged();
     void chatPanelFractionChanged();
@@ -53,7 +51,6 @@ private:
     friend class StorePreferences;
 
     TaskStore& m_store;
-    bool m_showImportSheet = false;
     QString m_pasteText;
     bool m_isChatVisible = true;
     double m_chatPanelFraction = 0.35;

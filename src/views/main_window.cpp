@@ -89,7 +89,11 @@ MainWindow::MainWindow(TaskStore& store, ConnectionAccess& connection, QWidget* 
     m_listPane->table()->showFirstOpenTask();
     m_listPane->table()->setFocus(Qt::OtherFocusReason);
 
-    connect(&store.window(), &WindowState::showImportSheetChanged, this, &MainWindow::followImportSheet);
+    // A list loaded from elsewhere (a second start's --import) ends an import in progress here.
+    connect(&store, &TaskStore::listReplaced, this, [this] {
+        if (m_importSheet && m_importSheet->isVisible())
+            m_importSheet->close();
+    });
     connect(&store, &TaskStore::errorMessageChanged, this, &MainWindow::followErrorMessage);
     connect(&store.window(), &WindowState::isChatVisibleChanged, this, &MainWindow::followChatVisibility);
     connect(&store.window(), &WindowState::chatPanelFractionChanged, this, &MainWindow::applyPanelWidths);
@@ -107,8 +111,6 @@ MainWindow::MainWindow(TaskStore& store, ConnectionAccess& connection, QWidget* 
     followEstimating();
     followUndoState();
     statusBar()->showMessage(store.statusMessage().value_or(QString()));
-    if (store.window().showImportSheet())
-        followImportSheet();
     if (store.errorMessage())
         followErrorMessage();
 }
@@ -192,23 +194,10 @@ bool MainWindow::focusNextPrevChild(bool next) {
     return true;
 }
 
-void MainWindow::followImportSheet() {
-    if (m_store.window().showImportSheet()) {
-        ImportTasksSheet* sheet = importSheet();
-        if (!sheet->isVisible())
-            sheet->open();
-    } else if (m_importSheet && m_importSheet->isVisible()) {
-        m_importSheet->close();
-    }
-}
-
 ImportTasksSheet* MainWindow::importSheet() {
     // Made on first use: most runs never open it, and the window shows sooner.
-    if (!m_importSheet) {
+    if (!m_importSheet)
         m_importSheet = new ImportTasksSheet(m_store, this);
-        connect(m_importSheet, &QDialog::finished, this,
-                [this] { m_store.window().setShowImportSheet(false); });
-    }
     return m_importSheet;
 }
 

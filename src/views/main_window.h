@@ -96,7 +96,6 @@ private:
     void showAbout();
     void openSettings();
     void openAnalytics();
-    void followImportSheet();
     void followErrorMessage();
     void followChatVisibility();
     void followEstimating();

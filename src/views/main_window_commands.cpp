@@ -2,6 +2,7 @@
 #include "store/task_store.h"
 #include "views/analytics/analytics_sheet.h"
 #include "views/icons.h"
+#include "views/import_tasks_sheet.h"
 #include "views/main_window.h"
 #include "views/settings/settings_window.h"
 
@@ -27,7 +28,11 @@ void MainWindow::buildToolbar() {
         bar->addAction(themedIcon(QStringLiteral("document-import"), QStringLiteral("app-import")),
                        QStringLiteral("Import"));
     m_importAction->setToolTip(QStringLiteral("Import tasks from pasted text"));
-    connect(m_importAction, &QAction::triggered, this, [this] { m_store.window().setShowImportSheet(true); });
+    connect(m_importAction, &QAction::triggered, this, [this] {
+        ImportTasksSheet* sheet = importSheet();
+        if (!sheet->isVisible())
+            sheet->open();
+    });
 
     m_analyticsAction =
         bar->addAction(themedIcon(QStringLiteral("office-chart-bar"), QStringLiteral("app-analytics")),

@@ -292,7 +292,7 @@ private slots:
         QVERIFY(!sheet->listPicker()->isEnabled());
         QCOMPARE(sheet->listPicker()->currentText(), QStringLiteral("Monday"));
         sheet->cancelButton()->click();
-        QVERIFY(!store().window().showImportSheet());
+        QVERIFY(!sheet->isVisible());
     }
 
     void panelsFollowTheFraction() {
