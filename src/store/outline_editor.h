@@ -65,6 +65,9 @@ public:
 
 signals:
     void undoStateChanged();
+    // addTask() asks for the new task's title to open with its text selected;
+    // sent inside the operation, before its outlineChanged().
+    void titleFocusRequested(const QUuid& taskID);
 
 private:
     // The store and its other parts reach this part's internals.

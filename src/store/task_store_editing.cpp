@@ -34,8 +34,7 @@ QUuid OutlineEditor::addTask(const std::optional<QUuid>& after, const std::optio
     editing::reorderAndReschedule(m_store);
     m_store.boss().recordActivity();
     m_store.persistWorkspace();
-    m_store.window().setPendingTitleFocusID(added.taskID);
-    m_store.window().setPendingTitleSelectAll(true);
+    emit titleFocusRequested(added.taskID);
     return added.taskID;
 }
 

@@ -114,14 +114,6 @@ void Outline::setCollapsedSectionIDs(const QSet<QUuid>& ids) {
         saveCollapsedSections();
 }
 
-void WindowState::setPendingTitleFocusID(const std::optional<QUuid>& id) {
-    assign(this, m_pendingTitleFocusID, id, &WindowState::pendingTitleFocusIDChanged);
-}
-
-void WindowState::setPendingTitleSelectAll(bool selectAll) {
-    assign(this, m_pendingTitleSelectAll, selectAll, &WindowState::pendingTitleSelectAllChanged);
-}
-
 void Outline::setRootOutlineOrder(QList<OutlineEntry> order) {
     assign(this, m_workspace.rootOutlineOrder, std::move(order), &Outline::rootOutlineOrderChanged);
     noteOutlineChanged();

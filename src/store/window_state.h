@@ -10,9 +10,8 @@
 
 namespace vorn {
 
-// What the window shows that the store keeps or decides: the import text
-// (saved with the session), the chat panel's visibility and width (kept in the
-// preferences), and the title that takes the focus after an added task
+// What the window shows that the store keeps: the import text (saved with the
+// session) and the chat panel's visibility and width (kept in the preferences)
 // (store/task_store_fields.cpp).
 class WindowState : public QObject {
     Q_OBJECT
@@ -26,17 +25,11 @@ public:
     void setIsChatVisible(bool visible);
     double chatPanelFraction() const { return m_chatPanelFraction; }
     void setChatPanelFraction(double fraction);
-    const std::optional<QUuid>& pendingTitleFocusID() const { return m_pendingTitleFocusID; }
-    void setPendingTitleFocusID(const std::optional<QUuid>& id);
-    bool pendingTitleSelectAll() const { return m_pendingTitleSelectAll; }
-    void setPendingTitleSelectAll(bool selectAll);
 
 signals:
     void pasteTextChanged();
     void isChatVisibleChanged();
     void chatPanelFractionChanged();
-    void pendingTitleFocusIDChanged();
-    void pendingTitleSelectAllChanged();
 
 private:
     // The store and its other parts reach this part's internals.
@@ -54,8 +47,6 @@ private:
     QString m_pasteText;
     bool m_isChatVisible = true;
     double m_chatPanelFraction = 0.35;
-    std::optional<QUuid> m_pendingTitleFocusID;
-    bool m_pendingTitleSelectAll = false;
 };
 
 } // namespace vorn

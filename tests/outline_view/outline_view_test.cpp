@@ -87,7 +87,7 @@ private slots:
         QVERIFY(h.editor() && h.editor()->hasFocus());
         QCOMPARE(h.editor()->text(), edited);
         QCOMPARE(h.table()->currentIndex().row(), editedRow);
-        QVERIFY(!h.store.window().pendingTitleFocusID()); // the request was served
+        QVERIFY(!h.table()->pendingTitleFocus()); // the request was served
     }
 
     // Ctrl+Return in a title commits the typed title and flips the task, the

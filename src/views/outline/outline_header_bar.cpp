@@ -79,7 +79,7 @@ OutlineHeaderBar::OutlineHeaderBar(TaskStore& store, QWidget* parent) : QWidget(
 
     connect(m_title, &QLineEdit::editingFinished, this, &OutlineHeaderBar::commitTitle);
     connect(m_add, &QToolButton::clicked, this, [this] {
-        m_store.editor().addTask(); // the new row's title opens through the store's focus request
+        m_store.editor().addTask(); // the new row's title opens through the editor's focus request
     });
     connect(&m_store.outline(), &Outline::tasksChanged, this, &OutlineHeaderBar::scheduleRefresh);
     connect(&m_store.outline(), &Outline::sectionsChanged, this, &OutlineHeaderBar::scheduleRefresh);

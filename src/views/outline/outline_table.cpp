@@ -68,10 +68,10 @@ OutlineTable::OutlineTable(TaskStore& store, QWidget* parent) : QTableView(paren
     // The model has taken the operation's rows by the time this runs (it was
     // connected first), so a focus request finds its row at once.
     connect(&store.outline(), &Outline::outlineChanged, this, &OutlineTable::servePendingFocus);
-    connect(&store.window(), &WindowState::pendingTitleFocusIDChanged, this,
-            &OutlineTable::servePendingFocus);
-    connect(&store.window(), &WindowState::pendingTitleSelectAllChanged, this,
-            &OutlineTable::servePendingFocus);
+    connect(&store.editor(), &OutlineEditor::titleFocusRequested, this, [this](const QUuid& taskID) {
+        m_pendingTitleFocus = taskID;
+        servePendingFocus();
+    });
     connect(&AppNotifications::instance(), &AppNotifications::clearTaskRowSelection, this,
             &OutlineTable::clearRowSelection);
     // When the current row goes, the row that takes over as current is drawn as such.
@@ -219,16 +219,14 @@ void OutlineTable::editTitleAt(int row, bool selectAll) {
 }
 
 void OutlineTable::servePendingFocus() {
-    if (!m_store.window().pendingTitleFocusID())
+    if (!m_pendingTitleFocus)
         return;
-    const QUuid taskID = *m_store.window().pendingTitleFocusID();
+    const QUuid taskID = *m_pendingTitleFocus;
     // Inside an operation the row is not shown yet; its outlineChanged() brings it.
     if (m_model->rowOfTask(taskID) < 0)
         return;
-    const bool selectAll = m_store.window().pendingTitleSelectAll();
-    m_store.window().setPendingTitleFocusID(std::nullopt);
-    m_store.window().setPendingTitleSelectAll(false);
-    focusTitle(taskID, selectAll);
+    m_pendingTitleFocus.reset();
+    focusTitle(taskID, true); // an added task's title is typed over
 }
 
 void OutlineTable::onEnter(const QUuid& taskID, const QString& text) {

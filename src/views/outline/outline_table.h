@@ -73,6 +73,10 @@ protected:
     void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
+public:
+    // The added task whose title opens once its row is shown.
+    const std::optional<QUuid>& pendingTitleFocus() const { return m_pendingTitleFocus; }
+
 private:
     void onEnter(const QUuid& taskID, const QString& text);
     void onTab(const QUuid& taskID, const QString& text, bool shift);
@@ -98,6 +102,7 @@ private:
     void startRowDrag(int row);
 
     TaskStore& m_store;
+    std::optional<QUuid> m_pendingTitleFocus;
     OutlineTableModel* m_model = nullptr;
     OutlineDelegate* m_delegate = nullptr;
     std::optional<QString> m_anchor; // row identity where a Shift range starts
