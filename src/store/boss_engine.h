@@ -60,16 +60,10 @@ signals:
     void activeBossModeChanged();
 
 private:
-    // The store and its other parts reach this part's internals.
+    // Who reaches this part's internals: the store and the parts it works with.
     friend class TaskStore;
-    friend class Outline;
-    friend class OutlineEditor;
     friend class BossWatch;
     friend class ChatLog;
-    friend class WebsiteBlocking;
-    friend class TimelineEstimator;
-    friend class StorePreferences;
-    friend class WindowState;
 
     void updateDemonLock();
     void activateSurgeMode(const QUuid& sectionID);

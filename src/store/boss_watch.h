@@ -43,16 +43,11 @@ signals:
     void isBossAIActiveChanged();
 
 private:
-    // The store and its other parts reach this part's internals.
+    // Who reaches this part's internals: the store and the parts it works with.
     friend class TaskStore;
-    friend class Outline;
     friend class OutlineEditor;
     friend class BossEngine;
     friend class ChatLog;
-    friend class WebsiteBlocking;
-    friend class TimelineEstimator;
-    friend class StorePreferences;
-    friend class WindowState;
 
     bool taskStillActive(const QUuid& id) const;
     void clearOverdueEscalationState(const QUuid& id);

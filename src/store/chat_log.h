@@ -47,16 +47,9 @@ signals:
     void isChatLoadingChanged();
 
 private:
-    // The store and its other parts reach this part's internals.
+    // Who reaches this part's internals: the store and the parts it works with.
     friend class TaskStore;
-    friend class Outline;
-    friend class OutlineEditor;
-    friend class BossEngine;
     friend class BossWatch;
-    friend class WebsiteBlocking;
-    friend class TimelineEstimator;
-    friend class StorePreferences;
-    friend class WindowState;
 
     QCoro::Task<> speakAndRevealBossMessage(QString text, BossAIMode mode, QString triggerReason,
                                             std::optional<QUuid> regardingTaskID = std::nullopt);

@@ -67,16 +67,10 @@ signals:
     void outlineChanged();
 
 private:
-    // The store and its other parts reach this part's internals.
+    // Who reaches this part's internals: the store and the parts it works with.
     friend class TaskStore;
     friend class OutlineEditor;
-    friend class BossEngine;
-    friend class BossWatch;
-    friend class ChatLog;
-    friend class WebsiteBlocking;
     friend class TimelineEstimator;
-    friend class StorePreferences;
-    friend class WindowState;
 
     // Held for the length of an outline operation (nested ones included), so
     // that outlineChanged() goes out once, at the end (store/task_store_fields.cpp).

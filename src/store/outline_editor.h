@@ -70,16 +70,8 @@ signals:
     void titleFocusRequested(const QUuid& taskID);
 
 private:
-    // The store and its other parts reach this part's internals.
+    // Who reaches this part's internals: the store and the parts it works with.
     friend class TaskStore;
-    friend class Outline;
-    friend class BossEngine;
-    friend class BossWatch;
-    friend class ChatLog;
-    friend class WebsiteBlocking;
-    friend class TimelineEstimator;
-    friend class StorePreferences;
-    friend class WindowState;
 
     // Every operation that changes the workspace takes its own step first.
     void recordUndoSnapshot();

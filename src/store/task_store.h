@@ -138,13 +138,12 @@ signals:
     void listReplaced();
 
 private:
-    // The parts reach the store's internals.
+    // The parts that reach the store's internals.
     friend class Outline;
     friend class OutlineEditor;
     friend class BossEngine;
     friend class BossWatch;
     friend class ChatLog;
-    friend class WebsiteBlocking;
     friend class TimelineEstimator;
     friend class StorePreferences;
     friend class WindowState;

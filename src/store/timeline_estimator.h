@@ -25,15 +25,6 @@ signals:
 
 private:
     // The store and its other parts reach this part's internals.
-    friend class TaskStore;
-    friend class Outline;
-    friend class OutlineEditor;
-    friend class BossEngine;
-    friend class BossWatch;
-    friend class ChatLog;
-    friend class WebsiteBlocking;
-    friend class StorePreferences;
-    friend class WindowState;
 
     TaskStore& m_store;
     bool m_isEstimating = false;

@@ -42,16 +42,9 @@ public:
     int pendingRequests() const { return m_hostsBlocker.pendingRequests(); }
 
 private:
-    // The store and its other parts reach this part's internals.
+    // Who reaches this part's internals: the store and the parts it works with.
     friend class TaskStore;
-    friend class Outline;
-    friend class OutlineEditor;
-    friend class BossEngine;
-    friend class BossWatch;
-    friend class ChatLog;
-    friend class TimelineEstimator;
     friend class StorePreferences;
-    friend class WindowState;
 
     void initializeWebsiteBlockState();
     void liftWebsiteBlockAllowingPrompt();

@@ -32,16 +32,8 @@ signals:
     void chatPanelFractionChanged();
 
 private:
-    // The store and its other parts reach this part's internals.
+    // Who reaches this part's internals: the store and the parts it works with.
     friend class TaskStore;
-    friend class Outline;
-    friend class OutlineEditor;
-    friend class BossEngine;
-    friend class BossWatch;
-    friend class ChatLog;
-    friend class WebsiteBlocking;
-    friend class TimelineEstimator;
-    friend class StorePreferences;
 
     TaskStore& m_store;
     QString m_pasteText;
