@@ -20,7 +20,6 @@ namespace vorn {
 
 namespace {
 
-const QString kFallbackTitle = QStringLiteral("To do");
 constexpr int kFlameSize = 14;
 
 QLabel* captionLabel(double scale, bool bold) {
@@ -107,7 +106,7 @@ void OutlineHeaderBar::refreshTitle() {
     if (!m_store || m_title->hasFocus())
         return; // the text being typed stays
     const std::optional<QUuid> root = m_store->rootSectionID();
-    const QString title = root ? m_store->sectionTitle(*root) : kFallbackTitle;
+    const QString title = root ? m_store->sectionTitle(*root) : tr("To do");
     if (m_title->text() != title)
         m_title->setText(title);
 }
@@ -117,7 +116,7 @@ void OutlineHeaderBar::commitTitle() {
         return;
     const QString text = m_title->text().trimmed();
     const std::optional<QUuid> root = m_store->rootSectionID();
-    const QString stored = root ? m_store->sectionTitle(*root) : kFallbackTitle;
+    const QString stored = root ? m_store->sectionTitle(*root) : tr("To do");
     if (text.isEmpty() || !root) {
         m_title->setText(stored);
         return;
@@ -165,25 +164,25 @@ QString OutlineHeaderBar::progressText() const {
     const auto& tasks = m_store->tasks();
     const auto done =
         std::count_if(tasks.cbegin(), tasks.cend(), [](const TaskItem& t) { return t.isCompleted; });
-    return QStringLiteral("%1/%2 done").arg(done).arg(tasks.size());
+    return tr("%1/%2 done").arg(done).arg(tasks.size());
 }
 
 QString OutlineHeaderBar::doneByText() const {
     if (!m_store || m_store->tasks().isEmpty() || !m_store->tasks().last().finishTime)
         return {};
-    return QStringLiteral("Done by ") + formatClockTime(*m_store->tasks().last().finishTime);
+    return tr("Done by %1").arg(formatClockTime(*m_store->tasks().last().finishTime));
 }
 
 QString OutlineHeaderBar::streakText() const {
     if (!m_store || m_store->gamification().onTimeStreak < 1)
         return {};
-    return QStringLiteral("%1 on-time streak").arg(m_store->gamification().onTimeStreak);
+    return tr("%1 on-time streak").arg(m_store->gamification().onTimeStreak);
 }
 
 QString OutlineHeaderBar::completedText() const {
     if (!m_store)
         return {};
-    return QStringLiteral("%1 completed").arg(m_store->gamification().totalCompletions);
+    return tr("%1 completed").arg(m_store->gamification().totalCompletions);
 }
 
 void OutlineHeaderBar::refreshProgress() {
