@@ -48,8 +48,8 @@ std::optional<QString> addressProblem(const QString& text) {
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || url.host().isEmpty() ||
         (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
-        return QStringLiteral("Not a proxy address: %1 (for example https://proxy.example.org or "
-                              "http://127.0.0.1:8765)")
+        return ConnectionGroup::tr("Not a proxy address: %1 (for example https://proxy.example.org or "
+                                   "http://127.0.0.1:8765)")
             .arg(text);
     ProxyConfig proxy;
     proxy.baseUrl = url;
@@ -60,9 +60,9 @@ std::optional<QString> addressProblem(const QString& text) {
 
 QString backendName(const QString& backend) {
     if (backend == QLatin1String("builtin"))
-        return QStringLiteral("built-in");
+        return ConnectionGroup::tr("built-in");
     if (backend == QLatin1String("openai"))
-        return QStringLiteral("OpenAI-compatible");
+        return ConnectionGroup::tr("OpenAI-compatible");
     return backend;
 }
 
@@ -71,43 +71,46 @@ QString backendName(const QString& backend) {
 HealthVerdict describeHealth(const ProxyConfig& proxy, const HealthReply& reply) {
     const QString address = proxy.baseUrl.toString(QUrl::RemoveUserInfo);
     if (reply.timedOut)
-        return {false, QStringLiteral("No answer from %1 (timed out).").arg(address)};
+        return {false, ConnectionGroup::tr("No answer from %1 (timed out).").arg(address)};
     if (reply.status == 0)
-        return {false, proxy.redacted(QStringLiteral("No answer from %1: %2").arg(address, reply.errorText))};
+        return {false,
+                proxy.redacted(ConnectionGroup::tr("No answer from %1: %2").arg(address, reply.errorText))};
     if (reply.status == 401 || reply.status == 403)
-        return {false, QStringLiteral("The proxy refused the token (%1).").arg(reply.status)};
+        return {false, ConnectionGroup::tr("The proxy refused the token (%1).").arg(reply.status)};
     if (reply.status == 404)
         return {false,
-                QStringLiteral("Something answers at %1, but it is not vorn-proxy (404).").arg(address)};
+                ConnectionGroup::tr("Something answers at %1, but it is not vorn-proxy (404).").arg(address)};
     if (reply.status != 200) {
         const QString said =
             QString::fromUtf8(reply.body).trimmed().section(QLatin1Char('\n'), 0, 0).left(200);
-        return {false, proxy.redacted(
-                           said.isEmpty()
-                               ? QStringLiteral("The proxy answered %1.").arg(reply.status)
-                               : QStringLiteral("The proxy answered %1: %2").arg(reply.status).arg(said))};
+        return {false,
+                proxy.redacted(
+                    said.isEmpty()
+                        ? ConnectionGroup::tr("The proxy answered %1.").arg(reply.status)
+                        : ConnectionGroup::tr("The proxy answered %1: %2").arg(reply.status).arg(said))};
     }
     const QJsonObject health = QJsonDocument::fromJson(reply.body).object();
     const QString chat = health.value(QLatin1String("chat")).toString();
     const QString voice = health.value(QLatin1String("voice")).toString();
     if (chat.isEmpty() || voice.isEmpty())
-        return {false, QStringLiteral("Something answers at %1, but not like vorn-proxy.").arg(address)};
-    return {true, QStringLiteral("Connected: %1 chat, %2 voice").arg(backendName(chat), backendName(voice))};
+        return {false, ConnectionGroup::tr("Something answers at %1, but not like vorn-proxy.").arg(address)};
+    return {true,
+            ConnectionGroup::tr("Connected: %1 chat, %2 voice").arg(backendName(chat), backendName(voice))};
 }
 
 ConnectionGroup::ConnectionGroup(QWidget* parent) : ConnectionGroup(appServices(), parent) {}
 
 ConnectionGroup::ConnectionGroup(ConnectionServices services, QWidget* parent)
-    : QGroupBox(QStringLiteral("Connection"), parent), m_services(std::move(services)) {
+    : QGroupBox(tr("Connection"), parent), m_services(std::move(services)) {
     setObjectName(QStringLiteral("connectionGroup"));
     m_address = new QLineEdit;
     m_address->setObjectName(QStringLiteral("proxyAddressField"));
-    m_address->setPlaceholderText(QStringLiteral("Built-in (vorn-proxy)"));
+    m_address->setPlaceholderText(tr("Built-in (vorn-proxy)"));
     m_token = new QLineEdit;
     m_token->setObjectName(QStringLiteral("proxyTokenField"));
     m_token->setEchoMode(QLineEdit::Password);
-    m_token->setPlaceholderText(QStringLiteral("For a proxy at an address"));
-    m_test = new QPushButton(QStringLiteral("Test connection"));
+    m_token->setPlaceholderText(tr("For a proxy at an address"));
+    m_test = new QPushButton(tr("Test connection"));
     m_test->setObjectName(QStringLiteral("testConnectionButton"));
     m_result = note();
     m_result->setObjectName(QStringLiteral("connectionResult"));
@@ -115,11 +118,10 @@ ConnectionGroup::ConnectionGroup(ConnectionServices services, QWidget* parent)
     m_notice->setObjectName(QStringLiteral("connectionNotice"));
     m_notice->hide();
 
-    QString hint =
-        QStringLiteral("Empty: Vorn runs its own proxy. Changes take effect when Vorn next starts.");
+    QString hint = tr("Empty: Vorn runs its own proxy. Changes take effect when Vorn next starts.");
     for (const char* variable : {kProxyUrlEnv, kProxyTokenEnv})
         if (!m_services.environment.value(QLatin1String(variable)).trimmed().isEmpty())
-            hint += QStringLiteral(" %1 is set and takes precedence.").arg(QLatin1String(variable));
+            hint += QLatin1Char(' ') + tr("%1 is set and takes precedence.").arg(QLatin1String(variable));
     auto* caption = note(hint);
     QFont small = caption->font();
     small.setPointSizeF(small.pointSizeF() * 0.85);
@@ -129,8 +131,8 @@ ConnectionGroup::ConnectionGroup(ConnectionServices services, QWidget* parent)
     caption->setPalette(muted);
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Proxy address"), m_address);
-    form->addRow(QStringLiteral("Token"), m_token);
+    form->addRow(tr("Proxy address"), m_address);
+    form->addRow(tr("Token"), m_token);
     auto* testRow = new QHBoxLayout;
     testRow->addWidget(m_test, 0, Qt::AlignTop);
     testRow->addWidget(m_result, 1);
@@ -225,8 +227,8 @@ QCoro::Task<> ConnectionGroup::storeToken() {
         m_savedToken = token;
         m_notice->setVisible(!inKeyring);
         m_notice->setText(inKeyring ? QString()
-                                    : QStringLiteral("No keyring is running; the token is kept in the "
-                                                     "preference file."));
+                                    : tr("No keyring is running; the token is kept in the "
+                                         "preference file."));
     }
     m_savingToken = false;
 }
@@ -235,7 +237,7 @@ QCoro::Task<> ConnectionGroup::testConnection() {
     if (!m_test->isEnabled())
         co_return;
     std::optional<ProxyConfig> target;
-    QString why = QStringLiteral("The built-in proxy starts when Vorn next starts.");
+    QString why = tr("The built-in proxy starts when Vorn next starts.");
     const QString address = m_address->text().trimmed();
     LocalProxy* local = m_services.connection ? m_services.connection->localProxy() : nullptr;
     if (!address.isEmpty()) {
@@ -250,8 +252,8 @@ QCoro::Task<> ConnectionGroup::testConnection() {
         target = local->config();
     } else if (local) {
         why = local->state() == LocalProxy::State::starting
-                  ? QStringLiteral("The built-in proxy is still starting.")
-                  : QStringLiteral("The built-in proxy is not running. ") + local->lastError();
+                  ? tr("The built-in proxy is still starting.")
+                  : tr("The built-in proxy is not running. %1").arg(local->lastError());
     } else if (m_services.connection &&
                !m_services.environment.value(QLatin1String(kProxyUrlEnv)).trimmed().isEmpty()) {
         target = m_services.connection->config();
@@ -268,7 +270,7 @@ QCoro::Task<> ConnectionGroup::testConnection() {
 
     m_test->setEnabled(false);
     m_result->setPalette(palette());
-    m_result->setText(QStringLiteral("Testing…"));
+    m_result->setText(tr("Testing…"));
     const QPointer<ConnectionGroup> self(this);
     const HealthReply reply = co_await fetchHealth(*target);
     if (!self)
