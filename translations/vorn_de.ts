@@ -2,6 +2,33 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de">
 <context>
+    <name>AI</name>
+    <message>
+        <source>AI error (%1): %2</source>
+        <translation>KI-Fehler (%1): %2</translation>
+    </message>
+    <message>
+        <source>Invalid response from Vorn servers.</source>
+        <translation>Ungültige Antwort von den Vorn-Servern.</translation>
+    </message>
+    <message>
+        <source>AI returned empty content.</source>
+        <translation>Die KI hat eine leere Antwort geliefert.</translation>
+    </message>
+    <message>
+        <source>Unknown error</source>
+        <translation>Unbekannter Fehler</translation>
+    </message>
+    <message>
+        <source>Could not read the AI reply: %1.</source>
+        <translation>Die Antwort der KI ließ sich nicht lesen: %1.</translation>
+    </message>
+    <message>
+        <source>The AI estimate could not be read: %1</source>
+        <translation>Die KI-Schätzung ließ sich nicht lesen: %1</translation>
+    </message>
+</context>
+<context>
     <name>Analytics</name>
     <message>
         <source>on time</source>
@@ -74,6 +101,25 @@
     <message>
         <source>%1 · est %2m · actual %3m</source>
         <translation>%1 · geschätzt %2 Min. · tatsächlich %3 Min.</translation>
+    </message>
+</context>
+<context>
+    <name>Autostart</name>
+    <message>
+        <source>No configuration folder: neither XDG_CONFIG_HOME nor HOME is set.</source>
+        <translation>Kein Konfigurationsordner: Weder XDG_CONFIG_HOME noch HOME ist gesetzt.</translation>
+    </message>
+    <message>
+        <source>Could not remove %1.</source>
+        <translation>%1 ließ sich nicht entfernen.</translation>
+    </message>
+    <message>
+        <source>Could not create the folder %1.</source>
+        <translation>Der Ordner %1 ließ sich nicht anlegen.</translation>
+    </message>
+    <message>
+        <source>Could not write %1: %2</source>
+        <translation>%1 ließ sich nicht schreiben: %2</translation>
     </message>
 </context>
 <context>
@@ -195,6 +241,37 @@ Ohne Optionen öffnet Vorn das Fenster (oder holt das schon offene nach vorn).</
 </source>
         <translation>vorn: Die alte Datenbank war nicht lesbar; sie wurde unter %1 aufbewahrt.
 </translation>
+    </message>
+</context>
+<context>
+    <name>HostsBlocker</name>
+    <message>
+        <source>Vorn needs your password once to set up website blocking. After this, Demon Mode won&apos;t ask again.</source>
+        <translation>Vorn braucht einmal dein Passwort, um die Website-Sperre einzurichten. Danach fragt der Dämonenmodus nicht mehr.</translation>
+    </message>
+    <message>
+        <source>Helper exited with code %1</source>
+        <translation>Das Hilfsprogramm endete mit Code %1</translation>
+    </message>
+    <message>
+        <source>Unknown error</source>
+        <translation>Unbekannter Fehler</translation>
+    </message>
+    <message>
+        <source>Website blocking failed: %1</source>
+        <translation>Website-Sperre fehlgeschlagen: %1</translation>
+    </message>
+    <message>
+        <source>Could not run privileged command.</source>
+        <translation>Der Befehl mit Administratorrechten ließ sich nicht ausführen.</translation>
+    </message>
+    <message>
+        <source>Website blocking helper is missing from the app bundle.</source>
+        <translation>Das Hilfsprogramm für die Website-Sperre fehlt in der Installation.</translation>
+    </message>
+    <message>
+        <source>Website blocking setup did not complete. Try again from Settings.</source>
+        <translation>Die Website-Sperre wurde nicht fertig eingerichtet. Versuche es in den Einstellungen noch einmal.</translation>
     </message>
 </context>
 <context>
@@ -368,6 +445,52 @@ Ohne Optionen öffnet Vorn das Fenster (oder holt das schon offene nach vorn).</
     </message>
 </context>
 <context>
+    <name>Mood</name>
+    <message>
+        <source>⚡ SURGE MODE</source>
+        <translation>⚡ SPURTMODUS</translation>
+    </message>
+    <message>
+        <source>Time cut in half in this list — move now</source>
+        <translation>Zeit in dieser Liste halbiert – jetzt los</translation>
+    </message>
+    <message>
+        <source>Demon Mode</source>
+        <translation>Dämonenmodus</translation>
+    </message>
+    <message>
+        <source>No excuses. Execute.</source>
+        <translation>Keine Ausreden. Umsetzen.</translation>
+    </message>
+    <message>
+        <source>Mission Mode</source>
+        <translation>Missionsmodus</translation>
+    </message>
+    <message>
+        <source>Build the future</source>
+        <translation>Bau die Zukunft</translation>
+    </message>
+    <message>
+        <source>Normal Mode</source>
+        <translation>Normalmodus</translation>
+    </message>
+    <message>
+        <source>Demon chance %1%</source>
+        <translation>Dämonenchance %1 %</translation>
+    </message>
+</context>
+<context>
+    <name>Network</name>
+    <message>
+        <source>The reply was too large (over %1 MB).</source>
+        <translation>Die Antwort war zu groß (über %1 MB).</translation>
+    </message>
+    <message>
+        <source>Network access was shut down.</source>
+        <translation>Der Netzwerkzugriff wurde beendet.</translation>
+    </message>
+</context>
+<context>
     <name>OutlineRow</name>
     <message>
         <source>Task name</source>
@@ -432,6 +555,67 @@ Ohne Optionen öffnet Vorn das Fenster (oder holt das schon offene nach vorn).</
     <message>
         <source>Tab to indent under item above · Shift+Tab to outdent</source>
         <translation>Tab rückt unter den Eintrag darüber ein · Umschalt+Tab rückt aus</translation>
+    </message>
+</context>
+<context>
+    <name>Proxy</name>
+    <message>
+        <source>vorn-proxy did not report its port.</source>
+        <translation>vorn-proxy hat seinen Port nicht gemeldet.</translation>
+    </message>
+    <message>
+        <source>vorn-proxy did not become ready in time.</source>
+        <translation>vorn-proxy wurde nicht rechtzeitig bereit.</translation>
+    </message>
+    <message>
+        <source>vorn-proxy could not be started (%1).</source>
+        <translation>vorn-proxy ließ sich nicht starten (%1).</translation>
+    </message>
+    <message>
+        <source>vorn-proxy stopped unexpectedly.</source>
+        <translation>vorn-proxy wurde unerwartet beendet.</translation>
+    </message>
+    <message>
+        <source>vorn-proxy exited with status %1. %2</source>
+        <translation>vorn-proxy endete mit Status %1. %2</translation>
+    </message>
+    <message>
+        <source>Proxy address must use https: %1</source>
+        <translation>Die Proxy-Adresse muss https verwenden: %1</translation>
+    </message>
+</context>
+<context>
+    <name>Schedule</name>
+    <message>
+        <source>%1:%2 left</source>
+        <translation>noch %1:%2</translation>
+    </message>
+</context>
+<context>
+    <name>Speech</name>
+    <message>
+        <source>Enter some text to speak.</source>
+        <translation>Gib einen Text zum Vorlesen ein.</translation>
+    </message>
+    <message>
+        <source>Invalid response from voice server.</source>
+        <translation>Ungültige Antwort vom Sprachserver.</translation>
+    </message>
+    <message>
+        <source>Voice server returned empty audio.</source>
+        <translation>Der Sprachserver hat leere Audiodaten geliefert.</translation>
+    </message>
+    <message>
+        <source>No sound device: Vorn will write instead of speak.</source>
+        <translation>Kein Audiogerät: Vorn schreibt, statt zu sprechen.</translation>
+    </message>
+    <message>
+        <source>The speech audio could not be read: it is not MP3 data.</source>
+        <translation>Die Sprachausgabe ließ sich nicht lesen: Es sind keine MP3-Daten.</translation>
+    </message>
+    <message>
+        <source>Could not play audio.</source>
+        <translation>Die Audiowiedergabe ist fehlgeschlagen.</translation>
     </message>
 </context>
 <context>
@@ -578,6 +762,105 @@ Ohne Optionen öffnet Vorn das Fenster (oder holt das schon offene nach vorn).</
     </message>
 </context>
 <context>
+    <name>vorn::ConnectionGroup</name>
+    <message>
+        <source>Not a proxy address: %1 (for example https://proxy.example.org or http://127.0.0.1:8765)</source>
+        <translation>Keine Proxy-Adresse: %1 (zum Beispiel https://proxy.example.org oder http://127.0.0.1:8765)</translation>
+    </message>
+    <message>
+        <source>built-in</source>
+        <translation>integriert</translation>
+    </message>
+    <message>
+        <source>OpenAI-compatible</source>
+        <translation>OpenAI-kompatibel</translation>
+    </message>
+    <message>
+        <source>No answer from %1 (timed out).</source>
+        <translation>Keine Antwort von %1 (Zeitüberschreitung).</translation>
+    </message>
+    <message>
+        <source>No answer from %1: %2</source>
+        <translation>Keine Antwort von %1: %2</translation>
+    </message>
+    <message>
+        <source>The proxy refused the token (%1).</source>
+        <translation>Der Proxy hat das Token abgelehnt (%1).</translation>
+    </message>
+    <message>
+        <source>Something answers at %1, but it is not vorn-proxy (404).</source>
+        <translation>Unter %1 antwortet etwas, aber nicht vorn-proxy (404).</translation>
+    </message>
+    <message>
+        <source>The proxy answered %1.</source>
+        <translation>Der Proxy antwortete mit %1.</translation>
+    </message>
+    <message>
+        <source>The proxy answered %1: %2</source>
+        <translation>Der Proxy antwortete mit %1: %2</translation>
+    </message>
+    <message>
+        <source>Something answers at %1, but not like vorn-proxy.</source>
+        <translation>Unter %1 antwortet etwas, aber nicht wie vorn-proxy.</translation>
+    </message>
+    <message>
+        <source>Connected: %1 chat, %2 voice</source>
+        <translation>Verbunden – Chat: %1, Stimme: %2</translation>
+    </message>
+    <message>
+        <source>Connection</source>
+        <translation>Verbindung</translation>
+    </message>
+    <message>
+        <source>Built-in (vorn-proxy)</source>
+        <translation>Integriert (vorn-proxy)</translation>
+    </message>
+    <message>
+        <source>For a proxy at an address</source>
+        <translation>Für einen Proxy unter einer Adresse</translation>
+    </message>
+    <message>
+        <source>Test connection</source>
+        <translation>Verbindung testen</translation>
+    </message>
+    <message>
+        <source>Empty: Vorn runs its own proxy. Changes take effect when Vorn next starts.</source>
+        <translation>Leer: Vorn startet seinen eigenen Proxy. Änderungen gelten ab dem nächsten Start von Vorn.</translation>
+    </message>
+    <message>
+        <source>%1 is set and takes precedence.</source>
+        <translation>%1 ist gesetzt und hat Vorrang.</translation>
+    </message>
+    <message>
+        <source>Proxy address</source>
+        <translation>Proxy-Adresse</translation>
+    </message>
+    <message>
+        <source>Token</source>
+        <translation>Token</translation>
+    </message>
+    <message>
+        <source>No keyring is running; the token is kept in the preference file.</source>
+        <translation>Es läuft kein Schlüsselbund; das Token wird in der Einstellungsdatei gespeichert.</translation>
+    </message>
+    <message>
+        <source>The built-in proxy starts when Vorn next starts.</source>
+        <translation>Der integrierte Proxy startet beim nächsten Start von Vorn.</translation>
+    </message>
+    <message>
+        <source>The built-in proxy is still starting.</source>
+        <translation>Der integrierte Proxy startet noch.</translation>
+    </message>
+    <message>
+        <source>The built-in proxy is not running. %1</source>
+        <translation>Der integrierte Proxy läuft nicht. %1</translation>
+    </message>
+    <message>
+        <source>Testing…</source>
+        <translation>Wird getestet…</translation>
+    </message>
+</context>
+<context>
     <name>vorn::DesktopPresence</name>
     <message>
         <source>Vorn is still running</source>
@@ -646,7 +929,7 @@ Ohne Optionen öffnet Vorn das Fenster (oder holt das schon offene nach vorn).</
     </message>
     <message>
         <source>Does</source>
-        <translation>Wirkung</translation>
+        <translation>Funktion</translation>
     </message>
 </context>
 <context>

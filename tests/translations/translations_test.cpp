@@ -5,6 +5,7 @@
 #include "views/analytics/analytics_sheet.h"
 #include "views/chat/chat_panel.h"
 #include "views/import_tasks_sheet.h"
+#include "views/keyboard_shortcuts.h"
 #include "views/main_window.h"
 #include "views/settings/settings_window.h"
 
@@ -14,6 +15,7 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTranslator>
 #include <QtTest>
 
@@ -92,6 +94,12 @@ private slots:
         test::StoreFixture f;
         AnalyticsSheet sheet(&f.start());
         QCOMPARE(sheet.windowTitle(), QStringLiteral("Auswertung"));
+    }
+
+    // The keys of the list come from a free function with a context of its own.
+    void shortcutsDialog() {
+        KeyboardShortcutsDialog dialog(outlineKeys());
+        QCOMPARE(dialog.table()->item(0, 1)->text(), QStringLiteral("Durch die Zeilen gehen"));
     }
 
     void chatPanel() {
