@@ -476,7 +476,7 @@ Ohne Optionen öffnet Vorn das Fenster (oder holt das schon offene nach vorn).</
     </message>
     <message>
         <source>Demon chance %1%</source>
-        <translation>Dämonenchance %1 %</translation>
+        <translation>Dämonenchance %1%</translation>
     </message>
 </context>
 <context>
@@ -1115,7 +1115,7 @@ Ein Planer für einen Arbeitstag, mit einem Chef, der dich durch den Tag treibt.
     </message>
     <message>
         <source>%1 completed</source>
-        <translation>%1 erledigt</translation>
+        <translation>insgesamt %1 erledigt</translation>
     </message>
 </context>
 <context>
