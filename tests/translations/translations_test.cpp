@@ -10,12 +10,12 @@
 #include "views/settings/settings_window.h"
 
 #include <QDialogButtonBox>
-#include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTranslator>
 #include <QtTest>
 
@@ -23,6 +23,9 @@ using namespace vorn;
 
 class TranslationsTest : public QObject {
     Q_OBJECT
+
+    // A folder with no translation in it.
+    QTemporaryDir m_empty;
 
     QString qtFolder() const { return QLibraryInfo::path(QLibraryInfo::TranslationsPath); }
 
@@ -57,7 +60,7 @@ private slots:
         const QStringList folders{QStringLiteral(VORN_QM_DIR)};
         QCOMPARE(installTranslations(*qApp, QLocale(QStringLiteral("en_US")), folders, qtFolder()),
                  QString());
-        QCOMPARE(installTranslations(*qApp, QLocale(QStringLiteral("de_DE")), {QDir::tempPath()}, qtFolder()),
+        QCOMPARE(installTranslations(*qApp, QLocale(QStringLiteral("de_DE")), {m_empty.path()}, qtFolder()),
                  QString());
         QVERIFY(qApp->findChildren<QTranslator*>().isEmpty());
         QCOMPARE(QCoreApplication::translate("vorn::MainWindow", "&File"), QStringLiteral("&File"));
@@ -65,7 +68,7 @@ private slots:
 
     // The rest runs in German, from the first folder that has the file.
     void germanIsFoundInTheBuildTree() {
-        const QStringList folders{QDir::tempPath(), QStringLiteral(VORN_QM_DIR)};
+        const QStringList folders{m_empty.path(), QStringLiteral(VORN_QM_DIR)};
         QCOMPARE(installTranslations(*qApp, QLocale(QStringLiteral("de_AT")), folders, qtFolder()),
                  QStringLiteral("de"));
         // Qt's own translation comes with it (Debian's qt6-translations-l10n).
