@@ -15,12 +15,12 @@
 #include "services/network.h"
 #include "services/proxy_connection.h"
 #include "services/secret_store.h"
+#include "store/proxy_settings.h"
 #include "store/task_store.h"
 #include "views/desktop/desktop_presence.h"
 #include "views/icons.h"
 #include "views/main_window.h"
 #include "views/readable_colors.h"
-#include "views/settings/connection_group.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -92,8 +92,8 @@ int main(int argc, char* argv[]) {
     // Words and voice: the configured proxy, else a vorn-proxy of our own (ended on the way out).
     vorn::KeychainSecretStore secrets;
     vorn::ProxyConnection proxyConnection(preferences, &secrets);
-    vorn::ConnectionGroup::setAppServices(
-        {.preferences = &preferences, .secrets = &secrets, .connection = &proxyConnection});
+    // What the settings' "Connection" group reads and writes.
+    vorn::ProxySettings proxySettings(preferences, secrets, {.connection = &proxyConnection});
 
     vorn::StoreEnvironment env;
     env.proxy = [&proxyConnection] { return proxyConnection.config(); };
@@ -106,9 +106,10 @@ int main(int argc, char* argv[]) {
         QObject::connect(localProxy, &vorn::LocalProxy::failed, &store,
                          [&store](const QString& message) { store.setErrorMessage(message); });
 
-    vorn::MainWindow window(&store);
-    vorn::HandOverServer handOver(
-        [&](const vorn::HandOverRequest& request) { return vorn::answerHandOver(store, &window, request); });
+    vorn::MainWindow window(store, proxySettings);
+    vorn::HandOverServer handOver([&](const vorn::HandOverRequest& request) {
+        return vorn::answerHandOver(store, database, &window, request);
+    });
     if (!handOver.listen(serverName))
         qWarning().noquote() << "Vorn cannot take requests from a second start:" << handOver.errorString();
     vorn::quitOnTerminationSignals();

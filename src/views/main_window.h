@@ -14,6 +14,7 @@ namespace vorn {
 
 class AnalyticsSheet;
 class ChatPanel;
+class ConnectionAccess;
 class KeyboardShortcutsDialog;
 class ImportTasksSheet;
 class OutlineView;
@@ -31,7 +32,8 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit MainWindow(TaskStore* store, QWidget* parent = nullptr);
+    // `connection` keeps the proxy settings; it must outlive the window.
+    MainWindow(TaskStore& store, ConnectionAccess& connection, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     OutlineView* listPane() const { return m_listPane; }
@@ -94,7 +96,6 @@ private:
     void showAbout();
     void openSettings();
     void openAnalytics();
-    void followImportSheet();
     void followErrorMessage();
     void followChatVisibility();
     void followEstimating();
@@ -104,7 +105,8 @@ private:
     void placeFloatingControls();
     void applyMinimumSizes();
 
-    QPointer<TaskStore> m_store;
+    TaskStore& m_store;
+    ConnectionAccess& m_connection;
     PanelSplitter* m_splitter = nullptr;
     OutlineView* m_listPane = nullptr;
     ChatPanel* m_chatPane = nullptr;

@@ -1,6 +1,7 @@
 // Which translation the program picks for the user's languages, and the
 // German one at work: one text from each window, Qt's own buttons with them.
 #include "app/translations.h"
+#include "fixtures/fake_connection_access.h"
 #include "fixtures/store_fixture.h"
 #include "views/analytics/analytics_sheet.h"
 #include "views/chat/chat_panel.h"
@@ -26,6 +27,7 @@ class TranslationsTest : public QObject {
 
     // A folder with no translation in it.
     QTemporaryDir m_empty;
+    test::FakeConnectionAccess m_connection;
 
     QString qtFolder() const { return QLibraryInfo::path(QLibraryInfo::TranslationsPath); }
 
@@ -77,25 +79,25 @@ private slots:
 
     void mainWindowMenu() {
         test::StoreFixture f;
-        MainWindow window(&f.start());
+        MainWindow window(f.start(), m_connection);
         QCOMPARE(window.menuBar()->actions().first()->text(), QStringLiteral("&Datei"));
     }
 
     void settingsWindow() {
         test::StoreFixture f;
-        SettingsWindow window(&f.start(), [] { return false; });
+        SettingsWindow window(f.start(), m_connection, [] { return false; });
         QCOMPARE(window.windowTitle(), QStringLiteral("Einstellungen"));
     }
 
     void importSheet() {
         test::StoreFixture f;
-        ImportTasksSheet sheet(&f.start());
+        ImportTasksSheet sheet(f.start());
         QCOMPARE(sheet.windowTitle(), QStringLiteral("Aufgaben importieren"));
     }
 
     void analyticsSheet() {
         test::StoreFixture f;
-        AnalyticsSheet sheet(&f.start());
+        AnalyticsSheet sheet(f.start());
         QCOMPARE(sheet.windowTitle(), QStringLiteral("Auswertung"));
     }
 
@@ -107,7 +109,7 @@ private slots:
 
     void chatPanel() {
         test::StoreFixture f;
-        ChatPanel panel(&f.start());
+        ChatPanel panel(f.start());
         auto* copyAll = panel.findChild<QPushButton*>(QStringLiteral("copyAllButton"));
         QVERIFY(copyAll);
         QCOMPARE(copyAll->text(), QStringLiteral("Alles kopieren"));
