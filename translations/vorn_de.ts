@@ -138,6 +138,13 @@
     </message>
 </context>
 <context>
+    <name>ChatLog</name>
+    <message>
+        <source>Speech failed: %1 Vorn writes instead.</source>
+        <translation>Sprachausgabe fehlgeschlagen: %1 Vorn schreibt stattdessen.</translation>
+    </message>
+</context>
+<context>
     <name>CommandLine</name>
     <message>
         <source>A planner for one working day, with a boss that pushes you through it.
@@ -585,6 +592,65 @@ Ohne Optionen öffnet Vorn das Fenster (oder holt das schon offene nach vorn).</
     </message>
 </context>
 <context>
+    <name>ProxySettings</name>
+    <message>
+        <source>built-in</source>
+        <translation>integriert</translation>
+    </message>
+    <message>
+        <source>OpenAI-compatible</source>
+        <translation>OpenAI-kompatibel</translation>
+    </message>
+    <message>
+        <source>No answer from %1 (timed out).</source>
+        <translation>Keine Antwort von %1 (Zeitüberschreitung).</translation>
+    </message>
+    <message>
+        <source>No answer from %1: %2</source>
+        <translation>Keine Antwort von %1: %2</translation>
+    </message>
+    <message>
+        <source>The proxy refused the token (%1).</source>
+        <translation>Der Proxy hat das Token abgelehnt (%1).</translation>
+    </message>
+    <message>
+        <source>Something answers at %1, but it is not vorn-proxy (404).</source>
+        <translation>Unter %1 antwortet etwas, aber nicht vorn-proxy (404).</translation>
+    </message>
+    <message>
+        <source>The proxy answered %1.</source>
+        <translation>Der Proxy antwortete mit %1.</translation>
+    </message>
+    <message>
+        <source>The proxy answered %1: %2</source>
+        <translation>Der Proxy antwortete mit %1: %2</translation>
+    </message>
+    <message>
+        <source>Something answers at %1, but not like vorn-proxy.</source>
+        <translation>Unter %1 antwortet etwas, aber nicht wie vorn-proxy.</translation>
+    </message>
+    <message>
+        <source>Connected: %1 chat, %2 voice</source>
+        <translation>Verbunden – Chat: %1, Stimme: %2</translation>
+    </message>
+    <message>
+        <source>Not a proxy address: %1 (for example https://proxy.example.org or http://127.0.0.1:8765)</source>
+        <translation>Keine Proxy-Adresse: %1 (zum Beispiel https://proxy.example.org oder http://127.0.0.1:8765)</translation>
+    </message>
+    <message>
+        <source>The built-in proxy starts when Vorn next starts.</source>
+        <translation>Der integrierte Proxy startet beim nächsten Start von Vorn.</translation>
+    </message>
+    <message>
+        <source>The built-in proxy is still starting.</source>
+        <translation>Der integrierte Proxy startet noch.</translation>
+    </message>
+    <message>
+        <source>The built-in proxy is not running. %1</source>
+        <translation>Der integrierte Proxy läuft nicht. %1</translation>
+    </message>
+</context>
+<context>
     <name>Schedule</name>
     <message>
         <source>%1:%2 left</source>
@@ -616,6 +682,29 @@ Ohne Optionen öffnet Vorn das Fenster (oder holt das schon offene nach vorn).</
     <message>
         <source>Could not play audio.</source>
         <translation>Die Audiowiedergabe ist fehlgeschlagen.</translation>
+    </message>
+</context>
+<context>
+    <name>TaskStore</name>
+    <message>
+        <source>%1 task</source>
+        <translation>%1 Aufgabe</translation>
+    </message>
+    <message>
+        <source>%1 tasks</source>
+        <translation>%1 Aufgaben</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t parse list. Paste a numbered Notes-style list.</source>
+        <translation>Die Liste ließ sich nicht lesen. Füge eine nummerierte Liste wie aus Notizen ein.</translation>
+    </message>
+    <message>
+        <source>That list no longer exists. Nothing was pasted.</source>
+        <translation>Diese Liste gibt es nicht mehr. Es wurde nichts eingefügt.</translation>
+    </message>
+    <message>
+        <source>Type a task and press Enter for the next one; Tab moves between the list and the chat; Ctrl+Return ticks a task off; paste a numbered list to import it.</source>
+        <translation>Tippe eine Aufgabe und drücke Enter für die nächste; Tab wechselt zwischen Liste und Chat; Strg+Return hakt eine Aufgabe ab; füge eine nummerierte Liste ein, um sie zu importieren.</translation>
     </message>
 </context>
 <context>
@@ -707,6 +796,17 @@ Ohne Optionen öffnet Vorn das Fenster (oder holt das schon offene nach vorn).</
     </message>
 </context>
 <context>
+    <name>vorn::BossEngine</name>
+    <message>
+        <source>Vorn mode reset — fresh start.</source>
+        <translation>Vorns Modus zurückgesetzt – Neustart.</translation>
+    </message>
+    <message>
+        <source>⚡ SURGE MODE — Vorn halved remaining times in %1 for 30 minutes.</source>
+        <translation>⚡ SPURTMODUS – Vorn hat die verbleibenden Zeiten in %1 für 30 Minuten halbiert.</translation>
+    </message>
+</context>
+<context>
     <name>vorn::BossNotifications</name>
     <message>
         <source>Show Vorn</source>
@@ -715,6 +815,13 @@ Ohne Optionen öffnet Vorn das Fenster (oder holt das schon offene nach vorn).</
     <message>
         <source>Mark Done</source>
         <translation>Abhaken</translation>
+    </message>
+</context>
+<context>
+    <name>vorn::BossWatch</name>
+    <message>
+        <source>Vorn monitoring active.</source>
+        <translation>Vorn hat deinen Tag im Blick.</translation>
     </message>
 </context>
 <context>
@@ -729,6 +836,13 @@ Ohne Optionen öffnet Vorn das Fenster (oder holt das schon offene nach vorn).</
     <message>
         <source>Message Vorn…</source>
         <translation>Nachricht an Vorn…</translation>
+    </message>
+</context>
+<context>
+    <name>vorn::ChatLog</name>
+    <message>
+        <source>Vorn (%1)</source>
+        <translation>Vorn (%1)</translation>
     </message>
 </context>
 <context>
@@ -764,50 +878,6 @@ Ohne Optionen öffnet Vorn das Fenster (oder holt das schon offene nach vorn).</
 <context>
     <name>vorn::ConnectionGroup</name>
     <message>
-        <source>Not a proxy address: %1 (for example https://proxy.example.org or http://127.0.0.1:8765)</source>
-        <translation>Keine Proxy-Adresse: %1 (zum Beispiel https://proxy.example.org oder http://127.0.0.1:8765)</translation>
-    </message>
-    <message>
-        <source>built-in</source>
-        <translation>integriert</translation>
-    </message>
-    <message>
-        <source>OpenAI-compatible</source>
-        <translation>OpenAI-kompatibel</translation>
-    </message>
-    <message>
-        <source>No answer from %1 (timed out).</source>
-        <translation>Keine Antwort von %1 (Zeitüberschreitung).</translation>
-    </message>
-    <message>
-        <source>No answer from %1: %2</source>
-        <translation>Keine Antwort von %1: %2</translation>
-    </message>
-    <message>
-        <source>The proxy refused the token (%1).</source>
-        <translation>Der Proxy hat das Token abgelehnt (%1).</translation>
-    </message>
-    <message>
-        <source>Something answers at %1, but it is not vorn-proxy (404).</source>
-        <translation>Unter %1 antwortet etwas, aber nicht vorn-proxy (404).</translation>
-    </message>
-    <message>
-        <source>The proxy answered %1.</source>
-        <translation>Der Proxy antwortete mit %1.</translation>
-    </message>
-    <message>
-        <source>The proxy answered %1: %2</source>
-        <translation>Der Proxy antwortete mit %1: %2</translation>
-    </message>
-    <message>
-        <source>Something answers at %1, but not like vorn-proxy.</source>
-        <translation>Unter %1 antwortet etwas, aber nicht wie vorn-proxy.</translation>
-    </message>
-    <message>
-        <source>Connected: %1 chat, %2 voice</source>
-        <translation>Verbunden – Chat: %1, Stimme: %2</translation>
-    </message>
-    <message>
         <source>Connection</source>
         <translation>Verbindung</translation>
     </message>
@@ -842,18 +912,6 @@ Ohne Optionen öffnet Vorn das Fenster (oder holt das schon offene nach vorn).</
     <message>
         <source>No keyring is running; the token is kept in the preference file.</source>
         <translation>Es läuft kein Schlüsselbund; das Token wird in der Einstellungsdatei gespeichert.</translation>
-    </message>
-    <message>
-        <source>The built-in proxy starts when Vorn next starts.</source>
-        <translation>Der integrierte Proxy startet beim nächsten Start von Vorn.</translation>
-    </message>
-    <message>
-        <source>The built-in proxy is still starting.</source>
-        <translation>Der integrierte Proxy startet noch.</translation>
-    </message>
-    <message>
-        <source>The built-in proxy is not running. %1</source>
-        <translation>Der integrierte Proxy läuft nicht. %1</translation>
     </message>
     <message>
         <source>Testing…</source>
@@ -1077,6 +1135,17 @@ Ein Planer für einen Arbeitstag, mit einem Chef, der dich durch den Tag treibt.
     </message>
 </context>
 <context>
+    <name>vorn::Outline</name>
+    <message>
+        <source>Timeline restarted from now.</source>
+        <translation>Zeitplan ab jetzt neu gestartet.</translation>
+    </message>
+    <message>
+        <source>Timeline reset. Motivational mode — fresh start.</source>
+        <translation>Zeitplan zurückgesetzt. Motivationsmodus – Neustart.</translation>
+    </message>
+</context>
+<context>
     <name>vorn::OutlineDelegate</name>
     <message>
         <source>Folder</source>
@@ -1251,6 +1320,88 @@ Ein Planer für einen Arbeitstag, mit einem Chef, der dich durch den Tag treibt.
     </message>
 </context>
 <context>
+    <name>vorn::TaskStore</name>
+    <message>
+        <source>Task done on time. %1 on-time streak.</source>
+        <translation>Aufgabe pünktlich erledigt. %1 pünktlich in Folge.</translation>
+    </message>
+    <message>
+        <source>Task finished late. Urgency %1 to %2.</source>
+        <translation>Aufgabe verspätet erledigt. Dringlichkeit von %1 auf %2.</translation>
+    </message>
+    <message>
+        <source>Task reopened: %1</source>
+        <translation>Aufgabe wieder geöffnet: %1</translation>
+    </message>
+    <message>
+        <source>Loaded %1.</source>
+        <translation>%1 geladen.</translation>
+    </message>
+    <message>
+        <source>Loaded %1 from paste. Let&apos;s go.</source>
+        <translation>%1 aus dem eingefügten Text geladen. Los geht’s.</translation>
+    </message>
+    <message>
+        <source>Pasted %1 items into %2.</source>
+        <translation>%1 Einträge in %2 eingefügt.</translation>
+    </message>
+    <message>
+        <source>Your changes could not be saved to %1. Vorn keeps them while it runs and tries again with the next change.</source>
+        <translation>Deine Änderungen ließen sich nicht in %1 speichern. Vorn behält sie, solange es läuft, und versucht es bei der nächsten Änderung erneut.</translation>
+    </message>
+    <message>
+        <source>All tasks cleared.</source>
+        <translation>Alle Aufgaben gelöscht.</translation>
+    </message>
+    <message>
+        <source>Vorn online. Import tasks to get started.</source>
+        <translation>Vorn ist bereit. Importiere Aufgaben, um loszulegen.</translation>
+    </message>
+    <message>
+        <source>Welcome back — %1 loaded.</source>
+        <translation>Willkommen zurück – %1 geladen.</translation>
+    </message>
+    <message>
+        <source>The database is free again; your list is loaded.</source>
+        <translation>Die Datenbank ist wieder frei; deine Liste ist geladen.</translation>
+    </message>
+    <message>
+        <source>The saved database could not be read. It was kept at %1 and a new, empty database was started.</source>
+        <translation>Die gespeicherte Datenbank ließ sich nicht lesen. Sie wurde unter %1 aufbewahrt, und eine neue, leere Datenbank wurde angelegt.</translation>
+    </message>
+    <message>
+        <source>Vorn can only read %1. Your list is shown, but changes will not be saved.</source>
+        <translation>Vorn kann %1 nur lesen. Deine Liste wird angezeigt, aber Änderungen werden nicht gespeichert.</translation>
+    </message>
+    <message>
+        <source>The database %1 is in use by another program. Vorn loads your list as soon as it is free; until then nothing is saved, and changes made here are not kept.</source>
+        <translation>Die Datenbank %1 wird von einem anderen Programm verwendet. Vorn lädt deine Liste, sobald sie frei ist; bis dahin wird nichts gespeichert, und Änderungen hier gehen verloren.</translation>
+    </message>
+    <message>
+        <source>Vorn cannot write to %1. Changes will not be saved: they are lost when Vorn quits.</source>
+        <translation>Vorn kann nicht in %1 schreiben. Änderungen werden nicht gespeichert: Sie gehen verloren, wenn Vorn beendet wird.</translation>
+    </message>
+</context>
+<context>
+    <name>vorn::TimelineEstimator</name>
+    <message>
+        <source>Import tasks first.</source>
+        <translation>Importiere zuerst Aufgaben.</translation>
+    </message>
+    <message>
+        <source>Estimating aggressive timeline…</source>
+        <translation>Ehrgeiziger Zeitplan wird geschätzt…</translation>
+    </message>
+    <message>
+        <source>AI estimates applied.</source>
+        <translation>KI-Schätzungen übernommen.</translation>
+    </message>
+    <message>
+        <source>AI timeline applied to %1.</source>
+        <translation>KI-Zeitplan für %1 übernommen.</translation>
+    </message>
+</context>
+<context>
     <name>vorn::TrayIcon</name>
     <message>
         <source>Mark Done</source>
@@ -1275,6 +1426,13 @@ Ein Planer für einen Arbeitstag, mit einem Chef, der dich durch den Tag treibt.
     <message>
         <source>Quit</source>
         <translation>Beenden</translation>
+    </message>
+</context>
+<context>
+    <name>vorn::WebsiteBlocking</name>
+    <message>
+        <source>Website blocking skips entries that are not host names: %1</source>
+        <translation>Die Website-Sperre überspringt Einträge, die keine Hostnamen sind: %1</translation>
     </message>
 </context>
 </TS>
