@@ -1,7 +1,8 @@
 # The Debian package: `make package` (cpack -G DEB in the build folder).
 # Installed layout: vorn and vorn-proxy in /usr/bin, the hosts helper in
 # /usr/libexec/vorn, the desktop entry, metainfo, icon and manual pages under
-# /usr/share, the sample proxy configuration and unit in /usr/share/doc/vorn.
+# /usr/share (the translations in /usr/share/vorn/translations), the sample
+# proxy configuration and unit in /usr/share/doc/vorn.
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vorn)
@@ -28,7 +29,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://github.com/vorn/vorn")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The window-system and picture plugins come with these libraries' packages,
 # which dpkg-shlibdeps finds through the libraries themselves.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "espeak-ng, lame")
+# Qt's own translations: the standard buttons and the command line's help.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "espeak-ng, lame, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "sudo, pkexec")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

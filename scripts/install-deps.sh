@@ -16,6 +16,8 @@ packages=(
   libcpp-httplib-dev nlohmann-json3-dev libssl-dev espeak-ng lame
   # fuzzing, and checking the desktop files
   clang libfuzzer-14-dev desktop-file-utils appstream
+  # translations: lupdate and lrelease, their CMake functions, Qt's own German texts
+  qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
   # the Debian package and its manual pages
   dpkg-dev scdoc lintian man-db
   # a private session bus for the desktop notification tests

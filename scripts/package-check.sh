@@ -38,6 +38,14 @@ test -x /usr/libexec/vorn/vorn-hosts-helper
 /usr/bin/vorn --version
 VORN_PROXY_TOKEN=package-check-token-0123456789 /usr/bin/vorn-proxy \
   --config /usr/share/doc/vorn/vorn-proxy.conf.sample --check
+# The installed program finds its German translation.
+test -s /usr/share/vorn/translations/vorn_de.qm
+english=$(LANGUAGE= LC_ALL=C.UTF-8 /usr/bin/vorn --help)
+german=$(LANGUAGE= LC_ALL=de_DE.UTF-8 /usr/bin/vorn --help)
+if [ "$english" = "$german" ]; then
+  echo "vorn --help is the same under de_DE.UTF-8: no translation loaded" >&2
+  exit 1
+fi
 for page in "1 vorn" "1 vorn-proxy" "5 vorn-proxy.conf"; do
   warnings=$(MANWIDTH=80 man --warnings $page 2>&1 > /dev/null)
   if [ -n "$warnings" ]; then

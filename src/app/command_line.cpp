@@ -9,22 +9,32 @@
 
 namespace vorn {
 
+namespace {
+
+// The command line's help and its complaints, under one translation context.
+struct CommandLineWords {
+    Q_DECLARE_TR_FUNCTIONS(CommandLine)
+};
+
+} // namespace
+
 CommandLine parseCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("A planner for one working day, with a boss that pushes you through it.\n"
-                       "Without options, opens the window (or raises the one already open)."));
+        CommandLineWords::tr("A planner for one working day, with a boss that pushes you through it.\n"
+                             "Without options, opens the window (or raises the one already open)."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption exportOption(QStringLiteral("export"),
-                                          QStringLiteral("Print the list as numbered, indented text."));
+                                          CommandLineWords::tr("Print the list as numbered, indented text."));
     const QCommandLineOption importOption(
         QStringLiteral("import"),
-        QStringLiteral("Replace the list with the numbered list in <file> ('-' reads standard input)."),
-        QStringLiteral("file"));
+        CommandLineWords::tr("Replace the list with the numbered list in <file> ('-' reads standard input)."),
+        CommandLineWords::tr("file"));
     const QCommandLineOption hiddenOption(
         QStringLiteral("hidden"),
-        QStringLiteral("Start in the tray without showing the window (shows it where there is no tray)."));
+        CommandLineWords::tr(
+            "Start in the tray without showing the window (shows it where there is no tray)."));
     parser.addOption(exportOption);
     parser.addOption(importOption);
     parser.addOption(hiddenOption);
@@ -39,16 +49,17 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     if (parser.isSet(version))
         parser.showVersion();
     if (!parser.positionalArguments().isEmpty()) {
-        result.error = QStringLiteral("Unexpected argument: %1").arg(parser.positionalArguments().first());
+        result.error =
+            CommandLineWords::tr("Unexpected argument: %1").arg(parser.positionalArguments().first());
         return result;
     }
     if (parser.isSet(exportOption) && parser.isSet(importOption)) {
-        result.error = QStringLiteral("Use --export or --import, not both.");
+        result.error = CommandLineWords::tr("Use --export or --import, not both.");
         return result;
     }
     result.hidden = parser.isSet(hiddenOption);
     if (result.hidden && (parser.isSet(exportOption) || parser.isSet(importOption))) {
-        result.error = QStringLiteral("--hidden only goes with opening the window.");
+        result.error = CommandLineWords::tr("--hidden only goes with opening the window.");
         return result;
     }
     if (parser.isSet(exportOption)) {
@@ -57,7 +68,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
         result.action = CommandLine::Action::importList;
         result.importPath = parser.value(importOption);
         if (result.importPath.isEmpty())
-            result.error = QStringLiteral("--import needs a file name, or '-' for standard input.");
+            result.error = CommandLineWords::tr("--import needs a file name, or '-' for standard input.");
     }
     return result;
 }

@@ -9,6 +9,7 @@
 #include "platform/random_source.h"
 #include "store/task_store.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -24,7 +25,14 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const QString kUnparsableList = QStringLiteral("Couldn't parse list. Paste a numbered Notes-style list.");
+// What the command line says, under one translation context.
+struct CommandWords {
+    Q_DECLARE_TR_FUNCTIONS(Commands)
+};
+
+QString unparsableList() {
+    return CommandWords::tr("Couldn't parse list. Paste a numbered Notes-style list.");
+}
 // How long a second start waits for the running copy to take its command; an
 // import it has taken may run longer, and its result is awaited.
 constexpr std::chrono::milliseconds kAnswerWithin = 10s;
@@ -52,7 +60,7 @@ struct DatabaseCopy {
     // An empty text when the copy is made, else why not.
     QString copyFrom(const QString& dataDirectory) {
         if (!dir.isValid())
-            return QStringLiteral("no temporary folder: %1").arg(dir.errorString());
+            return CommandWords::tr("no temporary folder: %1").arg(dir.errorString());
         for (const QString& suffix : {QString(), QStringLiteral("-wal")}) {
             QFile source(databaseFile(dataDirectory) + suffix);
             if (source.exists() && !source.copy(dir.filePath(QStringLiteral("vorn.sqlite") + suffix)))
@@ -106,11 +114,11 @@ QString exportText(const TaskStore& store) {
 std::optional<QString> whyNotSaved(const DatabaseService& database) {
     switch (database.openOutcome()) {
     case DatabaseService::OpenOutcome::readOnly:
-        return QStringLiteral("%1 can only be read").arg(database.path());
+        return CommandWords::tr("%1 can only be read").arg(database.path());
     case DatabaseService::OpenOutcome::inUseElsewhere:
-        return QStringLiteral("%1 is locked by another program").arg(database.path());
+        return CommandWords::tr("%1 is locked by another program").arg(database.path());
     case DatabaseService::OpenOutcome::inMemoryOnly:
-        return QStringLiteral("%1 cannot be opened or written, so the list would only be kept in memory")
+        return CommandWords::tr("%1 cannot be opened or written, so the list would only be kept in memory")
             .arg(database.path());
     case DatabaseService::OpenOutcome::opened:
     case DatabaseService::OpenOutcome::replacedCorruptFile:
@@ -121,9 +129,9 @@ std::optional<QString> whyNotSaved(const DatabaseService& database) {
 
 HandOverReply importText(TaskStore& store, DatabaseService& database, const QString& text) {
     if (!HierarchicalTaskParser::parse(text))
-        return {false, kUnparsableList};
+        return {false, unparsableList()};
     if (const std::optional<QString> why = whyNotSaved(database))
-        return {false, QStringLiteral("The list was not imported: %1.").arg(*why)};
+        return {false, CommandWords::tr("The list was not imported: %1.").arg(*why)};
     // The list, the session row, the chat line and the boss's fresh start are
     // kept together or not at all.
     const bool committed = database.inTransaction([&] {
@@ -133,9 +141,8 @@ HandOverReply importText(TaskStore& store, DatabaseService& database, const QStr
     if (store.errorMessage())
         return {false, *store.errorMessage()};
     if (!committed)
-        return {
-            false,
-            QStringLiteral("The list was not saved to %1: %2.").arg(database.path(), database.lastFailure())};
+        return {false, CommandWords::tr("The list was not saved to %1: %2.")
+                           .arg(database.path(), database.lastFailure())};
     return {true, store.statusMessage().value_or(QString())};
 }
 
@@ -153,7 +160,7 @@ HandOverReply answerHandOver(TaskStore& store, DatabaseService& database, QWidge
         return {true, exportText(store)};
     if (request.command == QStringLiteral("import"))
         return importText(store, database, request.payload);
-    return {false, QStringLiteral("Unknown request: %1").arg(request.command)};
+    return {false, CommandWords::tr("Unknown request: %1").arg(request.command)};
 }
 
 std::optional<int> handOverToRunningCopy(const CommandLine& command, const QString& serverName,
@@ -164,7 +171,7 @@ std::optional<int> handOverToRunningCopy(const CommandLine& command, const QStri
         if (!read)
             return fail(read.error().message);
         if (!HierarchicalTaskParser::parse(read.value()))
-            return fail(kUnparsableList);
+            return fail(unparsableList());
         text = read.value();
     }
     const HandOverRequest request = requestFor(command, text);
@@ -184,19 +191,20 @@ std::optional<int> handOverToRunningCopy(const CommandLine& command, const QStri
             return std::nullopt;
         if (deadline.hasExpired())
             return fail(
-                QStringLiteral("Vorn is already running (%1 is held) but did not take the command within "
-                               "%2 s; nothing was changed.")
+                CommandWords::tr("Vorn is already running (%1 is held) but did not take the command within "
+                                 "%2 s; nothing was changed.")
                     .arg(lock.lockFilePath())
                     .arg(kAnswerWithin.count() / 1000));
         QThread::msleep(100);
     }
     if (!outcome.acknowledged && !outcome.reply)
-        return fail(QStringLiteral("Vorn is running but did not take the command within %1 s; it will not "
-                                   "carry it out later. Nothing was changed.")
+        return fail(CommandWords::tr("Vorn is running but did not take the command within %1 s; it will not "
+                                     "carry it out later. Nothing was changed.")
                         .arg(kAnswerWithin.count() / 1000));
     if (!outcome.reply)
-        return fail(QStringLiteral("Vorn took the command but gave no result in time; look at its window to "
-                                   "see whether it was carried out."));
+        return fail(
+            CommandWords::tr("Vorn took the command but gave no result in time; look at its window to "
+                             "see whether it was carried out."));
     if (!outcome.reply->ok)
         return fail(outcome.reply->text);
     if (!outcome.reply->text.isEmpty())
@@ -209,16 +217,17 @@ int runCommandAlone(const CommandLine& command, const QString& dataDirectory) {
     if (command.action == CommandLine::Action::exportOutline) {
         DatabaseCopy copy;
         if (const QString why = copy.copyFrom(dataDirectory); !why.isEmpty())
-            return fail(QStringLiteral("cannot read %1: %2").arg(realFile, why));
+            return fail(CommandWords::tr("cannot read %1: %2").arg(realFile, why));
         StoreRun run(copy.dir.filePath(QStringLiteral("vorn.sqlite")),
                      copy.dir.filePath(QStringLiteral("vorn.ini")));
         // A file SQLite cannot read would come back as a fresh, empty list.
         if (run.database.openOutcome() != DatabaseService::OpenOutcome::opened ||
             !run.database.lastFailure().isEmpty())
-            return fail(QStringLiteral("cannot read %1: it is damaged or not a Vorn database").arg(realFile));
+            return fail(
+                CommandWords::tr("cannot read %1: it is damaged or not a Vorn database").arg(realFile));
         const QString text = exportText(run.start());
         if (!run.database.lastFailure().isEmpty())
-            return fail(QStringLiteral("cannot read %1: %2").arg(realFile, run.database.lastFailure()));
+            return fail(CommandWords::tr("cannot read %1: %2").arg(realFile, run.database.lastFailure()));
         print(stdout, text + QLatin1Char('\n'));
         return 0;
     }
@@ -226,15 +235,15 @@ int runCommandAlone(const CommandLine& command, const QString& dataDirectory) {
     if (!text)
         return fail(text.error().message);
     if (!HierarchicalTaskParser::parse(text.value()))
-        return fail(kUnparsableList);
+        return fail(unparsableList());
     StoreRun run(realFile);
     if (const std::optional<QString> why = whyNotSaved(run.database))
-        return fail(QStringLiteral("The list was not imported: %1.").arg(*why));
+        return fail(CommandWords::tr("The list was not imported: %1.").arg(*why));
     const HandOverReply reply = importText(run.start(), run.database, text.value());
     if (!reply.ok)
         return fail(reply.text);
     if (run.database.openOutcome() == DatabaseService::OpenOutcome::replacedCorruptFile)
-        print(stderr, QStringLiteral("vorn: the old database could not be read; it was kept at %1.\n")
+        print(stderr, CommandWords::tr("vorn: the old database could not be read; it was kept at %1.\n")
                           .arg(run.database.corruptFileKeptAt()));
     print(stdout, reply.text + QLatin1Char('\n'));
     return 0;

@@ -1,5 +1,6 @@
 #include "app/import_source.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QScopeGuard>
 #include <QStringDecoder>
@@ -15,6 +16,11 @@ namespace vorn {
 
 namespace {
 
+// What reading the list says, under one translation context.
+struct ImportWords {
+    Q_DECLARE_TR_FUNCTIONS(ImportSource)
+};
+
 enum class SourceKind { file, stream, terminal, other };
 
 SourceKind kindOf(int fd, const struct stat& info, bool standardInput) {
@@ -29,14 +35,14 @@ SourceKind kindOf(int fd, const struct stat& info, bool standardInput) {
 }
 
 ReadError systemError(const QString& shown, int error) {
-    return {QStringLiteral("cannot read %1: %2").arg(shown, QString::fromLocal8Bit(std::strerror(error)))};
+    return {ImportWords::tr("cannot read %1: %2").arg(shown, QString::fromLocal8Bit(std::strerror(error)))};
 }
 
 } // namespace
 
 Result<QString, ReadError> readImportText(const QString& path, const ImportLimits& limits) {
     const bool standardInput = path == QStringLiteral("-");
-    const QString shown = standardInput ? QStringLiteral("standard input") : path;
+    const QString shown = standardInput ? ImportWords::tr("standard input") : path;
     int fd = STDIN_FILENO;
     if (!standardInput) {
         // Without O_NONBLOCK, opening a FIFO waits for a writer, maybe for ever.
@@ -52,14 +58,14 @@ Result<QString, ReadError> readImportText(const QString& path, const ImportLimit
     if (::fstat(fd, &info) != 0)
         return systemError(shown, errno);
     const SourceKind kind = kindOf(fd, info, standardInput);
-    const QString limit = QStringLiteral("%1 MB").arg(limits.maxBytes / (1024 * 1024));
+    const QString limit = ImportWords::tr("%1 MB").arg(limits.maxBytes / (1024 * 1024));
     const auto tooLarge = [&] {
         return ReadError{
-            QStringLiteral("%1 is larger than %2; Vorn imports lists of up to %2").arg(shown, limit)};
+            ImportWords::tr("%1 is larger than %2; Vorn imports lists of up to %2").arg(shown, limit)};
     };
     if (kind == SourceKind::other)
-        return ReadError{QStringLiteral("%1 is not a regular file (a device, a folder or a socket); "
-                                        "Vorn imports a list from a file or standard input")
+        return ReadError{ImportWords::tr("%1 is not a regular file (a device, a folder or a socket); "
+                                         "Vorn imports a list from a file or standard input")
                              .arg(shown)};
     if (kind == SourceKind::file && info.st_size > limits.maxBytes)
         return tooLarge();
@@ -75,7 +81,7 @@ Result<QString, ReadError> readImportText(const QString& path, const ImportLimit
             if (polled < 0)
                 return systemError(shown, errno);
             if (polled == 0)
-                return ReadError{QStringLiteral("%1 gave no data for %2 s; nothing was imported")
+                return ReadError{ImportWords::tr("%1 gave no data for %2 s; nothing was imported")
                                      .arg(shown)
                                      .arg(double(limits.silence.count()) / 1000.0)};
         }
@@ -93,7 +99,7 @@ Result<QString, ReadError> readImportText(const QString& path, const ImportLimit
     QStringDecoder decoder(QStringDecoder::Utf8);
     QString text = decoder.decode(bytes);
     if (decoder.hasError())
-        return ReadError{QStringLiteral("%1 is not UTF-8 text").arg(shown)};
+        return ReadError{ImportWords::tr("%1 is not UTF-8 text").arg(shown)};
     return text;
 }
 

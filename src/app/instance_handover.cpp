@@ -243,10 +243,9 @@ void HandOverServer::readRequest(QLocalSocket* socket) {
         socket->disconnectFromServer();
     };
     if (mark != kRequestMark || version != kProtocolVersion)
-        return refuse(
-            QStringLiteral("This Vorn speaks another version of the hand-over; quit it and try again."));
+        return refuse(tr("This Vorn speaks another version of the hand-over; quit it and try again."));
     if (size > quint64(kMaxHandOverRequestBytes))
-        return refuse(QStringLiteral("The request is larger than 64 MB."));
+        return refuse(tr("The request is larger than 64 MB."));
     if (socket->bytesAvailable() < kRequestHeaderBytes + qint64(size))
         return;
     socket->skip(kRequestHeaderBytes);
@@ -258,7 +257,7 @@ void HandOverServer::readRequest(QLocalSocket* socket) {
         in.setVersion(kStreamVersion);
         in >> request.id >> command >> payload;
         if (in.status() != QDataStream::Ok)
-            return refuse(QStringLiteral("The request could not be read."));
+            return refuse(tr("The request could not be read."));
     }
     request.command = QString::fromUtf8(command);
     request.payload = QString::fromUtf8(payload);

@@ -4,6 +4,7 @@
 #include "app/commands.h"
 #include "app/instance_handover.h"
 #include "app/termination_signals.h"
+#include "app/translations.h"
 #include "persistence/database_service.h"
 #include "platform/clock.h"
 #include "platform/data_paths.h"
@@ -22,6 +23,8 @@
 #include "views/readable_colors.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QLoggingCategory>
 #include <QScopeGuard>
 
@@ -39,6 +42,10 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setOrganizationName(QStringLiteral("Vorn"));
     QCoreApplication::setApplicationName(QStringLiteral("Vorn"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VORN_VERSION));
+    // The user's language, for the window and the command line alike.
+    vorn::installTranslations(*app, QLocale(),
+                              vorn::translationFolders(QCoreApplication::applicationDirPath()),
+                              QLibraryInfo::path(QLibraryInfo::TranslationsPath));
 
     // A command says what went wrong in one line of its own; the log's
     // warnings stay for the window (QT_LOGGING_RULES still turns them on).
@@ -47,7 +54,8 @@ int main(int argc, char* argv[]) {
 
     const vorn::CommandLine command = vorn::parseCommandLine(QCoreApplication::arguments());
     if (!command.error.isEmpty()) {
-        std::fprintf(stderr, "vorn: %s\nTry 'vorn --help'.\n", qUtf8Printable(command.error));
+        std::fprintf(stderr, "vorn: %s\n%s\n", qUtf8Printable(command.error),
+                     qUtf8Printable(QCoreApplication::translate("CommandLine", "Try 'vorn --help'.")));
         return 2;
     }
 

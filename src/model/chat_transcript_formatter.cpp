@@ -1,5 +1,6 @@
 #include "model/chat_transcript_formatter.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QStringList>
 
@@ -12,13 +13,13 @@ namespace {
 QString speaker(ChatMessage::Role role) {
     switch (role) {
     case ChatMessage::Role::user:
-        return QStringLiteral("You");
+        return QCoreApplication::translate("Chat", "You");
     case ChatMessage::Role::boss:
         return QStringLiteral("Vorn");
     case ChatMessage::Role::system:
         break;
     }
-    return QStringLiteral("System");
+    return QCoreApplication::translate("Chat", "System");
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include "platform/random_source.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cmath>
 
@@ -47,16 +49,19 @@ Mood mood(bool surgeActive, bool demonShown, bool motivationalPhase, const ModeP
     const QString angry = QStringLiteral("VornAngry");
     const QString happy = QStringLiteral("VornHappy");
     if (surgeActive)
-        return {angry, QStringLiteral("⚡ SURGE MODE"),
-                QStringLiteral("Time cut in half in this list — move now"), MoodColor::red};
+        return {angry, QCoreApplication::translate("Mood", "⚡ SURGE MODE"),
+                QCoreApplication::translate("Mood", "Time cut in half in this list — move now"),
+                MoodColor::red};
     if (demonShown)
-        return {angry, QStringLiteral("Demon Mode"), QStringLiteral("No excuses. Execute."), MoodColor::red};
+        return {angry, QCoreApplication::translate("Mood", "Demon Mode"),
+                QCoreApplication::translate("Mood", "No excuses. Execute."), MoodColor::red};
     if (motivationalPhase || probabilities.messianic >= 99)
-        return {happy, QStringLiteral("Mission Mode"), QStringLiteral("Build the future"), MoodColor::orange};
+        return {happy, QCoreApplication::translate("Mood", "Mission Mode"),
+                QCoreApplication::translate("Mood", "Build the future"), MoodColor::orange};
     // Truncated toward zero: 37.5 shows as 37.
     const auto percent = static_cast<long long>(std::trunc(demonModeProbability));
-    return {happy, QStringLiteral("Normal Mode"), QStringLiteral("Demon chance %1%").arg(percent),
-            MoodColor::blue};
+    return {happy, QCoreApplication::translate("Mood", "Normal Mode"),
+            QCoreApplication::translate("Mood", "Demon chance %1%").arg(percent), MoodColor::blue};
 }
 
 } // namespace vorn::boss

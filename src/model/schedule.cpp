@@ -2,6 +2,7 @@
 
 #include "model/outline.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QRegularExpression>
 #include <QtNumeric>
@@ -146,8 +147,9 @@ QString formatRemaining(double seconds) {
         whole = std::numeric_limits<qint64>::max();
     else if (seconds >= 1.0)
         whole = qint64(seconds); // truncates toward zero
-    return QString::asprintf("%lld:%02lld left", static_cast<long long>(whole / 60),
-                             static_cast<long long>(whole % 60));
+    return QCoreApplication::translate("Schedule", "%1:%2 left")
+        .arg(whole / 60)
+        .arg(whole % 60, 2, 10, QLatin1Char('0'));
 }
 
 std::optional<double> surgeRemaining(const std::optional<Instant>& surgeModeUntil, Instant now) {

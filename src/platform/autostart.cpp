@@ -1,5 +1,6 @@
 #include "platform/autostart.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -69,20 +70,23 @@ bool isEnabled(const QString& path) {
 
 std::optional<QString> setEnabled(const QString& path, bool enabled) {
     if (path.isEmpty())
-        return QStringLiteral("No configuration folder: neither XDG_CONFIG_HOME nor HOME is set.");
+        return QCoreApplication::translate(
+            "Autostart", "No configuration folder: neither XDG_CONFIG_HOME nor HOME is set.");
     const QString old = oldEntryBeside(path);
     if (QFileInfo::exists(old) && !QFile::remove(old))
-        return QStringLiteral("Could not remove %1.").arg(old);
+        return QCoreApplication::translate("Autostart", "Could not remove %1.").arg(old);
     if (!enabled) {
         if (QFileInfo::exists(path) && !QFile::remove(path))
-            return QStringLiteral("Could not remove %1.").arg(path);
+            return QCoreApplication::translate("Autostart", "Could not remove %1.").arg(path);
         return std::nullopt;
     }
     if (!QDir().mkpath(QFileInfo(path).path()))
-        return QStringLiteral("Could not create the folder %1.").arg(QFileInfo(path).path());
+        return QCoreApplication::translate("Autostart", "Could not create the folder %1.")
+            .arg(QFileInfo(path).path());
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(entryText().toUtf8()) < 0 || !file.commit())
-        return QStringLiteral("Could not write %1: %2").arg(path, file.errorString());
+        return QCoreApplication::translate("Autostart", "Could not write %1: %2")
+            .arg(path, file.errorString());
     return std::nullopt;
 }
 

@@ -2,6 +2,7 @@
 
 #include "services/network.h"
 
+#include <QCoreApplication>
 #include <QJsonDocument>
 
 namespace vorn {
@@ -9,13 +10,13 @@ namespace vorn {
 QString FishAudioError::description() const {
     switch (kind) {
     case Kind::emptyText:
-        return QStringLiteral("Enter some text to speak.");
+        return QCoreApplication::translate("Speech", "Enter some text to speak.");
     case Kind::invalidResponse:
-        return QStringLiteral("Invalid response from voice server.");
+        return QCoreApplication::translate("Speech", "Invalid response from voice server.");
     case Kind::emptyAudio:
-        return QStringLiteral("Voice server returned empty audio.");
+        return QCoreApplication::translate("Speech", "Voice server returned empty audio.");
     case Kind::noOutputDevice:
-        return QStringLiteral("No sound device: Vorn will write instead of speak.");
+        return QCoreApplication::translate("Speech", "No sound device: Vorn will write instead of speak.");
     case Kind::apiError:
     case Kind::transport:
     case Kind::unreadableAudio:

@@ -60,8 +60,10 @@ using Kind = HostsBlockerError::Kind;
 namespace {
 
 QString installPrompt() {
-    return QStringLiteral(
-        "Vorn needs your password once to set up website blocking. After this, Demon Mode won't ask again.");
+    return QCoreApplication::translate(
+        "HostsBlocker",
+        "Vorn needs your password once to set up website blocking. After this, Demon Mode won't ask "
+        "again.");
 }
 
 // The turn of the request queue, held for as long as a request runs; it passes
@@ -255,7 +257,7 @@ QCoro::Task<bool> helperInstalled(State s) {
 // crashed or ran out of time).
 HostsBlockerError helperFailed(int status) {
     return HostsBlockerError::privilegedCommandFailed(
-        QStringLiteral("Helper exited with code %1").arg(status));
+        QCoreApplication::translate("HostsBlocker", "Helper exited with code %1").arg(status));
 }
 
 QCoro::Task<Outcome> runHelper(State s, QString command, QStringList sites) {
@@ -287,8 +289,8 @@ QCoro::Task<Outcome> runWithAdministrator(State s, QString command, QString prom
     if (run.status == 0)
         co_return Outcome(std::monostate());
     const QString message = lastLine(run.standardError);
-    co_return HostsBlockerError::privilegedCommandFailed(message.isEmpty() ? QStringLiteral("Unknown error")
-                                                                           : message);
+    co_return HostsBlockerError::privilegedCommandFailed(
+        message.isEmpty() ? QCoreApplication::translate("HostsBlocker", "Unknown error") : message);
 }
 
 QString currentUserName() {
@@ -499,13 +501,15 @@ void liftBlockBefore(HostsBlockerState& s, const QDeadlineTimer& deadline) {
 QString HostsBlockerError::description() const {
     switch (kind) {
     case Kind::privilegedCommandFailed:
-        return QStringLiteral("Website blocking failed: ") + message;
+        return QCoreApplication::translate("HostsBlocker", "Website blocking failed: %1").arg(message);
     case Kind::scriptCreationFailed:
-        return QStringLiteral("Could not run privileged command.");
+        return QCoreApplication::translate("HostsBlocker", "Could not run privileged command.");
     case Kind::helperNotBundled:
-        return QStringLiteral("Website blocking helper is missing from the app bundle.");
+        return QCoreApplication::translate("HostsBlocker",
+                                           "Website blocking helper is missing from the app bundle.");
     case Kind::helperInstallFailed:
-        return QStringLiteral("Website blocking setup did not complete. Try again from Settings.");
+        return QCoreApplication::translate(
+            "HostsBlocker", "Website blocking setup did not complete. Try again from Settings.");
     }
     return {};
 }

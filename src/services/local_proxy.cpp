@@ -112,7 +112,7 @@ void LocalProxy::readPort() {
     bool ok = false;
     const int port = m_output.left(newline).trimmed().toInt(&ok);
     if (!ok || port <= 0 || port > 65535) {
-        fail(QStringLiteral("vorn-proxy did not report its port."));
+        fail(QCoreApplication::translate("Proxy", "vorn-proxy did not report its port."));
         m_process->kill();
         return;
     }
@@ -127,7 +127,7 @@ QCoro::Task<> LocalProxy::waitUntilHealthy(QPointer<QProcess> process) {
     const ProxyConfig proxy = config();
     while (self && process && process == m_process && m_state == State::starting) {
         if (elapsed.elapsed() > m_options.startTimeout.count()) {
-            fail(QStringLiteral("vorn-proxy did not become ready in time."));
+            fail(QCoreApplication::translate("Proxy", "vorn-proxy did not become ready in time."));
             process->kill();
             co_return;
         }
@@ -165,11 +165,12 @@ void LocalProxy::childFinished(QProcess* process) {
         return;
     QString why;
     if (process->error() == QProcess::FailedToStart)
-        why = QStringLiteral("vorn-proxy could not be started (%1).").arg(m_options.program);
+        why = QCoreApplication::translate("Proxy", "vorn-proxy could not be started (%1).")
+                  .arg(m_options.program);
     else if (process->exitStatus() == QProcess::CrashExit)
-        why = QStringLiteral("vorn-proxy stopped unexpectedly.");
+        why = QCoreApplication::translate("Proxy", "vorn-proxy stopped unexpectedly.");
     else
-        why = QStringLiteral("vorn-proxy exited with status %1. %2")
+        why = QCoreApplication::translate("Proxy", "vorn-proxy exited with status %1. %2")
                   .arg(process->exitCode())
                   .arg(m_lastComplaint);
     qCWarning(lcNet).noquote() << why;

@@ -102,8 +102,7 @@ void shutDownSharedNetworkAccess() {
 
 QString tooLargeMessage(qint64 maxReplyBytes) {
     const qint64 megabytes = std::max<qint64>(maxReplyBytes / (1024 * 1024), 1);
-    return QStringLiteral("The reply was too large (over ") + QString::number(megabytes) +
-           QStringLiteral(" MB).");
+    return QCoreApplication::translate("Network", "The reply was too large (over %1 MB).").arg(megabytes);
 }
 
 std::optional<QString> decodeUtf8(const QByteArray& bytes) {
@@ -158,7 +157,7 @@ QCoro::Task<Result<ProxyReply, QString>> postToProxy(QNetworkAccessManager* netw
 
     if (!reply) {
         qCWarning(lcNet).noquote() << "POST" << shownUrl << "abandoned: network access went away";
-        co_return QStringLiteral("Network access was shut down.");
+        co_return QCoreApplication::translate("Network", "Network access was shut down.");
     }
     reply->deleteLater();
 

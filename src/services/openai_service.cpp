@@ -2,6 +2,7 @@
 
 #include "services/network.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
@@ -14,11 +15,11 @@ QString OpenAIError::description() const {
         // The proxy's own advice (which file, which lines) reads better alone.
         if (status == 503 && message.startsWith(QLatin1String(kEstimateNeedsModelAnswer)))
             return message;
-        return QStringLiteral("AI error (") + QString::number(status) + QStringLiteral("): ") + message;
+        return QCoreApplication::translate("AI", "AI error (%1): %2").arg(status).arg(message);
     case Kind::invalidResponse:
-        return QStringLiteral("Invalid response from Vorn servers.");
+        return QCoreApplication::translate("AI", "Invalid response from Vorn servers.");
     case Kind::emptyContent:
-        return QStringLiteral("AI returned empty content.");
+        return QCoreApplication::translate("AI", "AI returned empty content.");
     case Kind::decoding:
     case Kind::transport:
         return message;
@@ -44,15 +45,15 @@ QCoro::Task<Result<QByteArray, OpenAIError>> OpenAIService::postChatCompletion(Q
         co_return OpenAIError::invalid();
     if (reply.status == 200)
         co_return reply.body;
-    const QString text = decodeUtf8(reply.body).value_or(QStringLiteral("Unknown error"));
+    const QString text = decodeUtf8(reply.body).value_or(QCoreApplication::translate("AI", "Unknown error"));
     co_return OpenAIError::api(reply.status, config.redacted(text));
 }
 
 namespace {
 
 OpenAIError notACompletion(const QString& what) {
-    return OpenAIError::decodingFailure(QStringLiteral("Could not read the AI reply: ") + what +
-                                        QLatin1Char('.'));
+    return OpenAIError::decodingFailure(
+        QCoreApplication::translate("AI", "Could not read the AI reply: %1.").arg(what));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "platform/preferences.h"
 
+#include <QCoreApplication>
 #include <QHostAddress>
 
 #include <algorithm>
@@ -76,8 +77,8 @@ bool ProxyConfig::isSecureEnough() const {
 }
 
 QString ProxyConfig::insecureAddressMessage() const {
-    return QStringLiteral("Proxy address must use https: ") +
-           redacted(baseUrl.toString(QUrl::RemoveUserInfo));
+    return QCoreApplication::translate("Proxy", "Proxy address must use https: %1")
+        .arg(redacted(baseUrl.toString(QUrl::RemoveUserInfo)));
 }
 
 QString ProxyConfig::redacted(QString text) const {

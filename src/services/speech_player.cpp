@@ -38,15 +38,16 @@ Result<std::monostate, FishAudioError> SpeechPlayer::play(const QByteArray& data
 
     if (!looksLikeMp3(data)) {
         qCWarning(lcAudio) << "Speech is not MP3 audio," << data.size() << "bytes";
-        return FishAudioError{FishAudioError::Kind::unreadableAudio,
-                              QStringLiteral("The speech audio could not be read: it is not MP3 data.")};
+        return FishAudioError{
+            FishAudioError::Kind::unreadableAudio,
+            QCoreApplication::translate("Speech", "The speech audio could not be read: it is not MP3 data.")};
     }
 
     if (!hasOutputDevice())
         return FishAudioError::of(FishAudioError::Kind::noOutputDevice);
     std::unique_ptr<AudioPlayback> player = output().createPlayback(data);
     if (!player)
-        return FishAudioError::api(QStringLiteral("Could not play audio."));
+        return FishAudioError::api(QCoreApplication::translate("Speech", "Could not play audio."));
 
     // The end report is queued, so it is handled on this thread after the
     // current work; the generation tells whether it is about the playback
@@ -57,7 +58,7 @@ Result<std::monostate, FishAudioError> SpeechPlayer::play(const QByteArray& data
         [this, generation](bool) { playbackFinished(generation); }, Qt::QueuedConnection);
     player->setRate(clampedRate(rate));
     if (!player->start())
-        return FishAudioError::api(QStringLiteral("Could not play audio."));
+        return FishAudioError::api(QCoreApplication::translate("Speech", "Could not play audio."));
 
     m_player = std::move(player);
     setPlaying(true);

@@ -2,6 +2,7 @@
 
 #include "model/time_format.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -44,7 +45,8 @@ constexpr qint64 kMinMinutes = 5;
 constexpr qint64 kMaxMinutes = 120;
 
 OpenAIError shapeError(const QString& what) {
-    return OpenAIError::decodingFailure(QStringLiteral("The AI estimate could not be read: %1").arg(what));
+    return OpenAIError::decodingFailure(
+        QCoreApplication::translate("AI", "The AI estimate could not be read: %1").arg(what));
 }
 
 } // namespace

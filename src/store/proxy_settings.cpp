@@ -6,6 +6,7 @@
 #include "services/proxy_connection.h"
 #include "services/secret_store.h"
 
+#include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkAccessManager>
@@ -24,9 +25,9 @@ constexpr qint64 kMaxHealthBytes = 64 * 1024;
 
 QString backendName(const QString& backend) {
     if (backend == QLatin1String("builtin"))
-        return QStringLiteral("built-in");
+        return QCoreApplication::translate("ProxySettings", "built-in");
     if (backend == QLatin1String("openai"))
-        return QStringLiteral("OpenAI-compatible");
+        return QCoreApplication::translate("ProxySettings", "OpenAI-compatible");
     return backend;
 }
 
@@ -35,28 +36,39 @@ QString backendName(const QString& backend) {
 HealthVerdict describeHealth(const ProxyConfig& proxy, const HealthReply& reply) {
     const QString address = proxy.baseUrl.toString(QUrl::RemoveUserInfo);
     if (reply.timedOut)
-        return {false, QStringLiteral("No answer from %1 (timed out).").arg(address)};
-    if (reply.status == 0)
-        return {false, proxy.redacted(QStringLiteral("No answer from %1: %2").arg(address, reply.errorText))};
-    if (reply.status == 401 || reply.status == 403)
-        return {false, QStringLiteral("The proxy refused the token (%1).").arg(reply.status)};
-    if (reply.status == 404)
         return {false,
-                QStringLiteral("Something answers at %1, but it is not vorn-proxy (404).").arg(address)};
+                QCoreApplication::translate("ProxySettings", "No answer from %1 (timed out).").arg(address)};
+    if (reply.status == 0)
+        return {false, proxy.redacted(QCoreApplication::translate("ProxySettings", "No answer from %1: %2")
+                                          .arg(address, reply.errorText))};
+    if (reply.status == 401 || reply.status == 403)
+        return {false, QCoreApplication::translate("ProxySettings", "The proxy refused the token (%1).")
+                           .arg(reply.status)};
+    if (reply.status == 404)
+        return {false, QCoreApplication::translate("ProxySettings",
+                                                   "Something answers at %1, but it is not vorn-proxy (404).")
+                           .arg(address)};
     if (reply.status != 200) {
         const QString said =
             QString::fromUtf8(reply.body).trimmed().section(QLatin1Char('\n'), 0, 0).left(200);
-        return {false, proxy.redacted(
-                           said.isEmpty()
-                               ? QStringLiteral("The proxy answered %1.").arg(reply.status)
-                               : QStringLiteral("The proxy answered %1: %2").arg(reply.status).arg(said))};
+        return {
+            false,
+            proxy.redacted(
+                said.isEmpty()
+                    ? QCoreApplication::translate("ProxySettings", "The proxy answered %1.").arg(reply.status)
+                    : QCoreApplication::translate("ProxySettings", "The proxy answered %1: %2")
+                          .arg(reply.status)
+                          .arg(said))};
     }
     const QJsonObject health = QJsonDocument::fromJson(reply.body).object();
     const QString chat = health.value(QLatin1String("chat")).toString();
     const QString voice = health.value(QLatin1String("voice")).toString();
     if (chat.isEmpty() || voice.isEmpty())
-        return {false, QStringLiteral("Something answers at %1, but not like vorn-proxy.").arg(address)};
-    return {true, QStringLiteral("Connected: %1 chat, %2 voice").arg(backendName(chat), backendName(voice))};
+        return {false, QCoreApplication::translate("ProxySettings",
+                                                   "Something answers at %1, but not like vorn-proxy.")
+                           .arg(address)};
+    return {true, QCoreApplication::translate("ProxySettings", "Connected: %1 chat, %2 voice")
+                      .arg(backendName(chat), backendName(voice))};
 }
 
 ProxySettings::ProxySettings(Preferences& preferences, SecretStore& secrets, ProxySettingsOptions options)
@@ -79,8 +91,9 @@ std::optional<QString> ProxySettings::addressProblem(const QString& text) const 
     const QString scheme = url.scheme().toLower();
     if (!url.isValid() || url.host().isEmpty() ||
         (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
-        return QStringLiteral("Not a proxy address: %1 (for example https://proxy.example.org or "
-                              "http://127.0.0.1:8765)")
+        return QCoreApplication::translate("ProxySettings",
+                                           "Not a proxy address: %1 (for example "
+                                           "https://proxy.example.org or http://127.0.0.1:8765)")
             .arg(text);
     ProxyConfig proxy;
     proxy.baseUrl = url;
@@ -108,7 +121,8 @@ QStringList ProxySettings::overridingVariables() const {
 std::variant<ProxyConfig, QString> ProxySettings::testTarget(const QString& address,
                                                              const QString& token) const {
     std::optional<ProxyConfig> target;
-    QString why = QStringLiteral("The built-in proxy starts when Vorn next starts.");
+    QString why =
+        QCoreApplication::translate("ProxySettings", "The built-in proxy starts when Vorn next starts.");
     LocalProxy* local = m_options.connection ? m_options.connection->localProxy() : nullptr;
     if (!address.isEmpty()) {
         if (const std::optional<QString> problem = addressProblem(address)) {
@@ -122,8 +136,9 @@ std::variant<ProxyConfig, QString> ProxySettings::testTarget(const QString& addr
         target = local->config();
     } else if (local) {
         why = local->state() == LocalProxy::State::starting
-                  ? QStringLiteral("The built-in proxy is still starting.")
-                  : QStringLiteral("The built-in proxy is not running. ") + local->lastError();
+                  ? QCoreApplication::translate("ProxySettings", "The built-in proxy is still starting.")
+                  : QCoreApplication::translate("ProxySettings", "The built-in proxy is not running. %1")
+                        .arg(local->lastError());
     } else if (m_options.connection &&
                !m_options.environment.value(QLatin1String(kProxyUrlEnv)).trimmed().isEmpty()) {
         target = m_options.connection->config();

@@ -13,18 +13,17 @@
 namespace vorn {
 
 ImportTasksSheet::ImportTasksSheet(TaskStore& store, QWidget* parent) : QDialog(parent), m_store(store) {
-    setWindowTitle(QStringLiteral("Import Tasks"));
+    setWindowTitle(tr("Import Tasks"));
     setFixedSize(480, 420);
 
     auto* layout = new QVBoxLayout(this);
-    auto* title = new QLabel(QStringLiteral("Import Tasks"));
+    auto* title = new QLabel(tr("Import Tasks"));
     QFont titleFont = title->font();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.3);
     titleFont.setBold(true);
     title->setFont(titleFont);
-    auto* intro =
-        new QLabel(QStringLiteral("Paste a numbered list from Notes. It replaces your current list and "
-                                  "builds folders from indented sub-items."));
+    auto* intro = new QLabel(tr("Paste a numbered list from Notes. It replaces your current list and "
+                                "builds folders from indented sub-items."));
     intro->setWordWrap(true);
     layout->addWidget(title);
     layout->addWidget(intro);
@@ -33,7 +32,7 @@ ImportTasksSheet::ImportTasksSheet(TaskStore& store, QWidget* parent) : QDialog(
     auto* form = new QFormLayout;
     m_picker = new QComboBox;
     m_picker->setEnabled(false);
-    form->addRow(QStringLiteral("Add to list"), m_picker);
+    form->addRow(tr("Add to list"), m_picker);
     layout->addLayout(form);
 
     m_editor = new QPlainTextEdit;
@@ -42,8 +41,8 @@ ImportTasksSheet::ImportTasksSheet(TaskStore& store, QWidget* parent) : QDialog(
     layout->addWidget(m_editor, 1);
 
     auto* buttons = new QHBoxLayout;
-    m_cancel = new QPushButton(QStringLiteral("Cancel"));
-    m_import = new QPushButton(QStringLiteral("Import"));
+    m_cancel = new QPushButton(tr("Cancel"));
+    m_import = new QPushButton(tr("Import"));
     m_import->setDefault(true);
     buttons->addStretch(1);
     buttons->addWidget(m_cancel);

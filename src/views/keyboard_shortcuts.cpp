@@ -1,6 +1,7 @@
 #include "views/keyboard_shortcuts.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QMenu>
@@ -12,6 +13,11 @@ namespace vorn {
 
 namespace {
 
+// The keys of the list and the chat, under one translation context.
+struct KeyWords {
+    Q_DECLARE_TR_FUNCTIONS(KeyboardShortcuts)
+};
+
 QString plain(QString label) {
     label.remove(QLatin1Char('&'));
     return label.endsWith(QStringLiteral("…")) ? label.chopped(1) : label;
@@ -20,25 +26,27 @@ QString plain(QString label) {
 } // namespace
 
 QList<KeyHelp> outlineKeys() {
-    const auto tr = [](const char* text) { return QDialog::tr(text); };
     return {
-        {tr("Up / Down"), tr("Walk the rows")},
-        {tr("Shift+Up / Shift+Down"), tr("Pick a range of rows")},
-        {tr("Enter / F2"), tr("Edit the current row's title")},
-        {tr("Enter (in a title)"), tr("New task below")},
-        {tr("Tab / Shift+Tab (in a title)"), tr("Indent / outdent the task")},
-        {tr("Tab / Shift+Tab"), tr("Next / previous of the list, the chat input and the list title")},
-        {tr("Escape"), tr("End editing and keep the text; on the list, drop the picked rows")},
-        {tr("Ctrl+Return"), tr("Complete or reopen the task")},
-        {tr("Right (at the end of a title)"), tr("The task's minutes, selected")},
-        {tr("Left (at the start of the minutes) / Escape"), tr("Back to the title")},
-        {tr("Enter (in the minutes)"), tr("Keep the minutes and add a task below")},
-        {tr("Backspace / Delete (in an empty title)"), tr("Remove the row")},
-        {tr("Alt+Up / Alt+Down"), tr("Move the task up or down")},
-        {tr("Ctrl+Delete (on a folder row)"), tr("Delete the folder")},
-        {tr("Ctrl+A / Ctrl+C"), tr("Pick every row / copy the picked rows as a numbered list")},
-        {tr("Ctrl+V"), tr("Paste a numbered list (on a folder row: into that folder)")},
-        {tr("Enter / Shift+Enter (in the chat input)"), tr("Send / new line")},
+        {KeyWords::tr("Up / Down"), KeyWords::tr("Walk the rows")},
+        {KeyWords::tr("Shift+Up / Shift+Down"), KeyWords::tr("Pick a range of rows")},
+        {KeyWords::tr("Enter / F2"), KeyWords::tr("Edit the current row's title")},
+        {KeyWords::tr("Enter (in a title)"), KeyWords::tr("New task below")},
+        {KeyWords::tr("Tab / Shift+Tab (in a title)"), KeyWords::tr("Indent / outdent the task")},
+        {KeyWords::tr("Tab / Shift+Tab"),
+         KeyWords::tr("Next / previous of the list, the chat input and the list title")},
+        {KeyWords::tr("Escape"),
+         KeyWords::tr("End editing and keep the text; on the list, drop the picked rows")},
+        {KeyWords::tr("Ctrl+Return"), KeyWords::tr("Complete or reopen the task")},
+        {KeyWords::tr("Right (at the end of a title)"), KeyWords::tr("The task's minutes, selected")},
+        {KeyWords::tr("Left (at the start of the minutes) / Escape"), KeyWords::tr("Back to the title")},
+        {KeyWords::tr("Enter (in the minutes)"), KeyWords::tr("Keep the minutes and add a task below")},
+        {KeyWords::tr("Backspace / Delete (in an empty title)"), KeyWords::tr("Remove the row")},
+        {KeyWords::tr("Alt+Up / Alt+Down"), KeyWords::tr("Move the task up or down")},
+        {KeyWords::tr("Ctrl+Delete (on a folder row)"), KeyWords::tr("Delete the folder")},
+        {KeyWords::tr("Ctrl+A / Ctrl+C"),
+         KeyWords::tr("Pick every row / copy the picked rows as a numbered list")},
+        {KeyWords::tr("Ctrl+V"), KeyWords::tr("Paste a numbered list (on a folder row: into that folder)")},
+        {KeyWords::tr("Enter / Shift+Enter (in the chat input)"), KeyWords::tr("Send / new line")},
     };
 }
 

@@ -61,7 +61,7 @@ MainWindow::MainWindow(TaskStore& store, ConnectionAccess& connection, QWidget* 
     m_showChatButton = new QToolButton(central);
     m_showChatButton->setObjectName(QStringLiteral("showVornButton"));
     m_showChatButton->setText(QStringLiteral("V"));
-    m_showChatButton->setToolTip(QStringLiteral("Show Vorn"));
+    m_showChatButton->setToolTip(tr("Show Vorn"));
     QFont vFont = m_showChatButton->font();
     vFont.setPointSize(17);
     vFont.setBold(true);
@@ -83,8 +83,8 @@ MainWindow::MainWindow(TaskStore& store, ConnectionAccess& connection, QWidget* 
 
     // The keyboard starts on the table (its first open task current) and goes
     // round the table, the chat input and the list title; a ring marks where it is.
-    m_chatPane->input()->setAccessibleName(QStringLiteral("Message to Vorn"));
-    m_showChatButton->setAccessibleName(QStringLiteral("Show Vorn"));
+    m_chatPane->input()->setAccessibleName(tr("Message to Vorn"));
+    m_showChatButton->setAccessibleName(tr("Show Vorn"));
     new FocusRing(this);
     m_listPane->table()->showFirstOpenTask();
     m_listPane->table()->setFocus(Qt::OtherFocusReason);
@@ -209,8 +209,7 @@ void MainWindow::followErrorMessage() {
         return;
     }
     if (!m_errorAlert) {
-        m_errorAlert =
-            new QMessageBox(QMessageBox::Warning, QStringLiteral("Error"), QString(), QMessageBox::Ok, this);
+        m_errorAlert = new QMessageBox(QMessageBox::Warning, tr("Error"), QString(), QMessageBox::Ok, this);
         // Not modal: the message may say what to change elsewhere, and work goes on meanwhile.
         m_errorAlert->setWindowModality(Qt::NonModal);
         connect(m_errorAlert, &QMessageBox::finished, this, [this] {
@@ -234,7 +233,7 @@ void MainWindow::followChatVisibility() {
     // The floating "V" gets a gutter of its own, so it never covers a row.
     centralWidget()->layout()->setContentsMargins(
         0, 0, visible ? 0 : m_showChatButton->width() + 2 * kShowChatButtonMargin, 0);
-    m_chatToggleAction->setText(visible ? QStringLiteral("Hide Vorn") : QStringLiteral("Show Vorn"));
+    m_chatToggleAction->setText(visible ? tr("Hide Vorn") : tr("Show Vorn"));
     m_chatToggleAction->setIcon(
         visible ? themedIcon(QStringLiteral("view-right-close"), QStringLiteral("app-hide-chat"))
                 : themedIcon(QStringLiteral("view-right-new"), QStringLiteral("app-show-chat")));

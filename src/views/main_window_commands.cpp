@@ -14,7 +14,7 @@
 namespace vorn {
 
 void MainWindow::buildToolbar() {
-    QToolBar* bar = addToolBar(QStringLiteral("Toolbar"));
+    QToolBar* bar = addToolBar(tr("Toolbar"));
     bar->setObjectName(QStringLiteral("mainToolbar"));
     bar->setMovable(false);
     bar->setFloatable(false);
@@ -22,36 +22,33 @@ void MainWindow::buildToolbar() {
     bar->toggleViewAction()->setEnabled(false);
     // The button that shows the commands a narrow window has no room for.
     if (auto* more = bar->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")))
-        more->setAccessibleName(QStringLiteral("More commands"));
+        more->setAccessibleName(tr("More commands"));
 
-    m_importAction =
-        bar->addAction(themedIcon(QStringLiteral("document-import"), QStringLiteral("app-import")),
-                       QStringLiteral("Import"));
-    m_importAction->setToolTip(QStringLiteral("Import tasks from pasted text"));
+    m_importAction = bar->addAction(
+        themedIcon(QStringLiteral("document-import"), QStringLiteral("app-import")), tr("Import"));
+    m_importAction->setToolTip(tr("Import tasks from pasted text"));
     connect(m_importAction, &QAction::triggered, this, [this] {
         ImportTasksSheet* sheet = importSheet();
         if (!sheet->isVisible())
             sheet->open();
     });
 
-    m_analyticsAction =
-        bar->addAction(themedIcon(QStringLiteral("office-chart-bar"), QStringLiteral("app-analytics")),
-                       QStringLiteral("Analytics"));
-    m_analyticsAction->setToolTip(QStringLiteral("View completion analytics"));
+    m_analyticsAction = bar->addAction(
+        themedIcon(QStringLiteral("office-chart-bar"), QStringLiteral("app-analytics")), tr("Analytics"));
+    m_analyticsAction->setToolTip(tr("View completion analytics"));
     connect(m_analyticsAction, &QAction::triggered, this, &MainWindow::openAnalytics);
 
-    m_chatToggleAction = bar->addAction(QStringLiteral("Hide Vorn"));
+    m_chatToggleAction = bar->addAction(tr("Hide Vorn"));
     connect(m_chatToggleAction, &QAction::triggered, this,
             [this] { m_store.window().setIsChatVisible(!m_store.window().isChatVisible()); });
 
     m_restartAction =
         bar->addAction(themedIcon(QStringLiteral("chronometer-reset"), QStringLiteral("app-restart")),
-                       QStringLiteral("Restart from Now"));
+                       tr("Restart from Now"));
     connect(m_restartAction, &QAction::triggered, this, [this] { m_store.outline().resetStartToNow(); });
 
-    m_estimateAction =
-        bar->addAction(themedIcon(QStringLiteral("tools-wizard"), QStringLiteral("app-estimate")),
-                       QStringLiteral("AI Estimate"));
+    m_estimateAction = bar->addAction(
+        themedIcon(QStringLiteral("tools-wizard"), QStringLiteral("app-estimate")), tr("AI Estimate"));
     connect(m_estimateAction, &QAction::triggered, this, [this] {
         if (!m_store.estimate().isEstimating())
             m_store.estimate().estimateWithAI(); // runs on; the store reports its outcome
@@ -60,12 +57,11 @@ void MainWindow::buildToolbar() {
     busy->setRange(0, 0);
     busy->setTextVisible(false);
     busy->setFixedSize(64, 10);
-    busy->setAccessibleName(QStringLiteral("Estimating"));
+    busy->setAccessibleName(tr("Estimating"));
     m_estimateBusyAction = bar->addWidget(busy);
 
-    m_settingsAction =
-        bar->addAction(themedIcon(QStringLiteral("preferences-system"), QStringLiteral("app-settings")),
-                       QStringLiteral("Settings"));
+    m_settingsAction = bar->addAction(
+        themedIcon(QStringLiteral("preferences-system"), QStringLiteral("app-settings")), tr("Settings"));
     m_settingsAction->setMenuRole(QAction::PreferencesRole);
     connect(m_settingsAction, &QAction::triggered, this, &MainWindow::openSettings);
 }

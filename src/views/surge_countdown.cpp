@@ -22,7 +22,7 @@ SurgeCountdown::SurgeCountdown(TaskStore& store, QWidget* parent) : QWidget(pare
     QFont caption = font();
     caption.setPointSizeF(caption.pointSizeF() * 0.85);
     caption.setBold(true);
-    m_label = new QLabel(QStringLiteral("⚡ SURGE"));
+    m_label = new QLabel(tr("⚡ SURGE"));
     m_label->setFont(caption);
     m_label->setAlignment(Qt::AlignRight);
     QFont digits = QFontDatabase::systemFont(QFontDatabase::FixedFont);

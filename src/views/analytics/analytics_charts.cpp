@@ -7,6 +7,7 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QCoreApplication>
 #include <QLineSeries>
 #include <QScatterSeries>
 #include <QValueAxis>
@@ -16,6 +17,11 @@
 namespace vorn::analytics {
 
 namespace {
+
+// The sheet's words, under one translation context.
+struct AnalyticsWords {
+    Q_DECLARE_TR_FUNCTIONS(Analytics)
+};
 
 QChart* newChart(const QPalette& palette) {
     auto* chart = new QChart;
@@ -57,11 +63,11 @@ QValueAxis* minutesAxis(const QString& title, double top) {
 QWidget* estimateChart(const QList<TaskAnalyticsRecord>& records, const QPalette& palette) {
     QChart* chart = newChart(palette);
     auto* onTime = new QScatterSeries;
-    onTime->setName(QStringLiteral("on time"));
+    onTime->setName(AnalyticsWords::tr("on time"));
     onTime->setColor(QColor(0x2e, 0xb8, 0x4f));
     onTime->setMarkerSize(9);
     auto* late = new QScatterSeries;
-    late->setName(QStringLiteral("late"));
+    late->setName(AnalyticsWords::tr("late"));
     late->setColor(QColor(0xff, 0x8c, 0x00));
     late->setMarkerSize(9);
     double top = 10;
@@ -73,7 +79,7 @@ QWidget* estimateChart(const QList<TaskAnalyticsRecord>& records, const QPalette
     }
     top *= 1.1;
     auto* even = new QLineSeries;
-    even->setName(QStringLiteral("as estimated"));
+    even->setName(AnalyticsWords::tr("as estimated"));
     even->append(0, 0);
     even->append(top, top);
     QPen dashed(palette.color(QPalette::PlaceholderText));
@@ -83,8 +89,8 @@ QWidget* estimateChart(const QList<TaskAnalyticsRecord>& records, const QPalette
     chart->addSeries(even);
     chart->addSeries(onTime);
     chart->addSeries(late);
-    QValueAxis* x = minutesAxis(QStringLiteral("estimated minutes"), top);
-    QValueAxis* y = minutesAxis(QStringLiteral("actual minutes"), top);
+    QValueAxis* x = minutesAxis(AnalyticsWords::tr("estimated minutes"), top);
+    QValueAxis* y = minutesAxis(AnalyticsWords::tr("actual minutes"), top);
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     followPalette(x, palette);
@@ -98,7 +104,7 @@ QWidget* estimateChart(const QList<TaskAnalyticsRecord>& records, const QPalette
 
 QWidget* onTimeChart(const QList<DayShare>& days, const QPalette& palette) {
     QChart* chart = newChart(palette);
-    auto* share = new QBarSet(QStringLiteral("on time (%)"));
+    auto* share = new QBarSet(AnalyticsWords::tr("on time (%)"));
     share->setColor(QColor(0x2e, 0xb8, 0x4f));
     QStringList labels;
     for (const DayShare& day : days) {
@@ -110,11 +116,11 @@ QWidget* onTimeChart(const QList<DayShare>& days, const QPalette& palette) {
     chart->addSeries(series);
     auto* x = new QBarCategoryAxis;
     x->append(labels);
-    x->setTitleText(QStringLiteral("day of the month"));
+    x->setTitleText(AnalyticsWords::tr("day of the month"));
     auto* y = new QValueAxis;
     y->setRange(0, 100);
     y->setLabelFormat(QStringLiteral("%d%%"));
-    y->setTitleText(QStringLiteral("completed on time"));
+    y->setTitleText(AnalyticsWords::tr("completed on time"));
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     followPalette(x, palette);

@@ -70,7 +70,7 @@ QLabel* recentEntry(const TaskAnalyticsRecord& record, const QPalette& palette) 
 
 AnalyticsSheet::AnalyticsSheet(TaskStore& store, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("analyticsSheet"));
-    setWindowTitle(QStringLiteral("Analytics"));
+    setWindowTitle(tr("Analytics"));
     setModal(true);
     setFixedSize(520, 520);
 
@@ -79,12 +79,12 @@ AnalyticsSheet::AnalyticsSheet(TaskStore& store, QWidget* parent) : QDialog(pare
     const AnalyticsSummary summary = summarizeAnalytics(m_records);
     m_today = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(std::llround(store.now() * 1000.0))).date();
 
-    auto* title = new QLabel(QStringLiteral("Analytics"));
+    auto* title = new QLabel(tr("Analytics"));
     QFont titleFont = title->font();
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.4);
     titleFont.setBold(true);
     title->setFont(titleFont);
-    auto* done = new QPushButton(QStringLiteral("Done"));
+    auto* done = new QPushButton(tr("Done"));
     done->setDefault(true);
     connect(done, &QPushButton::clicked, this, &QDialog::accept);
     auto* top = new QHBoxLayout;
@@ -100,7 +100,7 @@ AnalyticsSheet::AnalyticsSheet(TaskStore& store, QWidget* parent) : QDialog(pare
         m_cells->addWidget(statCell(cells.at(i)), static_cast<int>(i / kCellColumns),
                            static_cast<int>(i % kCellColumns));
 
-    auto* heading = new QLabel(QStringLiteral("Recent completions"));
+    auto* heading = new QLabel(tr("Recent completions"));
     QFont headingFont = heading->font();
     headingFont.setBold(true);
     heading->setFont(headingFont);
@@ -124,9 +124,9 @@ AnalyticsSheet::AnalyticsSheet(TaskStore& store, QWidget* parent) : QDialog(pare
     // The charts are built when their tab is first shown.
     m_tabs = new QTabWidget;
     m_tabs->setDocumentMode(true);
-    m_tabs->addTab(m_recent, QStringLiteral("List"));
-    m_tabs->addTab(new QWidget, QStringLiteral("Estimate vs actual"));
-    m_tabs->addTab(new QWidget, QStringLiteral("On time, 14 days"));
+    m_tabs->addTab(m_recent, tr("List"));
+    m_tabs->addTab(new QWidget, tr("Estimate vs actual"));
+    m_tabs->addTab(new QWidget, tr("On time, 14 days"));
     connect(m_tabs, &QTabWidget::currentChanged, this, &AnalyticsSheet::showTab);
 
     auto* column = new QVBoxLayout(this);

@@ -1,5 +1,6 @@
 #include "views/analytics/analytics_text.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 
 #include <cmath>
@@ -13,35 +14,40 @@ QString percentText(double fraction) {
 
 namespace {
 
+// The sheet's words, under one translation context.
+struct AnalyticsWords {
+    Q_DECLARE_TR_FUNCTIONS(Analytics)
+};
+
 QString wholeMinutes(double minutes) {
     const double whole = std::isfinite(minutes) ? std::trunc(minutes) : 0.0;
-    return QString::number(static_cast<qint64>(whole)) + QLatin1Char('m');
+    return AnalyticsWords::tr("%1m").arg(static_cast<qint64>(whole));
 }
 
 } // namespace
 
 QList<StatCell> statisticCells(const AnalyticsSummary& summary, const GamificationState& counters) {
     return {
-        {QStringLiteral("Completions"), QString::number(summary.totalCount)},
-        {QStringLiteral("On-time rate"), percentText(summary.onTimeRate)},
-        {QStringLiteral("Avg estimate"), wholeMinutes(summary.averageEstimatedMinutes)},
-        {QStringLiteral("Avg actual"), wholeMinutes(summary.averageActualMinutes)},
-        {QStringLiteral("Estimate accuracy"), percentText(summary.averageAccuracy)},
-        {QStringLiteral("On-time streak"), QString::number(counters.onTimeStreak)},
-        {QStringLiteral("Best on-time streak"), QString::number(counters.bestOnTimeStreak)},
-        {QStringLiteral("Total completed"), QString::number(counters.totalCompletions)},
+        {AnalyticsWords::tr("Completions"), QString::number(summary.totalCount)},
+        {AnalyticsWords::tr("On-time rate"), percentText(summary.onTimeRate)},
+        {AnalyticsWords::tr("Avg estimate"), wholeMinutes(summary.averageEstimatedMinutes)},
+        {AnalyticsWords::tr("Avg actual"), wholeMinutes(summary.averageActualMinutes)},
+        {AnalyticsWords::tr("Estimate accuracy"), percentText(summary.averageAccuracy)},
+        {AnalyticsWords::tr("On-time streak"), QString::number(counters.onTimeStreak)},
+        {AnalyticsWords::tr("Best on-time streak"), QString::number(counters.bestOnTimeStreak)},
+        {AnalyticsWords::tr("Total completed"), QString::number(counters.totalCompletions)},
     };
 }
 
 QString recentDetail(const TaskAnalyticsRecord& record) {
-    return QStringLiteral("%1 · est %2m · actual %3m")
+    return AnalyticsWords::tr("%1 · est %2m · actual %3m")
         .arg(record.sectionTitle)
         .arg(record.estimatedMinutes)
         .arg(record.actualMinutes);
 }
 
 QString verdict(const TaskAnalyticsRecord& record) {
-    return record.wasOnTime ? QStringLiteral("on time") : QStringLiteral("late");
+    return record.wasOnTime ? AnalyticsWords::tr("on time") : AnalyticsWords::tr("late");
 }
 
 QList<DayShare> onTimeByDay(const QList<TaskAnalyticsRecord>& records, QDate today, int days) {

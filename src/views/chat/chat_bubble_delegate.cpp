@@ -120,7 +120,7 @@ BubbleGeometry layoutTyping(int /*width*/, const BubbleFonts& fonts) {
     const int rowTop = kRowGap / 2;
     BubbleGeometry g;
     g.avatar = QRect(kSideMargin, rowTop, kAvatarSide, kAvatarSide);
-    const QString text = QStringLiteral("Vorn is typing…");
+    const QString text = ChatBubbleDelegate::tr("Vorn is typing…");
     const int boxHeight = metrics.height() + 16;
     g.bubble = QRect(g.avatar.right() + 1 + 8, rowTop + (kAvatarSide - boxHeight) / 2,
                      metrics.horizontalAdvance(text) + 24, boxHeight);
@@ -223,8 +223,7 @@ void ChatBubbleDelegate::paintTyping(QPainter* painter, const QRect& row) const 
     paintRounded(painter, g.bubble.translated(origin), chat::tintColor(chat::Tint::control, palette));
     painter->setFont(fonts.caption);
     painter->setPen(chat::textColor(chat::Tint::secondary, palette, chat::typingBackground(palette)));
-    painter->drawText(g.text.translated(origin), Qt::AlignLeft | Qt::AlignVCenter,
-                      QStringLiteral("Vorn is typing…"));
+    painter->drawText(g.text.translated(origin), Qt::AlignLeft | Qt::AlignVCenter, tr("Vorn is typing…"));
 }
 
 QWidget* ChatBubbleDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& /*option*/,

@@ -8,7 +8,7 @@ namespace vorn {
 
 ChatInput::ChatInput(QWidget* parent) : QPlainTextEdit(parent) {
     setObjectName(QStringLiteral("chatInput"));
-    setPlaceholderText(QStringLiteral("Message Vorn…"));
+    setPlaceholderText(tr("Message Vorn…"));
     setTabChangesFocus(true);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);

@@ -45,7 +45,7 @@ QVariant ChatMessagesModel::data(const QModelIndex& index, int role) const {
     if (role == TypingRole)
         return message == nullptr;
     if (!message)
-        return role == Qt::DisplayRole ? QVariant(QStringLiteral("Vorn is typing…")) : QVariant();
+        return role == Qt::DisplayRole ? QVariant(tr("Vorn is typing…")) : QVariant();
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:

@@ -77,7 +77,7 @@ ChatPanel::ChatPanel(TaskStore& store, MoodBanner* banner, QWidget* parent)
     column->addWidget(buildHeader());
     column->addWidget(separator());
 
-    m_copyAll = new QPushButton(QStringLiteral("Copy All"));
+    m_copyAll = new QPushButton(tr("Copy All"));
     m_copyAll->setObjectName(QStringLiteral("copyAllButton"));
     m_copyAll->setFlat(true);
     m_copyAll->setFont(resized(m_copyAll->font(), 0.85));
@@ -107,7 +107,7 @@ ChatPanel::ChatPanel(TaskStore& store, MoodBanner* banner, QWidget* parent)
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     m_list->setBackgroundRole(QPalette::Window);
     m_list->viewport()->setBackgroundRole(QPalette::Window);
-    m_list->setAccessibleName(QStringLiteral("Chat with Vorn"));
+    m_list->setAccessibleName(tr("Chat with Vorn"));
     column->addWidget(m_list, 1);
     column->addWidget(separator());
     m_inputBar = buildInputBar();
@@ -116,7 +116,7 @@ ChatPanel::ChatPanel(TaskStore& store, MoodBanner* banner, QWidget* parent)
     connect(m_copyAll, &QPushButton::clicked, this, &ChatPanel::copyAll);
     connect(m_list, &QWidget::customContextMenuRequested, this, &ChatPanel::showMessageMenu);
     // Ctrl+C on the chosen message copies it whole (the selectable text copies its own selection).
-    auto* copy = new QAction(QStringLiteral("Copy"), m_list);
+    auto* copy = new QAction(tr("Copy"), m_list);
     copy->setShortcut(QKeySequence::Copy);
     copy->setShortcutContext(Qt::WidgetShortcut);
     m_list->addAction(copy);
@@ -188,8 +188,8 @@ QWidget* ChatPanel::buildHeader() {
     m_live->setObjectName(QStringLiteral("liveBadge"));
     auto* liveDot = new QLabel;
     liveDot->setPixmap(dot(7, chat::tintColor(chat::Tint::green, palette()), devicePixelRatioF()));
-    liveDot->setAccessibleName(QStringLiteral("Live"));
-    auto* liveText = new QLabel(QStringLiteral("Live"));
+    liveDot->setAccessibleName(tr("Live"));
+    auto* liveText = new QLabel(tr("Live"));
     liveText->setFont(resized(liveText->font(), 0.8));
     auto* liveRow = new QHBoxLayout(m_live);
     liveRow->setContentsMargins(0, 0, 0, 0);
@@ -316,8 +316,8 @@ QWidget* ChatPanel::buildInputBar() {
     m_send = new QToolButton;
     m_send->setObjectName(QStringLiteral("sendButton"));
     m_send->setAutoRaise(true);
-    m_send->setToolTip(QStringLiteral("Send"));
-    m_send->setAccessibleName(QStringLiteral("Send"));
+    m_send->setToolTip(tr("Send"));
+    m_send->setAccessibleName(tr("Send"));
     m_send->setIconSize(QSize(28, 28));
 
     auto* row = new QHBoxLayout(bar);
@@ -394,7 +394,7 @@ QMenu* ChatPanel::messageMenu(const QPoint& pos) {
         return nullptr;
     const QString content = message->content;
     auto* menu = new QMenu(this);
-    connect(menu->addAction(QStringLiteral("Copy")), &QAction::triggered, menu,
+    connect(menu->addAction(tr("Copy")), &QAction::triggered, menu,
             [content] { QGuiApplication::clipboard()->setText(content); });
     return menu;
 }

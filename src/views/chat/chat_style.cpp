@@ -3,11 +3,21 @@
 #include "views/icons.h"
 #include "views/readable_colors.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 
 #include <cmath>
 
 namespace vorn::chat {
+
+namespace {
+
+// The chat's own words, under one translation context.
+struct ChatWords {
+    Q_DECLARE_TR_FUNCTIONS(Chat)
+};
+
+} // namespace
 
 QColor tintColor(Tint tint, const QPalette& palette) {
     switch (tint) {
@@ -70,9 +80,9 @@ QColor cardBackground(Tint tint, const QPalette& palette) {
 Speaker speaker(ChatMessage::Role role, std::optional<BossAIMode> mode) {
     switch (role) {
     case ChatMessage::Role::user:
-        return {QStringLiteral("You"), Tint::accent};
+        return {ChatWords::tr("You"), Tint::accent};
     case ChatMessage::Role::system:
-        return {QStringLiteral("System"), Tint::orange};
+        return {ChatWords::tr("System"), Tint::orange};
     case ChatMessage::Role::boss:
         break;
     }
@@ -132,7 +142,7 @@ QString truncatedValue(double value, bool percent) {
 }
 
 QString progressText(qsizetype done, qsizetype total) {
-    return QStringLiteral("%1/%2 tasks done").arg(done).arg(total);
+    return ChatWords::tr("%1/%2 tasks done").arg(done).arg(total);
 }
 
 Tint moodTint(boss::MoodColor color) {

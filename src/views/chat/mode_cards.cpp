@@ -84,13 +84,10 @@ protected:
 
 ModeCards::ModeCards(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("modeCards"));
-    m_cards[Urgency] =
-        new CardView(QStringLiteral("chat-gauge"), QStringLiteral("Urgency"), chat::Tint::green);
-    m_cards[Messianic] =
-        new CardView(QStringLiteral("chat-star"), QStringLiteral("Messianic"), chat::Tint::yellow);
-    m_cards[Demon] = new CardView(QStringLiteral("chat-flame"), QStringLiteral("Demon"), chat::Tint::red);
-    m_cards[Normal] =
-        new CardView(QStringLiteral("chat-person"), QStringLiteral("Normal"), chat::Tint::secondary);
+    m_cards[Urgency] = new CardView(QStringLiteral("chat-gauge"), tr("Urgency"), chat::Tint::green);
+    m_cards[Messianic] = new CardView(QStringLiteral("chat-star"), tr("Messianic"), chat::Tint::yellow);
+    m_cards[Demon] = new CardView(QStringLiteral("chat-flame"), tr("Demon"), chat::Tint::red);
+    m_cards[Normal] = new CardView(QStringLiteral("chat-person"), tr("Normal"), chat::Tint::secondary);
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(8);

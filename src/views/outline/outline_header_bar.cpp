@@ -20,7 +20,6 @@ namespace vorn {
 
 namespace {
 
-const QString kFallbackTitle = QStringLiteral("To do");
 constexpr int kFlameSize = 14;
 
 QLabel* captionLabel(double scale, bool bold) {
@@ -106,7 +105,7 @@ void OutlineHeaderBar::refreshTitle() {
     if (m_title->hasFocus())
         return; // the text being typed stays
     const std::optional<QUuid> root = m_store.outline().rootSectionID();
-    const QString title = root ? m_store.outline().sectionTitle(*root) : kFallbackTitle;
+    const QString title = root ? m_store.outline().sectionTitle(*root) : tr("To do");
     if (m_title->text() != title)
         m_title->setText(title);
 }
@@ -114,7 +113,7 @@ void OutlineHeaderBar::refreshTitle() {
 void OutlineHeaderBar::commitTitle() {
     const QString text = m_title->text().trimmed();
     const std::optional<QUuid> root = m_store.outline().rootSectionID();
-    const QString stored = root ? m_store.outline().sectionTitle(*root) : kFallbackTitle;
+    const QString stored = root ? m_store.outline().sectionTitle(*root) : tr("To do");
     if (text.isEmpty() || !root) {
         m_title->setText(stored);
         return;
@@ -160,23 +159,23 @@ QString OutlineHeaderBar::progressText() const {
     const auto& tasks = m_store.outline().tasks();
     const auto done =
         std::count_if(tasks.cbegin(), tasks.cend(), [](const TaskItem& t) { return t.isCompleted; });
-    return QStringLiteral("%1/%2 done").arg(done).arg(tasks.size());
+    return tr("%1/%2 done").arg(done).arg(tasks.size());
 }
 
 QString OutlineHeaderBar::doneByText() const {
     if (m_store.outline().tasks().isEmpty() || !m_store.outline().tasks().last().finishTime)
         return {};
-    return QStringLiteral("Done by ") + formatClockTime(*m_store.outline().tasks().last().finishTime);
+    return tr("Done by %1").arg(formatClockTime(*m_store.outline().tasks().last().finishTime));
 }
 
 QString OutlineHeaderBar::streakText() const {
     if (m_store.boss().gamification().onTimeStreak < 1)
         return {};
-    return QStringLiteral("%1 on-time streak").arg(m_store.boss().gamification().onTimeStreak);
+    return tr("%1 on-time streak").arg(m_store.boss().gamification().onTimeStreak);
 }
 
 QString OutlineHeaderBar::completedText() const {
-    return QStringLiteral("%1 completed").arg(m_store.boss().gamification().totalCompletions);
+    return tr("%1 completed").arg(m_store.boss().gamification().totalCompletions);
 }
 
 void OutlineHeaderBar::refreshProgress() {

@@ -27,16 +27,16 @@ QLabel* note(const QString& text = QString()) {
 } // namespace
 
 ConnectionGroup::ConnectionGroup(ConnectionAccess& access, QWidget* parent)
-    : QGroupBox(QStringLiteral("Connection"), parent), m_access(access) {
+    : QGroupBox(tr("Connection"), parent), m_access(access) {
     setObjectName(QStringLiteral("connectionGroup"));
     m_address = new QLineEdit;
     m_address->setObjectName(QStringLiteral("proxyAddressField"));
-    m_address->setPlaceholderText(QStringLiteral("Built-in (vorn-proxy)"));
+    m_address->setPlaceholderText(tr("Built-in (vorn-proxy)"));
     m_token = new QLineEdit;
     m_token->setObjectName(QStringLiteral("proxyTokenField"));
     m_token->setEchoMode(QLineEdit::Password);
-    m_token->setPlaceholderText(QStringLiteral("For a proxy at an address"));
-    m_test = new QPushButton(QStringLiteral("Test connection"));
+    m_token->setPlaceholderText(tr("For a proxy at an address"));
+    m_test = new QPushButton(tr("Test connection"));
     m_test->setObjectName(QStringLiteral("testConnectionButton"));
     m_result = note();
     m_result->setObjectName(QStringLiteral("connectionResult"));
@@ -44,10 +44,9 @@ ConnectionGroup::ConnectionGroup(ConnectionAccess& access, QWidget* parent)
     m_notice->setObjectName(QStringLiteral("connectionNotice"));
     m_notice->hide();
 
-    QString hint =
-        QStringLiteral("Empty: Vorn runs its own proxy. Changes take effect when Vorn next starts.");
+    QString hint = tr("Empty: Vorn runs its own proxy. Changes take effect when Vorn next starts.");
     for (const QString& variable : m_access.overridingVariables())
-        hint += QStringLiteral(" %1 is set and takes precedence.").arg(variable);
+        hint += QLatin1Char(' ') + tr("%1 is set and takes precedence.").arg(variable);
     auto* caption = note(hint);
     QFont small = caption->font();
     small.setPointSizeF(small.pointSizeF() * 0.85);
@@ -57,8 +56,8 @@ ConnectionGroup::ConnectionGroup(ConnectionAccess& access, QWidget* parent)
     caption->setPalette(muted);
 
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Proxy address"), m_address);
-    form->addRow(QStringLiteral("Token"), m_token);
+    form->addRow(tr("Proxy address"), m_address);
+    form->addRow(tr("Token"), m_token);
     auto* testRow = new QHBoxLayout;
     testRow->addWidget(m_test, 0, Qt::AlignTop);
     testRow->addWidget(m_result, 1);
@@ -137,8 +136,8 @@ QCoro::Task<> ConnectionGroup::storeToken() {
         m_savedToken = token;
         m_notice->setVisible(!inKeyring);
         m_notice->setText(inKeyring ? QString()
-                                    : QStringLiteral("No keyring is running; the token is kept in the "
-                                                     "preference file."));
+                                    : tr("No keyring is running; the token is kept in the "
+                                         "preference file."));
     }
     m_savingToken = false;
 }
@@ -154,7 +153,7 @@ QCoro::Task<> ConnectionGroup::testConnection() {
     }
     m_test->setEnabled(false);
     m_result->setPalette(palette());
-    m_result->setText(QStringLiteral("Testing…"));
+    m_result->setText(tr("Testing…"));
     const QPointer<ConnectionGroup> self(this);
     const HealthVerdict verdict = co_await m_access.testConnection(address, token);
     if (!self)

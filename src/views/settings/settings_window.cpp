@@ -61,7 +61,7 @@ SettingsWindow::SettingsWindow(TaskStore& store, ConnectionAccess& connection, H
                                QWidget* parent)
     : QWidget(parent, Qt::Window), m_store(store) {
     setObjectName(QStringLiteral("settingsWindow"));
-    setWindowTitle(QStringLiteral("Settings"));
+    setWindowTitle(tr("Settings"));
     resize(480, 580);
     m_helperInstalled = probe && probe();
 
@@ -116,13 +116,13 @@ void SettingsWindow::changeEvent(QEvent* event) {
 }
 
 QWidget* SettingsWindow::buildAiGroup() {
-    auto* group = new QGroupBox(QStringLiteral("AI"));
+    auto* group = new QGroupBox(tr("AI"));
     m_model = new QLineEdit;
     m_model->setObjectName(QStringLiteral("modelField"));
     m_model->setPlaceholderText(QStringLiteral("gpt-4o-mini"));
     auto* form = new QFormLayout(group);
-    form->addRow(QStringLiteral("Model"), m_model);
-    form->addRow(QString(), caption(QStringLiteral("e.g. gpt-4o-mini, gpt-4o")));
+    form->addRow(tr("Model"), m_model);
+    form->addRow(QString(), caption(tr("e.g. gpt-4o-mini, gpt-4o")));
     connect(m_model, &QLineEdit::textEdited, this,
             [this](const QString& text) { m_store.settings().setOpenAIModel(text); });
     return group;
@@ -135,40 +135,40 @@ QWidget* SettingsWindow::buildVornGroup() {
     m_threshold->setRange(kSliderScale, 2 * kSliderScale);
     m_threshold->setSingleStep(1);
     m_threshold->setPageStep(2);
-    m_threshold->setAccessibleName(QStringLiteral("Late threshold"));
+    m_threshold->setAccessibleName(tr("Late threshold"));
     m_thresholdValue = new QLabel;
     m_thresholdValue->setFixedWidth(44);
     m_thresholdValue->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_thresholdValue->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     auto* row = new QHBoxLayout;
-    row->addWidget(new QLabel(QStringLiteral("Late threshold")));
+    row->addWidget(new QLabel(tr("Late threshold")));
     row->addWidget(m_threshold, 1);
     row->addWidget(m_thresholdValue);
 
-    m_speak = new QCheckBox(QStringLiteral("Speak messages"));
+    m_speak = new QCheckBox(tr("Speak messages"));
     m_speak->setObjectName(QStringLiteral("speakMessagesSwitch"));
-    m_notify = new QCheckBox(QStringLiteral("Show notifications"));
+    m_notify = new QCheckBox(tr("Show notifications"));
     m_notify->setObjectName(QStringLiteral("showNotificationsSwitch"));
-    m_autostart = new QCheckBox(QStringLiteral("Start Vorn when I log in"));
+    m_autostart = new QCheckBox(tr("Start Vorn when I log in"));
     m_autostart->setObjectName(QStringLiteral("autostartSwitch"));
     m_autostartError = new QLabel;
     m_autostartError->setWordWrap(true);
     m_autostartError->hide();
 
-    m_reset = new QPushButton(QStringLiteral("Reset Vorn Mode"));
-    m_clear = new QPushButton(QStringLiteral("Clear All Tasks"));
+    m_reset = new QPushButton(tr("Reset Vorn Mode"));
+    m_clear = new QPushButton(tr("Clear All Tasks"));
 
     auto* column = new QVBoxLayout(group);
     column->addLayout(row);
-    column->addWidget(caption(QStringLiteral(
-        "Chat at this threshold, then Demon mode at 1.5×. Monitoring only while the app is open.")));
+    column->addWidget(caption(
+        tr("Chat at this threshold, then Demon mode at 1.5×. Monitoring only while the app is open.")));
     column->addWidget(m_speak);
     column->addWidget(m_notify);
     column->addWidget(m_autostart);
     column->addWidget(m_autostartError);
     column->addWidget(m_reset, 0, Qt::AlignLeft);
-    column->addWidget(caption(
-        QStringLiteral("Resets urgency to 0, 100% messianic mode, and sends a fresh welcome message.")));
+    column->addWidget(
+        caption(tr("Resets urgency to 0, 100% messianic mode, and sends a fresh welcome message.")));
     column->addWidget(m_clear, 0, Qt::AlignLeft);
 
     connect(m_threshold, &QSlider::valueChanged, this, [this](int value) {
@@ -190,13 +190,13 @@ QWidget* SettingsWindow::buildVornGroup() {
 }
 
 QWidget* SettingsWindow::buildDemonGroup() {
-    auto* group = new QGroupBox(QStringLiteral("Demon Mode"));
-    m_blocking = new QCheckBox(QStringLiteral("Block distracting sites in Demon Mode"));
+    auto* group = new QGroupBox(tr("Demon Mode"));
+    m_blocking = new QCheckBox(tr("Block distracting sites in Demon Mode"));
 
     m_helperIcon = new QLabel;
     m_helperStatus = new QLabel;
     m_helperStatus->setObjectName(QStringLiteral("helperStatus"));
-    m_setUp = new QPushButton(QStringLiteral("Set Up Once"));
+    m_setUp = new QPushButton(tr("Set Up Once"));
     m_setUp->setObjectName(QStringLiteral("setUpButton"));
     auto* status = new QHBoxLayout;
     status->addWidget(m_helperIcon);
@@ -207,7 +207,7 @@ QWidget* SettingsWindow::buildDemonGroup() {
     m_helperMessage->setWordWrap(true);
     m_helperMessage->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    auto* sitesTitle = new QLabel(QStringLiteral("Blocked sites (one per line)"));
+    auto* sitesTitle = new QLabel(tr("Blocked sites (one per line)"));
     QFont heading = sitesTitle->font();
     heading.setBold(true);
     sitesTitle->setFont(heading);
@@ -232,10 +232,10 @@ QWidget* SettingsWindow::buildDemonGroup() {
     column->addWidget(sitesTitle);
     column->addWidget(m_sites);
     column->addWidget(m_rejected);
-    column->addWidget(caption(QStringLiteral(
-        "List a site both with and without \"www.\" (for example example.com and www.example.com). "
-        "Setting up asks once for the administrator password; after that Demon mode blocks and unblocks "
-        "the sites without asking.")));
+    column->addWidget(caption(
+        tr("List a site both with and without \"www.\" (for example example.com and www.example.com). "
+           "Setting up asks once for the administrator password; after that Demon mode blocks and unblocks "
+           "the sites without asking.")));
 
     connect(m_blocking, &QCheckBox::toggled, this,
             [this](bool on) { m_store.settings().setDemonWebsiteBlockingEnabled(on); });
@@ -278,9 +278,9 @@ void SettingsWindow::refreshFromStore() {
     if (m_sites->toPlainText() != m_store.settings().blockedSitesText())
         m_sites->setPlainText(m_store.settings().blockedSitesText());
     const QStringList rejected = parseSiteList(m_store.settings().blockedSitesText()).rejected;
-    m_rejected->setText(rejected.isEmpty() ? QString()
-                                           : QStringLiteral("Left out, not a host name: ") +
-                                                 rejected.join(QStringLiteral(", ")));
+    m_rejected->setText(rejected.isEmpty()
+                            ? QString()
+                            : tr("Left out, not a host name: %1").arg(rejected.join(QStringLiteral(", "))));
     m_rejected->setVisible(!rejected.isEmpty());
 }
 
@@ -289,11 +289,11 @@ void SettingsWindow::refreshHelper() {
     m_helperIcon->setPixmap(chat::tintedIcon(m_helperInstalled ? QStringLiteral("settings-shield-ok")
                                                                : QStringLiteral("settings-shield-warning"),
                                              18, chat::tintColor(tint, palette()), devicePixelRatioF()));
-    m_helperStatus->setText(m_helperInstalled ? QStringLiteral("Website blocking ready")
-                                              : QStringLiteral("Website blocking not set up"));
+    m_helperStatus->setText(m_helperInstalled ? tr("Website blocking ready")
+                                              : tr("Website blocking not set up"));
     m_setUp->setVisible(!m_helperInstalled);
     m_setUp->setEnabled(!m_installingHelper);
-    m_setUp->setText(m_installingHelper ? QStringLiteral("Setting up…") : QStringLiteral("Set Up Once"));
+    m_setUp->setText(m_installingHelper ? tr("Setting up…") : tr("Set Up Once"));
     m_helperMessage->setVisible(m_helperText.has_value());
     m_helperMessage->setText(m_helperText.value_or(QString()));
 }
@@ -311,7 +311,7 @@ QCoro::Task<> SettingsWindow::installHelper() {
         co_return;
     if (!error) {
         m_helperInstalled = true;
-        m_helperText = QStringLiteral("Setup complete. Demon Mode won't ask for your password again.");
+        m_helperText = tr("Setup complete. Demon Mode won't ask for your password again.");
     } else {
         m_helperText = *error;
     }
@@ -322,14 +322,14 @@ QCoro::Task<> SettingsWindow::installHelper() {
 void SettingsWindow::askToClear() {
     if (m_confirm)
         return;
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Clear all tasks?"),
-                                QStringLiteral("This removes your task list, paste text, and chat history. "
-                                               "Settings are kept."),
+    auto* box = new QMessageBox(QMessageBox::Warning, tr("Clear all tasks?"),
+                                tr("This removes your task list, paste text, and chat history. "
+                                   "Settings are kept."),
                                 QMessageBox::NoButton, this);
     box->setObjectName(QStringLiteral("clearConfirmation"));
     box->setAttribute(Qt::WA_DeleteOnClose);
-    QPushButton* clear = box->addButton(QStringLiteral("Clear All Tasks"), QMessageBox::DestructiveRole);
-    QPushButton* cancel = box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    QPushButton* clear = box->addButton(tr("Clear All Tasks"), QMessageBox::DestructiveRole);
+    QPushButton* cancel = box->addButton(tr("Cancel"), QMessageBox::RejectRole);
     box->setDefaultButton(cancel);
     box->setEscapeButton(cancel);
     connect(box, &QMessageBox::buttonClicked, this, [this, clear](QAbstractButton* button) {
