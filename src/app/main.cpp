@@ -14,12 +14,12 @@
 #include "services/network.h"
 #include "services/proxy_connection.h"
 #include "services/secret_store.h"
+#include "store/proxy_settings.h"
 #include "store/task_store.h"
 #include "views/desktop/desktop_presence.h"
 #include "views/icons.h"
 #include "views/main_window.h"
 #include "views/readable_colors.h"
-#include "views/settings/connection_group.h"
 
 #include <QApplication>
 #include <QLoggingCategory>
@@ -84,8 +84,8 @@ int main(int argc, char* argv[]) {
     // Words and voice: the configured proxy, else a vorn-proxy of our own (ended on the way out).
     vorn::KeychainSecretStore secrets;
     vorn::ProxyConnection proxyConnection(preferences, &secrets);
-    vorn::ConnectionGroup::setAppServices(
-        {.preferences = &preferences, .secrets = &secrets, .connection = &proxyConnection});
+    // What the settings' "Connection" group reads and writes.
+    vorn::ProxySettings proxySettings(preferences, secrets, {.connection = &proxyConnection});
 
     vorn::StoreEnvironment env;
     env.proxy = [&proxyConnection] { return proxyConnection.config(); };
@@ -98,7 +98,7 @@ int main(int argc, char* argv[]) {
         QObject::connect(localProxy, &vorn::LocalProxy::failed, &store,
                          [&store](const QString& message) { store.setErrorMessage(message); });
 
-    vorn::MainWindow window(&store);
+    vorn::MainWindow window(&store, proxySettings);
     vorn::HandOverServer handOver(
         [&](const vorn::HandOverRequest& request) { return vorn::answerHandOver(store, &window, request); });
     if (!handOver.listen(serverName))

@@ -104,6 +104,84 @@ void bindUuid(Statement& statement, int index, const std::optional<QUuid>& id) {
         statement.bind(index, nullptr);
 }
 
+void bindValue(Statement& statement, int index, const QUuid& id) {
+    bindUuid(statement, index, id);
+}
+
+template <typename Value> void bindValue(Statement& statement, int index, const Value& value) {
+    statement.bind(index, value);
+}
+
+// Prepares `sql`, binds `values` to its parameters in order and runs it once.
+template <typename... Values>
+bool runWith(sql::Connection& conn, const QString& sql, const Values&... values) {
+    Statement statement = db::prepare(conn, sql);
+    if (!statement.isValid())
+        return false;
+    int index = 0;
+    (bindValue(statement, ++index, values), ...);
+    return db::run(conn, statement);
+}
+
+// The records `read` makes of the rows of `sql`, in order. A row it makes
+// nothing of is skipped, and so is a second row with an ID already read.
+template <typename Row, typename Read>
+QList<Row> readRows(sql::Connection& conn, const QString& sql, QLatin1StringView table, QUuid Row::*id,
+                    const Read& read) {
+    QList<Row> rows;
+    QSet<QUuid> seen;
+    db::forEachRow(conn, sql, [&](const Statement& row) {
+        std::optional<Row> record = read(row);
+        if (record && !isRepeat(seen, (*record).*id, table))
+            rows.append(std::move(*record));
+    });
+    return rows;
+}
+
+// Binds `rows` one after another to `sql` and runs it for each; stops at the
+// first failure. `bind` gets the statement, the row and its index.
+template <typename Row, typename Bind>
+bool runForEach(sql::Connection& conn, const QString& sql, const QList<Row>& rows, const Bind& bind) {
+    Statement statement = db::prepare(conn, sql);
+    if (!statement.isValid())
+        return false;
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        bind(statement, rows.at(i), i);
+        if (!db::run(conn, statement))
+            return false;
+    }
+    return true;
+}
+
+// A table that a save can write whole: emptied, then one INSERT per row.
+template <typename Row> struct WholeTable {
+    const char* savepoint;
+    const char* clear;
+    const char* insert;
+    void (*bind)(Statement&, const Row&, qsizetype index);
+};
+
+// One save of a table, in a savepoint of its own: `writeChanges` writes only
+// what differs from what the table is known to hold; when it reports a
+// mismatch (or nothing is known), the table is written whole. A failed
+// statement fails the save (it would fail the rewrite too).
+template <typename Row, typename WriteChanges>
+bool writeTable(sql::Connection& conn, const WholeTable<Row>& table, const QList<Row>& rows,
+                const WriteChanges& writeChanges) {
+    return db::inSavepoint(conn, QString::fromLatin1(table.savepoint), [&] {
+        const DatabaseService::Outcome outcome = writeChanges();
+        if (outcome != DatabaseService::Outcome::mismatch)
+            return outcome == DatabaseService::Outcome::written;
+        return db::run(conn, QString::fromLatin1(table.clear)) &&
+               runForEach(conn, QString::fromLatin1(table.insert), rows, table.bind);
+    });
+}
+
+template <typename Row>
+bool writeTable(sql::Connection& conn, const WholeTable<Row>& table, const QList<Row>& rows) {
+    return writeTable(conn, table, rows, [] { return DatabaseService::Outcome::mismatch; });
+}
+
 } // namespace
 
 BossAIState DatabaseService::loadBossAIState() {
@@ -128,22 +206,14 @@ BossAIState DatabaseService::loadBossAIState() {
 }
 
 bool DatabaseService::saveBossAIState(const BossAIState& state) {
-    Statement update = db::prepare(
-        *m_db,
-        QStringLiteral("UPDATE boss_ai_state SET urgency_score = ?, last_activity_at = ?, "
-                       "last_inactivity_check_at = ?, recent_completions_count = ?, "
-                       "inactivity_block_penalty_applied = ?, demon_lock_active = ?, surge_mode_until = ? "
-                       "WHERE id = 1"));
-    if (!update.isValid())
-        return false;
-    update.bind(1, state.urgencyScore);
-    update.bind(2, state.lastActivityAt);
-    update.bind(3, state.lastInactivityCheckAt);
-    update.bind(4, state.recentCompletionsCount);
-    update.bind(5, state.inactivityBlockPenaltyApplied);
-    update.bind(6, state.demonLockActive);
-    update.bind(7, state.surgeModeUntil);
-    return db::run(*m_db, update);
+    return runWith(*m_db,
+                   QStringLiteral("UPDATE boss_ai_state SET urgency_score = ?, last_activity_at = ?, "
+                                  "last_inactivity_check_at = ?, recent_completions_count = ?, "
+                                  "inactivity_block_penalty_applied = ?, demon_lock_active = ?, "
+                                  "surge_mode_until = ? WHERE id = 1"),
+                   state.urgencyScore, state.lastActivityAt, state.lastInactivityCheckAt,
+                   state.recentCompletionsCount, state.inactivityBlockPenaltyApplied, state.demonLockActive,
+                   state.surgeModeUntil);
 }
 
 bool DatabaseService::recordCompletion(const CompletionEvent& event) {
@@ -184,17 +254,10 @@ QList<CompletionEvent> DatabaseService::recentCompletions(double withinHours) {
 }
 
 bool DatabaseService::logMessage(BossAIMode mode, const QString& message, const QString& triggerReason) {
-    Statement insert =
-        db::prepare(*m_db, QStringLiteral("INSERT INTO message_log (id, mode, message, sent_at, "
-                                          "trigger_reason) VALUES (?, ?, ?, ?, ?)"));
-    if (!insert.isValid())
-        return false;
-    bindUuid(insert, 1, newUuid());
-    insert.bind(2, bossAIModeText(mode));
-    insert.bind(3, message);
-    insert.bind(4, m_clock.now());
-    insert.bind(5, triggerReason);
-    return db::run(*m_db, insert);
+    return runWith(*m_db,
+                   QStringLiteral("INSERT INTO message_log (id, mode, message, sent_at, trigger_reason) "
+                                  "VALUES (?, ?, ?, ?, ?)"),
+                   newUuid(), bossAIModeText(mode), message, m_clock.now(), triggerReason);
 }
 
 DatabaseService::SessionSnapshot DatabaseService::loadSession() {
@@ -219,26 +282,19 @@ DatabaseService::SessionSnapshot DatabaseService::loadSession() {
 }
 
 bool DatabaseService::saveSession(const SessionSnapshot& session) {
-    Statement update = db::prepare(*m_db, QStringLiteral("UPDATE session_state SET schedule_start_time = ?, "
-                                                         "paste_text = ?, in_motivational_start_phase = ?, "
-                                                         "outline_order = ? WHERE id = 1"));
-    if (!update.isValid())
-        return false;
-    update.bind(1, session.scheduleStartTime);
-    update.bind(2, session.pasteText);
-    update.bind(3, session.inMotivationalStartPhase);
-    update.bind(4, QString::fromUtf8(encodeOutlineEntries(session.outlineOrder)));
-    return db::run(*m_db, update);
+    return runWith(*m_db,
+                   QStringLiteral("UPDATE session_state SET schedule_start_time = ?, paste_text = ?, "
+                                  "in_motivational_start_phase = ?, outline_order = ? WHERE id = 1"),
+                   session.scheduleStartTime, session.pasteText, session.inMotivationalStartPhase,
+                   QString::fromUtf8(encodeOutlineEntries(session.outlineOrder)));
 }
 
 QList<TaskItem> DatabaseService::loadTasks(const QUuid& defaultSectionID) {
-    QList<TaskItem> tasks;
-    QSet<QUuid> seen;
-    db::forEachRow(
+    return readRows(
         *m_db,
         QStringLiteral("SELECT id, title, duration_minutes, is_completed, finish_time, completed_at, "
                        "section_id, started_at FROM tasks ORDER BY sort_order ASC"),
-        [&](const Statement& row) {
+        QLatin1StringView("tasks"), &TaskItem::id, [&](const Statement& row) {
             TaskItem t;
             t.id = readUuidOrNew(row, 0);
             t.title = row.columnText(1);
@@ -248,10 +304,8 @@ QList<TaskItem> DatabaseService::loadTasks(const QUuid& defaultSectionID) {
             t.completedAt = row.columnOptionalDouble(5);
             t.sectionID = readUuidOr(row, 6, defaultSectionID);
             t.startedAt = row.columnOptionalDouble(7);
-            if (!isRepeat(seen, t.id, QLatin1StringView("tasks")))
-                tasks.append(std::move(t));
+            return std::optional<TaskItem>(std::move(t));
         });
-    return tasks;
 }
 
 namespace {
@@ -360,49 +414,72 @@ DatabaseService::Outcome DatabaseService::writeTaskChanges(const QList<TaskItem>
     return outcome;
 }
 
+namespace {
+
+// The tables a save may write whole, with the binding of one row each.
+constexpr WholeTable<TaskItem> kTasksTable{"save_tasks", "DELETE FROM tasks", kInsertTask, bindTask};
+
+constexpr WholeTable<TaskSection> kSectionsTable{
+    "save_sections", "DELETE FROM task_sections",
+    "INSERT INTO task_sections (id, title, parent_id, sort_order, header_task_id) VALUES (?, ?, ?, ?, ?)",
+    [](Statement& insert, const TaskSection& s, qsizetype) {
+        bindUuid(insert, 1, s.id);
+        insert.bind(2, s.title);
+        bindUuid(insert, 3, s.parentID);
+        insert.bind(4, s.sortOrder);
+        bindUuid(insert, 5, s.headerTaskID);
+    }};
+
+constexpr WholeTable<DatabaseService::OverdueSnapshot> kOverdueTable{
+    "save_overdue", "DELETE FROM overdue_state",
+    "INSERT INTO overdue_state (task_id, last_notification_at, escalation_chat_sent, email_sent) "
+    "VALUES (?, ?, ?, ?)",
+    [](Statement& insert, const DatabaseService::OverdueSnapshot& s, qsizetype) {
+        bindUuid(insert, 1, s.taskID);
+        insert.bind(2, s.lastNotificationAt);
+        insert.bind(3, s.escalationChatSent);
+        insert.bind(4, s.intenseChatSent);
+    }};
+// The same columns, for the rows that changed.
+const char kReplaceOverdue[] = "INSERT OR REPLACE INTO overdue_state (task_id, last_notification_at, "
+                               "escalation_chat_sent, email_sent) VALUES (?, ?, ?, ?)";
+
+constexpr WholeTable<ChatMessage> kChatTable{
+    "save_chat", "DELETE FROM chat_messages",
+    "INSERT INTO chat_messages (id, role, content, mode, timestamp) VALUES (?, ?, ?, ?, ?)",
+    [](Statement& insert, const ChatMessage& m, qsizetype) {
+        bindUuid(insert, 1, m.id);
+        insert.bind(2, chatRoleText(m.role));
+        insert.bind(3, m.content);
+        insert.bind(4, m.mode ? std::optional<QString>(bossAIModeText(*m.mode)) : std::nullopt);
+        insert.bind(5, m.timestamp);
+    }};
+
+} // namespace
+
 bool DatabaseService::saveTasks(const QList<TaskItem>& tasks) {
+    // Only what changed since the last committed save, when the table is known to hold it.
     return saveTable(&WrittenTables::tasks, tasks, [&] {
-        return db::inSavepoint(*m_db, QStringLiteral("save_tasks"), [&] {
-            // Only what changed since the last committed save, when the table is
-            // known to hold it. A table holding something else is written whole;
-            // a failed statement fails the save (it would fail the rewrite too).
-            if (m_written.tasks) {
-                const Outcome outcome = writeTaskChanges(*m_written.tasks, tasks);
-                if (outcome != Outcome::mismatch)
-                    return outcome == Outcome::written;
-            }
-            if (!db::run(*m_db, QStringLiteral("DELETE FROM tasks")))
-                return false;
-            Statement insert = db::prepare(*m_db, QString::fromLatin1(kInsertTask));
-            if (!insert.isValid())
-                return false;
-            for (qsizetype i = 0; i < tasks.size(); ++i) {
-                bindTask(insert, tasks[i], i);
-                if (!db::run(*m_db, insert))
-                    return false;
-            }
-            return true;
+        return writeTable(*m_db, kTasksTable, tasks, [&] {
+            return m_written.tasks ? writeTaskChanges(*m_written.tasks, tasks) : Outcome::mismatch;
         });
     });
 }
 
 QList<TaskSection> DatabaseService::loadSections() {
-    QList<TaskSection> sections;
-    QSet<QUuid> seen;
-    db::forEachRow(
-        *m_db,
-        QStringLiteral("SELECT id, title, parent_id, sort_order, header_task_id FROM task_sections "
-                       "ORDER BY sort_order ASC"),
-        [&](const Statement& row) {
-            TaskSection s;
-            s.id = readUuidOrNew(row, 0);
-            s.title = row.columnText(1);
-            s.parentID = readOptionalUuid(row, 2);
-            s.sortOrder = static_cast<int>(row.columnInt64(3));
-            s.headerTaskID = readOptionalUuid(row, 4);
-            if (!isRepeat(seen, s.id, QLatin1StringView("task_sections")))
-                sections.append(std::move(s));
-        });
+    QList<TaskSection> sections =
+        readRows(*m_db,
+                 QStringLiteral("SELECT id, title, parent_id, sort_order, header_task_id FROM task_sections "
+                                "ORDER BY sort_order ASC"),
+                 QLatin1StringView("task_sections"), &TaskSection::id, [](const Statement& row) {
+                     TaskSection s;
+                     s.id = readUuidOrNew(row, 0);
+                     s.title = row.columnText(1);
+                     s.parentID = readOptionalUuid(row, 2);
+                     s.sortOrder = static_cast<int>(row.columnInt64(3));
+                     s.headerTaskID = readOptionalUuid(row, 4);
+                     return std::optional<TaskSection>(std::move(s));
+                 });
     if (sections.isEmpty()) {
         // There is always a root to put tasks in; it is saved with the next save.
         TaskSection root;
@@ -414,28 +491,8 @@ QList<TaskSection> DatabaseService::loadSections() {
 }
 
 bool DatabaseService::saveSections(const QList<TaskSection>& sections) {
-    return saveTable(&WrittenTables::sections, sections, [&] {
-        return db::inSavepoint(*m_db, QStringLiteral("save_sections"), [&] {
-            if (!db::run(*m_db, QStringLiteral("DELETE FROM task_sections")))
-                return false;
-            Statement insert =
-                db::prepare(*m_db, QStringLiteral("INSERT INTO task_sections (id, title, parent_id, "
-                                                  "sort_order, header_task_id) VALUES (?, ?, ?, ?, ?)"));
-            if (!insert.isValid())
-                return false;
-            for (const TaskSection& s : sections) {
-                bindUuid(insert, 1, s.id);
-                insert.bind(2, s.title);
-                bindUuid(insert, 3, s.parentID);
-                insert.bind(4, s.sortOrder);
-                bindUuid(insert, 5, s.headerTaskID);
-                if (!db::run(*m_db, insert))
-                    return false;
-            }
-            return true;
-        });
-        ;
-    });
+    return saveTable(&WrittenTables::sections, sections,
+                     [&] { return writeTable(*m_db, kSectionsTable, sections); });
 }
 
 GamificationState DatabaseService::loadGamificationState() {
@@ -454,33 +511,20 @@ GamificationState DatabaseService::loadGamificationState() {
 }
 
 bool DatabaseService::saveGamificationState(const GamificationState& state) {
-    Statement update = db::prepare(*m_db, QStringLiteral("UPDATE gamification_state SET level = ?, xp = 0, "
-                                                         "current_streak = ?, best_streak = ?, "
-                                                         "last_completion_day = NULL WHERE id = 1"));
-    if (!update.isValid())
-        return false;
-    update.bind(1, static_cast<qint64>(state.totalCompletions) + 1);
-    update.bind(2, state.onTimeStreak);
-    update.bind(3, state.bestOnTimeStreak);
-    return db::run(*m_db, update);
+    return runWith(*m_db,
+                   QStringLiteral("UPDATE gamification_state SET level = ?, xp = 0, current_streak = ?, "
+                                  "best_streak = ?, last_completion_day = NULL WHERE id = 1"),
+                   static_cast<qint64>(state.totalCompletions) + 1, state.onTimeStreak,
+                   state.bestOnTimeStreak);
 }
 
 bool DatabaseService::recordTaskAnalytics(const TaskAnalyticsRecord& record) {
-    Statement insert = db::prepare(
-        *m_db, QStringLiteral("INSERT INTO task_analytics (id, task_id, task_title, section_title, "
-                              "estimated_minutes, actual_minutes, completed_at, was_on_time) "
-                              "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
-    if (!insert.isValid())
-        return false;
-    bindUuid(insert, 1, record.id);
-    bindUuid(insert, 2, record.taskID);
-    insert.bind(3, record.taskTitle);
-    insert.bind(4, record.sectionTitle);
-    insert.bind(5, record.estimatedMinutes);
-    insert.bind(6, record.actualMinutes);
-    insert.bind(7, record.completedAt);
-    insert.bind(8, record.wasOnTime);
-    return db::run(*m_db, insert);
+    return runWith(*m_db,
+                   QStringLiteral("INSERT INTO task_analytics (id, task_id, task_title, section_title, "
+                                  "estimated_minutes, actual_minutes, completed_at, was_on_time) "
+                                  "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+                   record.id, record.taskID, record.taskTitle, record.sectionTitle, record.estimatedMinutes,
+                   record.actualMinutes, record.completedAt, record.wasOnTime);
 }
 
 std::optional<bool> DatabaseService::withdrawCompletion(const QUuid& taskID, const QString& title,
@@ -526,20 +570,18 @@ QList<TaskAnalyticsRecord> DatabaseService::loadTaskAnalytics() {
 }
 
 QList<DatabaseService::OverdueSnapshot> DatabaseService::loadOverdueStates() {
-    QList<OverdueSnapshot> states;
-    QSet<QUuid> seen;
-    db::forEachRow(
+    return readRows(
         *m_db,
         QStringLiteral("SELECT task_id, last_notification_at, escalation_chat_sent, email_sent "
                        "FROM overdue_state"),
-        [&](const Statement& row) {
+        QLatin1StringView("overdue_state"), &OverdueSnapshot::taskID,
+        [](const Statement& row) -> std::optional<OverdueSnapshot> {
             const std::optional<QUuid> taskID = readOptionalUuid(row, 0);
-            if (!taskID || isRepeat(seen, *taskID, QLatin1StringView("overdue_state")))
-                return;
+            if (!taskID)
+                return std::nullopt;
             // email_sent holds the flag of the 1.5-times-overdue message.
-            states.append({*taskID, row.columnOptionalDouble(1), readFlag(row, 2), readFlag(row, 3)});
+            return OverdueSnapshot{*taskID, row.columnOptionalDouble(1), readFlag(row, 2), readFlag(row, 3)};
         });
-    return states;
 }
 
 namespace {
@@ -584,89 +626,46 @@ bool DatabaseService::saveOverdueStates(const QList<OverdueSnapshot>& states) {
     // Every edit saves a row per task, and few of them change: when the table is
     // known to hold the rows last written, only the difference is written.
     return saveTable(&WrittenTables::overdue, states, [&] {
-        std::optional<OverdueChanges> changes;
-        if (m_written.overdue)
-            changes = overdueChanges(*m_written.overdue, states);
-        return db::inSavepoint(*m_db, QStringLiteral("save_overdue"), [&] {
-            if (!changes && !db::run(*m_db, QStringLiteral("DELETE FROM overdue_state")))
-                return false;
-            if (changes && !changes->removed.isEmpty()) {
-                Statement remove =
-                    db::prepare(*m_db, QStringLiteral("DELETE FROM overdue_state WHERE task_id = ?"));
-                if (!remove.isValid())
-                    return false;
-                for (const QUuid& id : std::as_const(changes->removed)) {
-                    bindUuid(remove, 1, id);
-                    if (!db::run(*m_db, remove))
-                        return false;
-                }
-            }
-            const QString verb = changes ? QStringLiteral("INSERT OR REPLACE") : QStringLiteral("INSERT");
-            Statement insert =
-                db::prepare(*m_db, verb + QStringLiteral(" INTO overdue_state (task_id, "
-                                                         "last_notification_at, escalation_chat_sent, "
-                                                         "email_sent) VALUES (?, ?, ?, ?)"));
-            if (!insert.isValid())
-                return false;
-            for (const OverdueSnapshot& s : changes ? changes->written : states) {
-                bindUuid(insert, 1, s.taskID);
-                insert.bind(2, s.lastNotificationAt);
-                insert.bind(3, s.escalationChatSent);
-                insert.bind(4, s.intenseChatSent);
-                if (!db::run(*m_db, insert))
-                    return false;
-            }
-            return true;
+        return writeTable(*m_db, kOverdueTable, states, [&] {
+            const std::optional<OverdueChanges> changes =
+                m_written.overdue ? overdueChanges(*m_written.overdue, states) : std::nullopt;
+            if (!changes)
+                return Outcome::mismatch;
+            const auto bindID = [](Statement& remove, const QUuid& id, qsizetype) {
+                bindUuid(remove, 1, id);
+            };
+            const bool ok =
+                (changes->removed.isEmpty() ||
+                 runForEach(*m_db, QStringLiteral("DELETE FROM overdue_state WHERE task_id = ?"),
+                            changes->removed, bindID)) &&
+                runForEach(*m_db, QString::fromLatin1(kReplaceOverdue), changes->written, kOverdueTable.bind);
+            return ok ? Outcome::written : Outcome::failed;
         });
     });
 }
 
 QList<ChatMessage> DatabaseService::loadChatMessages() {
-    QList<ChatMessage> messages;
-    QSet<QUuid> seen;
-    db::forEachRow(*m_db,
-                   QStringLiteral("SELECT id, role, content, mode, timestamp FROM chat_messages "
-                                  "ORDER BY timestamp ASC"),
-                   [&](const Statement& row) {
-                       const std::optional<ChatMessage::Role> role =
-                           row.isNull(1) ? std::nullopt : chatRoleFromText(row.columnText(1));
-                       if (!role)
-                           return;
-                       ChatMessage m;
-                       m.id = readUuidOrNew(row, 0);
-                       m.role = *role;
-                       m.content = row.columnText(2);
-                       m.mode = row.isNull(3) ? std::nullopt : bossAIModeFromText(row.columnText(3));
-                       m.timestamp = row.columnDouble(4);
-                       if (!isRepeat(seen, m.id, QLatin1StringView("chat_messages")))
-                           messages.append(std::move(m));
-                   });
-    return messages;
+    return readRows(*m_db,
+                    QStringLiteral("SELECT id, role, content, mode, timestamp FROM chat_messages "
+                                   "ORDER BY timestamp ASC"),
+                    QLatin1StringView("chat_messages"), &ChatMessage::id,
+                    [](const Statement& row) -> std::optional<ChatMessage> {
+                        const std::optional<ChatMessage::Role> role =
+                            row.isNull(1) ? std::nullopt : chatRoleFromText(row.columnText(1));
+                        if (!role)
+                            return std::nullopt;
+                        ChatMessage m;
+                        m.id = readUuidOrNew(row, 0);
+                        m.role = *role;
+                        m.content = row.columnText(2);
+                        m.mode = row.isNull(3) ? std::nullopt : bossAIModeFromText(row.columnText(3));
+                        m.timestamp = row.columnDouble(4);
+                        return m;
+                    });
 }
 
 bool DatabaseService::saveChatMessages(const QList<ChatMessage>& messages) {
-    return saveTable(&WrittenTables::chat, messages, [&] {
-        return db::inSavepoint(*m_db, QStringLiteral("save_chat"), [&] {
-            if (!db::run(*m_db, QStringLiteral("DELETE FROM chat_messages")))
-                return false;
-            Statement insert =
-                db::prepare(*m_db, QStringLiteral("INSERT INTO chat_messages (id, role, content, mode, "
-                                                  "timestamp) VALUES (?, ?, ?, ?, ?)"));
-            if (!insert.isValid())
-                return false;
-            for (const ChatMessage& m : messages) {
-                bindUuid(insert, 1, m.id);
-                insert.bind(2, chatRoleText(m.role));
-                insert.bind(3, m.content);
-                insert.bind(4, m.mode ? std::optional<QString>(bossAIModeText(*m.mode)) : std::nullopt);
-                insert.bind(5, m.timestamp);
-                if (!db::run(*m_db, insert))
-                    return false;
-            }
-            return true;
-        });
-        ;
-    });
+    return saveTable(&WrittenTables::chat, messages, [&] { return writeTable(*m_db, kChatTable, messages); });
 }
 
 bool DatabaseService::clearChatMessages() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/analytics_summary.h"
 #include "model/records.h"
 #include "platform/clock.h"
 
@@ -17,19 +18,6 @@ namespace vorn {
 namespace sql {
 class Connection;
 }
-
-struct AnalyticsSummary {
-    int totalCount = 0;
-    double onTimeRate = 0;
-    double averageAccuracy = 0;
-    double averageActualMinutes = 0;
-    double averageEstimatedMinutes = 0;
-
-    bool operator==(const AnalyticsSummary&) const = default;
-};
-
-// Pure arithmetic behind DatabaseService::analyticsSummary.
-AnalyticsSummary summarizeAnalytics(const QList<TaskAnalyticsRecord>& records);
 
 // The only code that touches the database file. One connection for the whole
 // run; failures are logged ("DatabaseService SQL error: …") and the caller's

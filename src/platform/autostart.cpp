@@ -33,31 +33,46 @@ QString entryText() {
                           "Name=Vorn\n"
                           "Comment=Plan one working day, with a boss that pushes you through it\n"
                           "Exec=%1\n"
-                          "Icon=io.github.vorn.Vorn\n"
+                          "Icon=io.github.vorn.vorn\n"
                           "Terminal=false\n"
                           "X-GNOME-Autostart-enabled=true\n")
         .arg(QLatin1String(kCommand));
 }
 
-bool isEnabled(const QString& path) {
+namespace {
+
+QString oldEntryBeside(const QString& path) {
+    return QFileInfo(path).dir().filePath(QLatin1String(kOldFileName));
+}
+
+bool startsVorn(const QString& path) {
     QFile file(path);
     if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
         return false;
-    bool startsVorn = false;
+    bool execsVorn = false;
     bool hidden = false;
     for (const QByteArray& raw : file.readAll().split('\n')) {
         const QByteArray line = raw.trimmed();
         if (line.startsWith("Exec="))
-            startsVorn = line.mid(5).trimmed().startsWith("vorn");
+            execsVorn = line.mid(5).trimmed().startsWith("vorn");
         else if (line.startsWith("Hidden="))
             hidden = line.mid(7).trimmed() == "true";
     }
-    return startsVorn && !hidden;
+    return execsVorn && !hidden;
+}
+
+} // namespace
+
+bool isEnabled(const QString& path) {
+    return startsVorn(path) || (!path.isEmpty() && startsVorn(oldEntryBeside(path)));
 }
 
 std::optional<QString> setEnabled(const QString& path, bool enabled) {
     if (path.isEmpty())
         return QStringLiteral("No configuration folder: neither XDG_CONFIG_HOME nor HOME is set.");
+    const QString old = oldEntryBeside(path);
+    if (QFileInfo::exists(old) && !QFile::remove(old))
+        return QStringLiteral("Could not remove %1.").arg(old);
     if (!enabled) {
         if (QFileInfo::exists(path) && !QFile::remove(path))
             return QStringLiteral("Could not remove %1.").arg(path);

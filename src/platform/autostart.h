@@ -9,7 +9,11 @@ namespace vorn::autostart {
 
 // The desktop session's autostart entry that starts Vorn at login, in the
 // tray, without its window.
-inline constexpr const char* kFileName = "io.github.vorn.Vorn.desktop";
+inline constexpr const char* kFileName = "io.github.vorn.vorn.desktop";
+// The name the entry had before the application ID became lower case; an
+// entry of that name beside `kFileName` counts as Vorn's and goes when the
+// entry is next written or removed.
+inline constexpr const char* kOldFileName = "io.github.vorn.Vorn.desktop";
 inline constexpr const char* kCommand = "vorn --hidden";
 
 using EnvironmentLookup = std::function<std::optional<QString>(const QString&)>;

@@ -38,13 +38,13 @@ void DesktopNotifier::show(const Notification& notification) {
     const QVariantMap hints{
         {QStringLiteral("urgency"),
          QVariant::fromValue(notification.critical ? kUrgencyCritical : kUrgencyNormal)},
-        {QStringLiteral("desktop-entry"), QStringLiteral("io.github.vorn.Vorn")},
+        {QStringLiteral("desktop-entry"), QStringLiteral("io.github.vorn.vorn")},
     };
     QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(kService), QLatin1String(kPath),
                                                        QLatin1String(kInterface), QStringLiteral("Notify"));
     // No server is no error: never start one just for this.
     call.setAutoStartService(false);
-    call << QStringLiteral("Vorn") << m_currentID << QStringLiteral("io.github.vorn.Vorn")
+    call << QStringLiteral("Vorn") << m_currentID << QStringLiteral("io.github.vorn.vorn")
          << notification.summary << notification.body << actions << hints << -1;
     const quint64 generation = ++m_generation;
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);

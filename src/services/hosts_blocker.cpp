@@ -251,14 +251,20 @@ QCoro::Task<bool> helperInstalled(State s) {
     co_return probe.status == 0;
 }
 
+// The failure of a helper run that ended with `status` (-1: it did not launch,
+// crashed or ran out of time).
+HostsBlockerError helperFailed(int status) {
+    return HostsBlockerError::privilegedCommandFailed(
+        QStringLiteral("Helper exited with code %1").arg(status));
+}
+
 QCoro::Task<Outcome> runHelper(State s, QString command, QStringList sites) {
     const QByteArray input = command == QLatin1String("enable") ? helperInput(sites) : QByteArray();
     const ProcessResult run = co_await runProcess(s, s->config.sudo, helperArguments(s->config, command),
                                                   input, s->config.helperTimeout);
     if (run.status == 0)
         co_return Outcome(std::monostate());
-    co_return HostsBlockerError::privilegedCommandFailed(
-        QStringLiteral("Helper exited with code %1").arg(run.status));
+    co_return helperFailed(run.status);
 }
 
 QString lastLine(const QByteArray& text) {
@@ -389,6 +395,26 @@ bool containsBlock(const HostsBlockerConfig& config) {
         std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
 }
 
+void logFailure(bool enabling, const HostsBlockerError& error) {
+    qCWarning(lcHosts).noquote() << QStringLiteral("HostsBlocker %1 failed: ")
+                                            .arg(enabling ? QLatin1String("enable")
+                                                          : QLatin1String("disable")) +
+                                        error.description();
+}
+
+// The end of an enable (`enabling`) or disable request once the helper has
+// run: the block is believed in force as the request asked, or the failure is
+// logged and nothing is believed changed. After quitting began, nothing.
+void settle(HostsBlockerState& s, const Outcome& done, bool enabling) {
+    if (s.shutDown)
+        return;
+    if (!done.ok()) {
+        logFailure(enabling, done.error());
+        return;
+    }
+    s.isBlocking = enabling;
+}
+
 QCoro::Task<> enableRequest(State s, QStringList sites) {
     const PendingChange change(s.get(), true);
     const Turn turn = co_await TakeTurn{s.get()};
@@ -399,14 +425,7 @@ QCoro::Task<> enableRequest(State s, QStringList sites) {
         co_return;
     }
     const Outcome done = co_await installAndRunHelper(s, QStringLiteral("enable"), sites);
-    if (s->shutDown)
-        co_return;
-    if (!done.ok()) {
-        qCWarning(lcHosts).noquote() << QStringLiteral("HostsBlocker enable failed: ") +
-                                            done.error().description();
-        co_return;
-    }
-    s->isBlocking = true;
+    settle(*s, done, true);
 }
 
 QCoro::Task<> disableRequest(State s, bool promptForAdmin) {
@@ -427,14 +446,7 @@ QCoro::Task<> disableRequest(State s, bool promptForAdmin) {
         done = co_await runHelper(s, QStringLiteral("disable"), {});
     else
         done = co_await installAndRunHelper(s, QStringLiteral("disable"), {});
-    if (s->shutDown)
-        co_return;
-    if (!done.ok()) {
-        qCWarning(lcHosts).noquote() << QStringLiteral("HostsBlocker disable failed: ") +
-                                            done.error().description();
-        co_return;
-    }
-    s->isBlocking = false;
+    settle(*s, done, false);
 }
 
 QCoro::Task<Outcome> installRequest(State s) {
@@ -471,23 +483,15 @@ void liftBlockBefore(HostsBlockerState& s, const QDeadlineTimer& deadline) {
     const int wait = static_cast<int>(std::max<qint64>(deadline.remainingTime(), 0));
     if (!disable.waitForFinished(wait)) {
         stopProcess(&disable);
-        qCWarning(lcHosts).noquote() << QStringLiteral("HostsBlocker disable failed: ") +
-                                            HostsBlockerError::privilegedCommandFailed(
-                                                QStringLiteral("Helper exited with code -1"))
-                                                .description();
+        logFailure(false, helperFailed(-1));
         return;
     }
     const bool ok = disable.error() != QProcess::FailedToStart &&
                     disable.exitStatus() == QProcess::NormalExit && disable.exitCode() == 0;
-    if (ok) {
+    if (ok)
         s.isBlocking = false;
-        return;
-    }
-    qCWarning(lcHosts).noquote() << QStringLiteral("HostsBlocker disable failed: ") +
-                                        HostsBlockerError::privilegedCommandFailed(
-                                            QStringLiteral("Helper exited with code ") +
-                                            QString::number(disable.exitCode()))
-                                            .description();
+    else
+        logFailure(false, helperFailed(disable.exitCode()));
 }
 
 } // namespace

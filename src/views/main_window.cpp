@@ -32,7 +32,8 @@ namespace {
 constexpr int kShowChatButtonMargin = 6; // from the window's edge
 } // namespace
 
-MainWindow::MainWindow(TaskStore* store, QWidget* parent) : QMainWindow(parent), m_store(store) {
+MainWindow::MainWindow(TaskStore* store, ConnectionAccess& connection, QWidget* parent)
+    : QMainWindow(parent), m_store(store), m_connection(connection) {
     setWindowTitle(QStringLiteral("Vorn"));
 
     auto* central = new QWidget;

@@ -14,6 +14,7 @@ namespace vorn {
 
 class AnalyticsSheet;
 class ChatPanel;
+class ConnectionAccess;
 class KeyboardShortcutsDialog;
 class ImportTasksSheet;
 class OutlineView;
@@ -31,7 +32,8 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit MainWindow(TaskStore* store, QWidget* parent = nullptr);
+    // `connection` keeps the proxy settings; it must outlive the window.
+    MainWindow(TaskStore* store, ConnectionAccess& connection, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     OutlineView* listPane() const { return m_listPane; }
@@ -105,6 +107,7 @@ private:
     void applyMinimumSizes();
 
     QPointer<TaskStore> m_store;
+    ConnectionAccess& m_connection;
     PanelSplitter* m_splitter = nullptr;
     OutlineView* m_listPane = nullptr;
     ChatPanel* m_chatPane = nullptr;

@@ -103,7 +103,7 @@ void MainWindow::openSettings() {
     if (!m_store)
         return;
     if (!m_settings) {
-        m_settings = new SettingsWindow(m_store);
+        m_settings = new SettingsWindow(m_store, m_connection);
         m_settings->setAttribute(Qt::WA_DeleteOnClose);
         // It closes with the main window: quitting ends Vorn.
         connect(this, &QObject::destroyed, m_settings, &QWidget::close);

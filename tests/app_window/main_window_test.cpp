@@ -1,6 +1,7 @@
 // The main window on a throw-away store: its commands, its alert, its layout,
 // the boss watch following the application's activity and the surge countdown.
 #include "fixtures/boss_replies.h"
+#include "fixtures/fake_connection_access.h"
 #include "fixtures/outline_fixture.h"
 #include "fixtures/store_fixture.h"
 #include "views/analytics/analytics_sheet.h"
@@ -62,6 +63,7 @@ QString accessibleName(QObject* object) {
 class MainWindowTest : public QObject {
     Q_OBJECT
 
+    test::FakeConnectionAccess m_connection;
     std::unique_ptr<test::StoreFixture> m_fixture;
     std::unique_ptr<MainWindow> m_window;
     test::StoreFixture& f() { return *m_fixture; }
@@ -72,7 +74,7 @@ private slots:
     // Each test has a window on a fresh store, shown at 09:00.
     void init() {
         m_fixture = std::make_unique<test::StoreFixture>(test::localTime(9, 0));
-        m_window = std::make_unique<MainWindow>(&m_fixture->start());
+        m_window = std::make_unique<MainWindow>(&m_fixture->start(), m_connection);
         m_window->show();
     }
     void cleanup() {
@@ -345,7 +347,7 @@ private slots:
         window().chatToggleAction()->trigger();
         QVERIFY(!store().isChatVisible());
         m_window.reset();
-        m_window = std::make_unique<MainWindow>(&f().restart());
+        m_window = std::make_unique<MainWindow>(&f().restart(), m_connection);
         window().show();
         QVERIFY(QTest::qWaitForWindowExposed(&window()));
         QVERIFY(!window().chatPane()->isVisible());

@@ -2,7 +2,7 @@
 // what the header and the list show for the store's state.
 #include "fixtures/boss_replies.h"
 #include "fixtures/store_fixture.h"
-#include "services/chat_transcript_formatter.h"
+#include "model/chat_transcript_formatter.h"
 #include "views/chat/chat_input.h"
 #include "views/chat/chat_messages_model.h"
 #include "views/chat/chat_panel.h"

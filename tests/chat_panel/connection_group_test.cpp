@@ -5,6 +5,7 @@
 #include "platform/preferences.h"
 #include "services/local_proxy.h"
 #include "services/proxy_connection.h"
+#include "store/proxy_settings.h"
 #include "views/settings/connection_group.h"
 
 #include <QLabel>
@@ -23,14 +24,10 @@ struct Setup {
     Preferences preferences{dir.filePath(QStringLiteral("settings.ini"))};
     test::FakeSecretStore secrets;
 
-    ConnectionServices services() {
-        ConnectionServices out;
-        out.preferences = &preferences;
-        out.secrets = &secrets;
-        out.environment = QProcessEnvironment();
-        out.testTimeout = std::chrono::milliseconds(200);
-        return out;
-    }
+    ProxySettings settings{
+        preferences,
+        secrets,
+        {.environment = QProcessEnvironment(), .testTimeout = std::chrono::milliseconds(200)}};
 };
 
 void typeInto(QLineEdit* field, const QString& text) {
@@ -70,7 +67,7 @@ private slots:
         test::FakeProxy proxy;
         proxy.reply(QStringLiteral("/healthz"), reply);
         Setup setup;
-        ConnectionGroup group(setup.services());
+        ConnectionGroup group(setup.settings);
         group.show();
         typeInto(group.addressField(), proxy.baseUrl().toString());
         typeInto(group.tokenField(), QStringLiteral("secret-token-1234"));
@@ -94,10 +91,11 @@ private slots:
         options.environment.insert(QStringLiteral("HOME"), setup.dir.path());
         options.pollInterval = std::chrono::milliseconds(5);
         ProxyConnection connection(setup.preferences, &setup.secrets, options, QProcessEnvironment());
-        ConnectionServices services = setup.services();
-        services.connection = &connection;
-        services.testTimeout = std::chrono::seconds(5);
-        ConnectionGroup group(services);
+        ProxySettings settings(setup.preferences, setup.secrets,
+                               {.connection = &connection,
+                                .environment = QProcessEnvironment(),
+                                .testTimeout = std::chrono::seconds(5)});
+        ConnectionGroup group(settings);
 
         connection.start();
         QCoro::waitFor(group.testConnection());
@@ -112,7 +110,7 @@ private slots:
     void fieldsStoreWhereTheAppReadsThem() {
         Setup setup;
         {
-            ConnectionGroup group(setup.services());
+            ConnectionGroup group(setup.settings);
             group.show();
             QVERIFY(QTest::qWaitForWindowActive(&group));
             typeInto(group.addressField(), QStringLiteral("https://proxy.example.org/vorn"));
@@ -127,7 +125,7 @@ private slots:
         QCOMPARE(setup.secrets.writes, 1);
         QVERIFY(!setup.preferences.contains(QLatin1String(kProxyTokenKey)));
 
-        ConnectionGroup reopened(setup.services());
+        ConnectionGroup reopened(setup.settings);
         QCOMPARE(reopened.addressField()->text(), QStringLiteral("https://proxy.example.org/vorn"));
         QCOMPARE(reopened.tokenField()->text(), QStringLiteral("pasted-token"));
         reopened.addressField()->selectAll();
@@ -141,7 +139,7 @@ private slots:
     void badAddressIsRefusedAndTheStoredOneKept() {
         Setup setup;
         setup.preferences.setText(QLatin1String(kProxyBaseUrlKey), QStringLiteral("http://127.0.0.1:9000"));
-        ConnectionGroup group(setup.services());
+        ConnectionGroup group(setup.settings);
         group.show();
         typeInto(group.addressField(), QStringLiteral("https://"));
         QVERIFY(!group.notice()->isVisible()); // no complaint while typing
@@ -161,7 +159,7 @@ private slots:
     void tokenGoesToThePreferenceFileWithoutAKeyring() {
         Setup setup;
         setup.secrets.available = false;
-        ConnectionGroup group(setup.services());
+        ConnectionGroup group(setup.settings);
         group.show();
         typeInto(group.tokenField(), QStringLiteral("t0ken"));
         QVERIFY(!setup.preferences.contains(QLatin1String(kProxyTokenKey))); // not at every keystroke

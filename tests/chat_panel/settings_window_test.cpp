@@ -1,6 +1,7 @@
 // The settings window writes every control straight into the store and its
 // preferences; the two resets and the helper set-up behave as the user expects.
 #include "fixtures/blocker_fakes.h"
+#include "fixtures/fake_connection_access.h"
 #include "fixtures/store_fixture.h"
 #include "views/settings/settings_window.h"
 
@@ -30,12 +31,14 @@ QPushButton* buttonNamed(QMessageBox* box, const QString& text) {
 class SettingsWindowTest : public QObject {
     Q_OBJECT
 
+    test::FakeConnectionAccess m_connection;
+
 private slots:
     void fieldsWriteThroughAndComeBack() {
         test::StoreFixture f;
         TaskStore& store = f.start();
         {
-            SettingsWindow window(&store, [] { return false; });
+            SettingsWindow window(&store, m_connection, [] { return false; });
             window.show();
             window.thresholdSlider()->setFocus();
             QTest::keyClick(window.thresholdSlider(), Qt::Key_End); // the slider ends at 200%
@@ -76,7 +79,7 @@ private slots:
             QVERIFY(!store.showNotifications());
 
             // The login entry appears and goes with its switch.
-            const QString entry = f.dataDir() + QStringLiteral("/autostart/io.github.vorn.Vorn.desktop");
+            const QString entry = f.dataDir() + QStringLiteral("/autostart/io.github.vorn.vorn.desktop");
             window.setAutostartFile(entry);
             QVERIFY(!window.autostartSwitch()->isChecked());
             click(window.autostartSwitch());
@@ -85,7 +88,7 @@ private slots:
             QVERIFY(!QFileInfo::exists(entry));
             QVERIFY(!window.autostartSwitch()->isChecked());
         }
-        SettingsWindow reopened(&store, [] { return false; });
+        SettingsWindow reopened(&store, m_connection, [] { return false; });
         QCOMPARE(reopened.sitesEditor()->toPlainText(), QStringLiteral("news.example\nwww.news.example"));
         QCOMPARE(reopened.modelField()->text(), QStringLiteral("gpt-4o"));
         QCOMPARE(f.preferences().number(QStringLiteral("late_multiplier")), std::optional<double>(1.95));
@@ -102,7 +105,7 @@ private slots:
         TaskStore& store = f.start();
         store.updateTitle(store.addTask(), QStringLiteral("Write report"));
         const QList<TaskItem> before = store.tasks();
-        SettingsWindow window(&store, [] { return false; });
+        SettingsWindow window(&store, m_connection, [] { return false; });
         window.show();
 
         QTest::mouseClick(window.clearButton(), Qt::LeftButton);
@@ -131,7 +134,7 @@ private slots:
         f.setHostsBlocker(config);
         TaskStore& store = f.start();
 
-        auto window = std::make_unique<SettingsWindow>(&store, [] { return false; });
+        auto window = std::make_unique<SettingsWindow>(&store, m_connection, [] { return false; });
         window->show();
         QTest::mouseClick(window->setUpButton(), Qt::LeftButton);
         QVERIFY(!window->setUpButton()->isEnabled());
@@ -169,7 +172,7 @@ private slots:
         store.updateDemonWebsiteBlocking(BossAIMode::demon);
         QTRY_VERIFY(store.hostsBlocker().isBlocking());
 
-        SettingsWindow window(&store); // asks the real blocker whether the helper is there
+        SettingsWindow window(&store, m_connection); // asks the real blocker whether the helper is there
         QCOMPARE(window.helperStatus()->text(), QStringLiteral("Website blocking ready"));
         QVERIFY(!window.setUpButton()->isVisible());
         QTRY_COMPARE(store.hostsBlocker().pendingRequests(), 0);

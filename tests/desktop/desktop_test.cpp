@@ -134,11 +134,11 @@ private slots:
             };
         };
         QCOMPARE(autostart::filePath(env(QString())),
-                 dir.path() + QStringLiteral("/.config/autostart/io.github.vorn.Vorn.desktop"));
+                 dir.path() + QStringLiteral("/.config/autostart/io.github.vorn.vorn.desktop"));
         QCOMPARE(autostart::filePath(env(QStringLiteral("relative"))),
-                 dir.path() + QStringLiteral("/.config/autostart/io.github.vorn.Vorn.desktop"));
+                 dir.path() + QStringLiteral("/.config/autostart/io.github.vorn.vorn.desktop"));
         const QString path = autostart::filePath(env(dir.path() + QStringLiteral("/xdg")));
-        QCOMPARE(path, dir.path() + QStringLiteral("/xdg/autostart/io.github.vorn.Vorn.desktop"));
+        QCOMPARE(path, dir.path() + QStringLiteral("/xdg/autostart/io.github.vorn.vorn.desktop"));
 
         QVERIFY(!autostart::isEnabled(path));
         QCOMPARE(autostart::setEnabled(path, true), std::nullopt);
@@ -157,6 +157,20 @@ private slots:
         file.close();
         QVERIFY(!autostart::isEnabled(path));
         QVERIFY(autostart::setEnabled(QString(), true).has_value());
+
+        // The entry under the application's former, capitalised name still
+        // counts, and goes when the switch is next used, either way.
+        QVERIFY(QFile::remove(path));
+        QFile old(dir.path() + QStringLiteral("/xdg/autostart/io.github.vorn.Vorn.desktop"));
+        for (const bool enable : {true, false}) {
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("[Desktop Entry]\nExec=vorn --hidden\n");
+            old.close();
+            QVERIFY(autostart::isEnabled(path));
+            QCOMPARE(autostart::setEnabled(path, enable), std::nullopt);
+            QVERIFY(!old.exists());
+            QCOMPARE(autostart::isEnabled(path), enable);
+        }
     }
 };
 

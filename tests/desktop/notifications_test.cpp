@@ -44,7 +44,7 @@ private slots:
 
         const auto& first = server.calls().first();
         QCOMPARE(first.appName, QStringLiteral("Vorn"));
-        QCOMPARE(first.appIcon, QStringLiteral("io.github.vorn.Vorn"));
+        QCOMPARE(first.appIcon, QStringLiteral("io.github.vorn.vorn"));
         QCOMPARE(first.replacesID, 0u);
         QCOMPARE(first.hints.value(QStringLiteral("urgency")).toInt(), 2);
         QCOMPARE(first.actions, (QStringList{"default", "Show Vorn", "mark-done", "Mark Done"}));

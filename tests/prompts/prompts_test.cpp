@@ -1,8 +1,7 @@
-// The context text and the chat transcript. The system prompts around the
-// context are checked as the boss request carries them (boss_ai_service_test.cpp).
+// The context text. The system prompts around the context are checked as the
+// boss request carries them (boss_ai_service_test.cpp).
 #include "fixtures/test_main.h"
 #include "services/boss_ai_prompts.h"
-#include "services/chat_transcript_formatter.h"
 
 #include <QDateTime>
 #include <QtTest>
@@ -96,21 +95,6 @@ Current time: 09:40)"));
         QVERIFY2(found >= 0, qPrintable(lines.join(u'\n')));
         if (!above.isEmpty())
             QCOMPARE(lines.value(found - 1), above);
-    }
-
-    void transcriptListsEachMessageWithSpeakerAndLocalTime() {
-        QCOMPARE(ChatTranscriptFormatter::plainText({}), QString());
-
-        const QLocale german(QLocale::German, QLocale::Germany);
-        using Role = ChatMessage::Role;
-        const QList<ChatMessage> chat{
-            {{}, Role::system, QStringLiteral("Imported 3 tasks."), {}, at(8, 59, 30)},
-            {{}, Role::user, QStringLiteral("On it.\nReally."), {}, at(9, 5)},
-            {{}, Role::boss, QStringLiteral("Prove it."), {}, at(21, 5)}};
-        QCOMPARE(ChatTranscriptFormatter::plainText(chat, german),
-                 QStringLiteral("[08:59] System\nImported 3 tasks.\n\n"
-                                "[09:05] You\nOn it.\nReally.\n\n"
-                                "[21:05] Vorn\nProve it.\n"));
     }
 };
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "model/analytics_summary.h"
 #include "model/records.h"
-#include "persistence/database_service.h"
 
 #include <QDate>
 #include <QList>

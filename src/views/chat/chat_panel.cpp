@@ -1,6 +1,6 @@
 #include "views/chat/chat_panel.h"
 
-#include "services/chat_transcript_formatter.h"
+#include "model/chat_transcript_formatter.h"
 #include "store/task_store.h"
 #include "views/chat/chat_bubble_delegate.h"
 #include "views/chat/chat_input.h"

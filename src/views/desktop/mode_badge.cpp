@@ -25,7 +25,7 @@ QPixmap badgePixmap(int size, BossAIMode mode) {
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
-    QSvgRenderer app(QStringLiteral(":/icons/io.github.vorn.Vorn.svg"));
+    QSvgRenderer app(QStringLiteral(":/icons/io.github.vorn.vorn.svg"));
     app.render(&painter, QRectF(0, 0, size, size));
     // The badge sits in the lower right corner with a light ring, so that it
     // reads on dark and light panels alike.

@@ -18,11 +18,13 @@ struct RowChange {
 };
 
 // The removals (bottom up), then the insertions and block moves (top down) that
-// take `before` to `after`; rows are matched by identity. Identities are unique
-// within each list.
+// take `before` to `after`; rows are matched by identity, and the rows the two
+// lists share at either end are left alone. Identities are unique within each
+// list.
 QList<RowChange> planRowChanges(const QStringList& before, const QStringList& after);
 
-// Runs the plan on a plain list; `inserted` supplies the new identities.
+// Runs the plan on a plain list, as the outline model runs it on its rows: an
+// insertion takes its identities from `after`, at the rows it fills.
 void applyRowChanges(QStringList& rows, const QList<RowChange>& plan, const QStringList& after);
 
 } // namespace vorn

@@ -66,11 +66,12 @@ QString SettingsWindow::thresholdText(double multiplier) {
     return QString::asprintf("%.0f%%", multiplier * 100);
 }
 
-SettingsWindow::SettingsWindow(TaskStore* store, QWidget* parent)
+SettingsWindow::SettingsWindow(TaskStore* store, ConnectionAccess& connection, QWidget* parent)
     : SettingsWindow(
-          store, [store] { return probeHelper(store); }, parent) {}
+          store, connection, [store] { return probeHelper(store); }, parent) {}
 
-SettingsWindow::SettingsWindow(TaskStore* store, HelperProbe probe, QWidget* parent)
+SettingsWindow::SettingsWindow(TaskStore* store, ConnectionAccess& connection, HelperProbe probe,
+                               QWidget* parent)
     : QWidget(parent, Qt::Window), m_store(store) {
     setObjectName(QStringLiteral("settingsWindow"));
     setWindowTitle(QStringLiteral("Settings"));
@@ -84,7 +85,7 @@ SettingsWindow::SettingsWindow(TaskStore* store, HelperProbe probe, QWidget* par
     column->addWidget(buildAiGroup());
     column->addWidget(buildVornGroup());
     column->addWidget(buildDemonGroup());
-    column->addWidget(new ConnectionGroup);
+    column->addWidget(new ConnectionGroup(connection));
     column->addStretch();
 
     auto* scroll = new QScrollArea;

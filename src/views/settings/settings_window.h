@@ -18,6 +18,7 @@ class QSlider;
 
 namespace vorn {
 
+class ConnectionAccess;
 class TaskStore;
 
 // The preferences of the store in three groups ("AI", "Vorn", "Demon Mode").
@@ -31,8 +32,10 @@ public:
     // Whether the website-blocking helper is in place; asked once when the window is built.
     using HelperProbe = std::function<bool()>;
 
-    explicit SettingsWindow(TaskStore* store, QWidget* parent = nullptr);
-    SettingsWindow(TaskStore* store, HelperProbe probe, QWidget* parent = nullptr);
+    // `connection` keeps the proxy settings; it must outlive the window.
+    SettingsWindow(TaskStore* store, ConnectionAccess& connection, QWidget* parent = nullptr);
+    SettingsWindow(TaskStore* store, ConnectionAccess& connection, HelperProbe probe,
+                   QWidget* parent = nullptr);
 
     // "110%" for 1.1: the multiplier in percent, rounded to a whole number.
     static QString thresholdText(double multiplier);

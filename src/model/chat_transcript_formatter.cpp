@@ -1,4 +1,4 @@
-#include "services/chat_transcript_formatter.h"
+#include "model/chat_transcript_formatter.h"
 
 #include <QDateTime>
 #include <QStringList>
