@@ -5,8 +5,8 @@
 namespace vorn::bench {
 
 QList<QUuid> fillDay(TaskStore& store, qsizetype taskCount) {
-    const QUuid root = *store.rootSectionID();
-    QList<TaskSection> sections{store.sections().first()};
+    const QUuid root = *store.outline().rootSectionID();
+    QList<TaskSection> sections{store.outline().sections().first()};
     QList<TaskItem> tasks;
     QList<QUuid> folders;
     for (qsizetype s = 0; s < taskCount / kTasksPerFolder; ++s) {
@@ -22,11 +22,11 @@ QList<QUuid> fillDay(TaskStore& store, qsizetype taskCount) {
             tasks.append(task);
         }
     }
-    store.setSections(sections);
-    store.setTasks(tasks);
-    store.setRootOutlineOrder(store.computeOutlineOrderSnapshot());
-    store.ensureTasksInDisplayOrder();
-    store.recalculateFinishTimes();
+    store.outline().setSections(sections);
+    store.outline().setTasks(tasks);
+    store.outline().setRootOutlineOrder(store.outline().computeOutlineOrderSnapshot());
+    store.outline().ensureTasksInDisplayOrder();
+    store.outline().recalculateFinishTimes();
     store.persistWorkspace();
     return folders;
 }
@@ -60,7 +60,7 @@ std::unique_ptr<TaskStore> BenchDay::startStore() {
 }
 
 QUuid BenchDay::middleTask(int index) const {
-    return store->tasks().at((folders.size() / 2) * kTasksPerFolder + index).id;
+    return store->outline().tasks().at((folders.size() / 2) * kTasksPerFolder + index).id;
 }
 
 } // namespace vorn::bench

@@ -77,9 +77,9 @@ QList<ChatMessage> longChat(int count) {
 void BM_BuildChatPanel(benchmark::State& state) {
     Day day;
     day.start();
-    day.store->setChatMessages(longChat(static_cast<int>(state.range(0))));
+    day.store->chat().setChatMessages(longChat(static_cast<int>(state.range(0))));
     for (auto _ : state) {
-        ChatPanel panel(day.store.get());
+        ChatPanel panel(*day.store);
         panel.resize(420, 800);
         panel.show();
         QCoreApplication::processEvents();
@@ -92,15 +92,15 @@ void BM_AppendChatMessage(benchmark::State& state) {
     Day day;
     day.start();
     QList<ChatMessage> chat = longChat(static_cast<int>(state.range(0)));
-    day.store->setChatMessages(chat);
-    ChatPanel panel(day.store.get());
+    day.store->chat().setChatMessages(chat);
+    ChatPanel panel(*day.store);
     panel.resize(420, 800);
     panel.show();
     QCoreApplication::processEvents();
     int next = 0;
     for (auto _ : state) {
         chat.append(chatLine(next++));
-        day.store->setChatMessages(chat);
+        day.store->chat().setChatMessages(chat);
         QCoreApplication::processEvents(); // lay out, scroll and paint
     }
 }
@@ -124,7 +124,7 @@ void BM_OpenAnalyticsSheet(benchmark::State& state) {
     day.db->exec(QStringLiteral("COMMIT"));
     day.start();
     for (auto _ : state) {
-        AnalyticsSheet sheet(day.store.get());
+        AnalyticsSheet sheet(*day.store);
         sheet.show();
         QCoreApplication::processEvents();
     }

@@ -16,7 +16,7 @@ namespace {
 
 // The day, with the first open task's start noted once (as the watch would).
 struct Day : bench::BenchDay {
-    explicit Day(qsizetype taskCount) : BenchDay(taskCount) { store->checkLateAndNotify(); }
+    explicit Day(qsizetype taskCount) : BenchDay(taskCount) { store->watch().checkLateAndNotify(); }
 };
 
 // Times `edit`; `prepare` runs before and `undos` undo steps after it, untimed.
@@ -33,73 +33,85 @@ void timeEdit(benchmark::State& state, const std::function<void(Day&, int)>& edi
         edit(day, n++);
         state.PauseTiming();
         for (int i = 0; i < undos; ++i)
-            day.store->undo();
+            day.store->editor().undo();
         state.ResumeTiming();
     }
 }
 
 void BM_AddTask(benchmark::State& state) {
     timeEdit(
-        state, [](Day& d, int) { d.store->addTask(d.middleTask()); }, 1);
+        state, [](Day& d, int) { d.store->editor().addTask(d.middleTask()); }, 1);
 }
 
 void BM_FocusTaskBelow(benchmark::State& state) {
     timeEdit(
-        state, [](Day& d, int) { d.store->focusTaskBelow(d.middleTask(), QStringLiteral("Renamed")); }, 2);
+        state,
+        [](Day& d, int) { d.store->editor().focusTaskBelow(d.middleTask(), QStringLiteral("Renamed")); }, 2);
 }
 
 void BM_UpdateTitle(benchmark::State& state) {
     timeEdit(
-        state, [](Day& d, int n) { d.store->updateTitle(d.middleTask(), QStringLiteral("Title %1").arg(n)); },
+        state,
+        [](Day& d, int n) {
+            d.store->editor().updateTitle(d.middleTask(), QStringLiteral("Title %1").arg(n));
+        },
         0);
 }
 
 void BM_UpdateDuration(benchmark::State& state) {
     timeEdit(
-        state, [](Day& d, int n) { d.store->updateDuration(d.middleTask(), 20 + n % 2); }, 0);
+        state, [](Day& d, int n) { d.store->editor().updateDuration(d.middleTask(), 20 + n % 2); }, 0);
 }
 
 void BM_RemoveTask(benchmark::State& state) {
     timeEdit(
-        state, [](Day& d, int) { d.store->removeTask(d.middleTask()); }, 1);
+        state, [](Day& d, int) { d.store->editor().removeTask(d.middleTask()); }, 1);
 }
 
 void BM_IndentTask(benchmark::State& state) {
     timeEdit(
-        state, [](Day& d, int) { d.store->indentTask(d.middleTask()); }, 1);
+        state, [](Day& d, int) { d.store->editor().indentTask(d.middleTask()); }, 1);
 }
 
 void BM_OutdentTask(benchmark::State& state) {
     timeEdit(
-        state, [](Day& d, int) { d.store->outdentTask(d.middleTask()); }, 2,
-        [](Day& d) { d.store->indentTask(d.middleTask()); });
+        state, [](Day& d, int) { d.store->editor().outdentTask(d.middleTask()); }, 2,
+        [](Day& d) { d.store->editor().indentTask(d.middleTask()); });
 }
 
 void BM_MoveOutlineTask(benchmark::State& state) {
     timeEdit(
-        state, [](Day& d, int) { d.store->moveOutlineTask(d.middleTask(), d.store->tasks().at(3).id); }, 1);
+        state,
+        [](Day& d, int) {
+            d.store->editor().moveOutlineTask(d.middleTask(), d.store->outline().tasks().at(3).id);
+        },
+        1);
 }
 
 void BM_MoveTaskToFolder(benchmark::State& state) {
     timeEdit(
-        state, [](Day& d, int) { d.store->moveTask(d.middleTask(), d.folders.first(), std::nullopt); }, 1);
+        state,
+        [](Day& d, int) { d.store->editor().moveTask(d.middleTask(), d.folders.first(), std::nullopt); }, 1);
 }
 
 void BM_MoveOutlineSection(benchmark::State& state) {
     timeEdit(
-        state, [](Day& d, int) { d.store->moveOutlineSection(d.folders.at(1), d.folders.last()); }, 1);
+        state, [](Day& d, int) { d.store->editor().moveOutlineSection(d.folders.at(1), d.folders.last()); },
+        1);
 }
 
 void BM_RenameSection(benchmark::State& state) {
     timeEdit(
         state,
-        [](Day& d, int n) { d.store->renameSection(d.folders.at(1), QStringLiteral("Folder %1").arg(n)); },
+        [](Day& d, int n) {
+            d.store->editor().renameSection(d.folders.at(1), QStringLiteral("Folder %1").arg(n));
+        },
         0);
 }
 
 void BM_DeleteSection(benchmark::State& state) {
     timeEdit(
-        state, [](Day& d, int) { d.store->deleteSection(d.folders.at(d.folders.size() / 2)); }, 1);
+        state, [](Day& d, int) { d.store->editor().deleteSection(d.folders.at(d.folders.size() / 2)); }, 1);
 }
 
 #define EDITING_BENCHMARK(name) BENCHMARK(name)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)

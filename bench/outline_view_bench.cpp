@@ -28,7 +28,7 @@ struct Day : bench::BenchDay {
     explicit Day(qsizetype taskCount) : BenchDay(taskCount) {}
 
     void showView() {
-        view = std::make_unique<OutlineView>(store.get());
+        view = std::make_unique<OutlineView>(*store);
         view->resize(720, 800);
         view->show();
         settle();
@@ -68,7 +68,7 @@ void timeKey(benchmark::State& state, int key, Qt::KeyboardModifiers modifiers, 
 
         state.PauseTiming();
         for (int i = 0; i < undos; ++i)
-            day.store->undo();
+            day.store->editor().undo();
         Day::settle();
         state.ResumeTiming();
     }
@@ -84,7 +84,7 @@ void BM_Tab(benchmark::State& state) {
 
 void BM_ShiftTab(benchmark::State& state) {
     timeKey(state, Qt::Key_Backtab, Qt::ShiftModifier, 2,
-            [](Day& d) { d.store->indentTask(d.middleTask()); });
+            [](Day& d) { d.store->editor().indentTask(d.middleTask()); });
 }
 
 void BM_PageScroll(benchmark::State& state) {

@@ -20,10 +20,10 @@ void BM_PersistWorkspace(benchmark::State& state) {
     int n = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        QList<TaskItem> tasks = store->tasks();
+        QList<TaskItem> tasks = store->outline().tasks();
         tasks[(n * 37) % tasks.size()].title = QStringLiteral("Edited %1").arg(n);
         ++n;
-        store->setTasks(tasks);
+        store->outline().setTasks(tasks);
         state.ResumeTiming();
         store->persistWorkspace();
     }
@@ -51,7 +51,7 @@ void BM_StartUpWith1000(benchmark::State& state) {
         day.db->clearChatMessages(); // each start adds a welcome line; keep the day the same size
         state.ResumeTiming();
         auto store = day.startStore();
-        benchmark::DoNotOptimize(store->tasks().size());
+        benchmark::DoNotOptimize(store->outline().tasks().size());
     }
 }
 BENCHMARK(BM_StartUpWith1000)->Unit(benchmark::kMillisecond);
@@ -68,7 +68,7 @@ void BM_ReplaceFromPaste2000(benchmark::State& state) {
     }
     for (auto _ : state) {
         store->replaceFromPaste(text);
-        benchmark::DoNotOptimize(store->tasks().size());
+        benchmark::DoNotOptimize(store->outline().tasks().size());
     }
 }
 BENCHMARK(BM_ReplaceFromPaste2000)->Unit(benchmark::kMillisecond);

@@ -100,7 +100,7 @@ HandOverRequest requestFor(const CommandLine& command, const QString& text) {
 } // namespace
 
 QString exportText(const TaskStore& store) {
-    return HierarchicalTaskExporter::exportOutline(store.workspace());
+    return HierarchicalTaskExporter::exportOutline(store.outline().workspace());
 }
 
 std::optional<QString> whyNotSaved(const DatabaseService& database) {
@@ -119,10 +119,9 @@ std::optional<QString> whyNotSaved(const DatabaseService& database) {
     return std::nullopt;
 }
 
-HandOverReply importText(TaskStore& store, const QString& text) {
+HandOverReply importText(TaskStore& store, DatabaseService& database, const QString& text) {
     if (!HierarchicalTaskParser::parse(text))
         return {false, kUnparsableList};
-    DatabaseService& database = store.database();
     if (const std::optional<QString> why = whyNotSaved(database))
         return {false, QStringLiteral("The list was not imported: %1.").arg(*why)};
     // The list, the session row, the chat line and the boss's fresh start are
@@ -140,7 +139,8 @@ HandOverReply importText(TaskStore& store, const QString& text) {
     return {true, store.statusMessage().value_or(QString())};
 }
 
-HandOverReply answerHandOver(TaskStore& store, QWidget* window, const HandOverRequest& request) {
+HandOverReply answerHandOver(TaskStore& store, DatabaseService& database, QWidget* window,
+                             const HandOverRequest& request) {
     if (request.command == QStringLiteral("raise")) {
         if (window) {
             window->showNormal();
@@ -152,7 +152,7 @@ HandOverReply answerHandOver(TaskStore& store, QWidget* window, const HandOverRe
     if (request.command == QStringLiteral("export"))
         return {true, exportText(store)};
     if (request.command == QStringLiteral("import"))
-        return importText(store, request.payload);
+        return importText(store, database, request.payload);
     return {false, QStringLiteral("Unknown request: %1").arg(request.command)};
 }
 
@@ -230,7 +230,7 @@ int runCommandAlone(const CommandLine& command, const QString& dataDirectory) {
     StoreRun run(realFile);
     if (const std::optional<QString> why = whyNotSaved(run.database))
         return fail(QStringLiteral("The list was not imported: %1.").arg(*why));
-    const HandOverReply reply = importText(run.start(), text.value());
+    const HandOverReply reply = importText(run.start(), run.database, text.value());
     if (!reply.ok)
         return fail(reply.text);
     if (run.database.openOutcome() == DatabaseService::OpenOutcome::replacedCorruptFile)

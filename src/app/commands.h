@@ -24,12 +24,13 @@ QString exportText(const TaskStore& store);
 std::optional<QString> whyNotSaved(const DatabaseService& database);
 
 // Replaces the workspace with `text` as the import sheet does, in one
-// transaction. ok only when the new list is in the file; a list that does not
+// transaction on `database`, the store's. ok only when the new list is in the file; a list that does not
 // parse, or a database that cannot keep it, changes nothing and says why.
-HandOverReply importText(TaskStore& store, const QString& text);
+HandOverReply importText(TaskStore& store, DatabaseService& database, const QString& text);
 
 // How the running copy answers a second start.
-HandOverReply answerHandOver(TaskStore& store, QWidget* window, const HandOverRequest& request);
+HandOverReply answerHandOver(TaskStore& store, DatabaseService& database, QWidget* window,
+                             const HandOverRequest& request);
 
 // A second start while a copy runs: hand the command over once, print the
 // answer, and give the process exit status. nullopt when `lock` came free

@@ -98,9 +98,10 @@ int main(int argc, char* argv[]) {
         QObject::connect(localProxy, &vorn::LocalProxy::failed, &store,
                          [&store](const QString& message) { store.setErrorMessage(message); });
 
-    vorn::MainWindow window(&store, proxySettings);
-    vorn::HandOverServer handOver(
-        [&](const vorn::HandOverRequest& request) { return vorn::answerHandOver(store, &window, request); });
+    vorn::MainWindow window(store, proxySettings);
+    vorn::HandOverServer handOver([&](const vorn::HandOverRequest& request) {
+        return vorn::answerHandOver(store, database, &window, request);
+    });
     if (!handOver.listen(serverName))
         qWarning().noquote() << "Vorn cannot take requests from a second start:" << handOver.errorString();
     vorn::quitOnTerminationSignals();

@@ -8,19 +8,19 @@ namespace {
 
 QCoro::Task<> runHourly(QPointer<TaskStore> store) {
     if (store)
-        co_await store->runHourlyBossAICheck();
+        co_await store->watch().runHourlyBossAICheck();
 }
 
 QCoro::Task<> runMinutely(QPointer<TaskStore> store) {
     if (store)
-        co_await store->checkLateAndNotify();
+        co_await store->watch().checkLateAndNotify();
 }
 
 QCoro::Task<> runBoth(QPointer<TaskStore> store) {
     if (store)
-        co_await store->checkLateAndNotify();
+        co_await store->watch().checkLateAndNotify();
     if (store)
-        co_await store->runHourlyBossAICheck();
+        co_await store->watch().runHourlyBossAICheck();
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "store/playback_notices.h"
 
+#include <QCoreApplication>
+
 namespace vorn {
 
 std::optional<QString> PlaybackNotices::noticeFor(const FishAudioError& error, Instant now) {
@@ -17,7 +19,7 @@ std::optional<QString> PlaybackNotices::noticeFor(const FishAudioError& error, I
     QString reason = error.description().trimmed();
     if (!reason.endsWith(QLatin1Char('.')))
         reason += QLatin1Char('.');
-    return QStringLiteral("Speech failed: %1 Vorn writes instead.").arg(reason);
+    return QCoreApplication::translate("ChatLog", "Speech failed: %1 Vorn writes instead.").arg(reason);
 }
 
 } // namespace vorn

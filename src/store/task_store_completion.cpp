@@ -16,93 +16,92 @@ constexpr double kScoldingGraceSeconds = 180;
 } // namespace
 
 void TaskStore::toggleCompletion(const QUuid& taskID) {
-    const OutlineChange change(*this);
-    const auto it =
-        std::find_if(tasks().cbegin(), tasks().cend(), [&](const TaskItem& t) { return t.id == taskID; });
-    if (it == tasks().cend())
+    const Outline::OutlineChange change(outline());
+    const auto it = std::find_if(outline().tasks().cbegin(), outline().tasks().cend(),
+                                 [&](const TaskItem& t) { return t.id == taskID; });
+    if (it == outline().tasks().cend())
         return;
-    const qsizetype i = it - tasks().cbegin();
-    recordUndoSnapshot();
+    const qsizetype i = it - outline().tasks().cbegin();
+    editor().recordUndoSnapshot();
 
-    QList<TaskItem> updated = tasks();
+    QList<TaskItem> updated = outline().tasks();
     const bool wasCompleted = updated.at(i).isCompleted;
     updated[i].isCompleted = !wasCompleted;
-    setTasks(std::move(updated));
+    outline().setTasks(std::move(updated));
 
     if (wasCompleted) {
         handleTaskReopened(i);
-        if (!tasks().isEmpty()) {
-            ensureTasksInDisplayOrder();
-            recalculateFinishTimes();
+        if (!outline().tasks().isEmpty()) {
+            outline().ensureTasksInDisplayOrder();
+            outline().recalculateFinishTimes();
         }
     } else {
         const bool skip = shouldSkipCompletionBossMessage(taskID);
-        clearOverdueEscalationState(taskID);
+        watch().clearOverdueEscalationState(taskID);
         handleTaskCompleted(i, skip);
     }
-    recordActivity();
+    boss().recordActivity();
     persistWorkspace();
 }
 
 bool TaskStore::shouldSkipCompletionBossMessage(const QUuid& taskID) const {
-    if (m_overdueEscalationChatSent.contains(taskID))
+    if (watch().m_overdueEscalationChatSent.contains(taskID))
         return true;
-    const auto last = m_lastOverdueNotificationAt.constFind(taskID);
-    if (last != m_lastOverdueNotificationAt.cend())
+    const auto last = watch().m_lastOverdueNotificationAt.constFind(taskID);
+    if (last != watch().m_lastOverdueNotificationAt.cend())
         return now() - *last < kScoldingGraceSeconds;
     return false;
 }
 
 void TaskStore::handleTaskCompleted(qsizetype index, bool skipBossMessage) {
-    const TaskItem t = tasks().at(index);
+    const TaskItem t = outline().tasks().at(index);
     const Instant stamp = now();
-    QList<TaskItem> updated = tasks();
+    QList<TaskItem> updated = outline().tasks();
     updated[index].completedAt = stamp;
-    setTasks(std::move(updated));
+    outline().setTasks(std::move(updated));
 
     const bool wasOnTime = completion::isOnTime(t.finishTime, stamp);
-    const Instant start = t.startedAt ? *t.startedAt : taskStartTime(t.id);
+    const Instant start = t.startedAt ? *t.startedAt : outline().taskStartTime(t.id);
 
     recordCompletionOf(t, start, stamp, wasOnTime);
 
-    const double urgencyBefore = m_bossAIState.urgencyScore;
-    if (m_bossAIState.demonLockActive) {
-        releaseDemonLockAfterCompletion(wasOnTime);
+    const double urgencyBefore = boss().m_bossAIState.urgencyScore;
+    if (boss().m_bossAIState.demonLockActive) {
+        boss().releaseDemonLockAfterCompletion(wasOnTime);
     } else {
-        BossAIState state = m_bossAIState;
+        BossAIState state = boss().m_bossAIState;
         state.urgencyScore = completion::urgencyAfter(state.urgencyScore, wasOnTime, *m_env.random);
-        setBossAIState(state);
+        boss().setBossAIState(state);
     }
 
     // The next open task becomes the active one: later open tasks take their
     // start from the schedule again, and the next one starts with a clean slate.
-    updated = tasks();
+    updated = outline().tasks();
     bool nextCleared = false;
     for (qsizetype j = index + 1; j < updated.size(); ++j) {
         if (updated.at(j).isCompleted)
             continue;
         updated[j].startedAt.reset();
         if (!nextCleared) {
-            clearOverdueEscalationState(updated.at(j).id);
+            watch().clearOverdueEscalationState(updated.at(j).id);
             nextCleared = true;
         }
     }
-    setTasks(std::move(updated));
+    outline().setTasks(std::move(updated));
 
-    if (!tasks().isEmpty()) {
-        ensureTasksInDisplayOrder();
-        recalculateFinishTimes();
+    if (!outline().tasks().isEmpty()) {
+        outline().ensureTasksInDisplayOrder();
+        outline().recalculateFinishTimes();
     }
-    maybeTriggerSurgeMode(t.sectionID);
+    boss().maybeTriggerSurgeMode(t.sectionID);
 
-    const double urgency = m_bossAIState.urgencyScore;
+    const double urgency = boss().m_bossAIState.urgencyScore;
     if (wasOnTime) {
-        setStatusMessage(
-            QStringLiteral("Task done on time. %1 on-time streak.").arg(m_gamification.onTimeStreak));
+        setStatusMessage(tr("Task done on time. %1 on-time streak.").arg(boss().m_gamification.onTimeStreak));
     } else {
         // The arrow says what really happened: the Demon-lock path lowers the score.
         const QString arrow = urgency < urgencyBefore ? QStringLiteral("↓") : QStringLiteral("↑");
-        setStatusMessage(QStringLiteral("Task finished late. Urgency %1 to %2.")
+        setStatusMessage(tr("Task finished late. Urgency %1 to %2.")
                              .arg(arrow)
                              .arg(static_cast<qint64>(std::trunc(urgency))));
     }
@@ -115,16 +114,16 @@ void TaskStore::handleTaskCompleted(qsizetype index, bool skipBossMessage) {
             const QString reason = QStringLiteral("%1%2. %3 still pending.")
                                        .arg(wasOnTime ? QStringLiteral("Task completed on time: ")
                                                       : QStringLiteral("Task completed late: "),
-                                            title, QString::number(pendingTasks().size()));
-            deliverBossChatMessage(reason, false, std::nullopt, std::nullopt);
+                                            title, QString::number(outline().pendingTasks().size()));
+            chat().deliverBossChatMessage(reason, false, std::nullopt, std::nullopt);
         });
     }
 
-    saveBossState();
-    refreshBossAIMetrics();
-    if (m_inMotivationalStartPhase) {
-        m_inMotivationalStartPhase = false;
-        refreshBossAIMetrics();
+    boss().saveBossState();
+    boss().refreshBossAIMetrics();
+    if (boss().m_inMotivationalStartPhase) {
+        boss().m_inMotivationalStartPhase = false;
+        boss().refreshBossAIMetrics();
     }
 }
 
@@ -134,15 +133,16 @@ void TaskStore::recordCompletionOf(const TaskItem& t, Instant start, Instant sta
     record.id = newUuid();
     record.taskID = t.id;
     record.taskTitle = t.title;
-    record.sectionTitle = sectionTitle(t.sectionID);
+    record.sectionTitle = outline().sectionTitle(t.sectionID);
     record.estimatedMinutes = t.durationMinutes;
     record.actualMinutes = completion::actualMinutes(start, stamp);
     record.completedAt = stamp;
     record.wasOnTime = wasOnTime;
     database().recordTaskAnalytics(record);
+    m_taskAnalytics.reset(); // read again when next asked for
 
-    setGamification(completion::counted(m_gamification, wasOnTime));
-    database().saveGamificationState(m_gamification);
+    boss().setGamification(completion::counted(boss().m_gamification, wasOnTime));
+    database().saveGamificationState(boss().m_gamification);
 }
 
 void TaskStore::withdrawCompletionOf(const TaskItem& t) {
@@ -152,8 +152,15 @@ void TaskStore::withdrawCompletionOf(const TaskItem& t) {
     if (!wasOnTime)
         return; // nothing was recorded for it, so nothing was counted either
     m_withdrawnJudgements.insert(t.id, *wasOnTime);
-    setGamification(completion::withdrawn(m_gamification, *wasOnTime));
-    database().saveGamificationState(m_gamification);
+    m_taskAnalytics.reset();
+    boss().setGamification(completion::withdrawn(boss().m_gamification, *wasOnTime));
+    database().saveGamificationState(boss().m_gamification);
+}
+
+const QList<TaskAnalyticsRecord>& TaskStore::taskAnalytics() {
+    if (!m_taskAnalytics)
+        m_taskAnalytics = database().loadTaskAnalytics();
+    return *m_taskAnalytics;
 }
 
 void TaskStore::reconcileCompletionRecords(const QList<TaskItem>& before, const QList<TaskItem>& after) {
@@ -174,15 +181,15 @@ void TaskStore::reconcileCompletionRecords(const QList<TaskItem>& before, const 
 }
 
 void TaskStore::handleTaskReopened(qsizetype index) {
-    const TaskItem t = tasks().at(index);
+    const TaskItem t = outline().tasks().at(index);
     // An open task has no completion on record: the log, analytics and counters agree.
     withdrawCompletionOf(t);
-    QList<TaskItem> updated = tasks();
+    QList<TaskItem> updated = outline().tasks();
     updated[index].completedAt.reset();
-    setTasks(std::move(updated));
+    outline().setTasks(std::move(updated));
 
-    clearOverdueNotificationCooldowns(index);
-    setStatusMessage(QStringLiteral("Task reopened: %1").arg(t.title));
+    watch().clearOverdueNotificationCooldowns(index);
+    setStatusMessage(tr("Task reopened: %1").arg(t.title));
 
     const QString title = t.title;
     QTimer::singleShot(0, this, [this, title] { commentOnReopenedTask(title); });
@@ -190,10 +197,10 @@ void TaskStore::handleTaskReopened(qsizetype index) {
 
 QCoro::Task<> TaskStore::commentOnReopenedTask(QString title) {
     const QPointer<TaskStore> self(this);
-    co_await deliverBossChatMessage(QStringLiteral("Task marked incomplete again: %1").arg(title), false,
-                                    std::nullopt, std::nullopt);
+    co_await chat().deliverBossChatMessage(QStringLiteral("Task marked incomplete again: %1").arg(title),
+                                           false, std::nullopt, std::nullopt);
     if (self)
-        co_await checkLateAndNotify();
+        co_await watch().checkLateAndNotify();
 }
 
 } // namespace vorn

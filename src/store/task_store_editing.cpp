@@ -8,95 +8,99 @@ namespace vorn {
 namespace editing {
 
 void adopt(TaskStore& store, const Workspace& edited) {
-    const Workspace& current = store.workspace();
+    const Workspace& current = store.outline().workspace();
     if (!edited.tasks.isSharedWith(current.tasks))
-        store.setTasks(edited.tasks);
+        store.outline().setTasks(edited.tasks);
     if (!edited.sections.isSharedWith(current.sections))
-        store.setSections(edited.sections);
+        store.outline().setSections(edited.sections);
     if (!edited.rootOutlineOrder.isSharedWith(current.rootOutlineOrder))
-        store.setRootOutlineOrder(edited.rootOutlineOrder);
+        store.outline().setRootOutlineOrder(edited.rootOutlineOrder);
 }
 
 void reorderAndReschedule(TaskStore& store) {
-    if (store.tasks().isEmpty())
+    if (store.outline().tasks().isEmpty())
         return;
-    store.ensureTasksInDisplayOrder();
-    store.recalculateFinishTimes();
+    store.outline().ensureTasksInDisplayOrder();
+    store.outline().recalculateFinishTimes();
 }
 
 } // namespace editing
 
-QUuid TaskStore::addTask(const std::optional<QUuid>& after, const std::optional<QUuid>& in) {
-    const OutlineChange change(*this);
+QUuid OutlineEditor::addTask(const std::optional<QUuid>& after, const std::optional<QUuid>& in) {
+    const Outline::OutlineChange change(m_store.outline());
     recordUndoSnapshot();
-    const outline::AddedTask added = outline::addTask(workspace(), after, in);
-    editing::adopt(*this, added.outline);
-    editing::reorderAndReschedule(*this);
-    recordActivity();
-    persistWorkspace();
-    setPendingTitleFocusID(added.taskID);
-    setPendingTitleSelectAll(true);
+    const outline::AddedTask added = outline::addTask(m_store.outline().workspace(), after, in);
+    editing::adopt(m_store, added.outline);
+    editing::reorderAndReschedule(m_store);
+    m_store.boss().recordActivity();
+    m_store.persistWorkspace();
+    emit titleFocusRequested(added.taskID);
     return added.taskID;
 }
 
-QUuid TaskStore::focusTaskBelow(const QUuid& taskID, const QString& title) {
-    const OutlineChange change(*this);
+QUuid OutlineEditor::focusTaskBelow(const QUuid& taskID, const QString& title) {
+    const Outline::OutlineChange change(m_store.outline());
     const QString trimmed = title.trimmed();
-    const qsizetype pos = outline::taskIndex(tasks(), taskID);
+    const qsizetype pos = outline::taskIndex(m_store.outline().tasks(), taskID);
     std::optional<QUuid> sectionID;
     if (pos >= 0) {
-        sectionID = tasks().at(pos).sectionID;
-        if (!trimmed.isEmpty() && trimmed != tasks().at(pos).title) {
+        sectionID = m_store.outline().tasks().at(pos).sectionID;
+        if (!trimmed.isEmpty() && trimmed != m_store.outline().tasks().at(pos).title) {
             recordUndoSnapshot();
             // As updateTitle, but saved, and the activity noted, once with the new task.
-            editing::adopt(*this, *outline::updateTitle(workspace(), taskID, trimmed));
+            editing::adopt(m_store, *outline::updateTitle(m_store.outline().workspace(), taskID, trimmed));
         }
     }
     return addTask(taskID, sectionID);
 }
 
-void TaskStore::updateTitle(const QUuid& taskID, const QString& title) {
-    const OutlineChange change(*this);
-    const std::optional<Workspace> edited = outline::updateTitle(workspace(), taskID, title);
+void OutlineEditor::updateTitle(const QUuid& taskID, const QString& title) {
+    const Outline::OutlineChange change(m_store.outline());
+    const std::optional<Workspace> edited =
+        outline::updateTitle(m_store.outline().workspace(), taskID, title);
     if (!edited)
         return;
-    editing::adopt(*this, *edited);
-    recordActivity();
-    persistWorkspace();
+    const qsizetype pos = outline::taskIndex(m_store.outline().tasks(), taskID);
+    if (m_store.outline().tasks().at(pos).title != title)
+        recordUndoSnapshot();
+    editing::adopt(m_store, *edited);
+    m_store.boss().recordActivity();
+    m_store.persistWorkspace();
 }
 
-void TaskStore::updateDuration(const QUuid& taskID, qint64 minutes) {
-    const OutlineChange change(*this);
-    const std::optional<Workspace> edited = outline::updateDuration(workspace(), taskID, minutes);
+void OutlineEditor::updateDuration(const QUuid& taskID, qint64 minutes) {
+    const Outline::OutlineChange change(m_store.outline());
+    const std::optional<Workspace> edited =
+        outline::updateDuration(m_store.outline().workspace(), taskID, minutes);
     if (!edited)
         return;
     recordUndoSnapshot();
-    editing::adopt(*this, *edited);
-    clearOverdueNotificationCooldowns(outline::taskIndex(tasks(), taskID));
-    recordActivity();
-    editing::reorderAndReschedule(*this);
-    persistWorkspace();
-    checkLateAndNotify(); // runs on by itself
+    editing::adopt(m_store, *edited);
+    m_store.watch().clearOverdueNotificationCooldowns(outline::taskIndex(m_store.outline().tasks(), taskID));
+    m_store.boss().recordActivity();
+    editing::reorderAndReschedule(m_store);
+    m_store.persistWorkspace();
+    m_store.watch().checkLateAndNotify(); // runs on by itself
 }
 
-void TaskStore::removeTask(const QUuid& taskID) {
-    const OutlineChange change(*this);
-    const std::optional<Workspace> edited = outline::removeTask(workspace(), taskID);
+void OutlineEditor::removeTask(const QUuid& taskID) {
+    const Outline::OutlineChange change(m_store.outline());
+    const std::optional<Workspace> edited = outline::removeTask(m_store.outline().workspace(), taskID);
     if (!edited)
         return;
     recordUndoSnapshot();
-    clearOverdueEscalationState(taskID);
-    editing::adopt(*this, *edited);
-    if (tasks().isEmpty()) {
-        ensurePlaceholderTaskIfEmpty();
-        persistWorkspace();
+    m_store.watch().clearOverdueEscalationState(taskID);
+    editing::adopt(m_store, *edited);
+    if (m_store.outline().tasks().isEmpty()) {
+        m_store.ensurePlaceholderTaskIfEmpty();
+        m_store.persistWorkspace();
         return;
     }
     collapseEmptyChildSections();
-    editing::reorderAndReschedule(*this);
-    recordActivity();
-    persistWorkspace();
-    checkLateAndNotify(); // runs on by itself
+    editing::reorderAndReschedule(m_store);
+    m_store.boss().recordActivity();
+    m_store.persistWorkspace();
+    m_store.watch().checkLateAndNotify(); // runs on by itself
 }
 
 } // namespace vorn

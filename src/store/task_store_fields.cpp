@@ -13,9 +13,10 @@ namespace vorn {
 
 namespace {
 
-template <typename T, typename Signal> void assign(TaskStore* store, T& field, T value, Signal signal) {
+template <typename Part, typename T, typename Signal>
+void assign(Part* part, T& field, T value, Signal signal) {
     field = std::move(value);
-    emit(store->*signal)();
+    emit(part->*signal)();
 }
 
 constexpr double kMinChatFraction = 0.1;
@@ -23,36 +24,32 @@ constexpr double kMaxChatFraction = 0.9;
 
 } // namespace
 
-void TaskStore::setTasks(QList<TaskItem> tasks) {
-    assign(this, m_workspace.tasks, std::move(tasks), &TaskStore::tasksChanged);
+void Outline::setTasks(QList<TaskItem> tasks) {
+    assign(this, m_workspace.tasks, std::move(tasks), &Outline::tasksChanged);
     noteOutlineChanged();
 }
 
-void TaskStore::setSections(QList<TaskSection> sections) {
-    assign(this, m_workspace.sections, std::move(sections), &TaskStore::sectionsChanged);
+void Outline::setSections(QList<TaskSection> sections) {
+    assign(this, m_workspace.sections, std::move(sections), &Outline::sectionsChanged);
     noteOutlineChanged();
 }
 
-void TaskStore::setGamification(const GamificationState& state) {
-    assign(this, m_gamification, state, &TaskStore::gamificationChanged);
+void BossEngine::setGamification(const GamificationState& state) {
+    assign(this, m_gamification, state, &BossEngine::gamificationChanged);
 }
 
-void TaskStore::setShowImportSheet(bool show) {
-    assign(this, m_showImportSheet, show, &TaskStore::showImportSheetChanged);
+void WindowState::setPasteText(const QString& text) {
+    assign(this, m_pasteText, text, &WindowState::pasteTextChanged);
+    if (m_store.m_started && !m_store.m_isLoadingWorkspace)
+        m_store.persistSessionOnly();
 }
 
-void TaskStore::setPasteText(const QString& text) {
-    assign(this, m_pasteText, text, &TaskStore::pasteTextChanged);
-    if (m_started && !m_isLoadingWorkspace)
-        persistSessionOnly();
+void Outline::setScheduleStartTime(Instant start) {
+    assign(this, m_scheduleStartTime, start, &Outline::scheduleStartTimeChanged);
 }
 
-void TaskStore::setScheduleStartTime(Instant start) {
-    assign(this, m_scheduleStartTime, start, &TaskStore::scheduleStartTimeChanged);
-}
-
-void TaskStore::setIsEstimating(bool estimating) {
-    assign(this, m_isEstimating, estimating, &TaskStore::isEstimatingChanged);
+void TimelineEstimator::setIsEstimating(bool estimating) {
+    assign(this, m_isEstimating, estimating, &TimelineEstimator::isEstimatingChanged);
 }
 
 void TaskStore::setStatusMessage(const std::optional<QString>& message) {
@@ -63,43 +60,43 @@ void TaskStore::setErrorMessage(const std::optional<QString>& message) {
     assign(this, m_errorMessage, message, &TaskStore::errorMessageChanged);
 }
 
-void TaskStore::setBossAIState(const BossAIState& state) {
-    assign(this, m_bossAIState, state, &TaskStore::bossAIStateChanged);
+void BossEngine::setBossAIState(const BossAIState& state) {
+    assign(this, m_bossAIState, state, &BossEngine::bossAIStateChanged);
 }
 
-void TaskStore::setDemonModeProbability(double probability) {
-    assign(this, m_demonModeProbability, probability, &TaskStore::demonModeProbabilityChanged);
+void BossEngine::setDemonModeProbability(double probability) {
+    assign(this, m_demonModeProbability, probability, &BossEngine::demonModeProbabilityChanged);
 }
 
-void TaskStore::setModeProbabilities(const ModeProbabilities& probabilities) {
-    assign(this, m_modeProbabilities, probabilities, &TaskStore::modeProbabilitiesChanged);
+void BossEngine::setModeProbabilities(const ModeProbabilities& probabilities) {
+    assign(this, m_modeProbabilities, probabilities, &BossEngine::modeProbabilitiesChanged);
 }
 
-void TaskStore::setChatMessages(QList<ChatMessage> messages) {
-    assign(this, m_chatMessages, std::move(messages), &TaskStore::chatMessagesChanged);
+void ChatLog::setChatMessages(QList<ChatMessage> messages) {
+    assign(this, m_chatMessages, std::move(messages), &ChatLog::chatMessagesChanged);
 }
 
-void TaskStore::setChatInput(const QString& text) {
-    assign(this, m_chatInput, text, &TaskStore::chatInputChanged);
+void ChatLog::setChatInput(const QString& text) {
+    assign(this, m_chatInput, text, &ChatLog::chatInputChanged);
 }
 
-void TaskStore::setIsChatLoading(bool loading) {
-    assign(this, m_isChatLoading, loading, &TaskStore::isChatLoadingChanged);
+void ChatLog::setIsChatLoading(bool loading) {
+    assign(this, m_isChatLoading, loading, &ChatLog::isChatLoadingChanged);
 }
 
-void TaskStore::setIsBossAIActive(bool active) {
-    assign(this, m_isBossAIActive, active, &TaskStore::isBossAIActiveChanged);
+void BossWatch::setIsBossAIActive(bool active) {
+    assign(this, m_isBossAIActive, active, &BossWatch::isBossAIActiveChanged);
 }
 
-void TaskStore::setIsChatVisible(bool visible) {
-    assign(this, m_isChatVisible, visible, &TaskStore::isChatVisibleChanged);
-    if (m_started)
-        m_env.preferences->setFlag(QStringLiteral("chat_visible"), visible);
+void WindowState::setIsChatVisible(bool visible) {
+    assign(this, m_isChatVisible, visible, &WindowState::isChatVisibleChanged);
+    if (m_store.m_started)
+        m_store.m_env.preferences->setFlag(QStringLiteral("chat_visible"), visible);
 }
 
-void TaskStore::setChatPanelFraction(double fraction) {
-    assign(this, m_chatPanelFraction, fraction, &TaskStore::chatPanelFractionChanged);
-    if (!m_started)
+void WindowState::setChatPanelFraction(double fraction) {
+    assign(this, m_chatPanelFraction, fraction, &WindowState::chatPanelFractionChanged);
+    if (!m_store.m_started)
         return;
     // NaN clamps to the lower bound rather than slipping through.
     const double clamped =
@@ -108,31 +105,23 @@ void TaskStore::setChatPanelFraction(double fraction) {
         setChatPanelFraction(clamped);
         return;
     }
-    m_env.preferences->setNumber(QStringLiteral("chat_panel_fraction"), fraction);
+    m_store.m_env.preferences->setNumber(QStringLiteral("chat_panel_fraction"), fraction);
 }
 
-void TaskStore::setCollapsedSectionIDs(const QSet<QUuid>& ids) {
-    assign(this, m_collapsedSectionIDs, ids, &TaskStore::collapsedSectionIDsChanged);
-    if (m_started)
+void Outline::setCollapsedSectionIDs(const QSet<QUuid>& ids) {
+    assign(this, m_collapsedSectionIDs, ids, &Outline::collapsedSectionIDsChanged);
+    if (m_store.m_started)
         saveCollapsedSections();
 }
 
-void TaskStore::setPendingTitleFocusID(const std::optional<QUuid>& id) {
-    assign(this, m_pendingTitleFocusID, id, &TaskStore::pendingTitleFocusIDChanged);
-}
-
-void TaskStore::setPendingTitleSelectAll(bool selectAll) {
-    assign(this, m_pendingTitleSelectAll, selectAll, &TaskStore::pendingTitleSelectAllChanged);
-}
-
-void TaskStore::setRootOutlineOrder(QList<OutlineEntry> order) {
-    assign(this, m_workspace.rootOutlineOrder, std::move(order), &TaskStore::rootOutlineOrderChanged);
+void Outline::setRootOutlineOrder(QList<OutlineEntry> order) {
+    assign(this, m_workspace.rootOutlineOrder, std::move(order), &Outline::rootOutlineOrderChanged);
     noteOutlineChanged();
 }
 
 // A change of tasks, sections or the outline order inside an operation is told
 // once, when the outermost operation ends; one outside any operation at once.
-void TaskStore::noteOutlineChanged() {
+void Outline::noteOutlineChanged() {
     m_outlineChangePending = true;
     if (m_outlineChangeDepth == 0) {
         m_outlineChangePending = false;
@@ -140,70 +129,71 @@ void TaskStore::noteOutlineChanged() {
     }
 }
 
-TaskStore::OutlineChange::OutlineChange(TaskStore& store) : m_store(store) {
-    ++m_store.m_outlineChangeDepth;
+Outline::OutlineChange::OutlineChange(Outline& outline) : m_outline(outline) {
+    ++m_outline.m_outlineChangeDepth;
 }
 
-TaskStore::OutlineChange::~OutlineChange() {
-    if (--m_store.m_outlineChangeDepth > 0 || !m_store.m_outlineChangePending)
+Outline::OutlineChange::~OutlineChange() {
+    if (--m_outline.m_outlineChangeDepth > 0 || !m_outline.m_outlineChangePending)
         return;
-    m_store.m_outlineChangePending = false;
-    emit m_store.outlineChanged();
+    m_outline.m_outlineChangePending = false;
+    emit m_outline.outlineChanged();
 }
 
-void TaskStore::setOpenAIModel(const QString& model) {
-    assign(this, m_openAIModel, model, &TaskStore::openAIModelChanged);
-    if (m_started)
-        m_env.preferences->setText(QStringLiteral("openai_model"), model);
+void StorePreferences::setOpenAIModel(const QString& model) {
+    assign(this, m_openAIModel, model, &StorePreferences::openAIModelChanged);
+    if (m_store.m_started)
+        m_store.m_env.preferences->setText(QStringLiteral("openai_model"), model);
 }
 
-void TaskStore::setLateThresholdMultiplier(double multiplier) {
+void StorePreferences::setLateThresholdMultiplier(double multiplier) {
     multiplier = numberInRange(multiplier, kMinLateMultiplier, kMaxLateMultiplier, 1.1);
-    assign(this, m_lateThresholdMultiplier, multiplier, &TaskStore::lateThresholdMultiplierChanged);
-    if (m_started)
-        m_env.preferences->setNumber(QStringLiteral("late_multiplier"), multiplier);
+    assign(this, m_lateThresholdMultiplier, multiplier, &StorePreferences::lateThresholdMultiplierChanged);
+    if (m_store.m_started)
+        m_store.m_env.preferences->setNumber(QStringLiteral("late_multiplier"), multiplier);
 }
 
-void TaskStore::setDemonWebsiteBlockingEnabled(bool enabled) {
-    assign(this, m_demonWebsiteBlockingEnabled, enabled, &TaskStore::demonWebsiteBlockingEnabledChanged);
-    if (!m_started)
+void StorePreferences::setDemonWebsiteBlockingEnabled(bool enabled) {
+    assign(this, m_demonWebsiteBlockingEnabled, enabled,
+           &StorePreferences::demonWebsiteBlockingEnabledChanged);
+    if (!m_store.m_started)
         return;
-    m_env.preferences->setFlag(QStringLiteral("demon_website_blocking"), enabled);
+    m_store.m_env.preferences->setFlag(QStringLiteral("demon_website_blocking"), enabled);
     if (!enabled)
-        liftWebsiteBlockAllowingPrompt();
+        m_store.blocking().liftWebsiteBlockAllowingPrompt();
 }
 
-void TaskStore::setBlockedSitesText(const QString& text) {
-    assign(this, m_blockedSitesText, text, &TaskStore::blockedSitesTextChanged);
-    if (m_started)
-        m_env.preferences->setText(QStringLiteral("blocked_sites"), text);
+void StorePreferences::setBlockedSitesText(const QString& text) {
+    assign(this, m_blockedSitesText, text, &StorePreferences::blockedSitesTextChanged);
+    if (m_store.m_started)
+        m_store.m_env.preferences->setText(QStringLiteral("blocked_sites"), text);
 }
 
-void TaskStore::setSpeakMessages(bool speak) {
-    assign(this, m_speakMessages, speak, &TaskStore::speakMessagesChanged);
-    if (!m_started)
+void StorePreferences::setSpeakMessages(bool speak) {
+    assign(this, m_speakMessages, speak, &StorePreferences::speakMessagesChanged);
+    if (!m_store.m_started)
         return;
-    m_env.preferences->setFlag(QStringLiteral("speak_messages"), speak);
+    m_store.m_env.preferences->setFlag(QStringLiteral("speak_messages"), speak);
     if (!speak) // quiet at once, not after the sentence
-        (m_env.speechPlayer ? *m_env.speechPlayer : SpeechPlayer::shared()).stop();
+        (m_store.m_env.speechPlayer ? *m_store.m_env.speechPlayer : SpeechPlayer::shared()).stop();
 }
 
-void TaskStore::setShowNotifications(bool show) {
-    assign(this, m_showNotifications, show, &TaskStore::showNotificationsChanged);
-    if (m_started)
-        m_env.preferences->setFlag(QStringLiteral("show_notifications"), show);
+void StorePreferences::setShowNotifications(bool show) {
+    assign(this, m_showNotifications, show, &StorePreferences::showNotificationsChanged);
+    if (m_store.m_started)
+        m_store.m_env.preferences->setFlag(QStringLiteral("show_notifications"), show);
 }
 
-void TaskStore::setActiveBossMode(const std::optional<BossAIMode>& mode) {
-    assign(this, m_activeBossMode, mode, &TaskStore::activeBossModeChanged);
+void BossEngine::setActiveBossMode(const std::optional<BossAIMode>& mode) {
+    assign(this, m_activeBossMode, mode, &BossEngine::activeBossModeChanged);
 }
 
-void TaskStore::saveCollapsedSections() {
+void Outline::saveCollapsedSections() {
     QStringList ids;
     ids.reserve(m_collapsedSectionIDs.size());
     for (const QUuid& id : m_collapsedSectionIDs)
         ids.append(uuidText(id));
-    m_env.preferences->setTextList(QStringLiteral("collapsed_section_ids"), ids);
+    m_store.m_env.preferences->setTextList(QStringLiteral("collapsed_section_ids"), ids);
 }
 
 } // namespace vorn

@@ -5,42 +5,42 @@
 
 namespace vorn {
 
-void TaskStore::indentTask(const QUuid& taskID) {
-    const OutlineChange change(*this);
-    const std::optional<Workspace> edited = outline::indentTask(workspace(), taskID);
+void OutlineEditor::indentTask(const QUuid& taskID) {
+    const Outline::OutlineChange change(m_store.outline());
+    const std::optional<Workspace> edited = outline::indentTask(m_store.outline().workspace(), taskID);
     if (!edited)
         return;
     recordUndoSnapshot();
-    editing::adopt(*this, *edited);
-    editing::reorderAndReschedule(*this);
-    persistWorkspace();
+    editing::adopt(m_store, *edited);
+    editing::reorderAndReschedule(m_store);
+    m_store.persistWorkspace();
 }
 
-void TaskStore::outdentTask(const QUuid& taskID) {
-    const OutlineChange change(*this);
-    const std::optional<Workspace> edited = outline::outdentTask(workspace(), taskID);
+void OutlineEditor::outdentTask(const QUuid& taskID) {
+    const Outline::OutlineChange change(m_store.outline());
+    const std::optional<Workspace> edited = outline::outdentTask(m_store.outline().workspace(), taskID);
     if (!edited)
         return;
     recordUndoSnapshot();
-    editing::adopt(*this, *edited);
+    editing::adopt(m_store, *edited);
     collapseEmptyChildSections();
-    editing::reorderAndReschedule(*this);
-    persistWorkspace();
+    editing::reorderAndReschedule(m_store);
+    m_store.persistWorkspace();
 }
 
-QUuid TaskStore::ensureChildSection(const TaskItem& task) {
-    const OutlineChange change(*this);
-    Workspace edited = workspace();
+QUuid OutlineEditor::ensureChildSection(const TaskItem& task) {
+    const Outline::OutlineChange change(m_store.outline());
+    Workspace edited = m_store.outline().workspace();
     const QUuid groupID = outline::ensureChildSection(edited, task);
-    editing::adopt(*this, edited);
+    editing::adopt(m_store, edited);
     return groupID;
 }
 
-void TaskStore::collapseEmptyChildSections() {
-    const OutlineChange change(*this);
-    Workspace edited = workspace();
+void OutlineEditor::collapseEmptyChildSections() {
+    const Outline::OutlineChange change(m_store.outline());
+    Workspace edited = m_store.outline().workspace();
     if (outline::collapseEmptyChildSections(edited))
-        setSections(std::move(edited.sections));
+        m_store.outline().setSections(std::move(edited.sections));
 }
 
 } // namespace vorn

@@ -18,43 +18,44 @@ namespace {
 constexpr double kRecentHours = 48;
 }
 
-ProxyConfig TaskStore::proxyConfig() const {
-    return m_env.proxy ? m_env.proxy() : ProxyConfig::resolve(*m_env.preferences);
+ProxyConfig ChatLog::proxyConfig() const {
+    return m_store.m_env.proxy ? m_store.m_env.proxy() : ProxyConfig::resolve(*m_store.m_env.preferences);
 }
 
-QCoro::Task<> TaskStore::deliverBossChatMessage(QString triggerReason, bool intense,
-                                                std::optional<BossAIMode> forcedMode,
-                                                std::optional<QUuid> regardingTaskID) {
-    if (m_env.commandLine)
+QCoro::Task<> ChatLog::deliverBossChatMessage(QString triggerReason, bool intense,
+                                              std::optional<BossAIMode> forcedMode,
+                                              std::optional<QUuid> regardingTaskID) {
+    if (m_store.m_env.commandLine)
         co_return; // a command ends before any answer could come
     if (m_isDeliveringBossMessage)
         co_return; // one boss message at a time; this one is dropped
-    if (regardingTaskID && !taskStillActive(*regardingTaskID))
+    if (regardingTaskID && !m_store.watch().taskStillActive(*regardingTaskID))
         co_return;
     m_isDeliveringBossMessage = true;
 
-    const QList<CompletionEvent> recent = database().recentCompletions(kRecentHours);
-    const BossAIMode mode = forcedMode ? *forcedMode : selectBossMode(static_cast<int>(recent.size()));
-    const QString context =
-        BossAIPrompts::buildContext(m_bossAIState.urgencyScore, m_modeProbabilities, tasks(),
-                                    currentActiveTask(), recent, triggerReason, now());
+    const QList<CompletionEvent> recent = m_store.database().recentCompletions(kRecentHours);
+    const BossAIMode mode =
+        forcedMode ? *forcedMode : m_store.boss().selectBossMode(static_cast<int>(recent.size()));
+    const QString context = BossAIPrompts::buildContext(
+        m_store.boss().m_bossAIState.urgencyScore, m_store.boss().m_modeProbabilities,
+        m_store.outline().tasks(), m_store.boss().currentActiveTask(), recent, triggerReason, m_store.now());
     beginAwaitingReply();
 
     // The request outlives nothing of ours: the service is copied into this frame.
-    const QPointer<TaskStore> self(this);
-    const BossAIService service = m_bossAI;
-    const Result<QString, OpenAIError> reply =
-        co_await service.generateMessage(mode, context, m_openAIModel, intense, proxyConfig());
+    const QPointer<ChatLog> self(this);
+    const BossAIService service = m_store.m_bossAI;
+    const Result<QString, OpenAIError> reply = co_await service.generateMessage(
+        mode, context, m_store.settings().m_openAIModel, intense, proxyConfig());
     if (!self)
         co_return;
 
     if (!reply) {
-        setErrorMessage(reply.error().description());
+        m_store.setErrorMessage(reply.error().description());
         endAwaitingReply();
         m_isDeliveringBossMessage = false;
         co_return;
     }
-    if (regardingTaskID && !taskStillActive(*regardingTaskID)) {
+    if (regardingTaskID && !m_store.watch().taskStillActive(*regardingTaskID)) {
         // Done or removed while the request ran: the scolding is moot.
         endAwaitingReply();
         m_isDeliveringBossMessage = false;
@@ -64,33 +65,34 @@ QCoro::Task<> TaskStore::deliverBossChatMessage(QString triggerReason, bool inte
     co_await speakAndRevealBossMessage(reply.value(), mode, triggerReason, regardingTaskID);
     if (!self)
         co_return;
-    setStatusMessage(QStringLiteral("Vorn (%1)").arg(bossAIModeText(mode)));
+    m_store.setStatusMessage(tr("Vorn (%1)").arg(bossAIModeText(mode)));
     endAwaitingReply();
     m_isDeliveringBossMessage = false;
 }
 
-QCoro::Task<> TaskStore::sendUserChatMessage(QString text) {
+QCoro::Task<> ChatLog::sendUserChatMessage(QString text) {
     appendChatMessage(ChatMessage::Role::user, text, std::nullopt);
-    database().saveChatMessages(m_chatMessages);
+    m_store.database().saveChatMessages(m_chatMessages);
 
-    recordActivity();
+    m_store.boss().recordActivity();
     beginAwaitingReply();
 
-    const QList<CompletionEvent> recent = database().recentCompletions(kRecentHours);
-    const BossAIMode mode = selectBossMode(static_cast<int>(recent.size()));
-    const QString context =
-        BossAIPrompts::buildContext(m_bossAIState.urgencyScore, m_modeProbabilities, tasks(),
-                                    currentActiveTask(), recent, QStringLiteral("User chat message"), now());
+    const QList<CompletionEvent> recent = m_store.database().recentCompletions(kRecentHours);
+    const BossAIMode mode = m_store.boss().selectBossMode(static_cast<int>(recent.size()));
+    const QString context = BossAIPrompts::buildContext(
+        m_store.boss().m_bossAIState.urgencyScore, m_store.boss().m_modeProbabilities,
+        m_store.outline().tasks(), m_store.boss().currentActiveTask(), recent,
+        QStringLiteral("User chat message"), m_store.now());
 
-    const QPointer<TaskStore> self(this);
-    const BossAIService service = m_bossAI;
-    const Result<QString, OpenAIError> reply =
-        co_await service.chat(mode, context, m_chatMessages, text, m_openAIModel, false, proxyConfig());
+    const QPointer<ChatLog> self(this);
+    const BossAIService service = m_store.m_bossAI;
+    const Result<QString, OpenAIError> reply = co_await service.chat(
+        mode, context, m_chatMessages, text, m_store.settings().m_openAIModel, false, proxyConfig());
     if (!self)
         co_return;
 
     if (!reply) {
-        setErrorMessage(reply.error().description());
+        m_store.setErrorMessage(reply.error().description());
         endAwaitingReply();
         co_return;
     }
@@ -100,10 +102,10 @@ QCoro::Task<> TaskStore::sendUserChatMessage(QString text) {
     endAwaitingReply();
 }
 
-QCoro::Task<> TaskStore::speakAndRevealBossMessage(QString text, BossAIMode mode, QString triggerReason,
-                                                   std::optional<QUuid> regardingTaskID) {
-    SpeechPlayer& player = m_env.speechPlayer ? *m_env.speechPlayer : SpeechPlayer::shared();
-    if (!m_speakMessages) {
+QCoro::Task<> ChatLog::speakAndRevealBossMessage(QString text, BossAIMode mode, QString triggerReason,
+                                                 std::optional<QUuid> regardingTaskID) {
+    SpeechPlayer& player = m_store.m_env.speechPlayer ? *m_store.m_env.speechPlayer : SpeechPlayer::shared();
+    if (!m_store.settings().m_speakMessages) {
         commitBossMessage(text, mode, triggerReason, regardingTaskID);
         co_return;
     }
@@ -114,15 +116,15 @@ QCoro::Task<> TaskStore::speakAndRevealBossMessage(QString text, BossAIMode mode
         co_return;
     }
 
-    const QPointer<TaskStore> self(this);
+    const QPointer<ChatLog> self(this);
     const QPointer<SpeechPlayer> speech(&player);
     const Result<QByteArray, FishAudioError> audio =
-        co_await FishAudioService::synthesize(text, proxyConfig(), m_env.network);
+        co_await FishAudioService::synthesize(text, proxyConfig(), m_store.m_env.network);
     if (!self)
         co_return;
 
     if (!audio) {
-        setErrorMessage(audio.error().description());
+        m_store.setErrorMessage(audio.error().description());
     } else if (speech) {
         const float rate = mode == BossAIMode::demon ? 1.5f : 1.0f;
         const auto started = speech->play(audio.value(), rate);
@@ -133,33 +135,33 @@ QCoro::Task<> TaskStore::speakAndRevealBossMessage(QString text, BossAIMode mode
     commitBossMessage(text, mode, triggerReason, regardingTaskID);
 }
 
-void TaskStore::notePlaybackFailure(const FishAudioError& error) {
+void ChatLog::notePlaybackFailure(const FishAudioError& error) {
     // A line in the chat, never the error alert: a dialog per message would
     // hold up the user's clicks for a voice they may not even miss.
-    if (const std::optional<QString> notice = m_playbackNotices.noticeFor(error, now()))
+    if (const std::optional<QString> notice = m_playbackNotices.noticeFor(error, m_store.now()))
         postSystemMessage(*notice);
 }
 
-void TaskStore::beginAwaitingReply() {
+void ChatLog::beginAwaitingReply() {
     ++m_awaitedReplies;
     setIsChatLoading(true);
 }
 
-void TaskStore::endAwaitingReply() {
+void ChatLog::endAwaitingReply() {
     m_awaitedReplies = std::max(0, m_awaitedReplies - 1);
     setIsChatLoading(m_awaitedReplies > 0);
 }
 
-void TaskStore::commitBossMessage(const QString& text, BossAIMode mode, const QString& triggerReason,
-                                  const std::optional<QUuid>& regardingTaskID) {
+void ChatLog::commitBossMessage(const QString& text, BossAIMode mode, const QString& triggerReason,
+                                const std::optional<QUuid>& regardingTaskID) {
     appendChatMessage(ChatMessage::Role::boss, text, mode);
     const ChatMessage revealed = m_chatMessages.constLast();
-    database().logMessage(mode, text, triggerReason);
-    NotificationSoundService::play(mode, m_env.audioOutput);
-    setActiveBossMode(mode);
-    updateDemonWebsiteBlocking(mode);
-    database().saveChatMessages(m_chatMessages);
-    const bool stillOpen = regardingTaskID && taskStillActive(*regardingTaskID);
+    m_store.database().logMessage(mode, text, triggerReason);
+    NotificationSoundService::play(mode, m_store.m_env.audioOutput);
+    m_store.boss().setActiveBossMode(mode);
+    m_store.blocking().updateDemonWebsiteBlocking(mode);
+    m_store.database().saveChatMessages(m_chatMessages);
+    const bool stillOpen = regardingTaskID && m_store.watch().taskStillActive(*regardingTaskID);
     emit bossMessageRevealed(revealed, stillOpen ? regardingTaskID : std::nullopt);
 }
 

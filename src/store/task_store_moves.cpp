@@ -5,66 +5,65 @@
 
 namespace vorn {
 
-void TaskStore::moveOutlineTask(const QUuid& draggedID, const QUuid& targetID) {
-    const OutlineChange change(*this);
+// A task moved to another place: one undo step, the new order and times, the
+// overdue bookkeeping of every task cleared, activity noted, saved.
+void OutlineEditor::applyTaskMove(const std::optional<Workspace>& edited) {
+    if (!edited)
+        return;
+    recordUndoSnapshot();
+    editing::adopt(m_store, *edited);
+    editing::reorderAndReschedule(m_store);
+    m_store.watch().clearOverdueNotificationCooldowns(0);
+    m_store.boss().recordActivity();
+    m_store.persistWorkspace();
+}
+
+void OutlineEditor::moveOutlineTask(const QUuid& draggedID, const QUuid& targetID) {
+    const Outline::OutlineChange change(m_store.outline());
     if (draggedID == targetID)
         return;
     if (const std::optional<Workspace> edited =
-            outline::reorderTopLevelTask(workspace(), draggedID, targetID)) {
+            outline::reorderTopLevelTask(m_store.outline().workspace(), draggedID, targetID)) {
         recordUndoSnapshot();
-        editing::adopt(*this, *edited);
-        editing::reorderAndReschedule(*this);
-        persistWorkspace();
+        editing::adopt(m_store, *edited);
+        editing::reorderAndReschedule(m_store);
+        m_store.persistWorkspace();
         return;
     }
     moveTask(draggedID, targetID);
 }
 
-namespace {
-
-// A task moved to another place: one undo step, the new order and times, the
-// overdue bookkeeping of every task cleared, activity noted, saved.
-void applyTaskMove(TaskStore& store, const std::optional<Workspace>& edited) {
-    if (!edited)
-        return;
-    store.recordUndoSnapshot();
-    editing::adopt(store, *edited);
-    editing::reorderAndReschedule(store);
-    store.clearOverdueNotificationCooldowns(0);
-    store.recordActivity();
-    store.persistWorkspace();
+void OutlineEditor::moveTask(const QUuid& draggedID, const QUuid& targetID) {
+    const Outline::OutlineChange change(m_store.outline());
+    applyTaskMove(outline::moveTask(m_store.outline().workspace(), draggedID, targetID));
 }
 
-} // namespace
-
-void TaskStore::moveTask(const QUuid& draggedID, const QUuid& targetID) {
-    const OutlineChange change(*this);
-    applyTaskMove(*this, outline::moveTask(workspace(), draggedID, targetID));
+void OutlineEditor::moveTask(const QUuid& taskID, const QUuid& toSection,
+                             const std::optional<QUuid>& before) {
+    const Outline::OutlineChange change(m_store.outline());
+    applyTaskMove(outline::moveTaskToSection(m_store.outline().workspace(), taskID, toSection, before));
 }
 
-void TaskStore::moveTask(const QUuid& taskID, const QUuid& toSection, const std::optional<QUuid>& before) {
-    const OutlineChange change(*this);
-    applyTaskMove(*this, outline::moveTaskToSection(workspace(), taskID, toSection, before));
-}
-
-void TaskStore::moveOutlineSection(const QUuid& sectionID, const std::optional<QUuid>& before) {
-    const OutlineChange change(*this);
-    const std::optional<Workspace> edited = outline::reorderTopLevelSection(workspace(), sectionID, before);
+void OutlineEditor::moveOutlineSection(const QUuid& sectionID, const std::optional<QUuid>& before) {
+    const Outline::OutlineChange change(m_store.outline());
+    const std::optional<Workspace> edited =
+        outline::reorderTopLevelSection(m_store.outline().workspace(), sectionID, before);
     if (!edited)
         return;
     recordUndoSnapshot();
-    editing::adopt(*this, *edited);
+    editing::adopt(m_store, *edited);
     moveSection(sectionID, before);
 }
 
-void TaskStore::moveSection(const QUuid& sectionID, const std::optional<QUuid>& before) {
-    const OutlineChange change(*this);
-    const std::optional<Workspace> edited = outline::moveSection(workspace(), sectionID, before);
+void OutlineEditor::moveSection(const QUuid& sectionID, const std::optional<QUuid>& before) {
+    const Outline::OutlineChange change(m_store.outline());
+    const std::optional<Workspace> edited =
+        outline::moveSection(m_store.outline().workspace(), sectionID, before);
     if (!edited)
         return;
-    editing::adopt(*this, *edited);
-    editing::reorderAndReschedule(*this);
-    persistWorkspace();
+    editing::adopt(m_store, *edited);
+    editing::reorderAndReschedule(m_store);
+    m_store.persistWorkspace();
 }
 
 } // namespace vorn

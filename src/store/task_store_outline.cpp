@@ -7,64 +7,64 @@
 
 namespace vorn {
 
-std::optional<QUuid> TaskStore::rootSectionID() const {
+std::optional<QUuid> Outline::rootSectionID() const {
     return outline::rootSectionID(m_workspace);
 }
 
-QString TaskStore::sectionTitle(const QUuid& sectionID) const {
+QString Outline::sectionTitle(const QUuid& sectionID) const {
     return outline::sectionTitle(m_workspace, sectionID);
 }
 
-QList<TaskSection> TaskStore::childSections(const std::optional<QUuid>& parent) const {
+QList<TaskSection> Outline::childSections(const std::optional<QUuid>& parent) const {
     return outline::childSections(m_workspace, parent);
 }
 
-std::optional<TaskSection> TaskStore::childSection(const QUuid& headerTaskID) const {
+std::optional<TaskSection> Outline::childSection(const QUuid& headerTaskID) const {
     return outline::childSectionForHeaderTask(m_workspace, headerTaskID);
 }
 
-QList<TaskItem> TaskStore::tasksIn(const QUuid& sectionID) const {
+QList<TaskItem> Outline::tasksIn(const QUuid& sectionID) const {
     return outline::tasksInSection(m_workspace, sectionID);
 }
 
-QList<QUuid> TaskStore::orderedTaskIDs(const QUuid& sectionID) const {
+QList<QUuid> Outline::orderedTaskIDs(const QUuid& sectionID) const {
     return outline::orderedTaskIDs(m_workspace, sectionID);
 }
 
-QList<QUuid> TaskStore::fullDisplayOrder() const {
+QList<QUuid> Outline::fullDisplayOrder() const {
     return outline::fullDisplayOrder(m_workspace);
 }
 
-QList<OutlineEntry> TaskStore::computeOutlineOrderSnapshot() const {
+QList<OutlineEntry> Outline::computeOutlineOrderSnapshot() const {
     return outline::computeOutlineOrderSnapshot(m_workspace);
 }
 
-QList<OutlineEntry> TaskStore::activeOutlineOrder() const {
+QList<OutlineEntry> Outline::activeOutlineOrder() const {
     return outline::activeOutlineOrder(m_workspace);
 }
 
-QList<OutlineRow> TaskStore::outlineRows() const {
+QList<OutlineRow> Outline::outlineRows() const {
     return outline::outlineRows(m_workspace);
 }
 
-void TaskStore::ensureTasksInDisplayOrder() {
+void Outline::ensureTasksInDisplayOrder() {
     const OutlineChange change(*this);
     if (auto reordered = outline::tasksInDisplayOrder(m_workspace))
         setTasks(std::move(*reordered));
 }
 
-void TaskStore::recalculateFinishTimes() {
+void Outline::recalculateFinishTimes() {
     const OutlineChange change(*this);
     QList<TaskItem> updated = tasks();
     if (schedule::recalculateFinishTimes(updated, m_scheduleStartTime))
         setTasks(std::move(updated));
 }
 
-Instant TaskStore::taskStartTime(const QUuid& taskID) const {
+Instant Outline::taskStartTime(const QUuid& taskID) const {
     return schedule::taskStartTime(tasks(), taskID, m_scheduleStartTime);
 }
 
-std::optional<Instant> TaskStore::sectionFinishTime(const QUuid& sectionID) const {
+std::optional<Instant> Outline::sectionFinishTime(const QUuid& sectionID) const {
     return schedule::sectionFinishTime(m_workspace, sectionID);
 }
 

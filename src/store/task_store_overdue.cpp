@@ -3,10 +3,10 @@
 
 namespace vorn {
 
-QList<DatabaseService::OverdueSnapshot> TaskStore::buildOverdueSnapshots() const {
+QList<DatabaseService::OverdueSnapshot> BossWatch::buildOverdueSnapshots() const {
     QList<DatabaseService::OverdueSnapshot> out;
-    out.reserve(tasks().size());
-    for (const TaskItem& task : tasks()) {
+    out.reserve(m_store.outline().tasks().size());
+    for (const TaskItem& task : m_store.outline().tasks()) {
         DatabaseService::OverdueSnapshot s;
         s.taskID = task.id;
         if (const auto it = m_lastOverdueNotificationAt.constFind(task.id);

@@ -4,23 +4,26 @@
 #include "model/outline_edit.h"
 #include "model/plural.h"
 #include "outline_io/hierarchical_task_parser.h"
+#include "store/store_texts.h"
 
 #include <vector>
 
 namespace vorn {
 
 namespace {
-const char* const kUnparsable = "Couldn't parse list. Paste a numbered Notes-style list.";
-const char* const kNoSuchSection = "That list no longer exists. Nothing was pasted.";
+const char* const kUnparsable =
+    QT_TRANSLATE_NOOP("TaskStore", "Couldn't parse list. Paste a numbered Notes-style list.");
+const char* const kNoSuchSection =
+    QT_TRANSLATE_NOOP("TaskStore", "That list no longer exists. Nothing was pasted.");
 constexpr qint64 kImportedMinutes = 30;
 } // namespace
 
 void TaskStore::applyParsedNodes(const QList<ParsedNode>& nodes, const QUuid& parentSectionID,
-                                 const QUuid& rootID, QList<OutlineEntry>& outline) {
+                                 const QUuid& rootID, QList<OutlineEntry>& order) {
     // Depth first in text order. A node's parent section is the one opened for
     // the nearest item above it at one level less.
-    QList<TaskSection> sections = m_workspace.sections;
-    QList<TaskItem> tasks = m_workspace.tasks;
+    QList<TaskSection> sections = outline().m_workspace.sections;
+    QList<TaskItem> tasks = outline().m_workspace.tasks;
     std::vector<QUuid> sectionAtDepth{parentSectionID};
     forEachParsedNode(nodes, [&](const ParsedNode& node, int depth, qsizetype k) {
         const QUuid parent = sectionAtDepth[static_cast<size_t>(depth)];
@@ -32,7 +35,7 @@ void TaskStore::applyParsedNodes(const QList<ParsedNode>& nodes, const QUuid& pa
             section.sortOrder = static_cast<int>(std::min<qsizetype>(k, std::numeric_limits<int>::max()));
             sections.append(section);
             if (parent == rootID)
-                outline.append(OutlineEntry::section(section.id));
+                order.append(OutlineEntry::section(section.id));
             sectionAtDepth.resize(static_cast<size_t>(depth) + 1);
             sectionAtDepth.push_back(section.id);
         } else {
@@ -43,103 +46,105 @@ void TaskStore::applyParsedNodes(const QList<ParsedNode>& nodes, const QUuid& pa
             task.sectionID = parent;
             tasks.append(task);
             if (parent == rootID)
-                outline.append(OutlineEntry::task(task.id));
+                order.append(OutlineEntry::task(task.id));
         }
     });
-    setSections(std::move(sections));
-    setTasks(std::move(tasks));
+    outline().setSections(std::move(sections));
+    outline().setTasks(std::move(tasks));
 }
 
 void TaskStore::replaceFromPaste(const QString& text) {
-    const OutlineChange change(*this);
-    const std::optional<ParsedOutline> outline = HierarchicalTaskParser::parse(text);
-    if (!outline) {
-        setErrorMessage(QString::fromUtf8(kUnparsable));
+    const Outline::OutlineChange change(outline());
+    const std::optional<ParsedOutline> parsed = HierarchicalTaskParser::parse(text);
+    if (!parsed) {
+        setErrorMessage(tr(kUnparsable));
         return;
     }
-    recordUndoSnapshot();
+    editor().recordUndoSnapshot();
 
-    setTasks({});
-    setSections({});
-    setRootOutlineOrder({});
-    setCollapsedSectionIDs({}); // saved by the field's observer
-    m_lastOverdueNotificationAt.clear();
-    m_overdueEscalationChatSent.clear();
-    m_overdueIntenseChatSent.clear();
+    outline().setTasks({});
+    outline().setSections({});
+    outline().setRootOutlineOrder({});
+    outline().setCollapsedSectionIDs({}); // saved by the field's observer
+    watch().m_lastOverdueNotificationAt.clear();
+    watch().m_overdueEscalationChatSent.clear();
+    watch().m_overdueIntenseChatSent.clear();
 
     TaskSection root;
     root.id = newUuid();
-    root.title = outline->rootTitle;
+    root.title = parsed->rootTitle;
     root.sortOrder = 0;
-    setSections({root});
+    outline().setSections({root});
     QList<OutlineEntry> order;
-    applyParsedNodes(outline->nodes, root.id, root.id, order);
-    setRootOutlineOrder(std::move(order));
+    applyParsedNodes(parsed->nodes, root.id, root.id, order);
+    outline().setRootOutlineOrder(std::move(order));
 
     // The session row (paste text, schedule start, root order) is written with
     // the tables in the one save at the end: a session row naming the new list
     // beside the old tasks would leave every stored row without a place.
-    m_pasteText = text;
-    emit pasteTextChanged();
-    setScheduleStartTime(now());
-    clearOverdueNotificationCooldowns(0);
-    beginMotivationalSession();
-    if (!tasks().isEmpty()) {
-        ensureTasksInDisplayOrder();
-        recalculateFinishTimes();
+    window().m_pasteText = text;
+    emit window().pasteTextChanged();
+    outline().setScheduleStartTime(now());
+    watch().clearOverdueNotificationCooldowns(0);
+    boss().beginMotivationalSession();
+    if (!outline().tasks().isEmpty()) {
+        outline().ensureTasksInDisplayOrder();
+        outline().recalculateFinishTimes();
     }
-    recordActivity();
+    boss().recordActivity();
     setErrorMessage(std::nullopt);
 
-    const QString count = counted(tasks().size(), QStringLiteral("task"), QStringLiteral("tasks"));
-    setStatusMessage(QStringLiteral("Loaded %1.").arg(count));
-    setShowImportSheet(false);
-    appendChatMessage(ChatMessage::Role::system, QStringLiteral("Loaded %1 from paste. Let's go.").arg(count),
-                      std::nullopt);
+    const QString count = taskCountText(outline().tasks().size());
+    setStatusMessage(tr("Loaded %1.").arg(count));
+    emit listReplaced();
+    chat().appendChatMessage(ChatMessage::Role::system, tr("Loaded %1 from paste. Let's go.").arg(count),
+                             std::nullopt);
     persistWorkspace(); // tasks, sections, session row and chat in one transaction
 
-    deliverBossChatMessage(
-        QStringLiteral("New task list imported: %1. User has not started yet — motivate them.").arg(count),
+    chat().deliverBossChatMessage(
+        QStringLiteral("New task list imported: %1. User has not started yet — motivate them.")
+            .arg(counted(outline().tasks().size(), QStringLiteral("task"), QStringLiteral("tasks"))),
         false, std::nullopt, std::nullopt);
 }
 
 void TaskStore::pasteIntoSection(const QString& text, const QUuid& sectionID) {
-    const OutlineChange change(*this);
-    const std::optional<ParsedOutline> outline = HierarchicalTaskParser::parse(text);
-    if (!outline) {
-        setErrorMessage(QString::fromUtf8(kUnparsable));
+    const Outline::OutlineChange change(outline());
+    const std::optional<ParsedOutline> parsed = HierarchicalTaskParser::parse(text);
+    if (!parsed) {
+        setErrorMessage(tr(kUnparsable));
         return;
     }
-    const QList<TaskSection> roots = childSections(std::nullopt);
+    const QList<TaskSection> roots = outline().childSections(std::nullopt);
     if (roots.isEmpty())
         return;
     const QUuid rootID = roots.first().id;
-    if (outline::sectionIndex(sections(), sectionID) < 0) {
+    if (outline::sectionIndex(outline().sections(), sectionID) < 0) {
         // The list was deleted under the paste: tasks filed there would have no row.
-        const QString message = QString::fromUtf8(kNoSuchSection);
+        const QString message = tr(kNoSuchSection);
         setErrorMessage(message);
         setStatusMessage(message);
         return;
     }
-    recordUndoSnapshot();
+    editor().recordUndoSnapshot();
 
     // A paste into a sub-section replaces what it held; into the root it adds.
     if (sectionID != rootID)
-        clearSectionContent(sectionID);
-    const qsizetype tasksBefore = tasks().size();
+        editor().clearSectionContent(sectionID);
+    const qsizetype tasksBefore = outline().tasks().size();
     QList<OutlineEntry> newEntries;
-    applyParsedNodes(outline->nodes, sectionID, rootID, newEntries);
+    applyParsedNodes(parsed->nodes, sectionID, rootID, newEntries);
     if (sectionID == rootID)
-        setRootOutlineOrder(rootOutlineOrder() + newEntries);
-    if (!tasks().isEmpty()) {
-        ensureTasksInDisplayOrder();
-        recalculateFinishTimes();
+        outline().setRootOutlineOrder(outline().rootOutlineOrder() + newEntries);
+    if (!outline().tasks().isEmpty()) {
+        outline().ensureTasksInDisplayOrder();
+        outline().recalculateFinishTimes();
     }
-    recordActivity();
+    boss().recordActivity();
     setErrorMessage(std::nullopt);
     // The count is of the tasks this paste added.
-    setStatusMessage(QStringLiteral("Pasted %1 items into %2.")
-                         .arg(QString::number(tasks().size() - tasksBefore), sectionTitle(sectionID)));
+    setStatusMessage(
+        tr("Pasted %1 items into %2.")
+            .arg(QString::number(outline().tasks().size() - tasksBefore), outline().sectionTitle(sectionID)));
     persistWorkspace();
 }
 

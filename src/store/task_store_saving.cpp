@@ -6,15 +6,17 @@
 namespace vorn {
 
 DatabaseService::SessionSnapshot TaskStore::sessionSnapshot() const {
-    return {m_scheduleStartTime, m_pasteText, m_inMotivationalStartPhase, m_workspace.rootOutlineOrder};
+    return {outline().m_scheduleStartTime, window().m_pasteText, boss().m_inMotivationalStartPhase,
+            outline().m_workspace.rootOutlineOrder};
 }
 
 void TaskStore::persistWorkspace() {
     if (!database().canSave())
         return; // read-only, or not yet read: the stored rows stay as they are
     qCDebug(lcStore) << "saving the workspace";
-    const bool ok = database().saveWorkspace(tasks(), sections(), m_gamification, sessionSnapshot(),
-                                             buildOverdueSnapshots(), m_chatMessages);
+    const bool ok =
+        database().saveWorkspace(outline().tasks(), outline().sections(), boss().m_gamification,
+                                 sessionSnapshot(), watch().buildOverdueSnapshots(), chat().m_chatMessages);
     noteSaveResult(ok);
 }
 
@@ -37,37 +39,37 @@ void TaskStore::noteSaveResult(bool ok) {
         return;
     m_saveFailureReported = true;
     qCWarning(lcStore) << "saving the workspace failed; keeping the list in memory";
-    postSystemMessage(
-        QStringLiteral("Your changes could not be saved to %1. Vorn keeps them while it runs and "
-                       "tries again with the next change.")
-            .arg(database().path()));
+    chat().postSystemMessage(tr("Your changes could not be saved to %1. Vorn keeps them while it runs and "
+                                "tries again with the next change.")
+                                 .arg(database().path()));
 }
 
-void TaskStore::appendChatMessage(ChatMessage::Role role, const QString& content,
-                                  std::optional<BossAIMode> mode) {
+void ChatLog::appendChatMessage(ChatMessage::Role role, const QString& content,
+                                std::optional<BossAIMode> mode) {
     ChatMessage message;
     message.id = newUuid();
     message.role = role;
     message.content = content;
     message.mode = mode;
-    message.timestamp = now();
+    message.timestamp = m_store.now();
     QList<ChatMessage> chat = m_chatMessages;
     chat.append(message);
     setChatMessages(std::move(chat));
 }
 
-void TaskStore::postSystemMessage(const QString& text) {
+void ChatLog::postSystemMessage(const QString& text) {
     appendChatMessage(ChatMessage::Role::system, text, std::nullopt);
-    if (database().canSave())
-        database().saveChatMessages(m_chatMessages);
+    if (m_store.database().canSave())
+        m_store.database().saveChatMessages(m_chatMessages);
 }
 
-WorkspaceSnapshot TaskStore::currentWorkspaceSnapshot() const {
-    return {m_workspace.tasks, m_workspace.sections, m_workspace.rootOutlineOrder};
+WorkspaceSnapshot OutlineEditor::currentWorkspaceSnapshot() const {
+    return {m_store.outline().m_workspace.tasks, m_store.outline().m_workspace.sections,
+            m_store.outline().m_workspace.rootOutlineOrder};
 }
 
-void TaskStore::recordUndoSnapshot() {
-    if (m_isApplyingUndoRedo || m_isLoadingWorkspace)
+void OutlineEditor::recordUndoSnapshot() {
+    if (m_isApplyingUndoRedo || m_store.m_isLoadingWorkspace)
         return;
     if (m_undoStack.size() >= kUndoLimit)
         m_undoStack.remove(0, m_undoStack.size() - kUndoLimit + 1);
@@ -76,8 +78,8 @@ void TaskStore::recordUndoSnapshot() {
     emit undoStateChanged();
 }
 
-void TaskStore::undo() {
-    const OutlineChange change(*this);
+void OutlineEditor::undo() {
+    const Outline::OutlineChange change(m_store.outline());
     if (m_undoStack.isEmpty())
         return;
     const WorkspaceSnapshot snapshot = m_undoStack.takeLast();
@@ -86,8 +88,8 @@ void TaskStore::undo() {
     applyWorkspaceSnapshot(snapshot);
 }
 
-void TaskStore::redo() {
-    const OutlineChange change(*this);
+void OutlineEditor::redo() {
+    const Outline::OutlineChange change(m_store.outline());
     if (m_redoStack.isEmpty())
         return;
     const WorkspaceSnapshot snapshot = m_redoStack.takeLast();
@@ -96,47 +98,48 @@ void TaskStore::redo() {
     applyWorkspaceSnapshot(snapshot);
 }
 
-void TaskStore::applyWorkspaceSnapshot(const WorkspaceSnapshot& snapshot) {
-    const OutlineChange change(*this);
+void OutlineEditor::applyWorkspaceSnapshot(const WorkspaceSnapshot& snapshot) {
+    const Outline::OutlineChange change(m_store.outline());
     m_isApplyingUndoRedo = true;
-    const QList<TaskItem> before = tasks();
-    setTasks(snapshot.tasks);
-    reconcileCompletionRecords(before, tasks());
-    setSections(snapshot.sections);
-    setRootOutlineOrder(snapshot.rootOutlineOrder);
-    if (!tasks().isEmpty()) {
-        ensureTasksInDisplayOrder();
-        recalculateFinishTimes();
+    const QList<TaskItem> before = m_store.outline().tasks();
+    m_store.outline().setTasks(snapshot.tasks);
+    m_store.reconcileCompletionRecords(before, m_store.outline().tasks());
+    m_store.outline().setSections(snapshot.sections);
+    m_store.outline().setRootOutlineOrder(snapshot.rootOutlineOrder);
+    if (!m_store.outline().tasks().isEmpty()) {
+        m_store.outline().ensureTasksInDisplayOrder();
+        m_store.outline().recalculateFinishTimes();
     }
-    persistWorkspace();
+    m_store.persistWorkspace();
     m_isApplyingUndoRedo = false;
 }
 
 void TaskStore::clearAllTasks() {
-    const OutlineChange change(*this);
-    recordUndoSnapshot();
+    const Outline::OutlineChange change(outline());
+    editor().recordUndoSnapshot();
 
-    setTasks({});
-    setRootOutlineOrder({});
-    setPasteText(QString());
-    setScheduleStartTime(now());
-    m_inMotivationalStartPhase = false;
+    outline().setTasks({});
+    outline().setRootOutlineOrder({});
+    window().setPasteText(QString());
+    outline().setScheduleStartTime(now());
+    boss().m_inMotivationalStartPhase = false;
 
-    m_lastOverdueNotificationAt.clear();
-    m_overdueEscalationChatSent.clear();
-    m_overdueIntenseChatSent.clear();
+    watch().m_lastOverdueNotificationAt.clear();
+    watch().m_overdueEscalationChatSent.clear();
+    watch().m_overdueIntenseChatSent.clear();
 
     database().clearTasksAndChat();
-    setChatMessages({});
+    m_taskAnalytics.reset();
+    chat().setChatMessages({});
 
     ensurePlaceholderTaskIfEmpty();
 
     persistWorkspace();
-    refreshBossAIMetrics();
+    boss().refreshBossAIMetrics();
 
-    const QString done = QStringLiteral("All tasks cleared.");
+    const QString done = tr("All tasks cleared.");
     setStatusMessage(done);
-    postSystemMessage(done);
+    chat().postSystemMessage(done);
 }
 
 } // namespace vorn

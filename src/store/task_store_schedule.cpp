@@ -3,20 +3,20 @@
 
 namespace vorn {
 
-void TaskStore::resetStartToNow() {
+void Outline::resetStartToNow() {
     const OutlineChange change(*this);
-    setScheduleStartTime(now());
+    setScheduleStartTime(m_store.now());
     if (!tasks().isEmpty()) {
         ensureTasksInDisplayOrder();
         recalculateFinishTimes();
     }
-    clearOverdueNotificationCooldowns(0);
-    beginMotivationalSession();
-    setStatusMessage(QStringLiteral("Timeline restarted from now."));
-    postSystemMessage(QStringLiteral("Timeline reset. Motivational mode — fresh start."));
-    persistWorkspace();
-    deliverBossChatMessage(QStringLiteral("Timeline restarted. User is beginning again."), false,
-                           std::nullopt, std::nullopt);
+    m_store.watch().clearOverdueNotificationCooldowns(0);
+    m_store.boss().beginMotivationalSession();
+    m_store.setStatusMessage(tr("Timeline restarted from now."));
+    m_store.chat().postSystemMessage(tr("Timeline reset. Motivational mode — fresh start."));
+    m_store.persistWorkspace();
+    m_store.chat().deliverBossChatMessage(QStringLiteral("Timeline restarted. User is beginning again."),
+                                          false, std::nullopt, std::nullopt);
 }
 
 } // namespace vorn

@@ -4,62 +4,60 @@
 
 namespace vorn {
 
-namespace {
-
 // Each section is one undo step, recorded before anything of its tree goes, so
 // the newest step (this section's) gives back the whole tree at once. Then the
 // subsections go, their tasks moving up into this section, then this section.
-void deleteSectionTree(TaskStore& store, const QUuid& sectionID, QSet<QUuid>& entered) {
-    if (entered.contains(sectionID) || !store.canDeleteSection(sectionID))
+void OutlineEditor::deleteSectionTree(const QUuid& sectionID, QSet<QUuid>& entered) {
+    if (entered.contains(sectionID) || !canDeleteSection(sectionID))
         return;
     entered.insert(sectionID); // a damaged tree may lead back here
-    store.recordUndoSnapshot();
-    for (const TaskSection& child : store.childSections(sectionID))
-        deleteSectionTree(store, child.id, entered);
+    recordUndoSnapshot();
+    for (const TaskSection& child : m_store.outline().childSections(sectionID))
+        deleteSectionTree(child.id, entered);
 
-    const std::optional<Workspace> edited = outline::dissolveSection(store.workspace(), sectionID);
+    const std::optional<Workspace> edited =
+        outline::dissolveSection(m_store.outline().workspace(), sectionID);
     if (!edited)
         return;
-    editing::adopt(store, *edited);
-    QSet<QUuid> collapsed = store.collapsedSectionIDs();
+    editing::adopt(m_store, *edited);
+    QSet<QUuid> collapsed = m_store.outline().collapsedSectionIDs();
     collapsed.remove(sectionID);
-    store.setCollapsedSectionIDs(collapsed); // saved by the field's observer
-    editing::reorderAndReschedule(store);
-    store.persistWorkspace();
+    m_store.outline().setCollapsedSectionIDs(collapsed); // saved by the field's observer
+    editing::reorderAndReschedule(m_store);
+    m_store.persistWorkspace();
 }
 
-} // namespace
-
-void TaskStore::renameSection(const QUuid& sectionID, const QString& title) {
-    const OutlineChange change(*this);
-    const std::optional<Workspace> edited = outline::renameSection(workspace(), sectionID, title);
+void OutlineEditor::renameSection(const QUuid& sectionID, const QString& title) {
+    const Outline::OutlineChange change(m_store.outline());
+    const std::optional<Workspace> edited =
+        outline::renameSection(m_store.outline().workspace(), sectionID, title);
     if (!edited)
         return;
     recordUndoSnapshot();
-    editing::adopt(*this, *edited);
-    persistWorkspace();
+    editing::adopt(m_store, *edited);
+    m_store.persistWorkspace();
 }
 
-void TaskStore::renameRootTitle(const QString& title) {
-    const OutlineChange change(*this);
-    if (const std::optional<QUuid> root = rootSectionID())
+void OutlineEditor::renameRootTitle(const QString& title) {
+    const Outline::OutlineChange change(m_store.outline());
+    if (const std::optional<QUuid> root = m_store.outline().rootSectionID())
         renameSection(*root, title);
 }
 
-bool TaskStore::canDeleteSection(const QUuid& sectionID) const {
-    const qsizetype pos = outline::sectionIndex(sections(), sectionID);
-    return pos >= 0 && sections().at(pos).parentID.has_value();
+bool OutlineEditor::canDeleteSection(const QUuid& sectionID) const {
+    const qsizetype pos = outline::sectionIndex(m_store.outline().sections(), sectionID);
+    return pos >= 0 && m_store.outline().sections().at(pos).parentID.has_value();
 }
 
-void TaskStore::deleteSection(const QUuid& sectionID) {
-    const OutlineChange change(*this);
+void OutlineEditor::deleteSection(const QUuid& sectionID) {
+    const Outline::OutlineChange change(m_store.outline());
     QSet<QUuid> entered;
-    deleteSectionTree(*this, sectionID, entered);
+    deleteSectionTree(sectionID, entered);
 }
 
-void TaskStore::clearSectionContent(const QUuid& sectionID) {
-    const OutlineChange change(*this);
-    editing::adopt(*this, outline::clearSectionContent(workspace(), sectionID));
+void OutlineEditor::clearSectionContent(const QUuid& sectionID) {
+    const Outline::OutlineChange change(m_store.outline());
+    editing::adopt(m_store, outline::clearSectionContent(m_store.outline().workspace(), sectionID));
 }
 
 } // namespace vorn

@@ -12,21 +12,21 @@ constexpr double kSurgeChance = 0.03;
 constexpr double kSurgeSeconds = 1800;
 } // namespace
 
-void TaskStore::maybeTriggerSurgeMode(const QUuid& sectionID) {
-    if (!m_isBossAIActive || isSurgeActive() || tasks().isEmpty())
+void BossEngine::maybeTriggerSurgeMode(const QUuid& sectionID) {
+    if (!m_store.watch().m_isBossAIActive || isSurgeActive() || m_store.outline().tasks().isEmpty())
         return;
-    if (m_env.random->uniform(0, 1) < kSurgeChance)
+    if (m_store.m_env.random->uniform(0, 1) < kSurgeChance)
         activateSurgeMode(sectionID);
 }
 
-void TaskStore::activateSurgeMode(const QUuid& sectionID) {
+void BossEngine::activateSurgeMode(const QUuid& sectionID) {
     BossAIState state = m_bossAIState;
-    state.surgeModeUntil = now() + kSurgeSeconds;
+    state.surgeModeUntil = m_store.now() + kSurgeSeconds;
     setBossAIState(state);
-    const QString title = sectionTitle(sectionID);
+    const QString title = m_store.outline().sectionTitle(sectionID);
 
     // Only the open tasks standing directly in the list; no undo step.
-    QList<TaskItem> updated = tasks();
+    QList<TaskItem> updated = m_store.outline().tasks();
     bool changed = false;
     for (TaskItem& t : updated) {
         if (t.sectionID != sectionID || t.isCompleted)
@@ -35,27 +35,28 @@ void TaskStore::activateSurgeMode(const QUuid& sectionID) {
         changed = true;
     }
     if (changed) {
-        setTasks(std::move(updated));
-        ensureTasksInDisplayOrder();
-        recalculateFinishTimes();
+        m_store.outline().setTasks(std::move(updated));
+        m_store.outline().ensureTasksInDisplayOrder();
+        m_store.outline().recalculateFinishTimes();
     }
 
     saveBossState();
     refreshBossAIMetrics();
-    persistWorkspace();
-    postSystemMessage(
-        QStringLiteral("⚡ SURGE MODE — Vorn halved remaining times in %1 for 30 minutes.").arg(title));
+    m_store.persistWorkspace();
+    m_store.chat().postSystemMessage(
+        tr("⚡ SURGE MODE — Vorn halved remaining times in %1 for 30 minutes.").arg(title));
     // Spoken once the completion that triggered the surge is fully applied, so
     // the boss sees the state after it (and the completion finishes undisturbed).
     const QString reason =
         QStringLiteral("Surge mode activated in ") + title +
         QStringLiteral(". All remaining tasks in this list halved — user must move faster.");
-    QTimer::singleShot(
-        0, this, [this, reason] { deliverBossChatMessage(reason, false, BossAIMode::demon, std::nullopt); });
+    QTimer::singleShot(0, this, [this, reason] {
+        m_store.chat().deliverBossChatMessage(reason, false, BossAIMode::demon, std::nullopt);
+    });
 }
 
-void TaskStore::expireSurgeIfNeeded() {
-    if (!m_bossAIState.surgeModeUntil || now() < *m_bossAIState.surgeModeUntil)
+void BossEngine::expireSurgeIfNeeded() {
+    if (!m_bossAIState.surgeModeUntil || m_store.now() < *m_bossAIState.surgeModeUntil)
         return;
     BossAIState state = m_bossAIState;
     state.surgeModeUntil.reset();

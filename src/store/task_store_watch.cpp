@@ -14,83 +14,85 @@ namespace {
 constexpr double kEscalationRatio = 1.5;
 }
 
-void TaskStore::startBossAI() {
+void BossWatch::startBossAI() {
     if (m_isBossAIActive)
         return;
     if (m_backgroundJob)
         m_backgroundJob->stop();
-    m_backgroundJob = std::make_unique<BossAIBackgroundJob>(this, m_env.hourlyInterval, m_env.minuteInterval);
+    m_backgroundJob = std::make_unique<BossAIBackgroundJob>(&m_store, m_store.m_env.hourlyInterval,
+                                                            m_store.m_env.minuteInterval);
     m_backgroundJob->start();
     setIsBossAIActive(true);
-    setStatusMessage(QStringLiteral("Vorn monitoring active."));
+    m_store.setStatusMessage(tr("Vorn monitoring active."));
     checkLateAndNotify();
 }
 
-void TaskStore::stopBossAI() {
+void BossWatch::stopBossAI() {
     if (m_backgroundJob)
         m_backgroundJob->stop();
     m_backgroundJob.reset();
     setIsBossAIActive(false);
-    persistWorkspace();
+    m_store.persistWorkspace();
 }
 
-QCoro::Task<> TaskStore::runHourlyBossAICheck() {
-    if (tasks().isEmpty() || m_inMotivationalStartPhase)
+QCoro::Task<> BossWatch::runHourlyBossAICheck() {
+    if (m_store.outline().tasks().isEmpty() || m_store.boss().m_inMotivationalStartPhase)
         co_return;
 
-    const double hours = (now() - m_bossAIState.lastActivityAt) / 3600.0;
-    BossAIState state = m_bossAIState;
+    const double hours = (m_store.now() - m_store.boss().m_bossAIState.lastActivityAt) / 3600.0;
+    BossAIState state = m_store.boss().m_bossAIState;
     if (hours >= 1)
-        state.urgencyScore = boss::clampUrgency(state.urgencyScore + m_env.random->uniform(2, 4));
+        state.urgencyScore = boss::clampUrgency(state.urgencyScore + m_store.m_env.random->uniform(2, 4));
     if (hours >= 4 && !state.inactivityBlockPenaltyApplied) {
-        state.urgencyScore = boss::clampUrgency(state.urgencyScore + m_env.random->uniform(12, 20));
+        state.urgencyScore = boss::clampUrgency(state.urgencyScore + m_store.m_env.random->uniform(12, 20));
         state.inactivityBlockPenaltyApplied = true;
     }
-    state.lastInactivityCheckAt = now();
-    setBossAIState(state);
-    saveBossState();
-    refreshBossAIMetrics();
+    state.lastInactivityCheckAt = m_store.now();
+    m_store.boss().setBossAIState(state);
+    m_store.boss().saveBossState();
+    m_store.boss().refreshBossAIMetrics();
 
     if (hours >= 4) {
         const QString reason = QStringLiteral("Inactivity: %1h since last update. %2 tasks still pending.")
                                    .arg(static_cast<qint64>(std::trunc(hours)))
-                                   .arg(pendingTasks().size());
-        co_await deliverBossChatMessage(reason, false, std::nullopt, std::nullopt);
+                                   .arg(m_store.outline().pendingTasks().size());
+        co_await m_store.chat().deliverBossChatMessage(reason, false, std::nullopt, std::nullopt);
     }
 }
 
-QCoro::Task<> TaskStore::checkLateAndNotify() {
-    if (tasks().isEmpty())
+QCoro::Task<> BossWatch::checkLateAndNotify() {
+    if (m_store.outline().tasks().isEmpty())
         co_return;
-    const std::optional<TaskItem> active = currentActiveTask();
+    const std::optional<TaskItem> active = m_store.boss().currentActiveTask();
     if (!active)
         co_return;
 
     // The active task's start is frozen the first time the watch sees it.
-    if (!m_isChatLoading) {
-        const auto it = std::find_if(tasks().cbegin(), tasks().cend(),
+    if (!m_store.chat().m_isChatLoading) {
+        const auto it = std::find_if(m_store.outline().tasks().cbegin(), m_store.outline().tasks().cend(),
                                      [&](const TaskItem& t) { return t.id == active->id; });
-        if (it != tasks().cend() && !it->startedAt) {
-            QList<TaskItem> updated = tasks();
-            updated[it - tasks().cbegin()].startedAt = taskStartTime(active->id);
-            setTasks(std::move(updated));
-            persistWorkspace();
+        if (it != m_store.outline().tasks().cend() && !it->startedAt) {
+            QList<TaskItem> updated = m_store.outline().tasks();
+            updated[it - m_store.outline().tasks().cbegin()].startedAt =
+                m_store.outline().taskStartTime(active->id);
+            m_store.outline().setTasks(std::move(updated));
+            m_store.persistWorkspace();
         }
     }
 
-    updateDemonLock();
-    saveBossState();
-    refreshBossAIMetrics();
+    m_store.boss().updateDemonLock();
+    m_store.boss().saveBossState();
+    m_store.boss().refreshBossAIMetrics();
 
-    if (isSurgeActive())
+    if (m_store.boss().isSurgeActive())
         co_return;
 
     const double ratio = overrunRatio(*active);
-    if (ratio < m_lateThresholdMultiplier)
+    if (ratio < m_store.settings().m_lateThresholdMultiplier)
         co_return;
-    if (m_inMotivationalStartPhase) {
-        m_inMotivationalStartPhase = false;
-        refreshBossAIMetrics();
+    if (m_store.boss().m_inMotivationalStartPhase) {
+        m_store.boss().m_inMotivationalStartPhase = false;
+        m_store.boss().refreshBossAIMetrics();
     }
     if (m_overdueEscalationChatSent.contains(active->id))
         co_return;
@@ -102,36 +104,36 @@ QCoro::Task<> TaskStore::checkLateAndNotify() {
     } else {
         if (!shouldSendInitialOverdueChat(*active, ratio) || !taskStillActive(active->id))
             co_return;
-        m_lastOverdueNotificationAt.insert(active->id, now());
+        m_lastOverdueNotificationAt.insert(active->id, m_store.now());
     }
 
-    BossAIState state = m_bossAIState;
-    state.urgencyScore = boss::clampUrgency(state.urgencyScore + m_env.random->uniform(20, 35));
-    setBossAIState(state);
-    saveBossState();
-    refreshBossAIMetrics();
-    database().saveOverdueStates(buildOverdueSnapshots());
+    BossAIState state = m_store.boss().m_bossAIState;
+    state.urgencyScore = boss::clampUrgency(state.urgencyScore + m_store.m_env.random->uniform(20, 35));
+    m_store.boss().setBossAIState(state);
+    m_store.boss().saveBossState();
+    m_store.boss().refreshBossAIMetrics();
+    m_store.database().saveOverdueStates(buildOverdueSnapshots());
 
     if (ratio >= kEscalationRatio) {
-        co_await deliverBossChatMessage(
+        co_await m_store.chat().deliverBossChatMessage(
             QStringLiteral("1.5× overdue on: %1. Still not done.").arg(active->title), false,
             BossAIMode::demon, active->id);
     } else {
-        co_await deliverBossChatMessage(
+        co_await m_store.chat().deliverBossChatMessage(
             QStringLiteral("Missed deadline on: %1. Still not done.").arg(active->title), false, std::nullopt,
             active->id);
     }
 }
 
-double TaskStore::overrunRatio(const TaskItem& task) const {
+double BossWatch::overrunRatio(const TaskItem& task) const {
     if (task.isCompleted)
         return 0;
     const double allowed = static_cast<double>(std::max<qint64>(task.durationMinutes, 1)) * 60.0;
-    return (now() - taskStartTime(task.id)) / allowed;
+    return (m_store.now() - m_store.outline().taskStartTime(task.id)) / allowed;
 }
 
-bool TaskStore::shouldSendInitialOverdueChat(const TaskItem& task, double ratio) const {
-    if (ratio >= kEscalationRatio || ratio < m_lateThresholdMultiplier)
+bool BossWatch::shouldSendInitialOverdueChat(const TaskItem& task, double ratio) const {
+    if (ratio >= kEscalationRatio || ratio < m_store.settings().m_lateThresholdMultiplier)
         return false;
     if (m_overdueEscalationChatSent.contains(task.id))
         return false;
@@ -139,20 +141,20 @@ bool TaskStore::shouldSendInitialOverdueChat(const TaskItem& task, double ratio)
     if (last == m_lastOverdueNotificationAt.cend())
         return true;
     const double cooldown = static_cast<double>(std::max<qint64>(task.durationMinutes, 5)) * 60.0;
-    return now() - *last >= cooldown;
+    return m_store.now() - *last >= cooldown;
 }
 
-bool TaskStore::taskStillActive(const QUuid& id) const {
-    return std::any_of(tasks().cbegin(), tasks().cend(),
+bool BossWatch::taskStillActive(const QUuid& id) const {
+    return std::any_of(m_store.outline().tasks().cbegin(), m_store.outline().tasks().cend(),
                        [&](const TaskItem& t) { return t.id == id && !t.isCompleted; });
 }
 
-void TaskStore::clearOverdueNotificationCooldowns(qsizetype fromIndex) {
-    for (qsizetype i = std::max<qsizetype>(fromIndex, 0); i < tasks().size(); ++i)
-        clearOverdueEscalationState(tasks().at(i).id);
+void BossWatch::clearOverdueNotificationCooldowns(qsizetype fromIndex) {
+    for (qsizetype i = std::max<qsizetype>(fromIndex, 0); i < m_store.outline().tasks().size(); ++i)
+        clearOverdueEscalationState(m_store.outline().tasks().at(i).id);
 }
 
-void TaskStore::clearOverdueEscalationState(const QUuid& id) {
+void BossWatch::clearOverdueEscalationState(const QUuid& id) {
     m_lastOverdueNotificationAt.remove(id);
     m_overdueEscalationChatSent.remove(id);
     m_overdueIntenseChatSent.remove(id);

@@ -5,7 +5,7 @@
 
 namespace vorn {
 
-void TaskStore::initializeWebsiteBlockState() {
+void WebsiteBlocking::initializeWebsiteBlockState() {
     m_hostsBlocker.readBlockState();
     // Whether sudo really runs the helper is asked in the background; start-up
     // never waits on sudo.
@@ -13,32 +13,44 @@ void TaskStore::initializeWebsiteBlockState() {
         m_hostsBlocker.probeHelper();
 }
 
-void TaskStore::liftWebsiteBlockAllowingPrompt() {
+void WebsiteBlocking::liftWebsiteBlockAllowingPrompt() {
     m_hostsBlocker.disable(true);
 }
 
-void TaskStore::shutDownWebsiteBlocking() {
+void WebsiteBlocking::shutDownWebsiteBlocking() {
     m_hostsBlocker.shutDown();
 }
 
-QStringList TaskStore::blockedSites() const {
-    return parseSiteList(m_blockedSitesText).hosts;
+QStringList WebsiteBlocking::blockedSites() const {
+    return parseSiteList(m_store.settings().m_blockedSitesText).hosts;
 }
 
-void TaskStore::reportRejectedSites(const QStringList& rejected) {
+bool WebsiteBlocking::isHelperInstalled() const {
+    return m_hostsBlocker.isHelperInstalled();
+}
+
+QCoro::Task<std::optional<QString>> WebsiteBlocking::installHelper() {
+    HostsBlocker blocker = m_hostsBlocker; // copies share the blocker's queue
+    const HostsBlocker::Outcome outcome = co_await blocker.installHelper();
+    if (outcome)
+        co_return std::nullopt;
+    co_return outcome.error().description();
+}
+
+void WebsiteBlocking::reportRejectedSites(const QStringList& rejected) {
     if (rejected == m_reportedRejectedSites)
         return;
     m_reportedRejectedSites = rejected;
     if (!rejected.isEmpty())
-        postSystemMessage(QStringLiteral("Website blocking skips entries that are not host names: ") +
-                          rejected.join(QStringLiteral(", ")));
+        m_store.chat().postSystemMessage(tr("Website blocking skips entries that are not host names: %1")
+                                             .arg(rejected.join(QStringLiteral(", "))));
 }
 
-void TaskStore::updateDemonWebsiteBlocking(std::optional<BossAIMode> mode) {
-    if (!m_demonWebsiteBlockingEnabled)
+void WebsiteBlocking::updateDemonWebsiteBlocking(std::optional<BossAIMode> mode) {
+    if (!m_store.settings().m_demonWebsiteBlockingEnabled)
         return;
     if (mode == BossAIMode::demon) {
-        SiteList sites = parseSiteList(m_blockedSitesText);
+        SiteList sites = parseSiteList(m_store.settings().m_blockedSitesText);
         reportRejectedSites(sites.rejected);
         m_hostsBlocker.enable(sites.hosts.isEmpty() ? HostsBlocker::defaultSites() : std::move(sites.hosts));
     } else if (m_hostsBlocker.willBeBlocking()) {

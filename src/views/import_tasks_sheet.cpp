@@ -12,7 +12,7 @@
 
 namespace vorn {
 
-ImportTasksSheet::ImportTasksSheet(TaskStore* store, QWidget* parent) : QDialog(parent), m_store(store) {
+ImportTasksSheet::ImportTasksSheet(TaskStore& store, QWidget* parent) : QDialog(parent), m_store(store) {
     setWindowTitle(QStringLiteral("Import Tasks"));
     setFixedSize(480, 420);
 
@@ -38,7 +38,7 @@ ImportTasksSheet::ImportTasksSheet(TaskStore* store, QWidget* parent) : QDialog(
 
     m_editor = new QPlainTextEdit;
     m_editor->setTabChangesFocus(true);
-    m_editor->setPlainText(store->pasteText());
+    m_editor->setPlainText(store.window().pasteText());
     layout->addWidget(m_editor, 1);
 
     auto* buttons = new QHBoxLayout;
@@ -50,25 +50,21 @@ ImportTasksSheet::ImportTasksSheet(TaskStore* store, QWidget* parent) : QDialog(
     buttons->addWidget(m_import);
     layout->addLayout(buttons);
 
-    connect(m_editor, &QPlainTextEdit::textChanged, this, [this] {
-        if (m_store)
-            m_store->setPasteText(m_editor->toPlainText());
-    });
-    connect(store, &TaskStore::pasteTextChanged, this, &ImportTasksSheet::followStoreText);
+    connect(m_editor, &QPlainTextEdit::textChanged, this,
+            [this] { m_store.window().setPasteText(m_editor->toPlainText()); });
+    connect(&store.window(), &WindowState::pasteTextChanged, this, &ImportTasksSheet::followStoreText);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_import, &QPushButton::clicked, this, &ImportTasksSheet::importPastedText);
 }
 
 void ImportTasksSheet::showEvent(QShowEvent* event) {
     m_picker->clear();
-    if (m_store) {
-        const QList<TaskSection> roots = m_store->childSections(std::nullopt);
-        if (!roots.isEmpty()) {
-            m_picker->addItem(roots.first().title, roots.first().id);
-            m_picker->setCurrentIndex(0);
-        } else {
-            m_picker->setCurrentIndex(-1);
-        }
+    const QList<TaskSection> roots = m_store.outline().childSections(std::nullopt);
+    if (!roots.isEmpty()) {
+        m_picker->addItem(roots.first().title, roots.first().id);
+        m_picker->setCurrentIndex(0);
+    } else {
+        m_picker->setCurrentIndex(-1);
     }
     followStoreText();
     m_editor->setFocus();
@@ -76,17 +72,15 @@ void ImportTasksSheet::showEvent(QShowEvent* event) {
 }
 
 void ImportTasksSheet::followStoreText() {
-    if (m_store && m_editor->toPlainText() != m_store->pasteText())
-        m_editor->setPlainText(m_store->pasteText());
+    if (m_editor->toPlainText() != m_store.window().pasteText())
+        m_editor->setPlainText(m_store.window().pasteText());
 }
 
 void ImportTasksSheet::importPastedText() {
-    if (!m_store)
-        return;
-    m_store->replaceFromPaste(m_store->pasteText());
+    m_store.replaceFromPaste(m_store.window().pasteText());
     // A list that does not parse keeps the sheet open with the text in it, so
     // the fix is one edit away; the error alert says what went wrong.
-    if (!m_store->errorMessage())
+    if (!m_store.errorMessage())
         accept();
 }
 

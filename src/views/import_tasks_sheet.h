@@ -17,7 +17,7 @@ class ImportTasksSheet : public QDialog {
     Q_OBJECT
 
 public:
-    explicit ImportTasksSheet(TaskStore* store, QWidget* parent = nullptr);
+    explicit ImportTasksSheet(TaskStore& store, QWidget* parent = nullptr);
 
     QComboBox* listPicker() const { return m_picker; }
     QPlainTextEdit* editor() const { return m_editor; }
@@ -31,7 +31,7 @@ private:
     void importPastedText();
     void followStoreText();
 
-    QPointer<TaskStore> m_store;
+    TaskStore& m_store;
     QComboBox* m_picker = nullptr;
     QPlainTextEdit* m_editor = nullptr;
     QPushButton* m_import = nullptr;

@@ -32,7 +32,7 @@ namespace {
 constexpr int kShowChatButtonMargin = 6; // from the window's edge
 } // namespace
 
-MainWindow::MainWindow(TaskStore* store, ConnectionAccess& connection, QWidget* parent)
+MainWindow::MainWindow(TaskStore& store, ConnectionAccess& connection, QWidget* parent)
     : QMainWindow(parent), m_store(store), m_connection(connection) {
     setWindowTitle(QStringLiteral("Vorn"));
 
@@ -71,10 +71,8 @@ MainWindow::MainWindow(TaskStore* store, ConnectionAccess& connection, QWidget* 
         QStringLiteral("#showVornButton { color: palette(highlighted-text); background: palette(highlight);"
                        " border: none; border-radius: 8px; padding: 14px 0px; }"));
     m_showChatButton->adjustSize();
-    connect(m_showChatButton, &QToolButton::clicked, this, [this] {
-        if (m_store)
-            m_store->setIsChatVisible(true);
-    });
+    connect(m_showChatButton, &QToolButton::clicked, this,
+            [this] { m_store.window().setIsChatVisible(true); });
 
     m_surge = new SurgeCountdown(store, central);
     buildToolbar();
@@ -91,17 +89,19 @@ MainWindow::MainWindow(TaskStore* store, ConnectionAccess& connection, QWidget* 
     m_listPane->table()->showFirstOpenTask();
     m_listPane->table()->setFocus(Qt::OtherFocusReason);
 
-    connect(store, &TaskStore::showImportSheetChanged, this, &MainWindow::followImportSheet);
-    connect(store, &TaskStore::errorMessageChanged, this, &MainWindow::followErrorMessage);
-    connect(store, &TaskStore::isChatVisibleChanged, this, &MainWindow::followChatVisibility);
-    connect(store, &TaskStore::chatPanelFractionChanged, this, &MainWindow::applyPanelWidths);
-    connect(store, &TaskStore::isEstimatingChanged, this, &MainWindow::followEstimating);
-    connect(store, &TaskStore::tasksChanged, this, &MainWindow::followEstimating);
-    connect(store, &TaskStore::undoStateChanged, this, &MainWindow::followUndoState);
-    connect(store, &TaskStore::statusMessageChanged, this, [this] {
-        if (m_store)
-            statusBar()->showMessage(m_store->statusMessage().value_or(QString()));
+    // A list loaded from elsewhere (a second start's --import) ends an import in progress here.
+    connect(&store, &TaskStore::listReplaced, this, [this] {
+        if (m_importSheet && m_importSheet->isVisible())
+            m_importSheet->close();
     });
+    connect(&store, &TaskStore::errorMessageChanged, this, &MainWindow::followErrorMessage);
+    connect(&store.window(), &WindowState::isChatVisibleChanged, this, &MainWindow::followChatVisibility);
+    connect(&store.window(), &WindowState::chatPanelFractionChanged, this, &MainWindow::applyPanelWidths);
+    connect(&store.estimate(), &TimelineEstimator::isEstimatingChanged, this, &MainWindow::followEstimating);
+    connect(&store.outline(), &Outline::tasksChanged, this, &MainWindow::followEstimating);
+    connect(&store.editor(), &OutlineEditor::undoStateChanged, this, &MainWindow::followUndoState);
+    connect(&store, &TaskStore::statusMessageChanged, this,
+            [this] { statusBar()->showMessage(m_store.statusMessage().value_or(QString())); });
     connect(m_splitter, &QSplitter::splitterMoved, this, &MainWindow::rememberDividerPosition);
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) { setSceneActive(state == Qt::ApplicationActive); });
@@ -110,10 +110,8 @@ MainWindow::MainWindow(TaskStore* store, ConnectionAccess& connection, QWidget* 
     followChatVisibility();
     followEstimating();
     followUndoState();
-    statusBar()->showMessage(store->statusMessage().value_or(QString()));
-    if (store->showImportSheet())
-        followImportSheet();
-    if (store->errorMessage())
+    statusBar()->showMessage(store.statusMessage().value_or(QString()));
+    if (store.errorMessage())
         followErrorMessage();
 }
 
@@ -139,21 +137,19 @@ void MainWindow::keepWatchingInBackground() {
 void MainWindow::setSceneActive(bool active) {
     if (m_watchInBackground)
         active = true;
-    if (active == m_sceneActive || !m_store)
+    if (active == m_sceneActive)
         return;
     m_sceneActive = active;
     if (active)
-        m_store->startBossAI();
+        m_store.watch().startBossAI();
     else
-        m_store->stopBossAI();
+        m_store.watch().stopBossAI();
 }
 
 void MainWindow::prepareForQuit() {
-    if (!m_store)
-        return;
-    m_store->persistWorkspace();
+    m_store.persistWorkspace();
     // Never leave the sites blocked behind us; no password prompt on the way out.
-    m_store->shutDownWebsiteBlocking();
+    m_store.blocking().shutDownWebsiteBlocking();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -198,34 +194,15 @@ bool MainWindow::focusNextPrevChild(bool next) {
     return true;
 }
 
-void MainWindow::followImportSheet() {
-    if (!m_store)
-        return;
-    if (m_store->showImportSheet()) {
-        ImportTasksSheet* sheet = importSheet();
-        if (!sheet->isVisible())
-            sheet->open();
-    } else if (m_importSheet && m_importSheet->isVisible()) {
-        m_importSheet->close();
-    }
-}
-
 ImportTasksSheet* MainWindow::importSheet() {
     // Made on first use: most runs never open it, and the window shows sooner.
-    if (!m_importSheet) {
+    if (!m_importSheet)
         m_importSheet = new ImportTasksSheet(m_store, this);
-        connect(m_importSheet, &QDialog::finished, this, [this] {
-            if (m_store)
-                m_store->setShowImportSheet(false);
-        });
-    }
     return m_importSheet;
 }
 
 void MainWindow::followErrorMessage() {
-    if (!m_store)
-        return;
-    const std::optional<QString>& message = m_store->errorMessage();
+    const std::optional<QString>& message = m_store.errorMessage();
     if (!message) {
         if (m_errorAlert && m_errorAlert->isVisible())
             m_errorAlert->done(QMessageBox::Ok);
@@ -237,8 +214,8 @@ void MainWindow::followErrorMessage() {
         // Not modal: the message may say what to change elsewhere, and work goes on meanwhile.
         m_errorAlert->setWindowModality(Qt::NonModal);
         connect(m_errorAlert, &QMessageBox::finished, this, [this] {
-            if (m_store && m_store->errorMessage())
-                m_store->setErrorMessage(std::nullopt);
+            if (m_store.errorMessage())
+                m_store.setErrorMessage(std::nullopt);
         });
     }
     m_errorAlert->setText(*message);
@@ -247,9 +224,7 @@ void MainWindow::followErrorMessage() {
 }
 
 void MainWindow::followChatVisibility() {
-    if (!m_store)
-        return;
-    const bool visible = m_store->isChatVisible();
+    const bool visible = m_store.window().isChatVisible();
     // The keyboard does not go with the chat when it hides.
     if (!visible && m_chatPane->isAncestorOf(QApplication::focusWidget()))
         m_listPane->table()->showFirstOpenTask();
@@ -268,12 +243,12 @@ void MainWindow::followChatVisibility() {
 }
 
 void MainWindow::applyPanelWidths() {
-    if (!m_store || !m_store->isChatVisible())
+    if (!m_store.window().isChatVisible())
         return;
     const int total = m_splitter->width();
     if (total <= 0)
         return;
-    const MainLayoutWidths widths = mainLayoutWidths(total, m_store->chatPanelFraction());
+    const MainLayoutWidths widths = mainLayoutWidths(total, m_store.window().chatPanelFraction());
     // The list keeps its minimum in a narrow window; the chat gets what is
     // left (the splitter would otherwise shrink both in proportion).
     const int list = qRound(widths.list);
@@ -284,13 +259,13 @@ void MainWindow::applyPanelWidths() {
 }
 
 void MainWindow::rememberDividerPosition() {
-    if (m_applyingWidths || !m_store)
+    if (m_applyingWidths)
         return;
     const QList<int> sizes = m_splitter->sizes();
     if (sizes.size() < 2)
         return;
     if (const auto fraction = chatFractionForWidth(sizes.at(1), m_splitter->width()))
-        m_store->setChatPanelFraction(*fraction);
+        m_store.window().setChatPanelFraction(*fraction);
 }
 
 void MainWindow::placeFloatingControls() {

@@ -33,7 +33,7 @@ class MainWindow : public QMainWindow {
 
 public:
     // `connection` keeps the proxy settings; it must outlive the window.
-    MainWindow(TaskStore* store, ConnectionAccess& connection, QWidget* parent = nullptr);
+    MainWindow(TaskStore& store, ConnectionAccess& connection, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     OutlineView* listPane() const { return m_listPane; }
@@ -96,7 +96,6 @@ private:
     void showAbout();
     void openSettings();
     void openAnalytics();
-    void followImportSheet();
     void followErrorMessage();
     void followChatVisibility();
     void followEstimating();
@@ -106,7 +105,7 @@ private:
     void placeFloatingControls();
     void applyMinimumSizes();
 
-    QPointer<TaskStore> m_store;
+    TaskStore& m_store;
     ConnectionAccess& m_connection;
     PanelSplitter* m_splitter = nullptr;
     OutlineView* m_listPane = nullptr;

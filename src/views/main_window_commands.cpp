@@ -2,6 +2,7 @@
 #include "store/task_store.h"
 #include "views/analytics/analytics_sheet.h"
 #include "views/icons.h"
+#include "views/import_tasks_sheet.h"
 #include "views/main_window.h"
 #include "views/settings/settings_window.h"
 
@@ -28,8 +29,9 @@ void MainWindow::buildToolbar() {
                        QStringLiteral("Import"));
     m_importAction->setToolTip(QStringLiteral("Import tasks from pasted text"));
     connect(m_importAction, &QAction::triggered, this, [this] {
-        if (m_store)
-            m_store->setShowImportSheet(true);
+        ImportTasksSheet* sheet = importSheet();
+        if (!sheet->isVisible())
+            sheet->open();
     });
 
     m_analyticsAction =
@@ -39,25 +41,20 @@ void MainWindow::buildToolbar() {
     connect(m_analyticsAction, &QAction::triggered, this, &MainWindow::openAnalytics);
 
     m_chatToggleAction = bar->addAction(QStringLiteral("Hide Vorn"));
-    connect(m_chatToggleAction, &QAction::triggered, this, [this] {
-        if (m_store)
-            m_store->setIsChatVisible(!m_store->isChatVisible());
-    });
+    connect(m_chatToggleAction, &QAction::triggered, this,
+            [this] { m_store.window().setIsChatVisible(!m_store.window().isChatVisible()); });
 
     m_restartAction =
         bar->addAction(themedIcon(QStringLiteral("chronometer-reset"), QStringLiteral("app-restart")),
                        QStringLiteral("Restart from Now"));
-    connect(m_restartAction, &QAction::triggered, this, [this] {
-        if (m_store)
-            m_store->resetStartToNow();
-    });
+    connect(m_restartAction, &QAction::triggered, this, [this] { m_store.outline().resetStartToNow(); });
 
     m_estimateAction =
         bar->addAction(themedIcon(QStringLiteral("tools-wizard"), QStringLiteral("app-estimate")),
                        QStringLiteral("AI Estimate"));
     connect(m_estimateAction, &QAction::triggered, this, [this] {
-        if (m_store && !m_store->isEstimating())
-            m_store->estimateWithAI(); // runs on; the store reports its outcome
+        if (!m_store.estimate().isEstimating())
+            m_store.estimate().estimateWithAI(); // runs on; the store reports its outcome
     });
     auto* busy = new QProgressBar;
     busy->setRange(0, 0);
@@ -74,19 +71,15 @@ void MainWindow::buildToolbar() {
 }
 
 void MainWindow::followEstimating() {
-    if (!m_store)
-        return;
-    const bool estimating = m_store->isEstimating();
+    const bool estimating = m_store.estimate().isEstimating();
     m_estimateAction->setVisible(!estimating);
     m_estimateBusyAction->setVisible(estimating);
-    m_estimateAction->setEnabled(!estimating && !m_store->tasks().isEmpty());
+    m_estimateAction->setEnabled(!estimating && !m_store.outline().tasks().isEmpty());
 }
 
 void MainWindow::followUndoState() {
-    if (!m_store)
-        return;
-    m_undoAction->setEnabled(m_store->canUndo());
-    m_redoAction->setEnabled(m_store->canRedo());
+    m_undoAction->setEnabled(m_store.editor().canUndo());
+    m_redoAction->setEnabled(m_store.editor().canRedo());
 }
 
 // The settings window and the analytics sheet open from here.
@@ -100,8 +93,6 @@ AnalyticsSheet* MainWindow::analyticsSheet() const {
 
 // One settings window, raised when it is already open.
 void MainWindow::openSettings() {
-    if (!m_store)
-        return;
     if (!m_settings) {
         m_settings = new SettingsWindow(m_store, m_connection);
         m_settings->setAttribute(Qt::WA_DeleteOnClose);
@@ -116,8 +107,6 @@ void MainWindow::openSettings() {
 
 // The analytics sheet reads the records once, when it opens.
 void MainWindow::openAnalytics() {
-    if (!m_store)
-        return;
     if (m_analytics)
         m_analytics->close();
     m_analytics = new AnalyticsSheet(m_store, this);

@@ -49,10 +49,7 @@ void MainWindow::buildMenus() {
     QMenu* edit = menuBar()->addMenu(tr("&Edit"));
     m_undoAction = edit->addAction(tr("Undo"));
     setKeys(m_undoAction, QKeySequence::Undo);
-    connect(m_undoAction, &QAction::triggered, this, [this] {
-        if (m_store)
-            m_store->undo();
-    });
+    connect(m_undoAction, &QAction::triggered, this, [this] { m_store.editor().undo(); });
     m_redoAction = edit->addAction(tr("Redo"));
     // Ctrl+Shift+Z first (the menu shows it) on every platform, then the platform's others.
     const QKeySequence redo(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
@@ -60,10 +57,7 @@ void MainWindow::buildMenus() {
     redoKeys.removeAll(redo);
     redoKeys.prepend(redo);
     m_redoAction->setShortcuts(redoKeys);
-    connect(m_redoAction, &QAction::triggered, this, [this] {
-        if (m_store)
-            m_store->redo();
-    });
+    connect(m_redoAction, &QAction::triggered, this, [this] { m_store.editor().redo(); });
     edit->addSeparator();
     // Copy, paste and select-all are the focused widget's own keys (the table,
     // a title, the chat): the menu shows them and hands its click to that

@@ -11,7 +11,7 @@
 
 namespace vorn {
 
-SurgeCountdown::SurgeCountdown(TaskStore* store, QWidget* parent) : QWidget(parent), m_store(store) {
+SurgeCountdown::SurgeCountdown(TaskStore& store, QWidget* parent) : QWidget(parent), m_store(store) {
     setObjectName(QStringLiteral("surgeCountdown"));
     setAttribute(Qt::WA_StyledBackground);
     setAttribute(Qt::WA_TransparentForMouseEvents); // it floats over the chat
@@ -38,9 +38,9 @@ SurgeCountdown::SurgeCountdown(TaskStore* store, QWidget* parent) : QWidget(pare
 
     m_timer.setInterval(1000);
     connect(&m_timer, &QTimer::timeout, this, &SurgeCountdown::tick);
-    connect(store, &TaskStore::bossAIStateChanged, this, &SurgeCountdown::refresh);
+    connect(&store.boss(), &BossEngine::bossAIStateChanged, this, &SurgeCountdown::refresh);
     m_timer.start();
-    m_now = store->now();
+    m_now = store.now();
     refresh();
 }
 
@@ -69,10 +69,8 @@ void SurgeCountdown::changeEvent(QEvent* event) {
 }
 
 void SurgeCountdown::tick() {
-    if (!m_store)
-        return;
-    m_now = m_store->now();
-    m_store->expireSurgeIfNeeded();
+    m_now = m_store.now();
+    m_store.boss().expireSurgeIfNeeded();
     refresh();
 }
 
@@ -81,9 +79,7 @@ QString SurgeCountdown::remainingText() const {
 }
 
 void SurgeCountdown::refresh() {
-    if (!m_store)
-        return;
-    const auto remaining = TimeCalculator::surgeRemaining(m_store->bossAIState().surgeModeUntil, m_now);
+    const auto remaining = TimeCalculator::surgeRemaining(m_store.boss().bossAIState().surgeModeUntil, m_now);
     m_remaining->setText(remaining ? TimeCalculator::formatRemaining(*remaining) : QString());
     setVisible(remaining.has_value());
     if (remaining) {

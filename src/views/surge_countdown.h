@@ -19,7 +19,7 @@ class SurgeCountdown : public QWidget {
     Q_OBJECT
 
 public:
-    explicit SurgeCountdown(TaskStore* store, QWidget* parent = nullptr);
+    explicit SurgeCountdown(TaskStore& store, QWidget* parent = nullptr);
 
     // One tick of the timer: read the clock, end an expired surge, redraw.
     void tick();
@@ -32,7 +32,7 @@ private:
     void refresh();
     void applyColours();
 
-    QPointer<TaskStore> m_store;
+    TaskStore& m_store;
     Instant m_now = 0;
     QTimer m_timer;
     QLabel* m_label = nullptr;

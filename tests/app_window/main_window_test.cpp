@@ -74,7 +74,7 @@ private slots:
     // Each test has a window on a fresh store, shown at 09:00.
     void init() {
         m_fixture = std::make_unique<test::StoreFixture>(test::localTime(9, 0));
-        m_window = std::make_unique<MainWindow>(&m_fixture->start(), m_connection);
+        m_window = std::make_unique<MainWindow>(m_fixture->start(), m_connection);
         m_window->show();
     }
     void cleanup() {
@@ -99,17 +99,17 @@ private slots:
 
         f().clock().set(test::localTime(11, 30));
         window().restartAction()->trigger();
-        QCOMPARE(store().scheduleStartTime(), test::localTime(11, 30));
+        QCOMPARE(store().outline().scheduleStartTime(), test::localTime(11, 30));
 
         f().proxy().reply(QStringLiteral("/api/openai/chat"), test::ScriptedReply::silence());
         f().setRequestTimeoutMs(300);
         window().estimateAction()->trigger();
-        QVERIFY(store().isEstimating());
+        QVERIFY(store().estimate().isEstimating());
         QVERIFY(!window().estimateAction()->isVisible());
         QVERIFY(window().estimateBusyAction()->isVisible());
-        QTRY_VERIFY(!store().isEstimating());
+        QTRY_VERIFY(!store().estimate().isEstimating());
         QVERIFY(window().estimateAction()->isEnabled());
-        store().setTasks({});
+        store().outline().setTasks({});
         QVERIFY(!window().estimateAction()->isEnabled());
 
         // With a tray, closing the window leaves it to the tray's handler;
@@ -178,7 +178,7 @@ private slots:
         m_window.reset();
         const TaskStore& again = f().restart();
         QStringList kept;
-        for (const TaskItem& task : again.tasks())
+        for (const TaskItem& task : again.outline().tasks())
             kept << QStringLiteral("%1 %2%3")
                         .arg(task.title)
                         .arg(task.durationMinutes)
@@ -219,9 +219,9 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&window()));
 
         press(Qt::Key_H, Qt::ControlModifier | Qt::ShiftModifier);
-        QVERIFY(!store().isChatVisible());
+        QVERIFY(!store().window().isChatVisible());
         press(Qt::Key_H, Qt::ControlModifier | Qt::ShiftModifier);
-        QVERIFY(store().isChatVisible());
+        QVERIFY(store().window().isChatVisible());
 
         window().listPane()->table()->setFocus();
         window().copyAction()->trigger();
@@ -231,7 +231,7 @@ private slots:
         chat->setFocus();
         chat->setCurrentIndex(chat->model()->index(0, 0));
         QTest::keyClick(chat, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QGuiApplication::clipboard()->text(), store().chatMessages().first().content);
+        QCOMPARE(QGuiApplication::clipboard()->text(), store().chat().chatMessages().first().content);
     }
 
     // Every button that can be used, and whatever takes the keyboard, shown or
@@ -250,13 +250,13 @@ private slots:
         QCOMPARE(window().undoAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
         QCOMPARE(window().redoAction()->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
 
-        store().addTask();
+        store().editor().addTask();
         window().undoAction()->trigger();
-        QCOMPARE(store().tasks().size(), 1);
+        QCOMPARE(store().outline().tasks().size(), 1);
         QVERIFY(!window().undoAction()->isEnabled());
         QVERIFY(window().redoAction()->isEnabled());
         window().redoAction()->trigger();
-        QCOMPARE(store().tasks().size(), 2);
+        QCOMPARE(store().outline().tasks().size(), 2);
         QVERIFY(!window().redoAction()->isEnabled());
     }
 
@@ -267,7 +267,7 @@ private slots:
 
         // Text that does not parse: an alert, each time, and the sheet stays open with the text.
         QTest::keyClicks(sheet->editor(), QStringLiteral("just words"));
-        QCOMPARE(store().pasteText(), QStringLiteral("just words"));
+        QCOMPARE(store().window().pasteText(), QStringLiteral("just words"));
         for (int attempt = 0; attempt < 2; ++attempt) {
             sheet->importButton()->click();
             QTRY_VERIFY(window().errorAlert() && window().errorAlert()->isVisible());
@@ -276,13 +276,14 @@ private slots:
             QVERIFY(!store().errorMessage() && !window().errorAlert()->isVisible());
         }
         QVERIFY(sheet->isVisible());
-        QCOMPARE(store().tasks().size(), 1);
+        QCOMPARE(store().outline().tasks().size(), 1);
 
         sheet->editor()->setPlainText(kList);
         sheet->importButton()->click();
         QTRY_VERIFY(!sheet->isVisible());
-        QCOMPARE(store().tasks().size(), 4);
-        QCOMPARE(store().sectionTitle(*store().rootSectionID()), QStringLiteral("Monday"));
+        QCOMPARE(store().outline().tasks().size(), 4);
+        QCOMPARE(store().outline().sectionTitle(*store().outline().rootSectionID()),
+                 QStringLiteral("Monday"));
 
         // Opened again, it shows the last imported list and the list's title.
         window().importAction()->trigger();
@@ -291,7 +292,7 @@ private slots:
         QVERIFY(!sheet->listPicker()->isEnabled());
         QCOMPARE(sheet->listPicker()->currentText(), QStringLiteral("Monday"));
         sheet->cancelButton()->click();
-        QVERIFY(!store().showImportSheet());
+        QVERIFY(!sheet->isVisible());
     }
 
     void panelsFollowTheFraction() {
@@ -299,12 +300,12 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window()));
         const int total = window().splitter()->width();
         QCOMPARE(window().splitter()->sizes().at(1), qRound(total * 0.35));
-        store().setChatPanelFraction(0.5);
+        store().window().setChatPanelFraction(0.5);
         QCOMPARE(window().splitter()->sizes().at(1), qRound(total * 0.5));
 
         // In the narrowest window a wide chat leaves the list what it needs
         // (at least 240), and neither pane gets less than its layout needs.
-        store().setChatPanelFraction(0.9);
+        store().window().setChatPanelFraction(0.9);
         window().resize(window().minimumSize());
         const int list = window().listPane()->minimumWidth();
         QVERIFY(list >= 240);
@@ -316,7 +317,7 @@ private slots:
             QVERIFY(pane->height() >= pane->minimumSizeHint().height());
         }
         window().resize(1000, 600);
-        store().setChatPanelFraction(0.5);
+        store().window().setChatPanelFraction(0.5);
         QTRY_COMPARE(window().splitter()->sizes().at(1), qRound(total * 0.5));
 
         // Dragging the divider is remembered as a fraction, within its bounds.
@@ -330,9 +331,9 @@ private slots:
         QCOMPARE(cleared.size(), 1);
         QTest::mouseMove(handle, middle + QPoint(total / 4, 0));
         QTest::mouseRelease(handle, Qt::LeftButton, {}, middle + QPoint(total / 4, 0));
-        QVERIFY(store().chatPanelFraction() < 0.5);
+        QVERIFY(store().window().chatPanelFraction() < 0.5);
         QCOMPARE(f().preferences().number(QStringLiteral("chat_panel_fraction")),
-                 store().chatPanelFraction());
+                 store().window().chatPanelFraction());
 
         // A click into the chat asks for the same; one into the list does not.
         cleared.clear();
@@ -345,9 +346,9 @@ private slots:
 
     void hiddenChatIsRememberedAcrossRuns() {
         window().chatToggleAction()->trigger();
-        QVERIFY(!store().isChatVisible());
+        QVERIFY(!store().window().isChatVisible());
         m_window.reset();
-        m_window = std::make_unique<MainWindow>(&f().restart(), m_connection);
+        m_window = std::make_unique<MainWindow>(f().restart(), m_connection);
         window().show();
         QVERIFY(QTest::qWaitForWindowExposed(&window()));
         QVERIFY(!window().chatPane()->isVisible());
@@ -365,7 +366,7 @@ private slots:
     // for four one-line messages; the default size keeps the big picture.
     void lowWindowKeepsRoomForTheChat() {
         for (int i = 0; i < 8; ++i)
-            store().postSystemMessage(QStringLiteral("Line %1").arg(i));
+            store().chat().postSystemMessage(QStringLiteral("Line %1").arg(i));
         window().resize(900, 600);
         QVERIFY(QTest::qWaitForWindowExposed(&window()));
         QTRY_VERIFY(window().chatPane()->hasCompactHeader());
@@ -386,14 +387,14 @@ private slots:
     void noSoundDeviceOpensNoAlert() {
         f().audio().device = false;
         test::answerEverything(f().proxy(), QStringLiteral("Onward."));
-        const qsizetype before = store().chatMessages().size();
+        const qsizetype before = store().chat().chatMessages().size();
         for (int i = 0; i < 3; ++i)
-            QCoro::waitFor(
-                store().deliverBossChatMessage(QStringLiteral("x"), false, std::nullopt, std::nullopt));
+            QCoro::waitFor(store().chat().deliverBossChatMessage(QStringLiteral("x"), false, std::nullopt,
+                                                                 std::nullopt));
         QVERIFY(!QApplication::activeModalWidget());
         QVERIFY(!window().errorAlert() || !window().errorAlert()->isVisible());
         QStringList added;
-        for (const ChatMessage& m : store().chatMessages().mid(before))
+        for (const ChatMessage& m : store().chat().chatMessages().mid(before))
             added.append(m.content);
         QCOMPARE(added, (QStringList{QStringLiteral("No sound device: Vorn will write instead of speak."),
                                      QStringLiteral("Onward."), QStringLiteral("Onward."),
@@ -401,11 +402,11 @@ private slots:
     }
 
     void bossWatchFollowsActivity() {
-        QVERIFY(!store().isBossAIActive()); // the initial state starts nothing
+        QVERIFY(!store().watch().isBossAIActive()); // the initial state starts nothing
         for (Qt::ApplicationState state :
              {Qt::ApplicationActive, Qt::ApplicationInactive, Qt::ApplicationActive, Qt::ApplicationHidden}) {
             emit qApp->applicationStateChanged(state);
-            QCOMPARE(store().isBossAIActive(), state == Qt::ApplicationActive);
+            QCOMPARE(store().watch().isBossAIActive(), state == Qt::ApplicationActive);
         }
     }
 
@@ -413,9 +414,9 @@ private slots:
         SurgeCountdown* countdown = window().surgeCountdown();
         QVERIFY(!countdown->isVisible());
 
-        BossAIState state = store().bossAIState();
+        BossAIState state = store().boss().bossAIState();
         state.surgeModeUntil = f().clock().now() + 1800;
-        store().setBossAIState(state);
+        store().boss().setBossAIState(state);
         f().clock().advance(0.4);
         countdown->tick();
         QVERIFY(countdown->isVisible());
@@ -424,7 +425,7 @@ private slots:
         f().clock().advance(1800);
         countdown->tick();
         QVERIFY(!countdown->isVisible());
-        QVERIFY(!store().bossAIState().surgeModeUntil); // the tick ended the expired surge
+        QVERIFY(!store().boss().bossAIState().surgeModeUntil); // the tick ended the expired surge
     }
 };
 

@@ -118,34 +118,34 @@ private slots:
         StoreFixture f;
         TaskStore& store = f.start();
         const Instant now = f.clock().now();
-        QList<TaskItem> tasks = store.tasks();
+        QList<TaskItem> tasks = store.outline().tasks();
         tasks.first().durationMinutes = 60;
-        store.setTasks(m.hasTasks ? tasks : QList<TaskItem>{});
-        store.setScheduleStartTime(now - m.startedAgo * 60);
-        store.recalculateFinishTimes();
+        store.outline().setTasks(m.hasTasks ? tasks : QList<TaskItem>{});
+        store.outline().setScheduleStartTime(now - m.startedAgo * 60);
+        store.outline().recalculateFinishTimes();
         for (int i = 0; i < m.completions; ++i)
             f.database().recordCompletion(
                 {newUuid(), QStringLiteral("done %1").arg(i), now - 60.0 * i, true});
-        BossAIState s = store.bossAIState();
+        BossAIState s = store.boss().bossAIState();
         s.urgencyScore = m.urgency;
         s.demonLockActive = m.lock;
         if (m.surgeLeft >= 0)
             s.surgeModeUntil = now + m.surgeLeft;
-        store.setBossAIState(s);
+        store.boss().setBossAIState(s);
         if (m.motivational)
-            store.beginMotivationalSession();
+            store.boss().beginMotivationalSession();
         if (m.demonSpoke)
-            store.setActiveBossMode(BossAIMode::demon);
-        store.refreshBossAIMetrics();
+            store.boss().setActiveBossMode(BossAIMode::demon);
+        store.boss().refreshBossAIMetrics();
         f.random().push(1.0);
 
-        QCOMPARE(store.modeProbabilities(), m.odds);
-        QCOMPARE(store.demonModeProbability(), m.demonChance);
-        QCOMPARE(store.selectBossMode(store.bossAIState().recentCompletionsCount), m.mode);
-        QCOMPARE(store.moodHeadline(), QString::fromUtf8(m.headline));
-        if (store.moodHeadline() == QStringLiteral("Normal Mode"))
-            QCOMPARE(store.moodSubtitle(), QStringLiteral("Demon chance %1%").arg(int(m.demonChance)));
-        QCOMPARE(store.bossAIState().surgeModeUntil.has_value(), m.surgeLeft > 0);
+        QCOMPARE(store.boss().modeProbabilities(), m.odds);
+        QCOMPARE(store.boss().demonModeProbability(), m.demonChance);
+        QCOMPARE(store.boss().selectBossMode(store.boss().bossAIState().recentCompletionsCount), m.mode);
+        QCOMPARE(store.boss().moodHeadline(), QString::fromUtf8(m.headline));
+        if (store.boss().moodHeadline() == QStringLiteral("Normal Mode"))
+            QCOMPARE(store.boss().moodSubtitle(), QStringLiteral("Demon chance %1%").arg(int(m.demonChance)));
+        QCOMPARE(store.boss().bossAIState().surgeModeUntil.has_value(), m.surgeLeft > 0);
         if (m.motivational) // the session starts at urgency 45, stored at once
             QCOMPARE(f.database().loadBossAIState().urgencyScore, 45.0);
     }
@@ -153,17 +153,17 @@ private slots:
     void resetStartsAFreshMotivationalSession() {
         StoreFixture f;
         TaskStore& store = f.start();
-        BossAIState s = store.bossAIState();
+        BossAIState s = store.boss().bossAIState();
         s.urgencyScore = 80;
         s.demonLockActive = true;
-        store.setBossAIState(s);
-        store.setActiveBossMode(BossAIMode::demon);
+        store.boss().setBossAIState(s);
+        store.boss().setActiveBossMode(BossAIMode::demon);
         f.clock().advance(100);
 
-        store.resetBossAIState();
-        QCOMPARE(store.bossAIState().urgencyScore, 0.0);
-        QCOMPARE(store.bossAIState().lastActivityAt, f.clock().now());
-        QCOMPARE(store.moodHeadline(), QStringLiteral("Mission Mode"));
+        store.boss().resetBossAIState();
+        QCOMPARE(store.boss().bossAIState().urgencyScore, 0.0);
+        QCOMPARE(store.boss().bossAIState().lastActivityAt, f.clock().now());
+        QCOMPARE(store.boss().moodHeadline(), QStringLiteral("Mission Mode"));
         QCOMPARE(f.database().loadBossAIState().urgencyScore, 0.0);
         QVERIFY(f.database().loadSession().inMotivationalStartPhase);
     }

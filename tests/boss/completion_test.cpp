@@ -20,7 +20,7 @@ const QString kB = QStringLiteral("Reach 100%1 coverage %2");
 TaskStore& startWithThree(StoreFixture& f) {
     test::answerEverything(f.proxy(), QStringLiteral("Noted."));
     TaskStore& store = f.start();
-    store.setScheduleStartTime(f.clock().now());
+    store.outline().setScheduleStartTime(f.clock().now());
     test::setOpenTasks(store, {{QStringLiteral("A"), 30}, {kB, 20}, {QStringLiteral("C"), 45}});
     return store;
 }
@@ -98,7 +98,7 @@ private slots:
         }
         QLoggingCategory::setFilterRules(QString());
         store.toggleCompletion(newUuid()); // unknown: nothing
-        QCOMPARE(store.undoStack().size(), 2);
+        QCOMPARE(store.editor().undoStack().size(), 2);
     }
 
     // Undo takes a completion back with its records and counters; redo brings
@@ -108,17 +108,17 @@ private slots:
         TaskStore& store = startWithThree(f);
         f.clock().advance(10 * 60);
         store.toggleCompletion(taskNamed(store, "A").id);
-        const GamificationState counted = store.gamification();
+        const GamificationState counted = store.boss().gamification();
         QCOMPARE(counted, (GamificationState{1, 1, 1}));
         for (int round = 0; round < 2; ++round) {
-            store.undo();
+            store.editor().undo();
             QVERIFY(!taskNamed(store, "A").isCompleted);
-            QCOMPARE(store.gamification(), (GamificationState{0, 0, 0}));
+            QCOMPARE(store.boss().gamification(), (GamificationState{0, 0, 0}));
             QVERIFY(f.database().loadTaskAnalytics().isEmpty());
             QVERIFY(f.database().recentCompletions(48).isEmpty());
-            store.redo();
+            store.editor().redo();
             QVERIFY(taskNamed(store, "A").isCompleted);
-            QCOMPARE(store.gamification(), counted);
+            QCOMPARE(store.boss().gamification(), counted);
             QCOMPARE(f.database().loadTaskAnalytics().size(), 1);
             QVERIFY(f.database().loadTaskAnalytics().first().wasOnTime);
             QCOMPARE(f.database().recentCompletions(48).size(), 1);
@@ -145,15 +145,15 @@ private slots:
         QFETCH(Completion, c);
         StoreFixture f;
         TaskStore& store = startWithThree(f);
-        BossAIState s = store.bossAIState();
+        BossAIState s = store.boss().bossAIState();
         s.urgencyScore = c.urgency;
         s.demonLockActive = c.lock;
-        store.setBossAIState(s);
+        store.boss().setBossAIState(s);
         f.random().push(0.0);
         f.clock().advance(c.secondsIn);
         store.toggleCompletion(taskNamed(store, "A").id);
-        QCOMPARE(store.bossAIState().urgencyScore, c.urgencyAfter);
-        QVERIFY(!store.bossAIState().demonLockActive);
+        QCOMPARE(store.boss().bossAIState().urgencyScore, c.urgencyAfter);
+        QVERIFY(!store.boss().bossAIState().demonLockActive);
         QCOMPARE(store.statusMessage(), QString::fromUtf8(c.status));
         const auto analytics = f.database().loadTaskAnalytics();
         QCOMPARE(analytics.size(), 1);
@@ -168,7 +168,7 @@ private slots:
         f.clock().set(start + 30 * 60);
         store.toggleCompletion(taskNamed(store, "A").id);
         QTRY_COMPARE(triggers(f).size(), 1); // one message at a time: the next waits for this one
-        QTRY_VERIFY(!store.isDeliveringBossMessage());
+        QTRY_VERIFY(!store.chat().isDeliveringBossMessage());
 
         f.clock().set(start + 50 * 60 + 1); // B was due at 50 minutes
         store.toggleCompletion(taskNamed(store, kB).id);
@@ -179,14 +179,14 @@ private slots:
         const QString late =
             QStringLiteral("Task completed late: ") + kB + QStringLiteral(". 1 still pending.");
         QTRY_COMPARE(triggers(f).value(1), late);
-        QTRY_VERIFY(!store.isDeliveringBossMessage());
+        QTRY_VERIFY(!store.chat().isDeliveringBossMessage());
         QCOMPARE(test::messageLog(f.databasePath()).last().last(), late);
 
         store.toggleCompletion(taskNamed(store, kB).id);
         QVERIFY(!taskNamed(store, kB).completedAt);
         QCOMPARE(store.statusMessage(), QStringLiteral("Task reopened: ") + kB);
         // An open task has no completion on record.
-        QCOMPARE(store.gamification().totalCompletions, 1);
+        QCOMPARE(store.boss().gamification().totalCompletions, 1);
         QCOMPARE(f.database().loadTaskAnalytics().size(), 1);
         QCOMPARE(f.database().recentCompletions(48).size(), 1);
         QTRY_COMPARE(triggers(f).value(2), QStringLiteral("Task marked incomplete again: ") + kB);
@@ -197,7 +197,7 @@ private slots:
         TaskStore& store = startWithThree(f);
         const Instant start = f.clock().now();
         f.clock().set(start + 34 * 60); // A at ratio 1.13: overdue message
-        QCoro::waitFor(store.checkLateAndNotify());
+        QCoro::waitFor(store.watch().checkLateAndNotify());
         QCOMPARE(triggers(f).size(), 1);
         QVERIFY(store.shouldSkipCompletionBossMessage(taskNamed(store, "A").id));
 
@@ -205,42 +205,42 @@ private slots:
         store.toggleCompletion(taskNamed(store, "A").id);
         QTest::qWait(20);
         QCOMPARE(triggers(f).size(), 1);
-        QCOMPARE(store.gamification().totalCompletions, 1);
-        QVERIFY(store.lastOverdueNotificationAt().isEmpty());
+        QCOMPARE(store.boss().gamification().totalCompletions, 1);
+        QVERIFY(store.watch().lastOverdueNotificationAt().isEmpty());
     }
 
     void surgeHalvesTheListAndHoldsDemon() {
         StoreFixture f;
         TaskStore& store = startWithThree(f);
         test::setOpenTasks(store, {{QStringLiteral("A"), 30}, {kB, 20}, {QStringLiteral("C"), 1}, {"Z", 0}});
-        const QUuid root = *store.rootSectionID();
+        const QUuid root = *store.outline().rootSectionID();
 
         // With the watch stopped a completion never starts a surge, whatever the draw.
-        store.maybeTriggerSurgeMode(root);
-        QVERIFY(!store.isSurgeActive());
+        store.boss().maybeTriggerSurgeMode(root);
+        QVERIFY(!store.boss().isSurgeActive());
         QCOMPARE(f.random().draws(), 0);
 
-        store.startBossAI();
+        store.watch().startBossAI();
         f.random().push(0.5);  // the completion's urgency change
         f.random().push(0.02); // the surge draw: under 3 %
         store.toggleCompletion(taskNamed(store, "A").id);
         // The surge speaks only after the completion is through, like every boss comment.
-        QVERIFY(!store.isDeliveringBossMessage());
-        QCOMPARE(*store.bossAIState().surgeModeUntil, f.clock().now() + 1800);
+        QVERIFY(!store.chat().isDeliveringBossMessage());
+        QCOMPARE(*store.boss().bossAIState().surgeModeUntil, f.clock().now() + 1800);
         QCOMPARE(taskNamed(store, "A").durationMinutes, 30); // completed: kept
         QCOMPARE(taskNamed(store, kB).durationMinutes, 10);
         QCOMPARE(taskNamed(store, "C").durationMinutes, 1);
         QCOMPARE(taskNamed(store, "Z").durationMinutes, 1);
-        QVERIFY(store.chatMessages().last().content.startsWith(QStringLiteral("⚡ SURGE MODE")));
+        QVERIFY(store.chat().chatMessages().last().content.startsWith(QStringLiteral("⚡ SURGE MODE")));
         QTRY_VERIFY(triggers(f).contains(QStringLiteral("Surge mode activated in To do. All remaining tasks "
                                                         "in this list halved — user must move faster.")));
 
         // Expiry: at the end instant the surge is over and the tick clears it.
         f.clock().advance(1800);
-        QVERIFY(!store.isSurgeActive());
-        store.expireSurgeIfNeeded();
+        QVERIFY(!store.boss().isSurgeActive());
+        store.boss().expireSurgeIfNeeded();
         QVERIFY(!f.database().loadBossAIState().surgeModeUntil);
-        store.stopBossAI();
+        store.watch().stopBossAI();
     }
 };
 

@@ -21,7 +21,7 @@ const QString speechPath = QString::fromLatin1(kSpeechPath);
 
 QList<ChatMessage> bossMessages(const TaskStore& store) {
     QList<ChatMessage> out;
-    for (const ChatMessage& m : store.chatMessages()) {
+    for (const ChatMessage& m : store.chat().chatMessages()) {
         if (m.role == ChatMessage::Role::boss)
             out.append(m);
     }
@@ -53,18 +53,18 @@ private slots:
         StoreFixture f;
         TaskStore& store = f.start();
         test::answerEverything(f.proxy(), QStringLiteral("  Rise and build.\n"));
-        QCoro::waitFor(store.deliverBossChatMessage(QStringLiteral("Fresh start."), mode == BossAIMode::demon,
-                                                    mode, std::nullopt));
+        QCoro::waitFor(store.chat().deliverBossChatMessage(QStringLiteral("Fresh start."),
+                                                           mode == BossAIMode::demon, mode, std::nullopt));
 
         const auto boss = bossMessages(store);
         QCOMPARE(boss.size(), 1);
         QCOMPARE(boss.first().content, QStringLiteral("Rise and build."));
         QCOMPARE(boss.first().mode, mode);
         QCOMPARE(store.statusMessage(), QStringLiteral("Vorn (%1)").arg(bossAIModeText(mode)));
-        QCOMPARE(store.activeBossMode(), mode);
-        QCOMPARE(store.moodHeadline(), headline);
-        QVERIFY(!store.isChatLoading());
-        QVERIFY(!store.isDeliveringBossMessage());
+        QCOMPARE(store.boss().activeBossMode(), mode);
+        QCOMPARE(store.boss().moodHeadline(), headline);
+        QVERIFY(!store.chat().isChatLoading());
+        QVERIFY(!store.chat().isDeliveringBossMessage());
         QVERIFY(!store.errorMessage());
 
         // The request carried the trigger and the credential; speech got the trimmed text.
@@ -80,7 +80,7 @@ private slots:
         QCOMPARE(messageLog(f.databasePath()),
                  (QList<QStringList>{{bossAIModeText(mode), QStringLiteral("Rise and build."),
                                       QStringLiteral("Fresh start.")}}));
-        QCOMPARE(f.database().loadChatMessages().size(), store.chatMessages().size());
+        QCOMPARE(f.database().loadChatMessages().size(), store.chat().chatMessages().size());
     }
 
     void secondTriggerWhileOneRunsIsDropped() {
@@ -88,10 +88,10 @@ private slots:
         TaskStore& store = f.start();
         test::answerEverything(f.proxy(), QStringLiteral("One."));
         QCoro::Task<> first =
-            store.deliverBossChatMessage(QStringLiteral("a"), false, BossAIMode::normal, std::nullopt);
-        QVERIFY(store.isDeliveringBossMessage());
-        QCoro::waitFor(
-            store.deliverBossChatMessage(QStringLiteral("b"), false, BossAIMode::normal, std::nullopt));
+            store.chat().deliverBossChatMessage(QStringLiteral("a"), false, BossAIMode::normal, std::nullopt);
+        QVERIFY(store.chat().isDeliveringBossMessage());
+        QCoro::waitFor(store.chat().deliverBossChatMessage(QStringLiteral("b"), false, BossAIMode::normal,
+                                                           std::nullopt));
         QCoro::waitFor(std::move(first));
         QCOMPARE(bossMessages(store).size(), 1);
         QCOMPARE(f.proxy().requests(chatPath).size(), 1);
@@ -101,19 +101,20 @@ private slots:
         StoreFixture f;
         TaskStore& store = f.start();
         test::answerEverything(f.proxy(), QStringLiteral("Finish it."));
-        const QUuid id = store.tasks().first().id;
-        QCoro::Task<> running = store.deliverBossChatMessage(QStringLiteral("late"), false, std::nullopt, id);
-        QList<TaskItem> tasks = store.tasks();
+        const QUuid id = store.outline().tasks().first().id;
+        QCoro::Task<> running =
+            store.chat().deliverBossChatMessage(QStringLiteral("late"), false, std::nullopt, id);
+        QList<TaskItem> tasks = store.outline().tasks();
         tasks.first().isCompleted = true; // done while the request runs
-        store.setTasks(tasks);
+        store.outline().setTasks(tasks);
         QCoro::waitFor(std::move(running));
         QVERIFY(bossMessages(store).isEmpty());
-        QVERIFY(!store.isChatLoading());
-        QVERIFY(!store.isDeliveringBossMessage());
+        QVERIFY(!store.chat().isChatLoading());
+        QVERIFY(!store.chat().isDeliveringBossMessage());
 
         // A message about a task that is no longer open is not even requested.
         f.proxy().clearRequests();
-        QCoro::waitFor(store.deliverBossChatMessage(QStringLiteral("late"), false, std::nullopt, id));
+        QCoro::waitFor(store.chat().deliverBossChatMessage(QStringLiteral("late"), false, std::nullopt, id));
         QVERIFY(f.proxy().requests(chatPath).isEmpty());
     }
 
@@ -121,22 +122,25 @@ private slots:
         StoreFixture f;
         TaskStore& store = f.start();
         f.proxy().reply(chatPath, ScriptedReply::text("upstream down", 502));
-        QCoro::waitFor(store.deliverBossChatMessage(QStringLiteral("x"), false, std::nullopt, std::nullopt));
+        QCoro::waitFor(
+            store.chat().deliverBossChatMessage(QStringLiteral("x"), false, std::nullopt, std::nullopt));
         QCOMPARE(store.errorMessage(), QStringLiteral("AI error (502): upstream down"));
         QVERIFY(bossMessages(store).isEmpty());
-        QVERIFY(!store.isDeliveringBossMessage());
+        QVERIFY(!store.chat().isDeliveringBossMessage());
 
         // The voice failing still commits the message.
         f.proxy().reply(chatPath, ScriptedReply::json(test::completionReply(QStringLiteral("Still here."))));
         f.proxy().reply(speechPath, ScriptedReply::text("no voice", 500));
-        QCoro::waitFor(store.deliverBossChatMessage(QStringLiteral("x"), false, std::nullopt, std::nullopt));
+        QCoro::waitFor(
+            store.chat().deliverBossChatMessage(QStringLiteral("x"), false, std::nullopt, std::nullopt));
         QCOMPARE(bossMessages(store).size(), 1);
         QCOMPARE(store.errorMessage(), QStringLiteral("no voice"));
 
         // And so does a proxy that never answers the speech request.
         f.setRequestTimeoutMs(150);
         f.proxy().reply(speechPath, ScriptedReply::silence());
-        QCoro::waitFor(store.deliverBossChatMessage(QStringLiteral("x"), false, std::nullopt, std::nullopt));
+        QCoro::waitFor(
+            store.chat().deliverBossChatMessage(QStringLiteral("x"), false, std::nullopt, std::nullopt));
         QCOMPARE(bossMessages(store).size(), 2);
         QCOMPARE(store.errorMessage(), QStringLiteral("The request timed out."));
     }
@@ -164,16 +168,16 @@ private slots:
         QFETCH(QStringList, notices);
         StoreFixture f;
         TaskStore& store = f.start();
-        store.setSpeakMessages(speak);
+        store.settings().setSpeakMessages(speak);
         f.audio().device = device;
         test::answerEverything(f.proxy(), QStringLiteral("Onward."));
-        const qsizetype greeting = store.chatMessages().size();
+        const qsizetype greeting = store.chat().chatMessages().size();
         // Three messages within a minute, a fourth a minute after the first.
         for (int at : {0, 20, 40, 61}) {
             f.clock().set(test::localTime(9, 0, at));
             f.audio().failNextStart = failToStart;
             QCoro::waitFor(
-                store.deliverBossChatMessage(QStringLiteral("x"), false, std::nullopt, std::nullopt));
+                store.chat().deliverBossChatMessage(QStringLiteral("x"), false, std::nullopt, std::nullopt));
         }
         QCOMPARE(bossMessages(store).size(), 4);
         QVERIFY(!store.errorMessage());
@@ -181,7 +185,7 @@ private slots:
         if (!failToStart)
             QVERIFY(f.audio().playbacks.isEmpty());
         QStringList posted;
-        for (const ChatMessage& m : store.chatMessages().mid(greeting))
+        for (const ChatMessage& m : store.chat().chatMessages().mid(greeting))
             if (m.role == ChatMessage::Role::system)
                 posted.append(m.content);
         QCOMPARE(posted, notices);
@@ -193,15 +197,15 @@ private slots:
         TaskStore& store = f.start();
         f.setRequestTimeoutMs(600);
         f.proxy().reply(chatPath, ScriptedReply::silence());
-        QCoro::Task<> slow = store.sendUserChatMessage(QStringLiteral("first"));
+        QCoro::Task<> slow = store.chat().sendUserChatMessage(QStringLiteral("first"));
         QTRY_COMPARE(f.proxy().requests(chatPath).size(), 1); // held by the silent proxy
         f.setRequestTimeoutMs(5000);
         test::answerEverything(f.proxy(), QStringLiteral("Answered."));
-        QCoro::waitFor(store.sendUserChatMessage(QStringLiteral("second")));
+        QCoro::waitFor(store.chat().sendUserChatMessage(QStringLiteral("second")));
         QCOMPARE(bossMessages(store).size(), 1);
-        QVERIFY(store.isChatLoading());
+        QVERIFY(store.chat().isChatLoading());
         QCoro::waitFor(std::move(slow));
-        QVERIFY(!store.isChatLoading());
+        QVERIFY(!store.chat().isChatLoading());
     }
 
     void userChatTurn() {
@@ -209,19 +213,19 @@ private slots:
         TaskStore& store = f.start();
         f.clock().advance(500);
         test::answerEverything(f.proxy(), QStringLiteral("Then do it."));
-        QCoro::waitFor(store.sendUserChatMessage(QStringLiteral("I will start now")));
+        QCoro::waitFor(store.chat().sendUserChatMessage(QStringLiteral("I will start now")));
 
         QCOMPARE(bossMessages(store).last().content, QStringLiteral("Then do it."));
-        QCOMPARE(store.bossAIState().lastActivityAt, f.clock().now());
+        QCOMPARE(store.boss().bossAIState().lastActivityAt, f.clock().now());
         QVERIFY(test::systemPromptOf(f.proxy().requests(chatPath).first())
                     .contains(QStringLiteral("\nTrigger: User chat message\n")));
         QCOMPARE(messageLog(f.databasePath()).last().last(), QStringLiteral("User chat"));
 
         f.proxy().reply(chatPath, ScriptedReply::json(R"({"choices":[]})"));
-        QCoro::waitFor(store.sendUserChatMessage(QStringLiteral("hello?")));
-        QCOMPARE(store.chatMessages().last().content, QStringLiteral("hello?")); // kept, unanswered
+        QCoro::waitFor(store.chat().sendUserChatMessage(QStringLiteral("hello?")));
+        QCOMPARE(store.chat().chatMessages().last().content, QStringLiteral("hello?")); // kept, unanswered
         QVERIFY(store.errorMessage());
-        QVERIFY(!store.isChatLoading());
+        QVERIFY(!store.chat().isChatLoading());
     }
 };
 

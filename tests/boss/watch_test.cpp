@@ -16,7 +16,7 @@ namespace {
 TaskStore& startWithTask(StoreFixture& f, qint64 minutes) {
     test::answerEverything(f.proxy(), QStringLiteral("Go."));
     TaskStore& store = f.start();
-    store.setScheduleStartTime(f.clock().now());
+    store.outline().setScheduleStartTime(f.clock().now());
     test::setOpenTasks(store, {{"Report", minutes}});
     return store;
 }
@@ -37,7 +37,7 @@ struct Checks {
 
 void checkAt(StoreFixture& f, double minutesAfterStart, Instant start) {
     f.clock().set(start + minutesAfterStart * 60);
-    QCoro::waitFor(f.store().checkLateAndNotify());
+    QCoro::waitFor(f.store().watch().checkLateAndNotify());
 }
 
 } // namespace
@@ -49,17 +49,17 @@ private slots:
     void shortTasksRepeatEveryFiveMinutes() {
         StoreFixture f;
         startWithTask(f, 2);
-        f.store().setLateThresholdMultiplier(1.0);
+        f.store().settings().setLateThresholdMultiplier(1.0);
         const Instant start = f.clock().now();
         // A 2-minute task is 1.5 times over a minute after its threshold, so the
         // cooldown rule is asked directly.
         checkAt(f, 2.5, start);
         QCOMPARE(triggers(f).size(), 1);
-        const TaskItem task = f.store().tasks().first();
+        const TaskItem task = f.store().outline().tasks().first();
         f.clock().set(start + 2.5 * 60 + 4 * 60);
-        QVERIFY(!f.store().shouldSendInitialOverdueChat(task, 1.2));
+        QVERIFY(!f.store().watch().shouldSendInitialOverdueChat(task, 1.2));
         f.clock().set(start + 2.5 * 60 + 5 * 60);
-        QVERIFY(f.store().shouldSendInitialOverdueChat(task, 1.2));
+        QVERIFY(f.store().watch().shouldSendInitialOverdueChat(task, 1.2));
     }
 
     void checksOfAnOverdueTask_data() {
@@ -84,56 +84,57 @@ private slots:
         TaskStore& store = startWithTask(f, c.minutes);
         const Instant start = f.clock().now();
         if (c.threshold > 0)
-            store.setLateThresholdMultiplier(c.threshold);
+            store.settings().setLateThresholdMultiplier(c.threshold);
         if (c.surge) {
-            BossAIState s = store.bossAIState();
+            BossAIState s = store.boss().bossAIState();
             s.surgeModeUntil = start + 3600;
-            store.setBossAIState(s);
+            store.boss().setBossAIState(s);
         }
         if (c.motivational)
-            store.beginMotivationalSession();
+            store.boss().beginMotivationalSession();
         for (const double at : c.checks)
             checkAt(f, at, start);
         QCOMPARE(triggers(f), c.triggers);
-        QCOMPARE(store.bossAIState().demonLockActive, c.lock);
+        QCOMPARE(store.boss().bossAIState().demonLockActive, c.lock);
         // Every message raises urgency (by 20 with the draw at the bottom) from 45.
-        QCOMPARE(store.bossAIState().urgencyScore, 45.0 + 20.0 * c.triggers.size());
-        QCOMPARE(store.tasks().first().startedAt, std::optional<Instant>(start)); // frozen on first sight
-        QCOMPARE(f.database().loadOverdueStates(), store.buildOverdueSnapshots());
+        QCOMPARE(store.boss().bossAIState().urgencyScore, 45.0 + 20.0 * c.triggers.size());
+        QCOMPARE(store.outline().tasks().first().startedAt,
+                 std::optional<Instant>(start)); // frozen on first sight
+        QCOMPARE(f.database().loadOverdueStates(), store.watch().buildOverdueSnapshots());
         // Only the first scolding starts a task's cooldown.
-        QCOMPARE(store.lastOverdueNotificationAt().isEmpty(),
+        QCOMPARE(store.watch().lastOverdueNotificationAt().isEmpty(),
                  !c.triggers.value(0).startsWith(QStringLiteral("Missed")));
         if (c.motivational)
-            QVERIFY(!store.inMotivationalStartPhase());
+            QVERIFY(!store.boss().inMotivationalStartPhase());
     }
 
     void inactivityRaisesUrgencyAndSpeaks() {
         StoreFixture f;
         TaskStore& store = startWithTask(f, 600);
         f.random().push(0.0); // every draw at the bottom: +2 an hour, +12 once after four
-        BossAIState s = store.bossAIState();
+        BossAIState s = store.boss().bossAIState();
         s.urgencyScore = 40;
         s.lastActivityAt = f.clock().now();
-        store.setBossAIState(s);
+        store.boss().setBossAIState(s);
 
         f.clock().advance(5 * 3600 + 60);
-        QCoro::waitFor(store.runHourlyBossAICheck());
-        QCOMPARE(store.bossAIState().urgencyScore, 54.0);
-        QVERIFY(store.bossAIState().inactivityBlockPenaltyApplied);
-        QCOMPARE(store.bossAIState().lastInactivityCheckAt, f.clock().now());
+        QCoro::waitFor(store.watch().runHourlyBossAICheck());
+        QCOMPARE(store.boss().bossAIState().urgencyScore, 54.0);
+        QVERIFY(store.boss().bossAIState().inactivityBlockPenaltyApplied);
+        QCOMPARE(store.boss().bossAIState().lastInactivityCheckAt, f.clock().now());
         QCOMPARE(triggers(f).size(), 1);
 
         f.clock().advance(3600);
-        QCoro::waitFor(store.runHourlyBossAICheck());
-        QCOMPARE(store.bossAIState().urgencyScore, 56.0); // the long-stretch penalty only once
+        QCoro::waitFor(store.watch().runHourlyBossAICheck());
+        QCOMPARE(store.boss().bossAIState().urgencyScore, 56.0); // the long-stretch penalty only once
         QCOMPARE(triggers(f).size(), 2);
 
         // In the motivational phase the check changes nothing at all.
-        store.beginMotivationalSession();
-        const BossAIState before = store.bossAIState();
+        store.boss().beginMotivationalSession();
+        const BossAIState before = store.boss().bossAIState();
         f.clock().advance(5 * 3600);
-        QCoro::waitFor(store.runHourlyBossAICheck());
-        QCOMPARE(store.bossAIState(), before);
+        QCoro::waitFor(store.watch().runHourlyBossAICheck());
+        QCOMPARE(store.boss().bossAIState(), before);
     }
 
     // The hourly rise starts at one idle hour, the penalty and the message at
@@ -155,14 +156,14 @@ private slots:
         StoreFixture f;
         TaskStore& store = startWithTask(f, 600);
         f.random().push(0.0);
-        BossAIState s = store.bossAIState();
+        BossAIState s = store.boss().bossAIState();
         s.urgencyScore = 40;
         s.lastActivityAt = f.clock().now();
-        store.setBossAIState(s);
+        store.boss().setBossAIState(s);
         f.clock().advance(idle);
-        QCoro::waitFor(store.runHourlyBossAICheck());
-        QCOMPARE(store.bossAIState().urgencyScore, urgency);
-        QCOMPARE(store.bossAIState().inactivityBlockPenaltyApplied, !messages.isEmpty());
+        QCoro::waitFor(store.watch().runHourlyBossAICheck());
+        QCOMPARE(store.boss().bossAIState().urgencyScore, urgency);
+        QCOMPARE(store.boss().bossAIState().inactivityBlockPenaltyApplied, !messages.isEmpty());
         QCOMPARE(triggers(f), messages);
     }
 
@@ -187,17 +188,17 @@ private slots:
         StoreFixture f;
         f.setWatchIntervals(hourly ? fast : slow, hourly ? slow : fast);
         TaskStore& store = startWithTask(f, minutes);
-        store.startBossAI();
-        const auto* job = store.backgroundJob();
-        store.startBossAI(); // already on: nothing
-        QCOMPARE(store.backgroundJob(), job);
-        QTRY_VERIFY(!store.isDeliveringBossMessage());
+        store.watch().startBossAI();
+        const auto* job = store.watch().backgroundJob();
+        store.watch().startBossAI(); // already on: nothing
+        QCOMPARE(store.watch().backgroundJob(), job);
+        QTRY_VERIFY(!store.chat().isDeliveringBossMessage());
 
         f.clock().advance(idle); // only the fast timer can notice this
         QTRY_VERIFY(triggers(f).contains(trigger));
-        QTRY_VERIFY(!store.isDeliveringBossMessage());
-        store.stopBossAI();
-        QVERIFY(!store.backgroundJob());
+        QTRY_VERIFY(!store.chat().isDeliveringBossMessage());
+        store.watch().stopBossAI();
+        QVERIFY(!store.watch().backgroundJob());
         const qsizetype asked = triggers(f).size();
         f.clock().advance(30 * 60); // the watch would speak again, were it running
         QTest::qWait(10);
@@ -216,14 +217,14 @@ private slots:
         StoreFixture f;
         TaskStore& store = startWithTask(f, 30);
         checkAt(f, 34, f.clock().now());
-        QCOMPARE(store.lastOverdueNotificationAt().size(), 1);
+        QCOMPARE(store.watch().lastOverdueNotificationAt().size(), 1);
         f.proxy().clearRequests();
         f.clock().advance(7200);
-        store.resetStartToNow();
-        QCOMPARE(store.scheduleStartTime(), f.clock().now());
-        QCOMPARE(store.tasks().first().finishTime, f.clock().now() + 1800);
-        QVERIFY(store.inMotivationalStartPhase());
-        QVERIFY(store.lastOverdueNotificationAt().isEmpty());
+        store.outline().resetStartToNow();
+        QCOMPARE(store.outline().scheduleStartTime(), f.clock().now());
+        QCOMPARE(store.outline().tasks().first().finishTime, f.clock().now() + 1800);
+        QVERIFY(store.boss().inMotivationalStartPhase());
+        QVERIFY(store.watch().lastOverdueNotificationAt().isEmpty());
         QTRY_COMPARE(triggers(f), QStringList{"Timeline restarted. User is beginning again."});
         QCOMPARE(f.database().loadSession().scheduleStartTime, f.clock().now());
     }

@@ -61,9 +61,9 @@ private slots:
         test::StoreFixture f(test::localTime(18, 0));
         record(f.openDatabase(), done, test::localTime(17, 0));
         TaskStore& store = f.start();
-        store.setGamification({3, 5, 7}); // the counters, not the records, give the streaks
+        store.boss().setGamification({3, 5, 7}); // the counters, not the records, give the streaks
 
-        AnalyticsSheet sheet(&store);
+        AnalyticsSheet sheet(store);
         const QStringList captions{"Completions",         "On-time rate",      "Avg estimate",
                                    "Avg actual",          "Estimate accuracy", "On-time streak",
                                    "Best on-time streak", "Total completed"};

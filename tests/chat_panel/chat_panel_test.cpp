@@ -33,7 +33,7 @@ ChatMessage message(ChatMessage::Role role, const QString& text,
 
 int userTurns(const TaskStore& store) {
     return static_cast<int>(
-        std::count_if(store.chatMessages().begin(), store.chatMessages().end(),
+        std::count_if(store.chat().chatMessages().begin(), store.chat().chatMessages().end(),
                       [](const ChatMessage& m) { return m.role == ChatMessage::Role::user; }));
 }
 
@@ -58,11 +58,11 @@ private slots:
         QFETCH(QString, shown);
         test::StoreFixture f(test::localTime(9, 0));
         TaskStore& store = f.start();
-        ChatPanel panel(&store);
-        BossAIState state = store.bossAIState();
+        ChatPanel panel(store);
+        BossAIState state = store.boss().bossAIState();
         state.urgencyScore = urgency;
-        store.setBossAIState(state);
-        store.setModeProbabilities({66.7, 20.9, 12.4});
+        store.boss().setBossAIState(state);
+        store.boss().setModeProbabilities({66.7, 20.9, 12.4});
 
         QCOMPARE(panel.modeCards()->tint(ModeCards::Urgency), tint);
         QCOMPARE(panel.modeCards()->value(ModeCards::Urgency), shown);
@@ -74,28 +74,28 @@ private slots:
     void headerAndBannerFollowTheStore() {
         test::StoreFixture f(test::localTime(9, 0));
         TaskStore& store = f.start();
-        ChatPanel panel(&store, new MoodBanner(nullptr, [](const QString&) { return QString(); }));
+        ChatPanel panel(store, new MoodBanner(nullptr, [](const QString&) { return QString(); }));
         panel.show();
         QVERIFY(!panel.liveBadge()->isVisible());
-        store.setIsBossAIActive(true);
+        store.watch().setIsBossAIActive(true);
         QVERIFY(panel.liveBadge()->isVisible());
-        store.toggleCompletion(store.tasks().first().id);
+        store.toggleCompletion(store.outline().tasks().first().id);
         QCOMPARE(panel.progressText(), QStringLiteral("1/1 tasks done"));
-        QTRY_VERIFY(!store.isDeliveringBossMessage());
+        QTRY_VERIFY(!store.chat().isDeliveringBossMessage());
 
-        BossAIState locked = store.bossAIState();
+        BossAIState locked = store.boss().bossAIState();
         locked.demonLockActive = true;
-        store.setBossAIState(locked);
+        store.boss().setBossAIState(locked);
         QCOMPARE(panel.moodBanner()->imageName(), QStringLiteral("VornAngry"));
-        QCOMPARE(panel.moodBanner()->headline(), store.moodHeadline());
-        QCOMPARE(panel.moodBanner()->subtitle(), store.moodSubtitle());
+        QCOMPARE(panel.moodBanner()->headline(), store.boss().moodHeadline());
+        QCOMPARE(panel.moodBanner()->subtitle(), store.boss().moodSubtitle());
     }
 
     void returnSendsEvenWhileAReplyIsAwaited() {
         test::StoreFixture f(test::localTime(9, 0));
         test::answerEverything(f.proxy(), QStringLiteral("Back to work."));
         TaskStore& store = f.start();
-        ChatPanel panel(&store);
+        ChatPanel panel(store);
         panel.show();
 
         // Blanks and a line break: nothing to send, though the store keeps them.
@@ -103,7 +103,7 @@ private slots:
         QTest::keyClicks(panel.input(), QStringLiteral("   "));
         QTest::keyClick(panel.input(), Qt::Key_Return, Qt::ShiftModifier);
         QTest::keyClicks(panel.input(), QStringLiteral(" "));
-        QCOMPARE(store.chatInput(), QStringLiteral("   \n "));
+        QCOMPARE(store.chat().chatInput(), QStringLiteral("   \n "));
         QVERIFY(!panel.sendButton()->isEnabled());
         QTest::keyClick(panel.input(), Qt::Key_Return);
         QCOMPARE(userTurns(store), 0);
@@ -113,16 +113,16 @@ private slots:
         QVERIFY(panel.sendButton()->isEnabled());
         QTest::mouseClick(panel.sendButton(), Qt::LeftButton);
         QCOMPARE(panel.input()->toPlainText(), QString()); // cleared at once
-        QCOMPARE(store.chatMessages().last().content, QStringLiteral("first question"));
-        QVERIFY(store.isChatLoading());
+        QCOMPARE(store.chat().chatMessages().last().content, QStringLiteral("first question"));
+        QVERIFY(store.chat().isChatLoading());
 
         QTest::keyClicks(panel.input(), QStringLiteral("second"));
         QVERIFY(!panel.sendButton()->isEnabled());      // the button waits for the reply ...
         QTest::keyClick(panel.input(), Qt::Key_Return); // ... Return does not
         QCOMPARE(userTurns(store), 2);
-        QCOMPARE(store.chatInput(), QString());
+        QCOMPARE(store.chat().chatInput(), QString());
 
-        QTRY_VERIFY(!store.isChatLoading());
+        QTRY_VERIFY(!store.chat().isChatLoading());
         QTRY_COMPARE(f.proxy().requests(QStringLiteral("/api/openai/chat")).size(), 2);
     }
 
@@ -137,8 +137,8 @@ private slots:
                                 BossAIMode::normal));
         const QString last = QStringLiteral("Ship the release notes.");
         chat.append(message(ChatMessage::Role::boss, last, BossAIMode::demon));
-        store.setChatMessages(chat);
-        ChatPanel panel(&store);
+        store.chat().setChatMessages(chat);
+        ChatPanel panel(store);
         panel.resize(360, 700);
         panel.show();
         QVERIFY(QTest::qWaitForWindowExposed(&panel));
@@ -153,7 +153,7 @@ private slots:
 
         QTest::mouseClick(panel.copyAllButton(), Qt::LeftButton);
         QCOMPARE(QGuiApplication::clipboard()->text(),
-                 ChatTranscriptFormatter::plainText(store.chatMessages()));
+                 ChatTranscriptFormatter::plainText(store.chat().chatMessages()));
         const QPoint newest = list->visualRect(model->index(59)).center();
         std::unique_ptr<QMenu> menu(panel.messageMenu(newest));
         QVERIFY(menu);
@@ -168,23 +168,23 @@ private slots:
         auto* text = list->viewport()->findChild<QLabel*>(QStringLiteral("chatSelectableText"));
         QVERIFY(text && text->text() == last);
 
-        store.postSystemMessage(QStringLiteral("Saved."));
-        store.setIsChatLoading(true);
-        store.setIsChatLoading(false);
+        store.chat().postSystemMessage(QStringLiteral("Saved."));
+        store.chat().setIsChatLoading(true);
+        store.chat().setIsChatLoading(false);
         QCOMPARE(resets.size(), 0);
         QCOMPARE(inserts.size(), 2);
         QCOMPARE(model->rowCount(), 61);
         QVERIFY(list->viewport()->findChild<QLabel*>(QStringLiteral("chatSelectableText")));
         QTRY_COMPARE(scroll->value(), scroll->maximum());
 
-        store.setChatMessages({}); // a new day
+        store.chat().setChatMessages({}); // a new day
         QCOMPARE(resets.size(), 1);
         QVERIFY(!panel.messageMenu(QPoint(5, 5)));
         QVERIFY(!panel.copyAllButton()->isEnabled());
-        store.setIsChatLoading(true); // only the typing indicator
+        store.chat().setIsChatLoading(true); // only the typing indicator
         QCOMPARE(model->rowCount(), 1);
         QVERIFY(model->index(0).data(ChatMessagesModel::TypingRole).toBool());
-        store.setIsChatLoading(false);
+        store.chat().setIsChatLoading(false);
     }
 
     void missingPictureFallsBack_data() {

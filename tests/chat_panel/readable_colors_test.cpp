@@ -134,7 +134,7 @@ private slots:
 
         // The list header's orange streak, on the header's own background.
         test::StoreFixture f;
-        OutlineHeaderBar header(&f.start());
+        OutlineHeaderBar header(f.start());
         header.setPalette(palette);
         QVERIFY(readable::contrast(header.streakColor(), palette.color(QPalette::Window)) >=
                 readable::kMinimumContrast);

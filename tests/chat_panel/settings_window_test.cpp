@@ -38,17 +38,17 @@ private slots:
         test::StoreFixture f;
         TaskStore& store = f.start();
         {
-            SettingsWindow window(&store, m_connection, [] { return false; });
+            SettingsWindow window(store, m_connection, [] { return false; });
             window.show();
             window.thresholdSlider()->setFocus();
             QTest::keyClick(window.thresholdSlider(), Qt::Key_End); // the slider ends at 200%
-            QCOMPARE(store.lateThresholdMultiplier(), 2.0);
+            QCOMPARE(store.settings().lateThresholdMultiplier(), 2.0);
             QTest::keyClick(window.thresholdSlider(), Qt::Key_Left);
-            QCOMPARE(store.lateThresholdMultiplier(), 1.95);
+            QCOMPARE(store.settings().lateThresholdMultiplier(), 1.95);
 
             window.modelField()->clear();
             QTest::keyClicks(window.modelField(), QStringLiteral("gpt-4o"));
-            QCOMPARE(store.openAIModel(), QStringLiteral("gpt-4o"));
+            QCOMPARE(store.settings().openAIModel(), QStringLiteral("gpt-4o"));
 
             window.sitesEditor()->clear();
             window.sitesEditor()->setFocus();
@@ -67,16 +67,16 @@ private slots:
                 QTest::keyClick(window.sitesEditor(), Qt::Key_Backspace);
             QVERIFY(!window.rejectedSites()->isVisible());
             QTest::mouseClick(window.blockingSwitch(), Qt::LeftButton);
-            QVERIFY(!store.demonWebsiteBlockingEnabled());
+            QVERIFY(!store.settings().demonWebsiteBlockingEnabled());
             QVERIFY(window.speakSwitch()->isChecked()); // speaking is on until turned off
             QTest::mouseClick(window.speakSwitch(), Qt::LeftButton, {},
                               QPoint(8, window.speakSwitch()->height() / 2));
-            QVERIFY(!store.speakMessages());
+            QVERIFY(!store.settings().speakMessages());
             const auto click = [](QCheckBox* box) {
                 QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
             };
             click(window.notificationsSwitch());
-            QVERIFY(!store.showNotifications());
+            QVERIFY(!store.settings().showNotifications());
 
             // The login entry appears and goes with its switch.
             const QString entry = f.dataDir() + QStringLiteral("/autostart/io.github.vorn.vorn.desktop");
@@ -88,7 +88,7 @@ private slots:
             QVERIFY(!QFileInfo::exists(entry));
             QVERIFY(!window.autostartSwitch()->isChecked());
         }
-        SettingsWindow reopened(&store, m_connection, [] { return false; });
+        SettingsWindow reopened(store, m_connection, [] { return false; });
         QCOMPARE(reopened.sitesEditor()->toPlainText(), QStringLiteral("news.example\nwww.news.example"));
         QCOMPARE(reopened.modelField()->text(), QStringLiteral("gpt-4o"));
         QCOMPARE(f.preferences().number(QStringLiteral("late_multiplier")), std::optional<double>(1.95));
@@ -96,28 +96,28 @@ private slots:
         QVERIFY(!reopened.blockingSwitch()->isChecked());
         QVERIFY(!reopened.speakSwitch()->isChecked());
         QVERIFY(!reopened.notificationsSwitch()->isChecked());
-        QCOMPARE(f.restart().speakMessages(), false);   // kept as "speak_messages"
-        QCOMPARE(f.store().showNotifications(), false); // and "show_notifications"
+        QCOMPARE(f.restart().settings().speakMessages(), false);   // kept as "speak_messages"
+        QCOMPARE(f.store().settings().showNotifications(), false); // and "show_notifications"
     }
 
     void cancelKeepsEveryTask() {
         test::StoreFixture f;
         TaskStore& store = f.start();
-        store.updateTitle(store.addTask(), QStringLiteral("Write report"));
-        const QList<TaskItem> before = store.tasks();
-        SettingsWindow window(&store, m_connection, [] { return false; });
+        store.editor().updateTitle(store.editor().addTask(), QStringLiteral("Write report"));
+        const QList<TaskItem> before = store.outline().tasks();
+        SettingsWindow window(store, m_connection, [] { return false; });
         window.show();
 
         QTest::mouseClick(window.clearButton(), Qt::LeftButton);
         QVERIFY(window.clearConfirmation());
         QTest::mouseClick(buttonNamed(window.clearConfirmation(), QStringLiteral("Cancel")), Qt::LeftButton);
         QTRY_VERIFY(!window.clearConfirmation());
-        QCOMPARE(store.tasks(), before);
+        QCOMPARE(store.outline().tasks(), before);
 
         QTest::mouseClick(window.clearButton(), Qt::LeftButton);
         QTest::mouseClick(buttonNamed(window.clearConfirmation(), QStringLiteral("Clear All Tasks")),
                           Qt::LeftButton);
-        QCOMPARE(store.tasks().size(), 1); // the new day's placeholder
+        QCOMPARE(store.outline().tasks().size(), 1); // the new day's placeholder
     }
 
     // An administrator prompt that takes a moment and then refuses: the window says
@@ -134,7 +134,7 @@ private slots:
         f.setHostsBlocker(config);
         TaskStore& store = f.start();
 
-        auto window = std::make_unique<SettingsWindow>(&store, m_connection, [] { return false; });
+        auto window = std::make_unique<SettingsWindow>(store, m_connection, [] { return false; });
         window->show();
         QTest::mouseClick(window->setUpButton(), Qt::LeftButton);
         QVERIFY(!window->setUpButton()->isEnabled());
@@ -168,15 +168,15 @@ private slots:
         test::writeFile(config.sudo, "#!/bin/sh\nshift\nexec \"$@\"\n", QFile::ExeOwner);
         f.setHostsBlocker(config);
         TaskStore& store = f.start();
-        store.setActiveBossMode(BossAIMode::demon);
-        store.updateDemonWebsiteBlocking(BossAIMode::demon);
-        QTRY_VERIFY(store.hostsBlocker().isBlocking());
+        store.boss().setActiveBossMode(BossAIMode::demon);
+        store.blocking().updateDemonWebsiteBlocking(BossAIMode::demon);
+        QTRY_VERIFY(store.blocking().isBlocking());
 
-        SettingsWindow window(&store, m_connection); // asks the real blocker whether the helper is there
+        SettingsWindow window(store, m_connection); // asks the real blocker whether the helper is there
         QCOMPARE(window.helperStatus()->text(), QStringLiteral("Website blocking ready"));
         QVERIFY(!window.setUpButton()->isVisible());
-        QTRY_COMPARE(store.hostsBlocker().pendingRequests(), 0);
-        QVERIFY(store.hostsBlocker().isBlocking());
+        QTRY_COMPARE(store.blocking().pendingRequests(), 0);
+        QVERIFY(store.blocking().isBlocking());
         const QByteArray hosts = test::readFile(config.hostsFile);
         QVERIFY(hosts.startsWith("127.0.0.1 localhost\n") && hosts.contains(kHostsBlockMarker));
     }

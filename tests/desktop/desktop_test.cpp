@@ -89,12 +89,12 @@ private slots:
     void trayFollowsTheDayAndMarksDone() {
         test::StoreFixture f;
         TaskStore& store = f.start();
-        const QUuid first = store.tasks().first().id;
-        store.updateTitle(first, QStringLiteral("Plan"));
-        store.updateDuration(first, 30);
-        const QUuid second = store.addTask(first);
-        store.updateTitle(second, QStringLiteral("Write"));
-        store.updateDuration(second, 20);
+        const QUuid first = store.outline().tasks().first().id;
+        store.editor().updateTitle(first, QStringLiteral("Plan"));
+        store.editor().updateDuration(first, 30);
+        const QUuid second = store.editor().addTask(first);
+        store.editor().updateTitle(second, QStringLiteral("Write"));
+        store.editor().updateDuration(second, 20);
         QWidget window;
         bool speaking = true;
         TrayIcon tray(store, window, {[&] { return speaking; }, [&](bool on) { speaking = on; }});
@@ -115,7 +115,7 @@ private slots:
         action(QStringLiteral("Speak Messages"))->trigger();
         QVERIFY(!speaking);
         action(QStringLiteral("Mark Done"))->trigger();
-        QVERIFY(store.tasks().first().isCompleted);
+        QVERIFY(store.outline().tasks().first().isCompleted);
         QCOMPARE(f.database().loadTaskAnalytics().size(), 1);
         QVERIFY(tray.texts().tooltip.contains(QStringLiteral("Now: Write")));
         QVERIFY(tray.texts().next.isEmpty());

@@ -80,14 +80,15 @@ private slots:
         test::StoreFixture f;
         TaskStore& store = f.start();
         test::answerEverything(f.proxy(), QStringLiteral("Finish the plan."));
-        const QUuid id = store.tasks().first().id;
-        store.updateTitle(id, QStringLiteral("Plan"));
+        const QUuid id = store.outline().tasks().first().id;
+        store.editor().updateTitle(id, QStringLiteral("Plan"));
         DesktopNotifier notifier;
         QWidget window;
         bool enabled = true;
         BossNotifications bridge(store, notifier, window, [&] { return enabled; });
 
-        QCoro::waitFor(store.deliverBossChatMessage(QStringLiteral("Overdue"), true, BossAIMode::demon, id));
+        QCoro::waitFor(
+            store.chat().deliverBossChatMessage(QStringLiteral("Overdue"), true, BossAIMode::demon, id));
         QTRY_COMPARE(server.calls().size(), 1);
         QCOMPARE(server.calls().first().summary, QStringLiteral("Vorn \u2014 Demon mode"));
         QCOMPARE(server.calls().first().body, QStringLiteral("Finish the plan."));
@@ -95,29 +96,29 @@ private slots:
         QTRY_COMPARE(notifier.currentID(), 41u);
 
         enabled = false;
-        QCoro::waitFor(
-            store.deliverBossChatMessage(QStringLiteral("x"), false, BossAIMode::normal, std::nullopt));
+        QCoro::waitFor(store.chat().deliverBossChatMessage(QStringLiteral("x"), false, BossAIMode::normal,
+                                                           std::nullopt));
         enabled = true;
         window.show();
         window.activateWindow();
         if (QTest::qWaitForWindowActive(&window)) {
-            QCoro::waitFor(
-                store.deliverBossChatMessage(QStringLiteral("x"), false, BossAIMode::normal, std::nullopt));
+            QCoro::waitFor(store.chat().deliverBossChatMessage(QStringLiteral("x"), false, BossAIMode::normal,
+                                                               std::nullopt));
             window.hide();
         }
         QTest::qWait(20);
         QCOMPARE(server.calls().size(), 1);
 
         server.invokeAction(41, QStringLiteral("mark-done"));
-        QTRY_VERIFY(store.tasks().first().isCompleted);
+        QTRY_VERIFY(store.outline().tasks().first().isCompleted);
         server.invokeAction(41, QStringLiteral("mark-done")); // a second click changes nothing
         QTest::qWait(20);
-        QVERIFY(store.tasks().first().isCompleted);
+        QVERIFY(store.outline().tasks().first().isCompleted);
         QCOMPARE(f.database().loadTaskAnalytics().size(), 1);
 
         // The next message replaces the notification, and offers no task.
-        QCoro::waitFor(
-            store.deliverBossChatMessage(QStringLiteral("y"), false, BossAIMode::normal, std::nullopt));
+        QCoro::waitFor(store.chat().deliverBossChatMessage(QStringLiteral("y"), false, BossAIMode::normal,
+                                                           std::nullopt));
         QTRY_COMPARE(server.calls().size(), 2);
         QCOMPARE(server.calls().last().replacesID, 41u);
         QVERIFY(!server.calls().last().actions.contains(QStringLiteral("mark-done")));

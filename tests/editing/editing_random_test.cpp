@@ -20,8 +20,10 @@ namespace {
 
 class RandomEditing {
 public:
-    RandomEditing(TaskStore& store, quint64 seed) : m_store(store), m_seed(seed), m_rng(seed) {
-        QObject::connect(&store, &TaskStore::undoStateChanged, &store, [this] { ++m_undoSignals; });
+    RandomEditing(TaskStore& store, DatabaseService& database, quint64 seed)
+        : m_store(store), m_database(database), m_seed(seed), m_rng(seed) {
+        QObject::connect(&store.editor(), &OutlineEditor::undoStateChanged, &store,
+                         [this] { ++m_undoSignals; });
     }
 
     const QString& failure() const { return m_failure; }
@@ -69,14 +71,14 @@ private:
 
     // A task or section of the store by position, now and then an ID that names nothing.
     Pick anyTask() {
-        const QList<TaskItem>& tasks = m_store.tasks();
+        const QList<TaskItem>& tasks = m_store.outline().tasks();
         if (tasks.isEmpty() || chance(3))
             return {newUuid(), QStringLiteral("nothing")};
         const qsizetype i = below(tasks.size());
         return {tasks.at(i).id, QStringLiteral("#%1 '%2'").arg(i).arg(tasks.at(i).title)};
     }
     Pick anySection() {
-        const QList<TaskSection>& sections = m_store.sections();
+        const QList<TaskSection>& sections = m_store.outline().sections();
         if (chance(3))
             return {newUuid(), QStringLiteral("nothing")};
         const qsizetype i = below(sections.size());
@@ -89,7 +91,7 @@ private:
 
     void edit(int pick) {
         TaskStore& s = m_store;
-        const bool crowded = s.tasks().size() > 30;
+        const bool crowded = s.outline().tasks().size() > 30;
         const auto [task, taskText] = anyTask();
         const auto [other, otherText] = anyTask();
         const auto [section, sectionText] = anySection();
@@ -103,57 +105,57 @@ private:
             const std::optional<QUuid> after = chance(70) ? std::optional(task) : std::nullopt;
             const std::optional<QUuid> in = chance(30) ? std::optional(section) : std::nullopt;
             text = QStringLiteral("add after %1 in %2").arg(after ? taskText : "-", in ? sectionText : "-");
-            run = [&s, after, in] { s.addTask(after, in); };
+            run = [&s, after, in] { s.editor().addTask(after, in); };
         } else if (pick < 28 && !crowded) {
             text = QStringLiteral("Enter on %1 with '%2'").arg(taskText, title);
-            run = [&s, task, title] { s.focusTaskBelow(task, title); };
+            run = [&s, task, title] { s.editor().focusTaskBelow(task, title); };
         } else if (pick < 32) {
             text = QStringLiteral("retitle %1 to '%2'").arg(taskText, title);
-            run = [&s, task, title] { s.updateTitle(task, title); };
+            run = [&s, task, title] { s.editor().updateTitle(task, title); };
         } else if (pick < 38) {
             text = QStringLiteral("re-time %1 to %2").arg(taskText).arg(minutes);
-            run = [&s, task, minutes] { s.updateDuration(task, minutes); };
+            run = [&s, task, minutes] { s.editor().updateDuration(task, minutes); };
         } else if (pick < 44 || crowded) {
             text = QStringLiteral("remove %1").arg(taskText);
-            run = [&s, task] { s.removeTask(task); };
+            run = [&s, task] { s.editor().removeTask(task); };
         } else if (pick < 54) {
             text = QStringLiteral("indent %1").arg(taskText);
-            run = [&s, task] { s.indentTask(task); };
+            run = [&s, task] { s.editor().indentTask(task); };
         } else if (pick < 62) {
             text = QStringLiteral("outdent %1").arg(taskText);
-            run = [&s, task] { s.outdentTask(task); };
+            run = [&s, task] { s.editor().outdentTask(task); };
         } else if (pick < 68) {
             text = QStringLiteral("drop %1 on row %2").arg(taskText, otherText);
-            run = [&s, task, other] { s.moveOutlineTask(task, other); };
+            run = [&s, task, other] { s.editor().moveOutlineTask(task, other); };
         } else if (pick < 73) {
             text = QStringLiteral("move %1 before %2").arg(taskText, otherText);
-            run = [&s, task, other] { s.moveTask(task, other); };
+            run = [&s, task, other] { s.editor().moveTask(task, other); };
         } else if (pick < 80) {
             const std::optional<QUuid> before = chance(30) ? std::optional(other) : std::nullopt;
             text = QStringLiteral("move %1 into %2 before %3")
                        .arg(taskText, sectionText, before ? otherText : "-");
-            run = [&s, task, section, before] { s.moveTask(task, section, before); };
+            run = [&s, task, section, before] { s.editor().moveTask(task, section, before); };
         } else if (pick < 85) {
             const std::optional<QUuid> before = chance(80) ? std::optional(otherSection) : std::nullopt;
             text = QStringLiteral("drop %1 on %2").arg(sectionText, before ? otherSectionText : "-");
-            run = [&s, section, before] { s.moveOutlineSection(section, before); };
+            run = [&s, section, before] { s.editor().moveOutlineSection(section, before); };
         } else if (pick < 88) {
             const std::optional<QUuid> before = chance(80) ? std::optional(otherSection) : std::nullopt;
             text = QStringLiteral("reorder %1 before %2").arg(sectionText, before ? otherSectionText : "-");
-            run = [&s, section, before] { s.moveSection(section, before); };
+            run = [&s, section, before] { s.editor().moveSection(section, before); };
         } else if (pick < 93) {
             text = QStringLiteral("rename %1 to '%2'").arg(sectionText, title);
-            run = [&s, section, title] { s.renameSection(section, title); };
+            run = [&s, section, title] { s.editor().renameSection(section, title); };
         } else if (pick < 95) {
             text = QStringLiteral("rename the list to '%1'").arg(title);
-            run = [&s, title] { s.renameRootTitle(title); };
+            run = [&s, title] { s.editor().renameRootTitle(title); };
         } else {
             text = QStringLiteral("delete %1").arg(sectionText);
-            run = [&s, section] { s.deleteSection(section); };
+            run = [&s, section] { s.editor().deleteSection(section); };
         }
 
         m_log.append(text);
-        const Workspace before = s.workspace();
+        const Workspace before = s.outline().workspace();
         const int signalsBefore = m_undoSignals;
         run();
         const int steps = m_undoSignals - signalsBefore;
@@ -161,8 +163,8 @@ private:
             m_undoModel.append(before); // the first step holds the state before the edit
             for (int i = 1; i < steps; ++i)
                 m_undoModel.append(std::nullopt);
-            if (m_undoModel.size() > TaskStore::kUndoLimit)
-                m_undoModel.remove(0, m_undoModel.size() - TaskStore::kUndoLimit);
+            if (m_undoModel.size() > OutlineEditor::kUndoLimit)
+                m_undoModel.remove(0, m_undoModel.size() - OutlineEditor::kUndoLimit);
             m_redoModel.clear();
         }
         check(text);
@@ -174,56 +176,56 @@ private:
         const bool any = !m_undoModel.isEmpty();
         if (any) {
             expected = m_undoModel.takeLast();
-            m_redoModel.append(m_store.workspace());
+            m_redoModel.append(m_store.outline().workspace());
         } else {
-            expected = m_store.workspace();
+            expected = m_store.outline().workspace();
         }
-        m_store.undo();
-        if (expected && m_store.workspace() != *expected)
+        m_store.editor().undo();
+        if (expected && m_store.outline().workspace() != *expected)
             fail(QStringLiteral("undo did not restore the recorded workspace"));
         check(QStringLiteral("undo"));
     }
 
     void redo() {
         m_log.append(QStringLiteral("redo"));
-        Workspace expected = m_store.workspace();
+        Workspace expected = m_store.outline().workspace();
         if (!m_redoModel.isEmpty()) {
-            m_undoModel.append(m_store.workspace());
+            m_undoModel.append(m_store.outline().workspace());
             expected = m_redoModel.takeLast();
         }
-        m_store.redo();
-        if (m_store.workspace() != expected)
+        m_store.editor().redo();
+        if (m_store.outline().workspace() != expected)
             fail(QStringLiteral("redo did not restore the later workspace"));
         check(QStringLiteral("redo"));
     }
 
     void walkBackAndForth() {
-        const int k = below(std::min<qsizetype>(m_undoModel.size(), TaskStore::kUndoLimit)) + 1;
+        const int k = below(std::min<qsizetype>(m_undoModel.size(), OutlineEditor::kUndoLimit)) + 1;
         m_log.append(QStringLiteral("walk back and forth %1 steps").arg(k));
-        const Workspace present = m_store.workspace();
+        const Workspace present = m_store.outline().workspace();
         for (int i = 0; i < k && m_failure.isEmpty(); ++i)
             undo();
         for (int i = 0; i < k && m_failure.isEmpty(); ++i)
             redo();
-        if (m_failure.isEmpty() && m_store.workspace() != present)
+        if (m_failure.isEmpty() && m_store.outline().workspace() != present)
             fail(QStringLiteral("%1 undos and redos did not return to the present").arg(k));
     }
 
     // What the store saved is what it holds.
     QString savedDifference() const {
-        DatabaseService& db = m_store.database();
-        if (db.loadTasks(QUuid()) != m_store.tasks())
+        DatabaseService& db = m_database;
+        if (db.loadTasks(QUuid()) != m_store.outline().tasks())
             return QStringLiteral("the saved tasks differ");
         const auto byID = [](auto list) {
             std::sort(list.begin(), list.end(),
                       [](const auto& a, const auto& b) { return idOf(a) < idOf(b); });
             return list;
         };
-        if (byID(db.loadSections()) != byID(m_store.sections()))
+        if (byID(db.loadSections()) != byID(m_store.outline().sections()))
             return QStringLiteral("the saved sections differ");
-        if (db.loadSession().outlineOrder != m_store.rootOutlineOrder())
+        if (db.loadSession().outlineOrder != m_store.outline().rootOutlineOrder())
             return QStringLiteral("the saved root order differs");
-        if (byID(db.loadOverdueStates()) != byID(m_store.buildOverdueSnapshots()))
+        if (byID(db.loadOverdueStates()) != byID(m_store.watch().buildOverdueSnapshots()))
             return QStringLiteral("the saved overdue rows differ");
         return {};
     }
@@ -238,11 +240,11 @@ private:
         else if (const QString difference = m_log.size() % 10 == 0 ? savedDifference() : QString();
                  !difference.isEmpty())
             fail(QStringLiteral("%1 after %2").arg(difference, what));
-        else if (m_store.undoStack().size() != m_undoModel.size() ||
-                 m_store.redoStack().size() != m_redoModel.size())
+        else if (m_store.editor().undoStack().size() != m_undoModel.size() ||
+                 m_store.editor().redoStack().size() != m_redoModel.size())
             fail(QStringLiteral("%1 undo and %2 redo steps where %3 and %4 were recorded")
-                     .arg(m_store.undoStack().size())
-                     .arg(m_store.redoStack().size())
+                     .arg(m_store.editor().undoStack().size())
+                     .arg(m_store.editor().redoStack().size())
                      .arg(m_undoModel.size())
                      .arg(m_redoModel.size()));
     }
@@ -256,6 +258,7 @@ private:
     }
 
     TaskStore& m_store;
+    DatabaseService& m_database;
     quint64 m_seed;
     std::mt19937_64 m_rng;
     int m_undoSignals = 0;
@@ -287,7 +290,7 @@ private slots:
 
         for (quint64 seed : seeds) {
             EditingStore e;
-            RandomEditing run(*e.store, seed);
+            RandomEditing run(*e.store, *e.database, seed);
             run.buildOutline();
             for (quint64 i = 0; i < steps && run.failure().isEmpty(); ++i)
                 run.step();

@@ -35,34 +35,34 @@ private slots:
         b.apply();
 
         const QList<std::pair<const char*, std::function<void()>>> operations = {
-            {"addTask", [&] { s.addTask(c); }},
-            {"focusTaskBelow", [&] { s.focusTaskBelow(c, "C2"); }},
-            {"updateTitle", [&] { s.updateTitle(c, "C3"); }},
-            {"updateDuration", [&] { s.updateDuration(x, 45); }},
-            {"indentTask", [&] { s.indentTask(c); }},
-            {"outdentTask", [&] { s.outdentTask(c); }},
-            {"moveOutlineTask", [&] { s.moveOutlineTask(y, x); }},
-            {"moveOutlineSection", [&] { s.moveOutlineSection(folder, std::nullopt); }},
-            {"renameSection", [&] { s.renameSection(folder, "G"); }},
+            {"addTask", [&] { s.editor().addTask(c); }},
+            {"focusTaskBelow", [&] { s.editor().focusTaskBelow(c, "C2"); }},
+            {"updateTitle", [&] { s.editor().updateTitle(c, "C3"); }},
+            {"updateDuration", [&] { s.editor().updateDuration(x, 45); }},
+            {"indentTask", [&] { s.editor().indentTask(c); }},
+            {"outdentTask", [&] { s.editor().outdentTask(c); }},
+            {"moveOutlineTask", [&] { s.editor().moveOutlineTask(y, x); }},
+            {"moveOutlineSection", [&] { s.editor().moveOutlineSection(folder, std::nullopt); }},
+            {"renameSection", [&] { s.editor().renameSection(folder, "G"); }},
             {"toggleCompletion", [&] { s.toggleCompletion(f1); }},
-            {"undo", [&] { s.undo(); }},
-            {"redo", [&] { s.redo(); }},
-            {"removeTask", [&] { s.removeTask(c); }},
+            {"undo", [&] { s.editor().undo(); }},
+            {"redo", [&] { s.editor().redo(); }},
+            {"removeTask", [&] { s.editor().removeTask(c); }},
             {"pasteIntoSection", [&] { s.pasteIntoSection("1. P\n2. Q", folder); }},
-            {"deleteSection", [&] { s.deleteSection(folder); }},
+            {"deleteSection", [&] { s.editor().deleteSection(folder); }},
             {"resetStartToNow",
              [&] {
                  e.base.clock().set(e.base.clock().now() + 600);
-                 s.resetStartToNow();
+                 s.outline().resetStartToNow();
              }},
             {"replaceFromPaste", [&] { s.replaceFromPaste("Monday\n1. R\n\t1. S"); }},
             {"clearAllTasks", [&] { s.clearAllTasks(); }},
         };
         for (const auto& [name, operation] : operations) {
-            QSignalSpy outline(&s, &TaskStore::outlineChanged);
+            QSignalSpy outline(&s.outline(), &Outline::outlineChanged);
             bool fieldsSetBefore = true;
-            const QMetaObject::Connection lastTasks =
-                connect(&s, &TaskStore::tasksChanged, this, [&] { fieldsSetBefore = outline.isEmpty(); });
+            const QMetaObject::Connection lastTasks = connect(&s.outline(), &Outline::tasksChanged, this,
+                                                              [&] { fieldsSetBefore = outline.isEmpty(); });
             operation();
             disconnect(lastTasks);
             QVERIFY2(outline.size() == 1,
@@ -71,8 +71,8 @@ private slots:
         }
 
         // An edit of a task that is not there changes nothing and says nothing.
-        QSignalSpy outline(&s, &TaskStore::outlineChanged);
-        s.updateTitle(newUuid(), "nobody");
+        QSignalSpy outline(&s.outline(), &Outline::outlineChanged);
+        s.editor().updateTitle(newUuid(), "nobody");
         QCOMPARE(outline.size(), 0);
     }
 
@@ -85,38 +85,64 @@ private slots:
         b.task("B");
         b.apply();
 
-        s.addTask(); // the last top-level row, asking for its title
-        const QUuid inGroup = s.addTask(x);
+        QSignalSpy titleFocus(&s.editor(), &OutlineEditor::titleFocusRequested);
+        s.editor().addTask(); // the last top-level row, asking for its title
+        const QUuid inGroup = s.editor().addTask(x);
         QCOMPARE(rowTexts(s), QStringList({"A@0*", "X@1", "@1", "B@0", "@0"}));
-        QCOMPARE(s.pendingTitleFocusID().value_or(QUuid()), inGroup);
-        QVERIFY(s.pendingTitleSelectAll());
+        QCOMPARE(titleFocus.size(), 2);
+        QCOMPARE(titleFocus.last().first().toUuid(), inGroup);
         QCOMPARE(taskWithID(s, inGroup).durationMinutes, 30);
 
-        s.updateTitle(a, "   ");
-        s.updateTitle(a, " Plan ");
+        s.editor().updateTitle(a, "   ");
+        s.editor().updateTitle(a, " Plan ");
         QCOMPARE(taskWithID(s, a).title, QStringLiteral(" Plan "));
-        QCOMPARE(s.sectionTitle(group), QStringLiteral(" Plan "));
-        s.updateDuration(x, 0);
+        QCOMPARE(s.outline().sectionTitle(group), QStringLiteral(" Plan "));
+        s.editor().updateDuration(x, 0);
         QCOMPARE(taskWithID(s, x).durationMinutes, 1);
-        s.updateDuration(x, 500);
-        s.updateDuration(x, 120);
-        QCOMPARE(taskWithID(s, x).finishTime.value_or(0), s.scheduleStartTime() + (10 + 120) * 60);
-        QCOMPARE(s.undoStack().size(), 4);
+        s.editor().updateDuration(x, 500);
+        s.editor().updateDuration(x, 120);
+        QCOMPARE(taskWithID(s, x).finishTime.value_or(0), s.outline().scheduleStartTime() + (10 + 120) * 60);
+        QCOMPARE(s.editor().undoStack().size(), 5);
 
         // Enter: an unchanged title adds one undo step, a new one two.
-        s.focusTaskBelow(a, "Plan ");
-        QCOMPARE(s.undoStack().size(), 6);
-        s.focusTaskBelow(a, "Plan");
-        QCOMPARE(s.undoStack().size(), 7);
+        s.editor().focusTaskBelow(a, "Plan ");
+        QCOMPARE(s.editor().undoStack().size(), 7);
+        s.editor().focusTaskBelow(a, "Plan");
+        QCOMPARE(s.editor().undoStack().size(), 8);
         QCOMPARE(rowTexts(s).mid(0, 4), QStringList({"Plan@0*", "X@1", "@1", "@0"}));
         QVERIFY_SOUND(s);
 
         // Without any section the task gets a new root, not a section that names nothing.
-        s.setSections({});
-        s.setTasks({});
-        s.addTask();
-        QCOMPARE(s.sections().size(), 1);
-        QCOMPARE(s.sections().first().title, QStringLiteral("To do"));
+        s.outline().setSections({});
+        s.outline().setTasks({});
+        s.editor().addTask();
+        QCOMPARE(s.outline().sections().size(), 1);
+        QCOMPARE(s.outline().sections().first().title, QStringLiteral("To do"));
+        QVERIFY_SOUND(s);
+    }
+
+    // A title commit is the store's own undo step: whoever commits it (the
+    // table, the model, a command), one undo brings the old title back, on the
+    // task and on the group it heads, and a redo the new one. An unchanged
+    // title leaves no step.
+    void titleCommitIsUndoable() {
+        EditingStore e;
+        TaskStore& s = *e.store;
+        OutlineBuilder b(s);
+        const QUuid a = b.task("A"), group = b.group(a);
+        b.task("A1", group);
+        b.apply();
+
+        s.editor().updateTitle(a, "A");
+        QVERIFY(!s.editor().canUndo());
+        s.editor().updateTitle(a, "Plan");
+        QCOMPARE(s.editor().undoStack().size(), 1);
+        s.editor().undo();
+        QCOMPARE(taskWithID(s, a).title, QStringLiteral("A"));
+        QCOMPARE(s.outline().sectionTitle(group), QStringLiteral("A"));
+        s.editor().redo();
+        QCOMPARE(taskWithID(s, a).title, QStringLiteral("Plan"));
+        QCOMPARE(s.outline().sectionTitle(group), QStringLiteral("Plan"));
         QVERIFY_SOUND(s);
     }
 
@@ -134,17 +160,17 @@ private slots:
         b.apply();
 
         // A heading task's children take its place, in the rows and in the root order.
-        s.removeTask(a);
-        s.removeTask(h);
+        s.editor().removeTask(a);
+        s.editor().removeTask(h);
         QCOMPARE(rowTexts(s), QStringList({"A1@0", "A2@0", "B@0", "F@0", "H1@1"}));
-        QVERIFY(!s.childSection(a) && !s.childSection(h));
+        QVERIFY(!s.outline().childSection(a) && !s.outline().childSection(h));
         QVERIFY_SOUND(s);
 
         // The last task gives way to the placeholder; the empty folder keeps its row.
         for (const char* title : {"A1", "A2", "B", "H1"})
-            s.removeTask(taskNamed(s, title));
+            s.editor().removeTask(taskNamed(s, title));
         QCOMPARE(rowTexts(s), QStringList({"Create to do list@0", "F@0"}));
-        s.undo();
+        s.editor().undo();
         QCOMPARE(rowTexts(s), QStringList({"F@0", "H1@1"}));
     }
 
@@ -160,26 +186,26 @@ private slots:
         const QUuid f = b.folder("F"), f1 = b.task("F1", f);
         b.apply();
 
-        s.indentTask(p); // the first row has nothing above it
-        s.indentTask(newUuid());
-        QCOMPARE(s.undoStack().size(), 0);
+        s.editor().indentTask(p); // the first row has nothing above it
+        s.editor().indentTask(newUuid());
+        QCOMPARE(s.editor().undoStack().size(), 0);
 
-        s.indentTask(bee); // under the deeper row A1, not A
+        s.editor().indentTask(bee); // under the deeper row A1, not A
         QCOMPARE(rowTexts(s), QStringList({"P@0", "Empty@0", "A@0*", "A1@1*", "B@2", "C@0", "F@0", "F1@1"}));
-        QCOMPARE(s.childSection(a1).value_or(TaskSection()).title, QStringLiteral("A1"));
+        QCOMPARE(s.outline().childSection(a1).value_or(TaskSection()).title, QStringLiteral("A1"));
 
         // Under a folder's header row: into the folder, or, already in it, staying but still a step.
-        s.moveOutlineTask(c, a);
-        s.indentTask(c);
+        s.editor().moveOutlineTask(c, a);
+        s.editor().indentTask(c);
         QCOMPARE(taskWithID(s, c).sectionID, empty);
-        s.indentTask(f1);
+        s.editor().indentTask(f1);
         QCOMPARE(taskWithID(s, f1).sectionID, f);
-        QCOMPARE(s.undoStack().size(), 4);
+        QCOMPARE(s.editor().undoStack().size(), 4);
 
         // A group is made once, sorted after the sections beside it.
-        const QUuid pGroup = s.ensureChildSection(taskWithID(s, p));
-        QCOMPARE(s.ensureChildSection(taskWithID(s, p)), pGroup);
-        QCOMPARE(s.sections().last().sortOrder, 3);
+        const QUuid pGroup = s.editor().ensureChildSection(taskWithID(s, p));
+        QCOMPARE(s.editor().ensureChildSection(taskWithID(s, p)), pGroup);
+        QCOMPARE(s.outline().sections().last().sortOrder, 3);
         QVERIFY_SOUND(s);
     }
 
@@ -197,18 +223,18 @@ private slots:
         const QUuid s1 = b.task("s1", b.folder("S", f));
         b.apply();
 
-        s.outdentTask(bee);
-        QCOMPARE(s.undoStack().size(), 0);
+        s.editor().outdentTask(bee);
+        QCOMPARE(s.editor().undoStack().size(), 0);
 
         // Right after the former heading task's group, before later top-level rows.
-        s.outdentTask(a1);
-        s.outdentTask(child); // the only child: its emptied group goes
+        s.editor().outdentTask(a1);
+        s.editor().outdentTask(child); // the only child: its emptied group goes
         QCOMPARE(rowTexts(s).mid(0, 6), QStringList({"A@0*", "A2@1", "A1@0", "B@0", "Only@0", "Child@0"}));
-        QVERIFY(!s.childSection(only));
+        QVERIFY(!s.outline().childSection(only));
 
-        s.outdentTask(s1); // from a nested folder: after the outer folder's own tasks
+        s.editor().outdentTask(s1); // from a nested folder: after the outer folder's own tasks
         QCOMPARE(rowTexts(s).mid(6), QStringList({"F@0", "f@1", "s1@1", "S@1"}));
-        s.outdentTask(s1); // from a top-level folder: the last top-level row
+        s.editor().outdentTask(s1); // from a top-level folder: the last top-level row
         QCOMPARE(rowTexts(s).last(), QStringLiteral("s1@0"));
         QVERIFY_SOUND(s);
     }
@@ -225,25 +251,25 @@ private slots:
         b.task("f1", f);
         b.apply();
 
-        s.moveOutlineTask(t1, t3);
+        s.editor().moveOutlineTask(t1, t3);
         QCOMPARE(rowTexts(s).mid(0, 3), QStringList({"T2@0", "T1@0", "T3@0*"}));
-        s.undo();
-        s.moveOutlineTask(t3, t1);
+        s.editor().undo();
+        s.editor().moveOutlineTask(t3, t1);
         QCOMPARE(rowTexts(s).mid(0, 5), QStringList({"T3@0*", "C1@1*", "C11@2", "T1@0", "T2@0"}));
-        s.undo();
+        s.editor().undo();
 
         // Nothing happens on itself, on a non-task, or into the dragged task's own subtree.
-        s.moveOutlineTask(t1, t1);
-        s.moveOutlineTask(t1, newUuid());
-        s.moveOutlineTask(t3, c11);
-        s.moveOutlineTask(c1, c11);
-        s.moveTask(t3, c1Group, std::nullopt);
-        QCOMPARE(s.undoStack().size(), 0);
+        s.editor().moveOutlineTask(t1, t1);
+        s.editor().moveOutlineTask(t1, newUuid());
+        s.editor().moveOutlineTask(t3, c11);
+        s.editor().moveOutlineTask(c1, c11);
+        s.editor().moveTask(t3, c1Group, std::nullopt);
+        QCOMPARE(s.editor().undoStack().size(), 0);
 
-        s.moveOutlineTask(c11, t2); // nested onto top-level: top-level, right before it
+        s.editor().moveOutlineTask(c11, t2); // nested onto top-level: top-level, right before it
         QCOMPARE(rowTexts(s).mid(0, 3), QStringList({"T1@0", "C11@0", "T2@0"}));
-        s.moveOutlineTask(t1, c1);       // top-level onto nested: into its section, right before it
-        s.moveTask(t2, f, std::nullopt); // onto a folder row: its last task
+        s.editor().moveOutlineTask(t1, c1);       // top-level onto nested: into its section, right before it
+        s.editor().moveTask(t2, f, std::nullopt); // onto a folder row: its last task
         QCOMPARE(rowTexts(s), QStringList({"C11@0", "T3@0*", "T1@1", "C1@1", "F@0", "f1@1", "T2@1"}));
         QVERIFY_SOUND(s);
     }
@@ -259,23 +285,23 @@ private slots:
         b.task("n2", n2);
         b.apply();
         const auto sortOrders = [&] {
-            return QList<int>(
-                {s.sections().at(1).sortOrder, s.sections().at(2).sortOrder, s.sections().at(3).sortOrder});
+            return QList<int>({s.outline().sections().at(1).sortOrder, s.outline().sections().at(2).sortOrder,
+                               s.outline().sections().at(3).sortOrder});
         };
 
-        s.moveOutlineSection(s1, s3);
+        s.editor().moveOutlineSection(s1, s3);
         QCOMPARE(rowTexts(s).mid(0, 1) + rowTexts(s).mid(5), QStringList({"S2@0", "S1@0", "x@1", "S3@0"}));
         QCOMPARE(sortOrders(), QList<int>({1, 0, 2}));
-        s.undo();
-        s.moveOutlineSection(s3, s1);
+        s.editor().undo();
+        s.editor().moveOutlineSection(s3, s1);
         QCOMPARE(rowTexts(s).mid(0, 3), QStringList({"S3@0", "S1@0", "x@1"}));
         QCOMPARE(sortOrders(), QList<int>({1, 2, 0}));
 
         // Nested folders are not dragged; reordering them directly keeps the schedule in row order.
-        s.moveOutlineSection(n2, s1);
-        s.moveSection(n2, n1);
+        s.editor().moveOutlineSection(n2, s1);
+        s.editor().moveSection(n2, n1);
         QCOMPARE(rowTexts(s).mid(3), QStringList({"S2@0", "N2@1", "n2@2", "N1@1", "n1@2"}));
-        QCOMPARE(s.undoStack().size(), 1);
+        QCOMPARE(s.editor().undoStack().size(), 1);
         QVERIFY_SOUND(s);
     }
 
@@ -296,32 +322,32 @@ private slots:
         b.task("x1", group);
         b.apply();
 
-        s.renameSection(f, "  Work \t");
-        s.renameSection(f, "Work");
-        s.renameSection(f, "   ");
-        s.renameRootTitle("Today");
-        QCOMPARE(s.sectionTitle(f), QStringLiteral("Work"));
-        QCOMPARE(s.sectionTitle(b.root()), QStringLiteral("Today"));
-        QCOMPARE(s.undoStack().size(), 2);
+        s.editor().renameSection(f, "  Work \t");
+        s.editor().renameSection(f, "Work");
+        s.editor().renameSection(f, "   ");
+        s.editor().renameRootTitle("Today");
+        QCOMPARE(s.outline().sectionTitle(f), QStringLiteral("Work"));
+        QCOMPARE(s.outline().sectionTitle(b.root()), QStringLiteral("Today"));
+        QCOMPARE(s.editor().undoStack().size(), 2);
 
-        QVERIFY(!s.canDeleteSection(b.root()));
-        QVERIFY(!s.canDeleteSection(newUuid()));
-        QVERIFY(s.canDeleteSection(sub) && s.canDeleteSection(group));
+        QVERIFY(!s.editor().canDeleteSection(b.root()));
+        QVERIFY(!s.editor().canDeleteSection(newUuid()));
+        QVERIFY(s.editor().canDeleteSection(sub) && s.editor().canDeleteSection(group));
 
-        s.setCollapsedSectionIDs({f, sub, outer});
-        s.deleteSection(f); // one step per deleted section; the tasks end last in the root
-        QCOMPARE(s.undoStack().size(), 4);
+        s.outline().setCollapsedSectionIDs({f, sub, outer});
+        s.editor().deleteSection(f); // one step per deleted section; the tasks end last in the root
+        QCOMPARE(s.editor().undoStack().size(), 4);
         QCOMPARE(rowTexts(s).mid(5), QStringList({"i1@2", "T1@0", "T2@0", "T3@0"}));
-        QCOMPARE(s.collapsedSectionIDs(), QSet<QUuid>({outer}));
+        QCOMPARE(s.outline().collapsedSectionIDs(), QSet<QUuid>({outer}));
         QCOMPARE(e.base.preferences().textList("collapsed_section_ids").value_or(QStringList()),
                  QStringList({uuidText(outer)}));
-        s.undo(); // the whole tree at once, not the folder without its subfolder
+        s.editor().undo(); // the whole tree at once, not the folder without its subfolder
         QCOMPARE(rowTexts(s).mid(2, 5), QStringList({"Work@0", "T1@1", "T2@1", "Sub@1", "T3@2"}));
-        QCOMPARE(s.collapsedSectionIDs(), QSet<QUuid>({outer}));
+        QCOMPARE(s.outline().collapsedSectionIDs(), QSet<QUuid>({outer}));
 
-        s.deleteSection(inner); // into the outer folder, after its own tasks
+        s.editor().deleteSection(inner); // into the outer folder, after its own tasks
         QCOMPARE(rowTexts(s).mid(7), QStringList({"Outer@0", "o1@1", "i1@1"}));
-        s.deleteSection(group); // a group's tasks follow their heading task
+        s.editor().deleteSection(group); // a group's tasks follow their heading task
         QCOMPARE(rowTexts(s).mid(0, 3), QStringList({"X@0", "x1@0", "Work@0"}));
         QVERIFY_SOUND(s);
     }
@@ -338,12 +364,12 @@ private slots:
         const QUuid in = b.task("In");
         b.task("I1", b.group(in));
         b.apply();
-        s.moveTask(out, b.root(), std::nullopt);
-        s.moveTask(in, f, std::nullopt);
+        s.editor().moveTask(out, b.root(), std::nullopt);
+        s.editor().moveTask(in, f, std::nullopt);
 
         s.pasteIntoSection(QStringLiteral("1. New"), f);
         QCOMPARE(rowTexts(s), QStringList({"F@0", "New@1", "Out@0*", "O1@1"}));
-        QVERIFY(!s.childSection(in));
+        QVERIFY(!s.outline().childSection(in));
         QVERIFY_SOUND(s);
     }
 };

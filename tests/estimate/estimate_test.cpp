@@ -30,7 +30,7 @@ void fillTasks(TaskStore& store, const QStringList& titles) {
 
 QList<qint64> durations(const TaskStore& store) {
     QList<qint64> out;
-    for (const TaskItem& t : store.tasks())
+    for (const TaskItem& t : store.outline().tasks())
         out.append(t.durationMinutes);
     return out;
 }
@@ -89,8 +89,8 @@ private slots:
         StoreFixture f;
         TaskStore& store = f.start();
         // Nothing to estimate: nothing is sent.
-        store.setTasks({});
-        QCoro::waitFor(store.estimateWithAI());
+        store.outline().setTasks({});
+        QCoro::waitFor(store.estimate().estimateWithAI());
         QCOMPARE(store.errorMessage(), QStringLiteral("Import tasks first."));
         QVERIFY(f.proxy().requests().isEmpty());
 
@@ -98,26 +98,27 @@ private slots:
         f.proxy().reply(chatPath,
                         ScriptedReply::json(completion(
                             R"({"tasks":[{"task":"B?","minutes":40},{"task":"A?","minutes":50}]})")));
-        QCoro::waitFor(store.estimateWithAI());
+        QCoro::waitFor(store.estimate().estimateWithAI());
         QCOMPARE(durations(store), (QList<qint64>{40, 50, 10})); // by position; the third keeps its time
         QCOMPARE(store.statusMessage(), QStringLiteral("AI estimates applied."));
-        QCOMPARE(store.chatMessages().last().content, QStringLiteral("AI timeline applied to 3 tasks."));
-        QCOMPARE(store.tasks().at(2).finishTime, store.scheduleStartTime() + 100 * 60);
-        QVERIFY(!store.isEstimating());
-        QVERIFY(!store.canUndo());
+        QCOMPARE(store.chat().chatMessages().last().content,
+                 QStringLiteral("AI timeline applied to 3 tasks."));
+        QCOMPARE(store.outline().tasks().at(2).finishTime, store.outline().scheduleStartTime() + 100 * 60);
+        QVERIFY(!store.estimate().isEstimating());
+        QVERIFY(!store.editor().canUndo());
 
         // Edited while the request runs: the first task removed, a new one added.
         f.proxy().reply(chatPath, ScriptedReply::json(completion(
                                       R"({"tasks":[{"task":"A","minutes":15},{"task":"B","minutes":25},)"
                                       R"({"task":"C","minutes":35}]})")));
-        QCoro::Task<> running = store.estimateWithAI();
-        QVERIFY(store.isEstimating());
-        QList<TaskItem> edited = store.tasks().mid(1);
+        QCoro::Task<> running = store.estimate().estimateWithAI();
+        QVERIFY(store.estimate().isEstimating());
+        QList<TaskItem> edited = store.outline().tasks().mid(1);
         TaskItem added = edited.first();
         added.id = newUuid();
         added.durationMinutes = 7;
         edited.prepend(added);
-        store.setTasks(edited);
+        store.outline().setTasks(edited);
         QCoro::waitFor(std::move(running));
         QCOMPARE(durations(store), (QList<qint64>{7, 25, 35}));
         QVERIFY(!store.errorMessage());
@@ -125,10 +126,10 @@ private slots:
         // A reply it cannot read leaves the durations as they are.
         f.proxy().reply(chatPath,
                         ScriptedReply::json(completion(R"({"tasks":[{"task":"A","minutes":"30"}]})")));
-        QCoro::waitFor(store.estimateWithAI());
+        QCoro::waitFor(store.estimate().estimateWithAI());
         QVERIFY(store.errorMessage());
         QCOMPARE(durations(store), (QList<qint64>{7, 25, 35}));
-        QVERIFY(!store.isEstimating());
+        QVERIFY(!store.estimate().isEstimating());
     }
 };
 

@@ -43,46 +43,46 @@ private slots:
         test::setOpenTasks(store, {{QStringLiteral("Write report"), 30},
                                    {QStringLiteral("Email team"), 20},
                                    {QStringLiteral("Plan sprint"), 45}});
-        store.startBossAI();
+        store.watch().startBossAI();
 
         const auto minuteTick = [&](int hour, int minute) {
             f.clock().set(test::localTime(hour, minute));
-            QCoro::waitFor(store.checkLateAndNotify());
-            QTRY_VERIFY(!store.isDeliveringBossMessage() && store.hostsBlocker().pendingRequests() == 0);
+            QCoro::waitFor(store.watch().checkLateAndNotify());
+            QTRY_VERIFY(!store.chat().isDeliveringBossMessage() && store.blocking().pendingRequests() == 0);
         };
 
         minuteTick(9, 20);
         minuteTick(9, 33); // 1.1 times the 30 minutes: the first scolding
-        QCOMPARE(store.bossAIState().urgencyScore, 80.0);
+        QCOMPARE(store.boss().bossAIState().urgencyScore, 80.0);
         QCOMPARE(readFile(hosts), kUserHosts);
 
         minuteTick(9, 45); // 1.5 times: Demon escalation, sites blocked
-        QCOMPARE(store.bossAIState().urgencyScore, 100.0);
-        QVERIFY(store.bossAIState().demonLockActive);
+        QCOMPARE(store.boss().bossAIState().urgencyScore, 100.0);
+        QVERIFY(store.boss().bossAIState().demonLockActive);
         QVERIFY(readFile(hosts).startsWith(kUserHosts + kHostsBlockMarker));
         QVERIFY(readFile(hosts).contains("\n0.0.0.0 www.reddit.com\n:: www.reddit.com\n"));
 
         // Done late, with the lock on: urgency drops by 20, no second scolding.
         f.clock().set(test::localTime(9, 50));
-        store.toggleCompletion(store.tasks().at(0).id);
+        store.toggleCompletion(store.outline().tasks().at(0).id);
         QCOMPARE(store.statusMessage(), QStringLiteral("Task finished late. Urgency ↓ to 80."));
         QTest::qWait(20);
-        QVERIFY(!store.bossAIState().demonLockActive);
+        QVERIFY(!store.boss().bossAIState().demonLockActive);
 
         // The next one on time: its comment comes in Normal mode and lifts the block.
         f.clock().set(test::localTime(10, 5));
-        store.toggleCompletion(store.tasks().at(1).id);
+        store.toggleCompletion(store.outline().tasks().at(1).id);
         QCOMPARE(store.statusMessage(), QStringLiteral("Task done on time. 1 on-time streak."));
-        QTRY_VERIFY(!store.isDeliveringBossMessage() && store.hostsBlocker().pendingRequests() == 0);
+        QTRY_VERIFY(!store.chat().isDeliveringBossMessage() && store.blocking().pendingRequests() == 0);
         QTRY_COMPARE(readFile(hosts), kUserHosts);
-        QCOMPARE(store.bossAIState().urgencyScore, 65.0);
+        QCOMPARE(store.boss().bossAIState().urgencyScore, 65.0);
 
         // An idle afternoon: after five hours the hourly check speaks up, in Demon
         // mode, since the last task has long run past its time.
         f.clock().set(test::localTime(15, 10));
-        QCoro::waitFor(store.runHourlyBossAICheck());
-        QTRY_VERIFY(!store.isDeliveringBossMessage());
-        QCOMPARE(store.bossAIState().urgencyScore,
+        QCoro::waitFor(store.watch().runHourlyBossAICheck());
+        QTRY_VERIFY(!store.chat().isDeliveringBossMessage());
+        QCOMPARE(store.boss().bossAIState().urgencyScore,
                  89.0); // +4 for the idle hours, +20 once for the long stretch
 
         QStringList logged; // the message log as "mode: trigger", oldest first
@@ -95,16 +95,16 @@ private slots:
                          QStringLiteral("Normal: Task completed on time: Email team. 1 still pending."),
                          QStringLiteral("Demon: Inactivity: 5h since last update. 1 tasks still pending.")}));
         // The last task is hours over its time by then: the lock is on and the sites blocked again.
-        QVERIFY(store.bossAIState().demonLockActive);
-        QTRY_VERIFY(store.hostsBlocker().pendingRequests() == 0);
+        QVERIFY(store.boss().bossAIState().demonLockActive);
+        QTRY_VERIFY(store.blocking().pendingRequests() == 0);
         QVERIFY(readFile(hosts).contains(kHostsBlockMarker));
         qsizetype bossLines = 0;
-        for (const ChatMessage& m : store.chatMessages())
+        for (const ChatMessage& m : store.chat().chatMessages())
             bossLines += m.role == ChatMessage::Role::boss ? 1 : 0;
         QCOMPARE(bossLines, 4);
-        QCOMPARE(store.gamification(), (GamificationState{1, 1, 2})); // the two completions of the day
+        QCOMPARE(store.boss().gamification(), (GamificationState{1, 1, 2})); // the two completions of the day
 
-        store.stopBossAI();
+        store.watch().stopBossAI();
     }
 
     // From a pasted list: the import's motivating start, a completion ending
@@ -117,7 +117,7 @@ private slots:
         TaskStore& store = f.start();
         const auto settle = [&] {
             QCoreApplication::processEvents(); // comments are started once a completion is applied
-            QTRY_VERIFY(!store.isDeliveringBossMessage() && !store.isChatLoading());
+            QTRY_VERIFY(!store.chat().isDeliveringBossMessage() && !store.chat().isChatLoading());
         };
         const auto complete = [&](const char* title) {
             store.toggleCompletion(test::taskTitled(store, QString::fromLatin1(title)).id);
@@ -126,18 +126,18 @@ private slots:
 
         store.replaceFromPaste(
             QStringLiteral("Thursday\n1. Inbox\n2. Deep work\n\t1. Draft\n\t2. Review\n3. Wrap up"));
-        store.startBossAI();
+        store.watch().startBossAI();
         settle();
-        QCOMPARE(store.chatMessages().last().mode, BossAIMode::messianic);
+        QCOMPARE(store.chat().chatMessages().last().mode, BossAIMode::messianic);
 
         f.clock().set(test::localTime(9, 25));
         complete("Inbox");
-        QVERIFY(!store.inMotivationalStartPhase());
+        QVERIFY(!store.boss().inMotivationalStartPhase());
         f.clock().set(test::localTime(9, 50));
         f.random().push(0.5);  // the completion's urgency change
         f.random().push(0.01); // a surge: the watch runs and the draw is under 3 %
         complete("Draft");
-        QVERIFY(store.isSurgeActive());
+        QVERIFY(store.boss().isSurgeActive());
         // Halved in its folder; another list keeps its time.
         QCOMPARE(test::taskTitled(store, QStringLiteral("Review")).durationMinutes, 15);
         QCOMPARE(test::taskTitled(store, QStringLiteral("Wrap up")).durationMinutes, 30);
@@ -149,7 +149,7 @@ private slots:
                               QStringLiteral("Task completed on time: Inbox. 3 still pending.")}));
         QVERIFY(triggers.contains(QStringLiteral("Surge mode activated in Deep work. All remaining tasks in "
                                                  "this list halved — user must move faster.")));
-        store.stopBossAI();
+        store.watch().stopBossAI();
     }
 };
 

@@ -42,7 +42,7 @@ struct Fakes : test::BlockerFakes {
 using Setup = std::function<void(Fakes&)>;
 
 void settle(TaskStore& store) {
-    QTRY_COMPARE_WITH_TIMEOUT(store.hostsBlocker().pendingRequests(), 0, 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(store.blocking().pendingRequests(), 0, 30000);
 }
 
 } // namespace
@@ -282,7 +282,7 @@ private slots:
         fakes.config.shutdownTimeout = std::chrono::milliseconds(600);
         test::StoreFixture f;
         f.setHostsBlocker(fakes.config);
-        QVERIFY(f.start().hostsBlocker().isBlocking());
+        QVERIFY(f.start().blocking().isBlocking());
         const QString installed = QString::fromLatin1(kHostsHelperInstalledKey);
         QVERIFY(!f.preferences().contains(installed));
         QVERIFY(fakes.sudoCommands().isEmpty()); // no helper files: no probe
@@ -292,8 +292,8 @@ private slots:
         TaskStore& store = f.restart();
         QTRY_VERIFY(fakes.sudoCommands().contains(QStringLiteral("disable")));
         QVERIFY(fakes.anyStandInRunning()); // the probe still runs: start-up did not wait for it
-        QVERIFY(store.hostsBlocker().isBlocking());
-        store.shutDownWebsiteBlocking();
+        QVERIFY(store.blocking().isBlocking());
+        store.blocking().shutDownWebsiteBlocking();
         QVERIFY(!fakes.anyStandInRunning());
 
         QFile::remove(fakes.dir.filePath(QStringLiteral("hang.disable")));
@@ -301,21 +301,22 @@ private slots:
         QTRY_COMPARE(f.preferences().flag(installed), std::optional<bool>(true));
         // The probe ran the helper's "disable": the old block is gone, and known to be.
         QCOMPARE(readFile(kHosts), kUserLines);
-        QVERIFY(!again.hostsBlocker().isBlocking());
+        QVERIFY(!again.blocking().isBlocking());
 
         const auto enterMode = [&](BossAIMode mode) {
-            again.updateDemonWebsiteBlocking(mode);
+            again.blocking().updateDemonWebsiteBlocking(mode);
             settle(again);
         };
         // Addresses become host names; what names no host is left out, and said so once.
-        again.setBlockedSitesText(QStringLiteral("https://www.Reddit.com/r/x\n*.bad\nnot a site\nb.org\n"));
-        const qsizetype lines = again.chatMessages().size();
+        again.settings().setBlockedSitesText(
+            QStringLiteral("https://www.Reddit.com/r/x\n*.bad\nnot a site\nb.org\n"));
+        const qsizetype lines = again.chat().chatMessages().size();
         enterMode(BossAIMode::demon);
         enterMode(BossAIMode::demon);
         QCOMPARE(fakes.file(QStringLiteral("sudo.stdin")), QByteArray("www.reddit.com\nb.org\n"));
         QCOMPARE(readFile(kHosts), blockFor({"www.reddit.com", "b.org"}));
-        QCOMPARE(again.chatMessages().size(), lines + 1);
-        QCOMPARE(again.chatMessages().last().content,
+        QCOMPARE(again.chat().chatMessages().size(), lines + 1);
+        QCOMPARE(again.chat().chatMessages().last().content,
                  QStringLiteral("Website blocking skips entries that are not host names: *.bad, not a site"));
 
         enterMode(BossAIMode::messianic);
@@ -325,30 +326,30 @@ private slots:
         QCOMPARE(fakes.sudoCommands().size(), runs);
 
         // A mode change while the block is still being written wins.
-        again.updateDemonWebsiteBlocking(BossAIMode::demon);
+        again.blocking().updateDemonWebsiteBlocking(BossAIMode::demon);
         enterMode(BossAIMode::normal);
         QCOMPARE(readFile(kHosts), kUserLines);
 
         // Turning the setting off lifts the block, and Demon mode then blocks nothing.
         enterMode(BossAIMode::demon);
-        QVERIFY(again.hostsBlocker().isBlocking());
-        again.setDemonWebsiteBlockingEnabled(false);
+        QVERIFY(again.blocking().isBlocking());
+        again.settings().setDemonWebsiteBlockingEnabled(false);
         settle(again);
-        QVERIFY(!again.hostsBlocker().isBlocking());
+        QVERIFY(!again.blocking().isBlocking());
         QCOMPARE(readFile(kHosts), kUserLines);
         runs = fakes.sudoCommands().size();
         enterMode(BossAIMode::demon);
         QCOMPARE(fakes.sudoCommands().size(), runs);
 
         // An empty list blocks the default sites.
-        again.setDemonWebsiteBlockingEnabled(true);
+        again.settings().setDemonWebsiteBlockingEnabled(true);
         QFile::remove(fakes.dir.filePath(QStringLiteral("sudo.stdin")));
-        again.setBlockedSitesText(QStringLiteral(" \n"));
+        again.settings().setBlockedSitesText(QStringLiteral(" \n"));
         enterMode(BossAIMode::demon);
         QCOMPARE(fakes.file(QStringLiteral("sudo.stdin")),
                  (HostsBlocker::defaultSites().join('\n') + '\n').toUtf8());
-        QVERIFY(again.hostsBlocker().isBlocking());
-        again.shutDownWebsiteBlocking();
+        QVERIFY(again.blocking().isBlocking());
+        again.blocking().shutDownWebsiteBlocking();
         QCOMPARE(readFile(kHosts), kUserLines);
     }
 };

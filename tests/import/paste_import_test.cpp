@@ -14,7 +14,7 @@ namespace {
 
 QStringList rowTitles(const TaskStore& store) {
     QStringList out;
-    for (const OutlineRow& row : store.outlineRows()) {
+    for (const OutlineRow& row : store.outline().outlineRows()) {
         const QString title =
             row.isTask() ? row.task().title : QStringLiteral("[%1]").arg(row.section().title);
         out.append(QString(row.depth * 2, QLatin1Char(' ')) + title);
@@ -33,73 +33,74 @@ private slots:
         f.proxy().reply(QString::fromLatin1(kChatCompletionPath),
                         ScriptedReply::json(R"({"choices":[{"message":{"content":"Begin."}}]})"));
         TaskStore& store = f.start();
-        BossAIState s = store.bossAIState();
+        BossAIState s = store.boss().bossAIState();
         s.urgencyScore = 90;
-        store.setBossAIState(s);
+        store.boss().setBossAIState(s);
         f.clock().advance(1000);
 
         const QString text = QStringLiteral("Monday\n1. Mail\n2. Report\n\t1. Draft\n\t2. Send\n3. Gym");
         store.replaceFromPaste(text);
-        QCOMPARE(store.sections().first().title, QStringLiteral("Monday"));
+        QCOMPARE(store.outline().sections().first().title, QStringLiteral("Monday"));
         // A parent item becomes a folder, not a heading task.
         QCOMPARE(rowTitles(store), (QStringList{"Mail", "[Report]", "  Draft", "  Send", "Gym"}));
-        QCOMPARE(store.sections().at(1).sortOrder, 1);
-        for (const TaskItem& t : store.tasks())
+        QCOMPARE(store.outline().sections().at(1).sortOrder, 1);
+        for (const TaskItem& t : store.outline().tasks())
             QCOMPARE(t.durationMinutes, 30);
-        QCOMPARE(store.scheduleStartTime(), f.clock().now());
-        QVERIFY(store.inMotivationalStartPhase());
-        QCOMPARE(store.bossAIState().urgencyScore, 45.0);
+        QCOMPARE(store.outline().scheduleStartTime(), f.clock().now());
+        QVERIFY(store.boss().inMotivationalStartPhase());
+        QCOMPARE(store.boss().bossAIState().urgencyScore, 45.0);
         QCOMPARE(store.statusMessage(), QStringLiteral("Loaded 4 tasks."));
-        QCOMPARE(store.pasteText(), text);
+        QCOMPARE(store.window().pasteText(), text);
         QCOMPARE(test::outlineProblems(store), QString());
-        QTRY_COMPARE(store.chatMessages().last().content, QStringLiteral("Begin."));
+        QTRY_COMPARE(store.chat().chatMessages().last().content, QStringLiteral("Begin."));
 
         TaskStore& again = f.restart();
         QCOMPARE(rowTitles(again), (QStringList{"Mail", "[Report]", "  Draft", "  Send", "Gym"}));
 
-        again.undo();
-        QCOMPARE(again.tasks().size(), 4); // nothing to undo after a restart
+        again.editor().undo();
+        QCOMPARE(again.outline().tasks().size(), 4); // nothing to undo after a restart
     }
 
     void pastingIntoASection() {
         StoreFixture f;
         TaskStore& store = f.start();
-        const WorkspaceSnapshot fresh = store.currentWorkspaceSnapshot();
+        const WorkspaceSnapshot fresh = store.editor().currentWorkspaceSnapshot();
         store.replaceFromPaste(QStringLiteral("just some words\nand more")); // not a list: nothing happens
         QCOMPARE(store.errorMessage(),
                  QStringLiteral("Couldn't parse list. Paste a numbered Notes-style list."));
-        QCOMPARE(store.currentWorkspaceSnapshot(), fresh);
-        QVERIFY(!store.canUndo());
+        QCOMPARE(store.editor().currentWorkspaceSnapshot(), fresh);
+        QVERIFY(!store.editor().canUndo());
 
         store.replaceFromPaste(QStringLiteral("1. Mail\n2. Errands\n\t1. Bank\n\t2. Post"));
-        const QUuid errands = store.sections().at(1).id;
-        const qsizetype undoSteps = store.undoStack().size();
-        const Instant start = store.scheduleStartTime();
+        const QUuid errands = store.outline().sections().at(1).id;
+        const qsizetype undoSteps = store.editor().undoStack().size();
+        const Instant start = store.outline().scheduleStartTime();
         f.clock().advance(600);
 
         // Into a folder: its old content goes, the new list takes its place.
         store.pasteIntoSection(QStringLiteral("1. Shop\n2. Pharmacy\n\t1. Pills"), errands);
         QCOMPARE(rowTitles(store), (QStringList{"Mail", "[Errands]", "  Shop", "  [Pharmacy]", "    Pills"}));
         QCOMPARE(store.statusMessage(), QStringLiteral("Pasted 2 items into Errands."));
-        QCOMPARE(store.undoStack().size(), undoSteps + 1);
-        QCOMPARE(store.scheduleStartTime(), start);
+        QCOMPARE(store.editor().undoStack().size(), undoSteps + 1);
+        QCOMPARE(store.outline().scheduleStartTime(), start);
         QCOMPARE(test::outlineProblems(store), QString());
 
         // Into the root: appended after what is there; the list's title is ignored.
-        store.pasteIntoSection(QStringLiteral("Evening\n1. Read\n2. Sleep"), *store.rootSectionID());
+        store.pasteIntoSection(QStringLiteral("Evening\n1. Read\n2. Sleep"),
+                               *store.outline().rootSectionID());
         QCOMPARE(rowTitles(store).mid(5), (QStringList{"Read", "Sleep"}));
-        QCOMPARE(store.sections().first().title, QStringLiteral("To do"));
+        QCOMPARE(store.outline().sections().first().title, QStringLiteral("To do"));
         QCOMPARE(test::outlineProblems(store), QString());
 
         // Into a list that is gone: nothing, not even hidden tasks or an undo step, and a reason.
-        const WorkspaceSnapshot before = store.currentWorkspaceSnapshot();
+        const WorkspaceSnapshot before = store.editor().currentWorkspaceSnapshot();
         store.pasteIntoSection(QStringLiteral("1. Lost"), newUuid());
-        QCOMPARE(store.currentWorkspaceSnapshot(), before);
-        QCOMPARE(store.undoStack().size(), undoSteps + 2);
+        QCOMPARE(store.editor().currentWorkspaceSnapshot(), before);
+        QCOMPARE(store.editor().undoStack().size(), undoSteps + 2);
         QCOMPARE(store.errorMessage(), QStringLiteral("That list no longer exists. Nothing was pasted."));
 
-        store.undo();
-        store.undo();
+        store.editor().undo();
+        store.editor().undo();
         QCOMPARE(rowTitles(store), (QStringList{"Mail", "[Errands]", "  Bank", "  Post"}));
     }
 
@@ -126,10 +127,10 @@ private slots:
         TaskStore& store = f.start();
         store.replaceFromPaste(text);
         QVERIFY(!store.errorMessage());
-        QVERIFY(!store.tasks().isEmpty());
+        QVERIFY(!store.outline().tasks().isEmpty());
         QCOMPARE(test::outlineProblems(store), QString());
-        const qsizetype count = store.tasks().size();
-        QCOMPARE(f.restart().tasks().size(), count);
+        const qsizetype count = store.outline().tasks().size();
+        QCOMPARE(f.restart().outline().tasks().size(), count);
     }
 };
 

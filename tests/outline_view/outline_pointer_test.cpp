@@ -78,7 +78,7 @@ private slots:
         QTest::mouseClick(viewport, Qt::LeftButton, {}, h.cellCentre(0, M::TrashColumn));
         h.settle();
         QCOMPARE(h.shownRows(), QStringList{"Shop@0"});
-        QCOMPARE(taskWithID(h.store, shop).sectionID, *h.store.rootSectionID());
+        QCOMPARE(taskWithID(h.store, shop).sectionID, *h.store.outline().rootSectionID());
     }
 
     // The second press of a double-click on the circle is no second toggle: the
@@ -86,7 +86,7 @@ private slots:
     void aDoubleClickTogglesOnce() {
         OutlineHarness h;
         h.build({"A"});
-        const int completions = h.store.gamification().totalCompletions;
+        const int completions = h.store.boss().gamification().totalCompletions;
         const QPoint circle = h.cellCentre(0, M::ToggleColumn);
         for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
                                   QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease})
@@ -94,7 +94,7 @@ private slots:
                       type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton);
         QVERIFY(taskTitled(h.store, QStringLiteral("A")).isCompleted);
         QCOMPARE(h.fixture.database().loadTaskAnalytics().size(), 1);
-        QCOMPARE(h.store.gamification().totalCompletions, completions + 1);
+        QCOMPARE(h.store.boss().gamification().totalCompletions, completions + 1);
     }
 
     void dropsAreCheckedAndGoToTheStore() {
@@ -164,7 +164,7 @@ private slots:
         QTest::keyClick(h.table(), Qt::Key_Up, Qt::AltModifier);
         h.settle();
         QCOMPARE(h.shownRows(), (QStringList{"B@0", "A@0", "C@0", "D@0", "E@0"}));
-        h.store.undo();
+        h.store.editor().undo();
         h.settle();
         QCOMPARE(h.shownRows(), (QStringList{"A@0", "B@0", "C@0", "D@0", "E@0"}));
 

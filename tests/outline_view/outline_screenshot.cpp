@@ -38,7 +38,7 @@ int main(int argc, char* argv[]) {
     fixture.clock().set(test::localTime(9, 31));
     store.toggleCompletion(standup);
 
-    OutlineView view(&store);
+    OutlineView view(store);
     view.resize(640, 400);
     view.show();
     QTimer::singleShot(50, &view, [&] {

@@ -26,7 +26,7 @@ struct OutlineHarness {
 
     void open() {
         tester.reset();
-        view = std::make_unique<OutlineView>(&store);
+        view = std::make_unique<OutlineView>(store);
         view->resize(720, 480);
         view->show();
         view->activateWindow();

@@ -23,7 +23,7 @@ class OutlineViewTest : public QObject {
 private slots:
     void aDayBuiltFromTheKeyboardIsSaved() {
         OutlineHarness h;
-        QVERIFY(h.table()->focusTitle(h.store.tasks().first().id, true));
+        QVERIFY(h.table()->focusTitle(h.store.outline().tasks().first().id, true));
         QCOMPARE(h.editor()->selectedText(), QStringLiteral("Create to do list"));
         h.type(QStringLiteral("Plan"), Qt::Key_Return);
         h.type(QStringLiteral("Write report"), Qt::Key_Enter);
@@ -87,7 +87,7 @@ private slots:
         QVERIFY(h.editor() && h.editor()->hasFocus());
         QCOMPARE(h.editor()->text(), edited);
         QCOMPARE(h.table()->currentIndex().row(), editedRow);
-        QVERIFY(!h.store.pendingTitleFocusID()); // the request was served
+        QVERIFY(!h.table()->pendingTitleFocus()); // the request was served
     }
 
     // Ctrl+Return in a title commits the typed title and flips the task, the
@@ -174,7 +174,7 @@ private slots:
         QTest::keyClick(h.table(), Qt::Key_Delete, Qt::ControlModifier);
         QCOMPARE(h.shownRows(), (QStringList{"Call@0", "Shop@0"})); // its task goes up, at the end
         QVERIFY(h.table()->isRowSelected(0));
-        h.store.undo();
+        h.store.editor().undo();
         QCOMPARE(h.shownRows(), (QStringList{"Errands@0", "Shop@1", "Call@0"}));
     }
 
@@ -212,23 +212,23 @@ private slots:
 
         // A completion elsewhere and a new schedule start re-time this row.
         h.store.toggleCompletion(taskNamed(h.store, QStringLiteral("First")));
-        h.store.setScheduleStartTime(localTime(10, 0));
-        h.store.recalculateFinishTimes();
+        h.store.outline().setScheduleStartTime(localTime(10, 0));
+        h.store.outline().recalculateFinishTimes();
         h.settle();
         QCOMPARE(h.editor()->text(), QStringLiteral("Second draft"));
 
         // Leaving the field commits it as one undo step.
-        const qsizetype undoSteps = h.store.undoStack().size();
+        const qsizetype undoSteps = h.store.editor().undoStack().size();
         h.table()->setFocus();
         h.settle();
         QCOMPARE(taskWithID(h.store, typed).title, QStringLiteral("Second draft"));
-        QCOMPARE(h.store.undoStack().size(), undoSteps + 1);
+        QCOMPARE(h.store.editor().undoStack().size(), undoSteps + 1);
 
         // An unchanged title commits nothing.
         QVERIFY(h.table()->focusTitle(typed, false));
         h.table()->setFocus();
         h.settle();
-        QCOMPARE(h.store.undoStack().size(), undoSteps + 1);
+        QCOMPARE(h.store.editor().undoStack().size(), undoSteps + 1);
     }
 
     // Random edits and undos: after each, the table shows exactly the store's
@@ -247,25 +247,25 @@ private slots:
         connect(h.model(), &QAbstractItemModel::modelReset, h.model(), [&resets] { ++resets; });
         TaskStore& s = h.store;
         const std::function<void(QUuid, QUuid)> edits[] = {
-            [&s](QUuid task, QUuid) { s.indentTask(task); },
-            [&s](QUuid task, QUuid) { s.outdentTask(task); },
-            [&s](QUuid task, QUuid other) { s.moveOutlineTask(task, other); },
-            [&s](QUuid task, QUuid) { s.addTask(task); },
-            [&s](QUuid task, QUuid) { s.removeTask(task); },
-            [&s](QUuid, QUuid) { s.undo(); },
+            [&s](QUuid task, QUuid) { s.editor().indentTask(task); },
+            [&s](QUuid task, QUuid) { s.editor().outdentTask(task); },
+            [&s](QUuid task, QUuid other) { s.editor().moveOutlineTask(task, other); },
+            [&s](QUuid task, QUuid) { s.editor().addTask(task); },
+            [&s](QUuid task, QUuid) { s.editor().removeTask(task); },
+            [&s](QUuid, QUuid) { s.editor().undo(); },
             [&s, &random](QUuid, QUuid) {
-                const QList<TaskSection> sections = s.sections();
-                s.moveOutlineSection(sections.at(random.bounded(int(sections.size()))).id,
-                                     sections.first().id);
+                const QList<TaskSection> sections = s.outline().sections();
+                s.editor().moveOutlineSection(sections.at(random.bounded(int(sections.size()))).id,
+                                              sections.first().id);
             },
         };
         for (int step = 0; step < 150; ++step) {
-            const QList<TaskItem> tasks = s.tasks();
+            const QList<TaskItem> tasks = s.outline().tasks();
             const QUuid task = tasks.at(random.bounded(int(tasks.size()))).id;
             const QUuid other = tasks.at(random.bounded(int(tasks.size()))).id;
             edits[random.bounded(7)](task, other);
             h.settle();
-            QCOMPARE(h.model()->rows(), s.outlineRows());
+            QCOMPARE(h.model()->rows(), s.outline().outlineRows());
         }
         QCOMPARE(resets, 0);
     }
@@ -285,7 +285,7 @@ private slots:
         h.table()->edit(minutes);
         h.editor()->clear();
         h.type(typed, Qt::Key_Return);
-        QCOMPARE(h.store.tasks().first().durationMinutes, stored);
+        QCOMPARE(h.store.outline().tasks().first().durationMinutes, stored);
         QCOMPARE(minutes.data().toString(), QString::number(stored));
         QCOMPARE(h.model()->index(0, M::FinishColumn).data().toString(),
                  QTime(9, 0).addSecs(60 * stored).toString(QStringLiteral("HH:mm")));
@@ -298,7 +298,8 @@ private slots:
         h.table()->setSelection({picked, h.model()->rowIds().at(0)});
         h.table()->setFocus();
         QTest::keyClick(h.table(), Qt::Key_C, Qt::ControlModifier);
-        const QString expected = HierarchicalTaskExporter::exportOutline(h.store.workspace(), picked);
+        const QString expected =
+            HierarchicalTaskExporter::exportOutline(h.store.outline().workspace(), picked);
         QCOMPARE(QGuiApplication::clipboard()->text(), expected);
     }
 
@@ -360,7 +361,7 @@ private slots:
     void undoKeys() {
         OutlineHarness h;
         h.build({"A", "B"});
-        h.store.indentTask(taskNamed(h.store, QStringLiteral("B")));
+        h.store.editor().indentTask(taskNamed(h.store, QStringLiteral("B")));
         h.settle();
         h.table()->setFocus();
         QTest::keyClick(h.table(), Qt::Key_Z, Qt::ControlModifier);
@@ -398,13 +399,15 @@ private slots:
         title->selectAll();
         QTest::keyClicks(title, QStringLiteral("  Tuesday "));
         QTest::keyClick(title, Qt::Key_Return);
-        QCOMPARE(h.store.sectionTitle(*h.store.rootSectionID()), QStringLiteral("Tuesday"));
+        QCOMPARE(h.store.outline().sectionTitle(*h.store.outline().rootSectionID()),
+                 QStringLiteral("Tuesday"));
         title->selectAll();
         QTest::keyClick(title, Qt::Key_Delete);
         h.table()->setFocus(); // focus loss commits too
         h.settle();
         QCOMPARE(title->text(), QStringLiteral("Tuesday"));
-        QCOMPARE(h.store.sectionTitle(*h.store.rootSectionID()), QStringLiteral("Tuesday"));
+        QCOMPARE(h.store.outline().sectionTitle(*h.store.outline().rootSectionID()),
+                 QStringLiteral("Tuesday"));
     }
 };
 

@@ -87,7 +87,7 @@ int importList(const QString& path, const QString& listFile) {
     TaskStore store(env);
 
     g_counting = true;
-    const HandOverReply reply = importText(store, text);
+    const HandOverReply reply = importText(store, database, text);
     g_counting = false;
     if (g_killAt == g_statements + 1)
         ::kill(::getpid(), SIGKILL); // the import has returned, as a kill just after it would find it

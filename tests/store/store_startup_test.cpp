@@ -34,7 +34,7 @@ TaskItem task(const QString& title, const QUuid& sectionID, qint64 minutes = 30)
 
 QStringList chatTexts(const TaskStore& store) {
     QStringList out;
-    for (const ChatMessage& m : store.chatMessages())
+    for (const ChatMessage& m : store.chat().chatMessages())
         out.append(m.content);
     return out;
 }
@@ -50,24 +50,24 @@ private slots:
         StoreFixture f(test::localTime(23, 30));
         TaskStore& store = f.start();
         QCOMPARE(test::rowTexts(store), QStringList{"Create to do list@0"});
-        QCOMPARE(store.sectionTitle(*store.rootSectionID()), QStringLiteral("To do"));
-        QCOMPARE(store.tasks().first().finishTime, store.scheduleStartTime() + 600);
+        QCOMPARE(store.outline().sectionTitle(*store.outline().rootSectionID()), QStringLiteral("To do"));
+        QCOMPARE(store.outline().tasks().first().finishTime, store.outline().scheduleStartTime() + 600);
         // A first start greets nobody back and says what to do.
         const QStringList firstStart{"Vorn online. Import tasks to get started.", firstStartKeysText()};
         QCOMPARE(chatTexts(store), firstStart);
-        QCOMPARE(store.gamification().totalCompletions, 0);
+        QCOMPARE(store.boss().gamification().totalCompletions, 0);
         // Urgency 45 with the placeholder open: a 37.5 % Demon chance.
-        QCOMPARE(store.modeProbabilities(), (ModeProbabilities{0, 37.5, 62.5}));
-        QVERIFY(!store.canUndo());
+        QCOMPARE(store.boss().modeProbabilities(), (ModeProbabilities{0, 37.5, 62.5}));
+        QVERIFY(!store.editor().canUndo());
         // The repairs are not written back by the load itself.
         QCOMPARE(f.database().loadTasks(newUuid()).size(), 0);
 
         test::setOpenTasks(store, {{"Write 'the' report", 30}, {"B", 0}, {"C", 45}});
-        const QList<TaskItem> saved = store.tasks();
+        const QList<TaskItem> saved = store.outline().tasks();
 
         f.clock().set(test::localTime(23, 59, 59));
         TaskStore& second = f.restart();
-        QCOMPARE(second.tasks(), saved);
+        QCOMPARE(second.outline().tasks(), saved);
         QCOMPARE(chatTexts(second), firstStart + QStringList{"Welcome back — 3 tasks loaded."});
         test::setOpenTasks(second, {{"Only one", 30}});
         QCOMPARE(chatTexts(f.restart()).last(), QStringLiteral("Welcome back — 1 task loaded."));
@@ -89,7 +89,7 @@ private slots:
         db.saveTasks({task("w", work.id), task("h", home.id), task("d", deep.id)});
 
         TaskStore& store = f.start();
-        QCOMPARE(store.sectionTitle(*store.rootSectionID()), QStringLiteral("To do"));
+        QCOMPARE(store.outline().sectionTitle(*store.outline().rootSectionID()), QStringLiteral("To do"));
         // The folder below a former root stays where it was.
         QCOMPARE(test::rowTexts(store), (QStringList{"Work@0", "w@1", "Deep@1", "d@2", "Home@0", "h@1"}));
         QCOMPARE(test::outlineProblems(store), QString());
@@ -111,7 +111,7 @@ private slots:
         db.exec(QStringLiteral("UPDATE session_state SET outline_order = '{not json' WHERE id = 1"));
 
         TaskStore& store = f.start();
-        QCOMPARE(store.rootOutlineOrder(),
+        QCOMPARE(store.outline().rootOutlineOrder(),
                  (QList<OutlineEntry>{OutlineEntry::task(a.id), OutlineEntry::section(work.id)}));
         QCOMPARE(test::rowTexts(store),
                  (QStringList{"A@0", "Work@0", "orphan@1", "lost@1", "section gone@1"}));
@@ -167,9 +167,12 @@ private slots:
         db.saveTasks({inLoop, mine, head});
 
         TaskStore& store = f.start();
-        QCOMPARE(store.tasks().size(), 3);
+        QCOMPARE(store.outline().tasks().size(), 3);
         const auto parentOf = [&](const TaskSection& s) {
-            return store.sections().at(outline::sectionIndex(store.sections(), s.id)).parentID;
+            return store.outline()
+                .sections()
+                .at(outline::sectionIndex(store.outline().sections(), s.id))
+                .parentID;
         };
         QCOMPARE(parentOf(a), std::optional(root.id));
         QCOMPARE(parentOf(b), std::optional(a.id));
@@ -177,14 +180,14 @@ private slots:
         // The self-headed group shows nothing; every other task has its row.
         QCOMPARE(test::rowTexts(store), (QStringList{"A@0", "in loop@1", "B@1", "Self@0", "mine@1"}));
         store.persistWorkspace();
-        QCOMPARE(f.restart().tasks().size(), 3);
+        QCOMPARE(f.restart().outline().tasks().size(), 3);
     }
 
     void unreadableDatabaseIsKeptAsideAndReported() {
         StoreFixture f;
         test::writeFile(f.databasePath(), QByteArray(8192, '\x5a'));
         TaskStore& store = f.start();
-        QCOMPARE(store.tasks().size(), 1);
+        QCOMPARE(store.outline().tasks().size(), 1);
         QCOMPARE(f.database().openOutcome(), DatabaseService::OpenOutcome::replacedCorruptFile);
         QVERIFY(chatTexts(store).last().contains(f.database().corruptFileKeptAt()));
     }
@@ -192,7 +195,7 @@ private slots:
     void databaseHeldByAnotherProgramIsLoadedOnceFree() {
         StoreFixture f;
         test::setOpenTasks(f.start(), {{"A", 30}, {"B", 30}, {"C", 30}});
-        const QList<TaskItem> stored = f.store().tasks();
+        const QList<TaskItem> stored = f.store().outline().tasks();
         f.stop();
         auto other = std::make_unique<sql::Connection>();
         QCOMPARE(other->open(f.databasePath(), SQLITE_OPEN_READWRITE), SQLITE_OK);
@@ -205,15 +208,15 @@ private slots:
         TaskStore store(env);
         QCOMPARE(db.openOutcome(), DatabaseService::OpenOutcome::inUseElsewhere);
         QVERIFY(chatTexts(store).last().contains(QStringLiteral("in use by another program")));
-        QCOMPARE(store.tasks().size(), 1); // the placeholder, in memory only
+        QCOMPARE(store.outline().tasks().size(), 1); // the placeholder, in memory only
         store.persistWorkspace();
         QTest::qWait(20); // a few retries against the held file
-        QCOMPARE(store.tasks().size(), 1);
+        QCOMPARE(store.outline().tasks().size(), 1);
 
         other.reset();
-        QTRY_COMPARE(store.tasks(), stored);
+        QTRY_COMPARE(store.outline().tasks(), stored);
         QCOMPARE(db.openOutcome(), DatabaseService::OpenOutcome::opened);
-        QVERIFY(!store.canUndo());
+        QVERIFY(!store.editor().canUndo());
         QCOMPARE(chatTexts(store).last(), QStringLiteral("Welcome back — 3 tasks loaded."));
         store.persistWorkspace();
         QCOMPARE(db.loadTasks(newUuid()), stored);
@@ -240,7 +243,7 @@ private slots:
         TaskStore store(env);
 
         QCOMPARE(db->openOutcome(), DatabaseService::OpenOutcome::readOnly);
-        QCOMPARE(store.tasks().first().title, QStringLiteral("A"));
+        QCOMPARE(store.outline().tasks().first().title, QStringLiteral("A"));
         QVERIFY(chatTexts(store).last().contains(QStringLiteral("changes will not be saved")));
     }
 
@@ -255,7 +258,7 @@ private slots:
 
         QCOMPARE(db.openOutcome(), DatabaseService::OpenOutcome::inMemoryOnly);
         QVERIFY(chatTexts(store).last().contains(QStringLiteral("Changes will not be saved")));
-        QCOMPARE(store.tasks().size(), 1);
+        QCOMPARE(store.outline().tasks().size(), 1);
     }
 };
 

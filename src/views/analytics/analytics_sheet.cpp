@@ -68,16 +68,16 @@ QLabel* recentEntry(const TaskAnalyticsRecord& record, const QPalette& palette) 
 
 } // namespace
 
-AnalyticsSheet::AnalyticsSheet(TaskStore* store, QWidget* parent) : QDialog(parent) {
+AnalyticsSheet::AnalyticsSheet(TaskStore& store, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("analyticsSheet"));
     setWindowTitle(QStringLiteral("Analytics"));
     setModal(true);
     setFixedSize(520, 520);
 
     // Read once: the sheet shows the records as they were when it opened.
-    m_records = store->database().loadTaskAnalytics();
+    m_records = store.taskAnalytics();
     const AnalyticsSummary summary = summarizeAnalytics(m_records);
-    m_today = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(std::llround(store->now() * 1000.0))).date();
+    m_today = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(std::llround(store.now() * 1000.0))).date();
 
     auto* title = new QLabel(QStringLiteral("Analytics"));
     QFont titleFont = title->font();
@@ -95,7 +95,7 @@ AnalyticsSheet::AnalyticsSheet(TaskStore* store, QWidget* parent) : QDialog(pare
     m_cells = new QGridLayout;
     m_cells->setHorizontalSpacing(16);
     m_cells->setVerticalSpacing(10);
-    const QList<analytics::StatCell> cells = analytics::statisticCells(summary, store->gamification());
+    const QList<analytics::StatCell> cells = analytics::statisticCells(summary, store.boss().gamification());
     for (qsizetype i = 0; i < cells.size(); ++i)
         m_cells->addWidget(statCell(cells.at(i)), static_cast<int>(i / kCellColumns),
                            static_cast<int>(i % kCellColumns));

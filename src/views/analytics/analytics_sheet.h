@@ -20,7 +20,7 @@ class AnalyticsSheet : public QDialog {
     Q_OBJECT
 
 public:
-    explicit AnalyticsSheet(TaskStore* store, QWidget* parent = nullptr);
+    explicit AnalyticsSheet(TaskStore& store, QWidget* parent = nullptr);
 
     // The value under `caption` ("Completions", "On-time rate", …); empty if none.
     QString cellValue(const QString& caption) const;

@@ -19,11 +19,11 @@ bool extends(const QList<ChatMessage>& shown, const QList<ChatMessage>& next) {
 
 } // namespace
 
-ChatMessagesModel::ChatMessagesModel(TaskStore* store, QObject* parent)
-    : QAbstractListModel(parent), m_store(store), m_messages(store->chatMessages()),
-      m_typing(store->isChatLoading()) {
-    connect(store, &TaskStore::chatMessagesChanged, this, &ChatMessagesModel::syncMessages);
-    connect(store, &TaskStore::isChatLoadingChanged, this, &ChatMessagesModel::syncTyping);
+ChatMessagesModel::ChatMessagesModel(TaskStore& store, QObject* parent)
+    : QAbstractListModel(parent), m_store(store), m_messages(store.chat().chatMessages()),
+      m_typing(store.chat().isChatLoading()) {
+    connect(&store.chat(), &ChatLog::chatMessagesChanged, this, &ChatMessagesModel::syncMessages);
+    connect(&store.chat(), &ChatLog::isChatLoadingChanged, this, &ChatMessagesModel::syncTyping);
 }
 
 int ChatMessagesModel::rowCount(const QModelIndex& parent) const {
@@ -73,9 +73,7 @@ Qt::ItemFlags ChatMessagesModel::flags(const QModelIndex& index) const {
 }
 
 void ChatMessagesModel::syncMessages() {
-    if (!m_store)
-        return;
-    const QList<ChatMessage>& next = m_store->chatMessages();
+    const QList<ChatMessage>& next = m_store.chat().chatMessages();
     if (extends(m_messages, next)) {
         const int first = messageCount();
         beginInsertRows({}, first, static_cast<int>(next.size()) - 1);
@@ -93,10 +91,10 @@ void ChatMessagesModel::syncMessages() {
 }
 
 void ChatMessagesModel::syncTyping() {
-    if (!m_store || m_store->isChatLoading() == m_typing)
+    if (m_store.chat().isChatLoading() == m_typing)
         return;
     const int row = messageCount();
-    if (m_store->isChatLoading()) {
+    if (m_store.chat().isChatLoading()) {
         beginInsertRows({}, row, row);
         m_typing = true;
         endInsertRows();

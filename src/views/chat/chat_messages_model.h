@@ -26,7 +26,7 @@ public:
         TypingRole,                  // true on the typing indicator's row
     };
 
-    explicit ChatMessagesModel(TaskStore* store, QObject* parent = nullptr);
+    explicit ChatMessagesModel(TaskStore& store, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -41,7 +41,7 @@ private:
     void syncMessages();
     void syncTyping();
 
-    QPointer<TaskStore> m_store;
+    TaskStore& m_store;
     QList<ChatMessage> m_messages; // what the rows show; shares the store's list
     bool m_typing = false;
 };

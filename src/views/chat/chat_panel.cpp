@@ -63,10 +63,10 @@ QPixmap dot(int side, const QColor& color, qreal ratio) {
 
 } // namespace
 
-ChatPanel::ChatPanel(TaskStore* store, QWidget* parent) : ChatPanel(store, new MoodBanner, parent) {}
+ChatPanel::ChatPanel(TaskStore& store, QWidget* parent) : ChatPanel(store, nullptr, parent) {}
 
-ChatPanel::ChatPanel(TaskStore* store, MoodBanner* banner, QWidget* parent)
-    : QWidget(parent), m_store(store), m_banner(banner) {
+ChatPanel::ChatPanel(TaskStore& store, MoodBanner* banner, QWidget* parent)
+    : QWidget(parent), m_store(store), m_banner(banner ? banner : new MoodBanner) {
     setObjectName(QStringLiteral("chatPanel"));
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Window);
@@ -138,27 +138,27 @@ ChatPanel::ChatPanel(TaskStore* store, MoodBanner* banner, QWidget* parent)
     connect(m_model, &QAbstractItemModel::rowsInserted, this, &ChatPanel::scrollToNewest);
     connect(m_model, &QAbstractItemModel::modelReset, this, &ChatPanel::scrollToNewest);
 
-    connect(store, &TaskStore::tasksChanged, this, &ChatPanel::refreshProgress);
-    connect(store, &TaskStore::isBossAIActiveChanged, this, &ChatPanel::refreshLive);
-    connect(store, &TaskStore::bossAIStateChanged, this, &ChatPanel::refreshCards);
-    connect(store, &TaskStore::modeProbabilitiesChanged, this, &ChatPanel::refreshCards);
+    connect(&store.outline(), &Outline::tasksChanged, this, &ChatPanel::refreshProgress);
+    connect(&store.watch(), &BossWatch::isBossAIActiveChanged, this, &ChatPanel::refreshLive);
+    connect(&store.boss(), &BossEngine::bossAIStateChanged, this, &ChatPanel::refreshCards);
+    connect(&store.boss(), &BossEngine::modeProbabilitiesChanged, this, &ChatPanel::refreshCards);
     // The mood follows the boss state, the chances, the last mode and the chat.
-    connect(store, &TaskStore::bossAIStateChanged, this, &ChatPanel::refreshMood);
-    connect(store, &TaskStore::modeProbabilitiesChanged, this, &ChatPanel::refreshMood);
-    connect(store, &TaskStore::demonModeProbabilityChanged, this, &ChatPanel::refreshMood);
-    connect(store, &TaskStore::activeBossModeChanged, this, &ChatPanel::refreshMood);
-    connect(store, &TaskStore::chatMessagesChanged, this, &ChatPanel::refreshMood);
-    connect(store, &TaskStore::chatMessagesChanged, this,
-            [this] { m_copyAll->setEnabled(m_store && !m_store->chatMessages().isEmpty()); });
-    connect(store, &TaskStore::chatInputChanged, this, &ChatPanel::refreshInput);
-    connect(store, &TaskStore::isChatLoadingChanged, this, &ChatPanel::refreshSendEnabled);
+    connect(&store.boss(), &BossEngine::bossAIStateChanged, this, &ChatPanel::refreshMood);
+    connect(&store.boss(), &BossEngine::modeProbabilitiesChanged, this, &ChatPanel::refreshMood);
+    connect(&store.boss(), &BossEngine::demonModeProbabilityChanged, this, &ChatPanel::refreshMood);
+    connect(&store.boss(), &BossEngine::activeBossModeChanged, this, &ChatPanel::refreshMood);
+    connect(&store.chat(), &ChatLog::chatMessagesChanged, this, &ChatPanel::refreshMood);
+    connect(&store.chat(), &ChatLog::chatMessagesChanged, this,
+            [this] { m_copyAll->setEnabled(!m_store.chat().chatMessages().isEmpty()); });
+    connect(&store.chat(), &ChatLog::chatInputChanged, this, &ChatPanel::refreshInput);
+    connect(&store.chat(), &ChatLog::isChatLoadingChanged, this, &ChatPanel::refreshSendEnabled);
 
     applyColours();
     refreshProgress();
     refreshLive();
     refreshCards();
     refreshInput();
-    m_copyAll->setEnabled(!store->chatMessages().isEmpty());
+    m_copyAll->setEnabled(!store.chat().chatMessages().isEmpty());
 
     setCompactHeader(true);
     m_compactMinimum = layout()->minimumSize();
@@ -329,8 +329,8 @@ QWidget* ChatPanel::buildInputBar() {
     row->addWidget(m_send, 0, Qt::AlignVCenter);
 
     connect(m_input, &QPlainTextEdit::textChanged, this, [this] {
-        if (m_store && m_store->chatInput() != m_input->toPlainText())
-            m_store->setChatInput(m_input->toPlainText());
+        if (m_store.chat().chatInput() != m_input->toPlainText())
+            m_store.chat().setChatInput(m_input->toPlainText());
         refreshSendEnabled();
     });
     connect(m_input, &ChatInput::submitted, this, &ChatPanel::send);
@@ -343,59 +343,50 @@ QString ChatPanel::progressText() const {
 }
 
 void ChatPanel::send() {
-    if (!m_store)
-        return;
-    const QString text = chat::outgoingText(m_store->chatInput());
+    const QString text = chat::outgoingText(m_store.chat().chatInput());
     if (text.isEmpty())
         return;
-    m_store->setChatInput(QString());
+    m_store.chat().setChatInput(QString());
     // Runs on by itself; the reply arrives through the store's chat.
-    m_store->sendUserChatMessage(text);
+    m_store.chat().sendUserChatMessage(text);
 }
 
 void ChatPanel::refreshProgress() {
-    if (!m_store)
-        return;
-    m_progress->setText(chat::progressText(m_store->completedTasks().size(), m_store->tasks().size()));
+    m_progress->setText(
+        chat::progressText(m_store.outline().completedTasks().size(), m_store.outline().tasks().size()));
 }
 
 void ChatPanel::refreshLive() {
-    if (m_store)
-        m_live->setVisible(m_store->isBossAIActive());
+    m_live->setVisible(m_store.watch().isBossAIActive());
 }
 
 void ChatPanel::refreshCards() {
-    if (m_store)
-        m_cards->setValues(m_store->bossAIState().urgencyScore, m_store->modeProbabilities());
+    m_cards->setValues(m_store.boss().bossAIState().urgencyScore, m_store.boss().modeProbabilities());
 }
 
 void ChatPanel::refreshMood() {
-    if (!m_store)
-        return;
-    m_banner->setMood(m_store->moodImageName(), m_store->moodHeadline(), m_store->moodSubtitle(),
-                      chat::tintColor(chat::moodTint(m_store->moodAccentColor()), palette()));
+    m_banner->setMood(m_store.boss().moodImageName(), m_store.boss().moodHeadline(),
+                      m_store.boss().moodSubtitle(),
+                      chat::tintColor(chat::moodTint(m_store.boss().moodAccentColor()), palette()));
 }
 
 void ChatPanel::refreshInput() {
-    if (!m_store)
-        return;
-    if (m_input->toPlainText() != m_store->chatInput()) {
-        m_input->setPlainText(m_store->chatInput());
+    if (m_input->toPlainText() != m_store.chat().chatInput()) {
+        m_input->setPlainText(m_store.chat().chatInput());
         m_input->moveCursor(QTextCursor::End);
     }
     refreshSendEnabled();
 }
 
 void ChatPanel::refreshSendEnabled() {
-    if (!m_store)
-        return;
-    m_send->setEnabled(!chat::outgoingText(m_store->chatInput()).isEmpty() && !m_store->isChatLoading());
+    m_send->setEnabled(!chat::outgoingText(m_store.chat().chatInput()).isEmpty() &&
+                       !m_store.chat().isChatLoading());
 }
 
 void ChatPanel::copyAll() {
-    if (!m_store || m_store->chatMessages().isEmpty())
+    if (m_store.chat().chatMessages().isEmpty())
         return;
-    QGuiApplication::clipboard()->setText(ChatTranscriptFormatter::plainText(m_store->chatMessages()));
+    QGuiApplication::clipboard()->setText(ChatTranscriptFormatter::plainText(m_store.chat().chatMessages()));
 }
 
 QMenu* ChatPanel::messageMenu(const QPoint& pos) {

@@ -27,9 +27,10 @@ class ChatPanel : public QWidget {
     Q_OBJECT
 
 public:
-    explicit ChatPanel(TaskStore* store, QWidget* parent = nullptr);
-    // With a mood banner of the caller's, e.g. one that looks its pictures up elsewhere.
-    ChatPanel(TaskStore* store, MoodBanner* banner, QWidget* parent = nullptr);
+    explicit ChatPanel(TaskStore& store, QWidget* parent = nullptr);
+    // With a mood banner of the caller's, e.g. one that looks its pictures up
+    // elsewhere; the panel takes it over. Without one (nullptr), the usual banner.
+    ChatPanel(TaskStore& store, MoodBanner* banner, QWidget* parent = nullptr);
 
     // Posts the typed text as the user's chat message: trimmed, nothing when
     // blank; the field empties at once. Not held back by a reply being awaited.
@@ -77,7 +78,7 @@ private:
     void setCompactHeader(bool compact);
     void applyColours();
 
-    QPointer<TaskStore> m_store;
+    TaskStore& m_store;
     MoodBanner* m_banner;
     ModeCards* m_cards = nullptr;
     QLabel* m_progress = nullptr;

@@ -14,7 +14,7 @@ BossNotifications::BossNotifications(TaskStore& store, DesktopNotifier& notifier
                                      std::function<bool()> enabled, QObject* parent)
     : QObject(parent), m_store(store), m_notifier(notifier), m_window(&window),
       m_enabled(std::move(enabled)) {
-    connect(&m_store, &TaskStore::bossMessageRevealed, this, &BossNotifications::notify);
+    connect(&m_store.chat(), &ChatLog::bossMessageRevealed, this, &BossNotifications::notify);
     connect(&m_notifier, &DesktopNotifier::markDoneRequested, this, &BossNotifications::markDone);
     connect(&m_notifier, &DesktopNotifier::activated, this, &BossNotifications::raiseWindow);
 }
@@ -37,7 +37,7 @@ void BossNotifications::markDone() {
     const std::optional<QUuid> id = std::exchange(m_taskID, std::nullopt);
     if (!id)
         return;
-    for (const TaskItem& task : m_store.tasks()) {
+    for (const TaskItem& task : m_store.outline().tasks()) {
         if (task.id == *id && !task.isCompleted) {
             m_store.toggleCompletion(*id);
             return;

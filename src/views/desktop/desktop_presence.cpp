@@ -10,12 +10,12 @@ namespace vorn {
 DesktopPresence::DesktopPresence(TaskStore& store, QWidget& window, bool trayAvailable, QDBusConnection bus,
                                  QObject* parent)
     : QObject(parent), m_window(&window), m_notifier(std::move(bus)) {
-    m_notifications = std::make_unique<BossNotifications>(store, m_notifier, window,
-                                                          [&store] { return store.showNotifications(); });
+    m_notifications = std::make_unique<BossNotifications>(
+        store, m_notifier, window, [&store] { return store.settings().showNotifications(); });
     if (!trayAvailable)
         return;
-    TrayIcon::SpeechSwitch speech{[&store] { return store.speakMessages(); },
-                                  [&store](bool on) { store.setSpeakMessages(on); }};
+    TrayIcon::SpeechSwitch speech{[&store] { return store.settings().speakMessages(); },
+                                  [&store](bool on) { store.settings().setSpeakMessages(on); }};
     m_tray = std::make_unique<TrayIcon>(store, window, std::move(speech));
     connect(m_tray.get(), &TrayIcon::quitRequested, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     m_tray->setVisible(true);

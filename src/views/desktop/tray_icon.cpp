@@ -21,8 +21,8 @@ TrayIcon::TrayIcon(TaskStore& store, QWidget& window, SpeechSwitch speech, QObje
         if (reason == QSystemTrayIcon::Trigger)
             toggleWindow();
     });
-    connect(&m_store, &TaskStore::tasksChanged, this, &TrayIcon::refresh);
-    connect(&m_store, &TaskStore::activeBossModeChanged, this, &TrayIcon::refresh);
+    connect(&m_store.outline(), &Outline::tasksChanged, this, &TrayIcon::refresh);
+    connect(&m_store.boss(), &BossEngine::activeBossModeChanged, this, &TrayIcon::refresh);
     // The minutes left change with the clock, not with the store.
     m_minute.setInterval(60'000);
     connect(&m_minute, &QTimer::timeout, this, &TrayIcon::refresh);
@@ -48,10 +48,10 @@ void TrayIcon::showMessage(const QString& title, const QString& text) {
 }
 
 void TrayIcon::refresh() {
-    const DayGlance day = glanceAtDay(m_store.tasks(), m_store.now());
-    m_texts = trayTexts(day, m_store.activeBossMode());
-    if (!m_mode || *m_mode != m_store.activeBossMode().value_or(BossAIMode::normal)) {
-        m_mode = m_store.activeBossMode().value_or(BossAIMode::normal);
+    const DayGlance day = glanceAtDay(m_store.outline().tasks(), m_store.now());
+    m_texts = trayTexts(day, m_store.boss().activeBossMode());
+    if (!m_mode || *m_mode != m_store.boss().activeBossMode().value_or(BossAIMode::normal)) {
+        m_mode = m_store.boss().activeBossMode().value_or(BossAIMode::normal);
         m_icon->setIcon(modeBadgeIcon(m_mode));
     }
     m_icon->setToolTip(m_texts.tooltip);
@@ -67,7 +67,7 @@ void TrayIcon::rebuildMenu() {
     m_menu->clear();
     const auto markDone = [this](const QUuid& id) {
         // Only an open task: a stale menu never reopens a finished one.
-        for (const TaskItem& task : m_store.tasks()) {
+        for (const TaskItem& task : m_store.outline().tasks()) {
             if (task.id == id && !task.isCompleted) {
                 m_store.toggleCompletion(id);
                 return;

@@ -34,7 +34,7 @@ QLabel* captionLabel(double scale, bool bold) {
 
 } // namespace
 
-OutlineHeaderBar::OutlineHeaderBar(TaskStore* store, QWidget* parent) : QWidget(parent), m_store(store) {
+OutlineHeaderBar::OutlineHeaderBar(TaskStore& store, QWidget* parent) : QWidget(parent), m_store(store) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(8, 6, 8, 6);
     layout->setSpacing(8);
@@ -79,12 +79,11 @@ OutlineHeaderBar::OutlineHeaderBar(TaskStore* store, QWidget* parent) : QWidget(
 
     connect(m_title, &QLineEdit::editingFinished, this, &OutlineHeaderBar::commitTitle);
     connect(m_add, &QToolButton::clicked, this, [this] {
-        if (m_store)
-            m_store->addTask(); // the new row's title opens through the store's focus request
+        m_store.editor().addTask(); // the new row's title opens through the editor's focus request
     });
-    for (auto signal :
-         {&TaskStore::tasksChanged, &TaskStore::sectionsChanged, &TaskStore::gamificationChanged})
-        connect(store, signal, this, &OutlineHeaderBar::scheduleRefresh);
+    connect(&m_store.outline(), &Outline::tasksChanged, this, &OutlineHeaderBar::scheduleRefresh);
+    connect(&m_store.outline(), &Outline::sectionsChanged, this, &OutlineHeaderBar::scheduleRefresh);
+    connect(&m_store.boss(), &BossEngine::gamificationChanged, this, &OutlineHeaderBar::scheduleRefresh);
     refreshTitle();
     refreshProgress();
 }
@@ -104,26 +103,24 @@ void OutlineHeaderBar::scheduleRefresh() {
 }
 
 void OutlineHeaderBar::refreshTitle() {
-    if (!m_store || m_title->hasFocus())
+    if (m_title->hasFocus())
         return; // the text being typed stays
-    const std::optional<QUuid> root = m_store->rootSectionID();
-    const QString title = root ? m_store->sectionTitle(*root) : kFallbackTitle;
+    const std::optional<QUuid> root = m_store.outline().rootSectionID();
+    const QString title = root ? m_store.outline().sectionTitle(*root) : kFallbackTitle;
     if (m_title->text() != title)
         m_title->setText(title);
 }
 
 void OutlineHeaderBar::commitTitle() {
-    if (!m_store)
-        return;
     const QString text = m_title->text().trimmed();
-    const std::optional<QUuid> root = m_store->rootSectionID();
-    const QString stored = root ? m_store->sectionTitle(*root) : kFallbackTitle;
+    const std::optional<QUuid> root = m_store.outline().rootSectionID();
+    const QString stored = root ? m_store.outline().sectionTitle(*root) : kFallbackTitle;
     if (text.isEmpty() || !root) {
         m_title->setText(stored);
         return;
     }
     if (text != stored)
-        m_store->renameRootTitle(text);
+        m_store.editor().renameRootTitle(text);
     m_title->setText(text);
 }
 
@@ -148,11 +145,11 @@ void OutlineHeaderBar::changeEvent(QEvent* event) {
 bool OutlineHeaderBar::eventFilter(QObject* watched, QEvent* event) {
     // A whole outline pasted into the title goes into the list, not into the field.
     if (watched == m_title && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste) && m_store) {
+        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste)) {
         const QString text = QApplication::clipboard()->text();
-        const std::optional<QUuid> root = m_store->rootSectionID();
+        const std::optional<QUuid> root = m_store.outline().rootSectionID();
         if (root && OutlinePasteDetector::isOutlineList(text)) {
-            m_store->pasteIntoSection(text, *root);
+            m_store.pasteIntoSection(text, *root);
             return true;
         }
     }
@@ -160,30 +157,26 @@ bool OutlineHeaderBar::eventFilter(QObject* watched, QEvent* event) {
 }
 
 QString OutlineHeaderBar::progressText() const {
-    if (!m_store)
-        return {};
-    const auto& tasks = m_store->tasks();
+    const auto& tasks = m_store.outline().tasks();
     const auto done =
         std::count_if(tasks.cbegin(), tasks.cend(), [](const TaskItem& t) { return t.isCompleted; });
     return QStringLiteral("%1/%2 done").arg(done).arg(tasks.size());
 }
 
 QString OutlineHeaderBar::doneByText() const {
-    if (!m_store || m_store->tasks().isEmpty() || !m_store->tasks().last().finishTime)
+    if (m_store.outline().tasks().isEmpty() || !m_store.outline().tasks().last().finishTime)
         return {};
-    return QStringLiteral("Done by ") + formatClockTime(*m_store->tasks().last().finishTime);
+    return QStringLiteral("Done by ") + formatClockTime(*m_store.outline().tasks().last().finishTime);
 }
 
 QString OutlineHeaderBar::streakText() const {
-    if (!m_store || m_store->gamification().onTimeStreak < 1)
+    if (m_store.boss().gamification().onTimeStreak < 1)
         return {};
-    return QStringLiteral("%1 on-time streak").arg(m_store->gamification().onTimeStreak);
+    return QStringLiteral("%1 on-time streak").arg(m_store.boss().gamification().onTimeStreak);
 }
 
 QString OutlineHeaderBar::completedText() const {
-    if (!m_store)
-        return {};
-    return QStringLiteral("%1 completed").arg(m_store->gamification().totalCompletions);
+    return QStringLiteral("%1 completed").arg(m_store.boss().gamification().totalCompletions);
 }
 
 void OutlineHeaderBar::refreshProgress() {

@@ -19,7 +19,7 @@ class OutlineHeaderBar : public QWidget {
     Q_OBJECT
 
 public:
-    explicit OutlineHeaderBar(TaskStore* store, QWidget* parent = nullptr);
+    explicit OutlineHeaderBar(TaskStore& store, QWidget* parent = nullptr);
 
     QLineEdit* titleField() const { return m_title; }
     QToolButton* addButton() const { return m_add; }
@@ -42,7 +42,7 @@ private:
     void refreshProgress();
     void scheduleRefresh();
 
-    QPointer<TaskStore> m_store;
+    TaskStore& m_store;
     QLineEdit* m_title = nullptr;
     QToolButton* m_add = nullptr;
     QLabel* m_progress = nullptr;

@@ -20,7 +20,7 @@ namespace vorn {
 namespace om = outline_metrics;
 using M = OutlineTableModel;
 
-OutlineTable::OutlineTable(TaskStore* store, QWidget* parent) : QTableView(parent), m_store(store) {
+OutlineTable::OutlineTable(TaskStore& store, QWidget* parent) : QTableView(parent), m_store(store) {
     m_model = new OutlineTableModel(store, this);
     m_delegate = new OutlineDelegate(this);
     setModel(m_model);
@@ -67,9 +67,11 @@ OutlineTable::OutlineTable(TaskStore* store, QWidget* parent) : QTableView(paren
             [this](const QUuid& taskID) { focusTitle(taskID, false); });
     // The model has taken the operation's rows by the time this runs (it was
     // connected first), so a focus request finds its row at once.
-    connect(store, &TaskStore::outlineChanged, this, &OutlineTable::servePendingFocus);
-    connect(store, &TaskStore::pendingTitleFocusIDChanged, this, &OutlineTable::servePendingFocus);
-    connect(store, &TaskStore::pendingTitleSelectAllChanged, this, &OutlineTable::servePendingFocus);
+    connect(&store.outline(), &Outline::outlineChanged, this, &OutlineTable::servePendingFocus);
+    connect(&store.editor(), &OutlineEditor::titleFocusRequested, this, [this](const QUuid& taskID) {
+        m_pendingTitleFocus = taskID;
+        servePendingFocus();
+    });
     connect(&AppNotifications::instance(), &AppNotifications::clearTaskRowSelection, this,
             &OutlineTable::clearRowSelection);
     // When the current row goes, the row that takes over as current is drawn as such.
@@ -217,43 +219,34 @@ void OutlineTable::editTitleAt(int row, bool selectAll) {
 }
 
 void OutlineTable::servePendingFocus() {
-    if (!m_store || !m_store->pendingTitleFocusID())
+    if (!m_pendingTitleFocus)
         return;
-    const QUuid taskID = *m_store->pendingTitleFocusID();
+    const QUuid taskID = *m_pendingTitleFocus;
     // Inside an operation the row is not shown yet; its outlineChanged() brings it.
     if (m_model->rowOfTask(taskID) < 0)
         return;
-    const bool selectAll = m_store->pendingTitleSelectAll();
-    m_store->setPendingTitleFocusID(std::nullopt);
-    m_store->setPendingTitleSelectAll(false);
-    focusTitle(taskID, selectAll);
+    m_pendingTitleFocus.reset();
+    focusTitle(taskID, true); // an added task's title is typed over
 }
 
 void OutlineTable::onEnter(const QUuid& taskID, const QString& text) {
-    if (m_store)
-        m_store->focusTaskBelow(taskID, text); // the new row's focus comes back as a request
+    m_store.editor().focusTaskBelow(taskID, text); // the new row's focus comes back as a request
 }
 
 void OutlineTable::onTab(const QUuid& taskID, const QString& text, bool shift) {
-    if (!m_store)
-        return;
     // The typed title goes in first, so Tab never drops a keystroke.
     const QString trimmed = text.trimmed();
     const int row = m_model->rowOfTask(taskID);
-    if (row >= 0 && !trimmed.isEmpty() && trimmed != m_model->row(row).task().title) {
-        m_store->recordUndoSnapshot();
-        m_store->updateTitle(taskID, trimmed);
-    }
+    if (row >= 0 && !trimmed.isEmpty() && trimmed != m_model->row(row).task().title)
+        m_store.editor().updateTitle(taskID, trimmed);
     if (shift)
-        m_store->outdentTask(taskID);
+        m_store.editor().outdentTask(taskID);
     else
-        m_store->indentTask(taskID);
+        m_store.editor().indentTask(taskID);
     focusTitle(taskID, false);
 }
 
 void OutlineTable::onDeleteOnEmpty(const QUuid& taskID) {
-    if (!m_store)
-        return;
     const int row = m_model->rowOfTask(taskID);
     if (row < 0)
         return;
@@ -266,7 +259,7 @@ void OutlineTable::onDeleteOnEmpty(const QUuid& taskID) {
     for (int r = row - 1; r >= 0 && !above; --r)
         if (m_model->row(r).isTask())
             above = m_model->row(r).task().id;
-    m_store->removeTask(taskID);
+    m_store.editor().removeTask(taskID);
     for (int r = row; r < m_model->rowCount() && !above; ++r)
         if (m_model->row(r).isTask())
             above = m_model->row(r).task().id;
@@ -275,13 +268,11 @@ void OutlineTable::onDeleteOnEmpty(const QUuid& taskID) {
 }
 
 void OutlineTable::onOutlinePasted(const QString& rowID, const QString& text) {
-    if (!m_store)
-        return;
     const int row = m_model->rowOfId(rowID);
     if (row < 0)
         return;
     const OutlineRow& target = m_model->row(row);
-    m_store->pasteIntoSection(text, target.isTask() ? target.task().sectionID : target.section().id);
+    m_store.pasteIntoSection(text, target.isTask() ? target.task().sectionID : target.section().id);
 }
 
 void OutlineTable::onStep(const QString& rowID, int direction, bool moveTask) {
@@ -300,9 +291,7 @@ void OutlineTable::onStep(const QString& rowID, int direction, bool moveTask) {
 // Ctrl+Return in an editor (its text already committed): the task flips, and
 // the same cell opens again.
 void OutlineTable::onToggle(const QUuid& taskID, bool fromTitle) {
-    if (!m_store)
-        return;
-    m_store->toggleCompletion(taskID);
+    m_store.toggleCompletion(taskID);
     if (fromTitle)
         focusTitle(taskID, false);
     else
@@ -311,18 +300,18 @@ void OutlineTable::onToggle(const QUuid& taskID, bool fromTitle) {
 
 void OutlineTable::toggleCurrentTask() {
     const int row = currentRow();
-    if (!m_store || row < 0 || !m_model->row(row).isTask())
+    if (row < 0 || !m_model->row(row).isTask())
         return;
     const QUuid taskID = m_model->row(row).task().id;
-    m_store->toggleCompletion(taskID);
+    m_store.toggleCompletion(taskID);
     setCurrentRow(m_model->rowOfTask(taskID));
 }
 
 void OutlineTable::deleteCurrentFolder() {
     const int row = currentRow();
-    if (!m_store || row < 0 || !m_model->index(row, 0).data(M::CanDeleteRole).toBool())
+    if (row < 0 || !m_model->index(row, 0).data(M::CanDeleteRole).toBool())
         return;
-    m_store->deleteSection(m_model->row(row).section().id);
+    m_store.editor().deleteSection(m_model->row(row).section().id);
     setCurrentRow(std::min(row, m_model->rowCount() - 1));
 }
 
@@ -341,16 +330,14 @@ void OutlineTable::extendSelection(int step) {
 }
 
 QString OutlineTable::copyText() const {
-    if (!m_store)
-        return {};
-    const std::optional<QUuid> root = m_store->rootSectionID();
-    const QString title = root ? m_store->sectionTitle(*root) : QString();
+    const std::optional<QUuid> root = m_store.outline().rootSectionID();
+    const QString title = root ? m_store.outline().sectionTitle(*root) : QString();
     return HierarchicalTaskExporter::exportOutline(title, m_model->rows(), selection().ids);
 }
 
 bool OutlineTable::pasteFromClipboard() {
     const QString text = QApplication::clipboard()->text();
-    if (!m_store || text.trimmed().isEmpty())
+    if (text.trimmed().isEmpty())
         return false;
     // One folder row picked: the paste goes into that folder, and only when it reads as a list.
     const QSet<QString> picked = selection().ids;
@@ -359,12 +346,12 @@ bool OutlineTable::pasteFromClipboard() {
         if (row >= 0 && m_model->row(row).isSection()) {
             if (!OutlinePasteDetector::isOutlineList(text))
                 return false;
-            m_store->pasteIntoSection(text, m_model->row(row).section().id);
+            m_store.pasteIntoSection(text, m_model->row(row).section().id);
             return true;
         }
     }
     clearRowSelection();
-    m_store->replaceFromPaste(text);
+    m_store.replaceFromPaste(text);
     emit listReplaced();
     return true;
 }
@@ -384,8 +371,6 @@ bool OutlineTable::event(QEvent* event) {
 }
 
 void OutlineTable::keyPressEvent(QKeyEvent* event) {
-    if (!m_store)
-        return QTableView::keyPressEvent(event);
     if (event->matches(QKeySequence::SelectAll)) {
         setSelection(row_selection::all(m_model->rowIds()));
         return;
@@ -401,11 +386,11 @@ void OutlineTable::keyPressEvent(QKeyEvent* event) {
     }
     // Reached only when no window shortcut took them.
     if (event->matches(QKeySequence::Undo)) {
-        m_store->undo();
+        m_store.editor().undo();
         return;
     }
     if (event->matches(QKeySequence::Redo)) {
-        m_store->redo();
+        m_store.editor().redo();
         return;
     }
     const int current = currentRow();

@@ -27,7 +27,7 @@ class OutlineTable : public QTableView {
     Q_OBJECT
 
 public:
-    explicit OutlineTable(TaskStore* store, QWidget* parent = nullptr);
+    explicit OutlineTable(TaskStore& store, QWidget* parent = nullptr);
 
     OutlineTableModel* outlineModel() const { return m_model; }
 
@@ -73,6 +73,10 @@ protected:
     void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
+public:
+    // The added task whose title opens once its row is shown.
+    const std::optional<QUuid>& pendingTitleFocus() const { return m_pendingTitleFocus; }
+
 private:
     void onEnter(const QUuid& taskID, const QString& text);
     void onTab(const QUuid& taskID, const QString& text, bool shift);
@@ -97,7 +101,8 @@ private:
     int rowAtY(int y) const;
     void startRowDrag(int row);
 
-    QPointer<TaskStore> m_store;
+    TaskStore& m_store;
+    std::optional<QUuid> m_pendingTitleFocus;
     OutlineTableModel* m_model = nullptr;
     OutlineDelegate* m_delegate = nullptr;
     std::optional<QString> m_anchor; // row identity where a Shift range starts

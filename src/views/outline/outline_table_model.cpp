@@ -28,16 +28,15 @@ QStringList identities(const QList<OutlineRow>& rows) {
 
 } // namespace
 
-OutlineTableModel::OutlineTableModel(TaskStore* store, QObject* parent)
+OutlineTableModel::OutlineTableModel(TaskStore& store, QObject* parent)
     : QAbstractTableModel(parent), m_store(store) {
-    connect(store, &TaskStore::outlineChanged, this, &OutlineTableModel::followStore);
-    m_rows = store->outlineRows();
+    connect(&store.outline(), &Outline::outlineChanged, this, &OutlineTableModel::followStore);
+    m_rows = store.outline().outlineRows();
     m_ids = identities(m_rows);
 }
 
 void OutlineTableModel::followStore() {
-    if (m_store)
-        applyRows(m_store->outlineRows());
+    applyRows(m_store.outline().outlineRows());
 }
 
 void OutlineTableModel::applyRows(QList<OutlineRow> fresh) {
@@ -138,7 +137,7 @@ QVariant OutlineTableModel::data(const QModelIndex& index, int role) const {
     case ItemIdRole:
         return row.isTask() ? row.task().id : row.section().id;
     case CanDeleteRole:
-        return row.isSection() && m_store && m_store->canDeleteSection(row.section().id);
+        return row.isSection() && m_store.editor().canDeleteSection(row.section().id);
     case Qt::CheckStateRole:
         if (index.column() != ToggleColumn || !row.isTask())
             return {};
@@ -179,8 +178,8 @@ QString OutlineTableModel::finishText(const OutlineRow& row) const {
     std::optional<Instant> finish;
     if (row.isTask())
         finish = row.task().finishTime;
-    else if (m_store)
-        finish = m_store->sectionFinishTime(row.section().id);
+    else
+        finish = m_store.outline().sectionFinishTime(row.section().id);
     return finish ? formatClockTime(*finish) : QString();
 }
 
@@ -219,14 +218,14 @@ Qt::ItemFlags OutlineTableModel::flags(const QModelIndex& index) const {
 }
 
 bool OutlineTableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (!m_store || !isCell(this, index))
+    if (!isCell(this, index))
         return false;
     const OutlineRow row = m_rows.at(index.row());
     if (role == Qt::CheckStateRole && index.column() == ToggleColumn && row.isTask()) {
         // Setting the state it already has is no second toggle.
         const bool done = value.toInt() == Qt::Checked;
         if (done != row.task().isCompleted)
-            m_store->toggleCompletion(row.task().id);
+            m_store.toggleCompletion(row.task().id);
         return true;
     }
     if (role != Qt::EditRole)
@@ -238,12 +237,10 @@ bool OutlineTableModel::setData(const QModelIndex& index, const QVariant& value,
         // An emptied title keeps the old one; the row goes only through delete-on-empty.
         if (text.isEmpty() || text == current)
             return false;
-        if (row.isTask()) {
-            m_store->recordUndoSnapshot();
-            m_store->updateTitle(row.task().id, text);
-        } else {
-            m_store->renameSection(row.section().id, text);
-        }
+        if (row.isTask())
+            m_store.editor().updateTitle(row.task().id, text);
+        else
+            m_store.editor().renameSection(row.section().id, text);
         return true;
     }
     if (index.column() == MinutesColumn && row.isTask()) {
@@ -251,7 +248,7 @@ bool OutlineTableModel::setData(const QModelIndex& index, const QVariant& value,
         if (!minutes)
             return false; // the cell shows the stored minutes again
         if (*minutes != row.task().durationMinutes)
-            m_store->updateDuration(row.task().id, *minutes);
+            m_store.editor().updateDuration(row.task().id, *minutes);
         return true;
     }
     return false;
@@ -280,7 +277,7 @@ std::optional<int> OutlineTableModel::draggedRow(const QMimeData* data) const {
 
 bool OutlineTableModel::canDropMimeData(const QMimeData* data, Qt::DropAction action, int, int,
                                         const QModelIndex& parent) const {
-    if (action != Qt::MoveAction || !m_store || !isCell(this, parent))
+    if (action != Qt::MoveAction || !isCell(this, parent))
         return false;
     const std::optional<int> dragged = draggedRow(data);
     const int target = parent.row();
@@ -292,7 +289,7 @@ bool OutlineTableModel::canDropMimeData(const QMimeData* data, Qt::DropAction ac
     if (from.isTask())
         return true;
     // Folders are reordered among the top-level folders only.
-    const std::optional<QUuid> root = m_store->rootSectionID();
+    const std::optional<QUuid> root = m_store.outline().rootSectionID();
     return onto.isSection() && root && from.section().parentID == root && onto.section().parentID == root;
 }
 
@@ -303,11 +300,11 @@ bool OutlineTableModel::dropMimeData(const QMimeData* data, Qt::DropAction actio
     const OutlineRow from = m_rows.at(*draggedRow(data));
     const OutlineRow onto = m_rows.at(parent.row());
     if (from.isSection())
-        m_store->moveOutlineSection(from.section().id, onto.section().id);
+        m_store.editor().moveOutlineSection(from.section().id, onto.section().id);
     else if (onto.isTask())
-        m_store->moveOutlineTask(from.task().id, onto.task().id);
+        m_store.editor().moveOutlineTask(from.task().id, onto.task().id);
     else
-        m_store->moveTask(from.task().id, onto.section().id, std::nullopt);
+        m_store.editor().moveTask(from.task().id, onto.section().id, std::nullopt);
     return true;
 }
 

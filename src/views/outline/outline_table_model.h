@@ -41,7 +41,7 @@ public:
     };
     static constexpr const char* kRowMimeType = "application/x-vorn-outline-row";
 
-    explicit OutlineTableModel(TaskStore* store, QObject* parent = nullptr);
+    explicit OutlineTableModel(TaskStore& store, QObject* parent = nullptr);
 
     const QList<OutlineRow>& rows() const { return m_rows; }
     const OutlineRow& row(int r) const { return m_rows.at(r); }
@@ -74,7 +74,7 @@ private:
     QString finishText(const OutlineRow& row) const;
     std::optional<int> draggedRow(const QMimeData* data) const;
 
-    QPointer<TaskStore> m_store;
+    TaskStore& m_store;
     QList<OutlineRow> m_rows;
     QStringList m_ids;
 };

@@ -78,15 +78,13 @@ void OutlineTable::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void OutlineTable::tapRow(int row, int column, Qt::KeyboardModifiers modifiers) {
-    if (!m_store)
-        return;
     const OutlineRow target = m_model->row(row);
     if (column == M::ToggleColumn && target.isTask()) {
-        m_store->toggleCompletion(target.task().id);
+        m_store.toggleCompletion(target.task().id);
         return;
     }
     if (column == M::TrashColumn && m_model->index(row, column).data(M::CanDeleteRole).toBool()) {
-        m_store->deleteSection(target.section().id);
+        m_store.editor().deleteSection(target.section().id);
         return;
     }
     const bool shift = modifiers.testFlag(Qt::ShiftModifier);
@@ -161,7 +159,7 @@ void OutlineTable::dropEvent(QDropEvent* event) {
 }
 
 void OutlineTable::moveCurrentTask(int direction) {
-    if (!m_store || !currentIndex().isValid())
+    if (!currentIndex().isValid())
         return;
     finishEditing();
     const int row = currentIndex().row();
@@ -172,7 +170,7 @@ void OutlineTable::moveCurrentTask(int direction) {
         // Before the task shown above, or above the folder it opens.
         for (int r = row - 1; r >= 0; --r) {
             if (m_model->row(r).isTask()) {
-                m_store->moveOutlineTask(task.id, m_model->row(r).task().id);
+                m_store.editor().moveOutlineTask(task.id, m_model->row(r).task().id);
                 break;
             }
         }
@@ -187,11 +185,11 @@ void OutlineTable::moveCurrentTask(int direction) {
             for (int r = below + 1; r < m_model->rowCount() && !first; ++r)
                 if (m_model->row(r).isTask() && m_model->row(r).task().sectionID == next.section().id)
                     first = m_model->row(r).task().id;
-            m_store->moveTask(task.id, next.section().id, first);
+            m_store.editor().moveTask(task.id, next.section().id, first);
         } else if (next.task().sectionID == task.sectionID) {
-            m_store->moveOutlineTask(next.task().id, task.id); // the neighbour goes above
+            m_store.editor().moveOutlineTask(next.task().id, task.id); // the neighbour goes above
         } else {
-            m_store->moveOutlineTask(task.id, next.task().id); // out of the folder, below it
+            m_store.editor().moveOutlineTask(task.id, next.task().id); // out of the folder, below it
         }
     }
     setCurrentRow(m_model->rowOfTask(task.id));

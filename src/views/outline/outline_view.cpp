@@ -7,7 +7,7 @@
 
 namespace vorn {
 
-OutlineView::OutlineView(TaskStore* store, QWidget* parent) : QWidget(parent) {
+OutlineView::OutlineView(TaskStore& store, QWidget* parent) : QWidget(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

@@ -13,7 +13,7 @@ class OutlineView : public QWidget {
     Q_OBJECT
 
 public:
-    explicit OutlineView(TaskStore* store, QWidget* parent = nullptr);
+    explicit OutlineView(TaskStore& store, QWidget* parent = nullptr);
 
     OutlineHeaderBar* headerBar() const { return m_header; }
     OutlineTable* table() const { return m_table; }

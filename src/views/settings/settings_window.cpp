@@ -47,30 +47,17 @@ void setTextColor(QWidget* widget, chat::Tint tint, QPalette::ColorRole backgrou
     widget->setPalette(palette);
 }
 
-bool probeHelper(TaskStore* store) {
-    HostsBlocker& blocker = store->hostsBlocker();
-    const bool installed = blocker.isHelperInstalled();
-    // The check runs the helper's "disable", which lifts a block in force. Take
-    // the state from the hosts file again and, in Demon mode, block once more.
-    if (installed && blocker.pendingRequests() == 0 && blocker.isBlocking() &&
-        !blocker.hostsFileContainsBlock()) {
-        blocker.readBlockState();
-        store->updateDemonWebsiteBlocking(store->activeBossMode());
-    }
-    return installed;
-}
-
 } // namespace
 
 QString SettingsWindow::thresholdText(double multiplier) {
     return QString::asprintf("%.0f%%", multiplier * 100);
 }
 
-SettingsWindow::SettingsWindow(TaskStore* store, ConnectionAccess& connection, QWidget* parent)
+SettingsWindow::SettingsWindow(TaskStore& store, ConnectionAccess& connection, QWidget* parent)
     : SettingsWindow(
-          store, connection, [store] { return probeHelper(store); }, parent) {}
+          store, connection, [&store] { return store.blocking().isHelperInstalled(); }, parent) {}
 
-SettingsWindow::SettingsWindow(TaskStore* store, ConnectionAccess& connection, HelperProbe probe,
+SettingsWindow::SettingsWindow(TaskStore& store, ConnectionAccess& connection, HelperProbe probe,
                                QWidget* parent)
     : QWidget(parent, Qt::Window), m_store(store) {
     setObjectName(QStringLiteral("settingsWindow"));
@@ -97,12 +84,18 @@ SettingsWindow::SettingsWindow(TaskStore* store, ConnectionAccess& connection, H
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(scroll);
 
-    connect(store, &TaskStore::openAIModelChanged, this, &SettingsWindow::refreshFromStore);
-    connect(store, &TaskStore::lateThresholdMultiplierChanged, this, &SettingsWindow::refreshFromStore);
-    connect(store, &TaskStore::demonWebsiteBlockingEnabledChanged, this, &SettingsWindow::refreshFromStore);
-    connect(store, &TaskStore::speakMessagesChanged, this, &SettingsWindow::refreshFromStore);
-    connect(store, &TaskStore::showNotificationsChanged, this, &SettingsWindow::refreshFromStore);
-    connect(store, &TaskStore::blockedSitesTextChanged, this, &SettingsWindow::refreshFromStore);
+    connect(&store.settings(), &StorePreferences::openAIModelChanged, this,
+            &SettingsWindow::refreshFromStore);
+    connect(&store.settings(), &StorePreferences::lateThresholdMultiplierChanged, this,
+            &SettingsWindow::refreshFromStore);
+    connect(&store.settings(), &StorePreferences::demonWebsiteBlockingEnabledChanged, this,
+            &SettingsWindow::refreshFromStore);
+    connect(&store.settings(), &StorePreferences::speakMessagesChanged, this,
+            &SettingsWindow::refreshFromStore);
+    connect(&store.settings(), &StorePreferences::showNotificationsChanged, this,
+            &SettingsWindow::refreshFromStore);
+    connect(&store.settings(), &StorePreferences::blockedSitesTextChanged, this,
+            &SettingsWindow::refreshFromStore);
     applyColours();
     refreshFromStore();
     refreshHelper();
@@ -130,10 +123,8 @@ QWidget* SettingsWindow::buildAiGroup() {
     auto* form = new QFormLayout(group);
     form->addRow(QStringLiteral("Model"), m_model);
     form->addRow(QString(), caption(QStringLiteral("e.g. gpt-4o-mini, gpt-4o")));
-    connect(m_model, &QLineEdit::textEdited, this, [this](const QString& text) {
-        if (m_store)
-            m_store->setOpenAIModel(text);
-    });
+    connect(m_model, &QLineEdit::textEdited, this,
+            [this](const QString& text) { m_store.settings().setOpenAIModel(text); });
     return group;
 }
 
@@ -181,17 +172,11 @@ QWidget* SettingsWindow::buildVornGroup() {
     column->addWidget(m_clear, 0, Qt::AlignLeft);
 
     connect(m_threshold, &QSlider::valueChanged, this, [this](int value) {
-        if (m_store)
-            m_store->setLateThresholdMultiplier(static_cast<double>(value) / kSliderScale);
+        m_store.settings().setLateThresholdMultiplier(static_cast<double>(value) / kSliderScale);
     });
-    connect(m_speak, &QCheckBox::toggled, this, [this](bool on) {
-        if (m_store)
-            m_store->setSpeakMessages(on);
-    });
-    connect(m_notify, &QCheckBox::toggled, this, [this](bool on) {
-        if (m_store)
-            m_store->setShowNotifications(on);
-    });
+    connect(m_speak, &QCheckBox::toggled, this, [this](bool on) { m_store.settings().setSpeakMessages(on); });
+    connect(m_notify, &QCheckBox::toggled, this,
+            [this](bool on) { m_store.settings().setShowNotifications(on); });
     connect(m_autostart, &QCheckBox::toggled, this, [this](bool on) {
         const std::optional<QString> error = autostart::setEnabled(m_autostartFile, on);
         m_autostartError->setText(error.value_or(QString()));
@@ -199,10 +184,7 @@ QWidget* SettingsWindow::buildVornGroup() {
         const QSignalBlocker quiet(m_autostart);
         m_autostart->setChecked(autostart::isEnabled(m_autostartFile));
     });
-    connect(m_reset, &QPushButton::clicked, this, [this] {
-        if (m_store)
-            m_store->resetBossAIState();
-    });
+    connect(m_reset, &QPushButton::clicked, this, [this] { m_store.boss().resetBossAIState(); });
     connect(m_clear, &QPushButton::clicked, this, &SettingsWindow::askToClear);
     return group;
 }
@@ -255,13 +237,11 @@ QWidget* SettingsWindow::buildDemonGroup() {
         "Setting up asks once for the administrator password; after that Demon mode blocks and unblocks "
         "the sites without asking.")));
 
-    connect(m_blocking, &QCheckBox::toggled, this, [this](bool on) {
-        if (m_store)
-            m_store->setDemonWebsiteBlockingEnabled(on);
-    });
+    connect(m_blocking, &QCheckBox::toggled, this,
+            [this](bool on) { m_store.settings().setDemonWebsiteBlockingEnabled(on); });
     connect(m_sites, &QPlainTextEdit::textChanged, this, [this] {
-        if (m_store && m_store->blockedSitesText() != m_sites->toPlainText())
-            m_store->setBlockedSitesText(m_sites->toPlainText());
+        if (m_store.settings().blockedSitesText() != m_sites->toPlainText())
+            m_store.settings().setBlockedSitesText(m_sites->toPlainText());
     });
     connect(m_setUp, &QPushButton::clicked, this, [this] { installHelper(); });
     return group;
@@ -274,32 +254,30 @@ void SettingsWindow::setAutostartFile(const QString& path) {
 }
 
 void SettingsWindow::refreshFromStore() {
-    if (!m_store)
-        return;
-    if (m_model->text() != m_store->openAIModel())
-        m_model->setText(m_store->openAIModel());
+    if (m_model->text() != m_store.settings().openAIModel())
+        m_model->setText(m_store.settings().openAIModel());
     {
         // Showing a stored value must not write it back rounded to the slider's steps.
         const QSignalBlocker quiet(m_threshold);
         m_threshold->setValue(
-            static_cast<int>(std::lround(m_store->lateThresholdMultiplier() * kSliderScale)));
+            static_cast<int>(std::lround(m_store.settings().lateThresholdMultiplier() * kSliderScale)));
     }
-    m_thresholdValue->setText(thresholdText(m_store->lateThresholdMultiplier()));
+    m_thresholdValue->setText(thresholdText(m_store.settings().lateThresholdMultiplier()));
     {
         const QSignalBlocker quiet(m_speak);
-        m_speak->setChecked(m_store->speakMessages());
+        m_speak->setChecked(m_store.settings().speakMessages());
     }
     {
         const QSignalBlocker quiet(m_notify);
-        m_notify->setChecked(m_store->showNotifications());
+        m_notify->setChecked(m_store.settings().showNotifications());
     }
     {
         const QSignalBlocker quiet(m_blocking);
-        m_blocking->setChecked(m_store->demonWebsiteBlockingEnabled());
+        m_blocking->setChecked(m_store.settings().demonWebsiteBlockingEnabled());
     }
-    if (m_sites->toPlainText() != m_store->blockedSitesText())
-        m_sites->setPlainText(m_store->blockedSitesText());
-    const QStringList rejected = parseSiteList(m_store->blockedSitesText()).rejected;
+    if (m_sites->toPlainText() != m_store.settings().blockedSitesText())
+        m_sites->setPlainText(m_store.settings().blockedSitesText());
+    const QStringList rejected = parseSiteList(m_store.settings().blockedSitesText()).rejected;
     m_rejected->setText(rejected.isEmpty() ? QString()
                                            : QStringLiteral("Left out, not a host name: ") +
                                                  rejected.join(QStringLiteral(", ")));
@@ -321,22 +299,21 @@ void SettingsWindow::refreshHelper() {
 }
 
 QCoro::Task<> SettingsWindow::installHelper() {
-    if (!m_store || m_installingHelper)
+    if (m_installingHelper)
         co_return;
     m_installingHelper = true;
     m_helperText.reset();
     refreshHelper();
 
     const QPointer<SettingsWindow> self(this);
-    HostsBlocker blocker = m_store->hostsBlocker(); // copies share the blocker's queue
-    const HostsBlocker::Outcome outcome = co_await blocker.installHelper();
+    const std::optional<QString> error = co_await m_store.blocking().installHelper();
     if (!self)
         co_return;
-    if (outcome) {
+    if (!error) {
         m_helperInstalled = true;
         m_helperText = QStringLiteral("Setup complete. Demon Mode won't ask for your password again.");
     } else {
-        m_helperText = outcome.error().description();
+        m_helperText = *error;
     }
     m_installingHelper = false;
     refreshHelper();
@@ -356,8 +333,8 @@ void SettingsWindow::askToClear() {
     box->setDefaultButton(cancel);
     box->setEscapeButton(cancel);
     connect(box, &QMessageBox::buttonClicked, this, [this, clear](QAbstractButton* button) {
-        if (button == clear && m_store)
-            m_store->clearAllTasks();
+        if (button == clear)
+            m_store.clearAllTasks();
     });
     m_confirm = box;
     box->open();

@@ -33,8 +33,8 @@ public:
     using HelperProbe = std::function<bool()>;
 
     // `connection` keeps the proxy settings; it must outlive the window.
-    SettingsWindow(TaskStore* store, ConnectionAccess& connection, QWidget* parent = nullptr);
-    SettingsWindow(TaskStore* store, ConnectionAccess& connection, HelperProbe probe,
+    SettingsWindow(TaskStore& store, ConnectionAccess& connection, QWidget* parent = nullptr);
+    SettingsWindow(TaskStore& store, ConnectionAccess& connection, HelperProbe probe,
                    QWidget* parent = nullptr);
 
     // "110%" for 1.1: the multiplier in percent, rounded to a whole number.
@@ -79,7 +79,7 @@ private:
     void refreshHelper();
     void askToClear();
 
-    QPointer<TaskStore> m_store;
+    TaskStore& m_store;
     bool m_helperInstalled = false;
     bool m_installingHelper = false;
     std::optional<QString> m_helperText;
