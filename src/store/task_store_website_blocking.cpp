@@ -25,8 +25,14 @@ QStringList WebsiteBlocking::blockedSites() const {
     return parseSiteList(m_store.settings().m_blockedSitesText).hosts;
 }
 
-bool WebsiteBlocking::isHelperInstalled() const {
-    return m_hostsBlocker.isHelperInstalled();
+bool WebsiteBlocking::probeHelper() {
+    const bool installed = m_hostsBlocker.isHelperInstalled();
+    if (installed && m_hostsBlocker.pendingRequests() == 0 && m_hostsBlocker.isBlocking() &&
+        !m_hostsBlocker.hostsFileContainsBlock()) {
+        m_hostsBlocker.readBlockState();
+        updateDemonWebsiteBlocking(m_store.boss().activeBossMode());
+    }
+    return installed;
 }
 
 QCoro::Task<std::optional<QString>> WebsiteBlocking::installHelper() {

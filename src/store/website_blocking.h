@@ -32,7 +32,10 @@ public:
     // password prompt, within a few seconds. Nothing is blocked afterwards.
     void shutDownWebsiteBlocking();
     // Whether the helper looks installed, from the files alone: nothing runs.
-    bool isHelperInstalled() const;
+    // When a block is believed in force but the hosts file holds none (it was
+    // edited behind the blocker's back), the state is read from the file again
+    // and, in Demon mode, the sites are blocked once more.
+    bool probeHelper();
     // Installs the helper; the error's description when it failed.
     QCoro::Task<std::optional<QString>> installHelper();
     bool isBlocking() const { return m_hostsBlocker.isBlocking(); }

@@ -98,6 +98,13 @@ private slots:
         QVERIFY(store.boss().bossAIState().demonLockActive);
         QTRY_VERIFY(store.blocking().pendingRequests() == 0);
         QVERIFY(readFile(hosts).contains(kHostsBlockMarker));
+
+        // The hosts file loses the block behind Vorn's back: the next look at
+        // the helper (the settings window's) notices and blocks again.
+        test::writeFile(hosts, kUserHosts);
+        QVERIFY(store.blocking().probeHelper());
+        QTRY_VERIFY(store.blocking().pendingRequests() == 0);
+        QVERIFY(readFile(hosts).contains(kHostsBlockMarker));
         qsizetype bossLines = 0;
         for (const ChatMessage& m : store.chat().chatMessages())
             bossLines += m.role == ChatMessage::Role::boss ? 1 : 0;

@@ -55,7 +55,7 @@ QString SettingsWindow::thresholdText(double multiplier) {
 
 SettingsWindow::SettingsWindow(TaskStore& store, ConnectionAccess& connection, QWidget* parent)
     : SettingsWindow(
-          store, connection, [&store] { return store.blocking().isHelperInstalled(); }, parent) {}
+          store, connection, [&store] { return store.blocking().probeHelper(); }, parent) {}
 
 SettingsWindow::SettingsWindow(TaskStore& store, ConnectionAccess& connection, HelperProbe probe,
                                QWidget* parent)
