@@ -32,7 +32,7 @@ public:
     void setActiveBossMode(const std::optional<BossAIMode>& mode);
     bool inMotivationalStartPhase() const { return m_inMotivationalStartPhase; }
 
-    // ---- boss engine (store/task_store_boss_metrics.cpp) -------------------------
+    // ---- boss engine (store/boss_engine.cpp) -------------------------
     // Recomputes the recent completions, the Demon lock, surge expiry and both
     // probability fields; changes neither the urgency nor the mode.
     void refreshBossAIMetrics();
@@ -48,7 +48,7 @@ public:
     QString moodSubtitle() const { return currentMood().subtitle; }
     boss::MoodColor moodAccentColor() const { return currentMood().accentColor; }
 
-    // ---- surge (store/task_store_surge.cpp) ---------------------------------------
+    // ---- surge (store/boss_engine_surge.cpp) ---------------------------------------
     void maybeTriggerSurgeMode(const QUuid& sectionID);
     void expireSurgeIfNeeded();
 

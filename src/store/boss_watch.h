@@ -17,7 +17,7 @@ namespace vorn {
 class BossAIBackgroundJob;
 
 // The boss's watch over the day: the hourly check, the overdue escalation and
-// its cooldowns (store/task_store_watch.cpp, task_store_overdue.cpp).
+// its cooldowns (store/boss_watch.cpp, boss_watch_overdue.cpp).
 class BossWatch : public QObject {
     Q_OBJECT
 

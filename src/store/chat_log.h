@@ -16,7 +16,7 @@ namespace vorn {
 struct FishAudioError;
 
 // The chat: its lines, the input, and the delivery of the boss's messages
-// and replies, spoken when speech is on (store/task_store_messages.cpp).
+// and replies, spoken when speech is on (store/chat_log.cpp).
 class ChatLog : public QObject {
     Q_OBJECT
 

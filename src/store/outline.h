@@ -37,7 +37,7 @@ public:
     QList<TaskItem> completedTasks() const;
     QList<TaskItem> pendingTasks() const;
 
-    // ---- queries and orders (store/task_store_outline.cpp) --------
+    // ---- queries and orders (store/outline.cpp) --------
     std::optional<QUuid> rootSectionID() const;
     QString sectionTitle(const QUuid& sectionID) const;
     QList<TaskSection> childSections(const std::optional<QUuid>& parent) const;
@@ -50,7 +50,7 @@ public:
     QList<OutlineRow> outlineRows() const;
     void ensureTasksInDisplayOrder();
 
-    // ---- schedule (store/task_store_outline.cpp, task_store_schedule.cpp) ----
+    // ---- schedule (store/outline.cpp, outline_schedule.cpp) ----
     void recalculateFinishTimes();
     Instant taskStartTime(const QUuid& taskID) const;
     std::optional<Instant> sectionFinishTime(const QUuid& sectionID) const;

@@ -33,7 +33,7 @@ public:
     WorkspaceSnapshot currentWorkspaceSnapshot() const;
     void applyWorkspaceSnapshot(const WorkspaceSnapshot& snapshot);
 
-    // Tasks (store/task_store_editing.cpp).
+    // Tasks (store/outline_editor.cpp).
     QUuid addTask(const std::optional<QUuid>& after = std::nullopt,
                   const std::optional<QUuid>& in = std::nullopt);
     // Commits the title (an undo step when it changes) and adds the task below.
@@ -42,11 +42,11 @@ public:
     void updateTitle(const QUuid& taskID, const QString& title);
     void updateDuration(const QUuid& taskID, qint64 minutes);
     void removeTask(const QUuid& taskID);
-    // Indent and outdent (store/task_store_indent.cpp).
+    // Indent and outdent (store/outline_editor_indent.cpp).
     void indentTask(const QUuid& taskID);
     void outdentTask(const QUuid& taskID);
     QUuid ensureChildSection(const TaskItem& task);
-    // Drag and drop (store/task_store_moves.cpp). A task is never moved into its own
+    // Drag and drop (store/outline_editor_moves.cpp). A task is never moved into its own
     // group or below it.
     void moveOutlineTask(const QUuid& draggedID, const QUuid& targetID);
     void moveTask(const QUuid& draggedID, const QUuid& targetID);
@@ -54,7 +54,7 @@ public:
     void moveOutlineSection(const QUuid& sectionID, const std::optional<QUuid>& before);
     // Reorders among the siblings and saves; the undo step is the caller's.
     void moveSection(const QUuid& sectionID, const std::optional<QUuid>& before);
-    // Sections (store/task_store_sections.cpp). A root is never deleted.
+    // Sections (store/outline_editor_sections.cpp). A root is never deleted.
     void renameSection(const QUuid& sectionID, const QString& title);
     void renameRootTitle(const QString& title);
     bool canDeleteSection(const QUuid& sectionID) const;
@@ -83,9 +83,9 @@ private:
 
     // Every operation that changes the workspace takes its own step first.
     void recordUndoSnapshot();
-    // store/task_store_indent.cpp
+    // store/outline_editor_indent.cpp
     void collapseEmptyChildSections();
-    // store/task_store_moves.cpp, task_store_sections.cpp
+    // store/outline_editor_moves.cpp, outline_editor_sections.cpp
     void applyTaskMove(const std::optional<Workspace>& edited);
     void deleteSectionTree(const QUuid& sectionID, QSet<QUuid>& entered);
 

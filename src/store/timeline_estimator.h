@@ -9,7 +9,7 @@
 namespace vorn {
 
 // The AI's estimate of the timeline: durations for the open tasks
-// (store/task_store_estimate.cpp).
+// (store/timeline_estimator.cpp).
 class TimelineEstimator : public QObject {
     Q_OBJECT
 

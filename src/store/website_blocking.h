@@ -15,7 +15,7 @@ namespace vorn {
 
 // Website blocking in Demon mode: what to block and when. The hosts blocker
 // does the work in the background; its requests run in order
-// (store/task_store_website_blocking.cpp).
+// (store/website_blocking.cpp).
 class WebsiteBlocking : public QObject {
     Q_OBJECT
 
