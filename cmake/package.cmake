@@ -1,6 +1,7 @@
 # The Debian package: `make package` (cpack -G DEB in the build folder).
 # Installed layout: vorn and vorn-proxy in /usr/bin, the hosts helper in
-# /usr/libexec/vorn, the desktop entry, metainfo, icon and manual pages under
+# /usr/libexec/vorn, the charts and sound modules (loaded on first use) in
+# /usr/lib/vorn/modules, the desktop entry, metainfo, icon and manual pages under
 # /usr/share (the translations in /usr/share/vorn/translations), the sample
 # proxy configuration and unit in /usr/share/doc/vorn.
 

@@ -102,6 +102,10 @@
         <source>%1 · est %2m · actual %3m</source>
         <translation>%1 · geschätzt %2 Min. · tatsächlich %3 Min.</translation>
     </message>
+    <message>
+        <source>The charts cannot be shown: %1</source>
+        <translation>Die Diagramme können nicht angezeigt werden: %1</translation>
+    </message>
 </context>
 <context>
     <name>Autostart</name>
@@ -648,6 +652,13 @@ Ohne Optionen öffnet Vorn das Fenster (oder holt das schon offene nach vorn).</
     <message>
         <source>The built-in proxy is not running. %1</source>
         <translation>Der integrierte Proxy läuft nicht. %1</translation>
+    </message>
+</context>
+<context>
+    <name>RuntimeModule</name>
+    <message>
+        <source>%1 was not found in %2.</source>
+        <translation>%1 wurde in %2 nicht gefunden.</translation>
     </message>
 </context>
 <context>

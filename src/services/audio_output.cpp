@@ -1,18 +1,12 @@
 #include "services/audio_output.h"
 
 #include "platform/log.h"
+#include "platform/runtime_module.h"
+#include "services/media_backend.h"
 
-#include <QAudioDevice>
-#include <QAudioOutput>
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
-#include <QHash>
-#include <QMediaDevices>
-#include <QMediaPlayer>
 #include <QPointer>
-#include <QSoundEffect>
-#include <QUrl>
 
 #include <cstdio>
 
@@ -20,62 +14,19 @@ namespace vorn {
 
 namespace {
 
-// Plays bytes from memory through QMediaPlayer. The buffer, the player and the
-// output are children of the playback and go with it.
-class MediaPlayback final : public AudioPlayback {
+// A playback made by the media backend; its end is reported as a signal.
+class ModulePlayback final : public AudioPlayback {
 public:
-    explicit MediaPlayback(const QByteArray& mp3)
-        : m_buffer(new QBuffer(this)), m_player(new QMediaPlayer(this)), m_output(new QAudioOutput(this)) {
-        m_buffer->setData(mp3);
-        m_buffer->open(QIODevice::ReadOnly);
-        m_player->setAudioOutput(m_output);
-        connect(m_player, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
-            if (status == QMediaPlayer::EndOfMedia)
-                report(true);
-            else if (status == QMediaPlayer::InvalidMedia)
-                report(false);
-        });
-        connect(m_player, &QMediaPlayer::errorOccurred, this,
-                [this](QMediaPlayer::Error, const QString& text) {
-                    qCWarning(lcAudio).noquote() << "Speech playback failed:" << text;
-                    report(false);
-                });
-        // The URL only names the format for the backend.
-        m_player->setSourceDevice(m_buffer, QUrl(QStringLiteral("speech.mp3")));
-    }
+    ModulePlayback(MediaBackend& backend, const QByteArray& mp3)
+        : m_playback(
+              backend.createPlayback(mp3, [this](bool successfully) { emit finished(successfully); })) {}
 
-    void setRate(double rate) override { m_player->setPlaybackRate(rate); }
-
-    bool start() override {
-        if (QMediaDevices::defaultAudioOutput().isNull()) {
-            qCWarning(lcAudio) << "No audio output device";
-            return false;
-        }
-        if (m_player->error() != QMediaPlayer::NoError) {
-            qCWarning(lcAudio).noquote() << "Speech cannot start:" << m_player->errorString();
-            return false;
-        }
-        m_player->play();
-        return true;
-    }
-
-    void stop() override {
-        m_reported = true; // a stop is not an end to report
-        m_player->stop();
-    }
+    void setRate(double rate) override { m_playback->setRate(rate); }
+    bool start() override { return m_playback->start(); }
+    void stop() override { m_playback->stop(); }
 
 private:
-    void report(bool successfully) {
-        if (m_reported)
-            return;
-        m_reported = true;
-        emit finished(successfully);
-    }
-
-    QBuffer* m_buffer;
-    QMediaPlayer* m_player;
-    QAudioOutput* m_output;
-    bool m_reported = false;
+    std::unique_ptr<MediaBackendPlayback> m_playback;
 };
 
 std::function<void()>& beepHandler() {
@@ -86,36 +37,26 @@ std::function<void()>& beepHandler() {
     return handler;
 }
 
+// Qt Multimedia, through the module vorn-audio.so, loaded on the first sound.
+// Without the module there is no voice, and the alerts beep.
 class MultimediaOutput final : public QObject, public AudioOutput {
 public:
     using QObject::QObject;
 
     std::unique_ptr<AudioPlayback> createPlayback(const QByteArray& mp3) override {
-        return std::make_unique<MediaPlayback>(mp3);
+        if (!backend())
+            return nullptr;
+        return std::make_unique<ModulePlayback>(*m_backend, mp3);
     }
 
     bool playAlert(const QString& resource) override {
-        if (!QFile::exists(resource))
-            return false;
-        QSoundEffect*& effect = m_effects[resource];
-        if (!effect) {
-            effect = new QSoundEffect(this);
-            // A sound that turns out not to load still gets its beep.
-            connect(effect, &QSoundEffect::statusChanged, this, [this, effect] {
-                if (effect->status() == QSoundEffect::Error) {
-                    qCWarning(lcAudio).noquote()
-                        << "Alert sound failed to load:" << effect->source().toString();
-                    beep();
-                }
-            });
-            effect->setSource(QUrl(QStringLiteral("qrc") + resource));
-        }
-        if (effect->status() == QSoundEffect::Error) {
+        if (!backend()) {
+            if (!QFile::exists(resource))
+                return false;
             beep();
             return true;
         }
-        effect->play();
-        return true;
+        return m_backend->playAlert(resource, [this] { beep(); });
     }
 
     void beep() override {
@@ -123,10 +64,25 @@ public:
             beepHandler()();
     }
 
-    bool hasOutputDevice() const override { return !QMediaDevices::defaultAudioOutput().isNull(); }
+    bool hasOutputDevice() const override { return backend() && m_backend->hasOutputDevice(); }
 
 private:
-    QHash<QString, QSoundEffect*> m_effects;
+    MediaBackend* backend() const {
+        if (!m_backend && !m_loadFailed) {
+            QString why;
+            const auto create = reinterpret_cast<CreateMediaBackendFunction>(resolveModuleFunction(
+                QString::fromLatin1(kAudioModuleFile), kCreateMediaBackendSymbol, &why));
+            if (create)
+                m_backend.reset(create(const_cast<MultimediaOutput*>(this)));
+            m_loadFailed = !m_backend;
+            if (m_loadFailed)
+                qCWarning(lcAudio).noquote() << "No sound output:" << why;
+        }
+        return m_backend.get();
+    }
+
+    mutable std::unique_ptr<MediaBackend> m_backend;
+    mutable bool m_loadFailed = false;
 };
 
 QPointer<MultimediaOutput>& multimediaOutput() {

@@ -93,6 +93,12 @@ QIcon paletteIcon(const QString& bundledName) {
 }
 
 QIcon themedIcon(const QString& themeName, const QString& bundledName) {
+    // "hicolor" is where every theme falls back to for application icons; it
+    // holds no actions. Without a theme of the desktop's own there is nothing
+    // to find, and the search would first read the whole index of hicolor.
+    const QString theme = QIcon::themeName();
+    if (theme.isEmpty() || theme == QLatin1String("hicolor"))
+        return paletteIcon(bundledName);
     return QIcon::fromTheme(themeName, paletteIcon(bundledName));
 }
 

@@ -6,6 +6,7 @@
 #include "views/chat/chat_input.h"
 #include "views/chat/chat_messages_model.h"
 #include "views/chat/chat_panel.h"
+#include "views/chat/chat_style.h"
 #include "views/chat/mode_cards.h"
 #include "views/chat/mood_banner.h"
 
@@ -205,6 +206,34 @@ private slots:
                              : [](const QString&) { return QString(); });
         banner.setMood(imageName, QStringLiteral("Head"), QStringLiteral("Sub"), Qt::red);
         QCOMPARE(banner.shown(), shown);
+    }
+
+    // The tinted symbols are kept once drawn: a kept one must still be the
+    // colour, size and pixel ratio asked for.
+    void tintedSymbolsKeepTheirColourAndSize() {
+        const struct {
+            QColor colour;
+            int side;
+            qreal ratio;
+        } cases[] = {{Qt::red, 16, 1.0}, {Qt::blue, 16, 1.0}, {Qt::red, 28, 1.0}, {Qt::red, 16, 2.0}};
+        for (int round = 0; round < 2; ++round) {
+            for (const auto& c : cases) {
+                const QPixmap drawn =
+                    chat::tintedIcon(QStringLiteral("chat-send"), c.side, c.colour, c.ratio);
+                QCOMPARE(drawn.size(), QSize(qRound(c.side * c.ratio), qRound(c.side * c.ratio)));
+                QCOMPARE(drawn.devicePixelRatio(), c.ratio);
+                const QImage image = drawn.toImage();
+                bool found = false;
+                for (int y = 0; y < image.height() && !found; ++y)
+                    for (int x = 0; x < image.width() && !found; ++x)
+                        found = qAlpha(image.pixel(x, y)) == 255;
+                QVERIFY(found);
+                for (int y = 0; y < image.height(); ++y)
+                    for (int x = 0; x < image.width(); ++x)
+                        if (qAlpha(image.pixel(x, y)) == 255)
+                            QCOMPARE(QColor(image.pixel(x, y)), c.colour);
+            }
+        }
     }
 };
 

@@ -12,8 +12,10 @@
 #include <QApplication>
 #include <QChart>
 #include <QChartView>
+#include <QLabel>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace vorn;
@@ -154,10 +156,25 @@ private slots:
     void chartsTakeTheDarkThemeOnADarkWindow() {
         const std::unique_ptr<QWidget> light(analytics::onTimeChart({}, lightPalette()));
         const std::unique_ptr<QWidget> dark(analytics::onTimeChart({}, darkPalette()));
-        QCOMPARE(static_cast<QChartView*>(light.get())->chart()->theme(), QChart::ChartThemeLight);
-        QChart* chart = static_cast<QChartView*>(dark.get())->chart();
+        // Drawn by the charts module, loaded on this first use.
+        const auto* lightView = qobject_cast<QChartView*>(light.get());
+        const auto* darkView = qobject_cast<QChartView*>(dark.get());
+        QVERIFY(lightView && darkView);
+        QCOMPARE(lightView->chart()->theme(), QChart::ChartThemeLight);
+        QChart* chart = darkView->chart();
         QCOMPARE(chart->theme(), QChart::ChartThemeDark);
         QCOMPARE(chart->backgroundBrush().color(), darkPalette().color(QPalette::Base));
+    }
+
+    void aMissingChartsModuleLeavesANote() {
+        const QByteArray before = qgetenv("VORN_MODULE_DIR");
+        QTemporaryDir empty;
+        qputenv("VORN_MODULE_DIR", empty.path().toUtf8());
+        const std::unique_ptr<QWidget> chart(analytics::onTimeChart({}, lightPalette()));
+        qputenv("VORN_MODULE_DIR", before);
+        const auto* note = qobject_cast<QLabel*>(chart.get());
+        QVERIFY(note);
+        QVERIFY(note->text().contains(QLatin1String("vorn-charts.so")));
     }
 };
 

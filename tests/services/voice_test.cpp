@@ -6,8 +6,10 @@
 #include "fixtures/fake_audio.h"
 #include "fixtures/fake_proxy.h"
 #include "fixtures/test_main.h"
+#include "platform/runtime_module.h"
 #include "services/audio_output.h"
 #include "services/fish_audio_service.h"
+#include "services/media_backend.h"
 #include "services/notification_sound_service.h"
 #include "services/speech_player.h"
 
@@ -159,6 +161,15 @@ private slots:
         output.alertsLoad = false;
         NotificationSoundService::play(BossAIMode::messianic, &output);
         QCOMPARE(output.beeps, 1);
+    }
+
+    // The real output is Qt Multimedia in a module of its own, loaded on the
+    // first sound: the build must put it where the program looks.
+    void theSoundModuleIsFoundAndMakesItsBackend() {
+        QString why;
+        const QFunctionPointer create =
+            resolveModuleFunction(QString::fromLatin1(kAudioModuleFile), kCreateMediaBackendSymbol, &why);
+        QVERIFY2(create, qPrintable(why));
     }
 };
 

@@ -10,6 +10,9 @@ class QWidget;
 
 namespace vorn::analytics {
 
+// Both are drawn by the charts module (vorn-charts.so), loaded on the first
+// call; should it be missing, a note saying so stands in the chart's place.
+
 // Estimated against actual minutes of `records`, one dot each, with the line
 // on which the two agree. The charts take their surfaces and text from
 // `palette` (the dark theme on a dark window).

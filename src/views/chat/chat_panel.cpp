@@ -93,12 +93,14 @@ ChatPanel::ChatPanel(TaskStore& store, MoodBanner* banner, QWidget* parent)
     m_list->setObjectName(QStringLiteral("chatList"));
     m_model = new ChatMessagesModel(store, this);
     m_delegate = new ChatBubbleDelegate(m_list);
-    m_list->setModel(m_model);
-    m_list->setItemDelegate(m_delegate);
+    // The view set up before it has a model: with the messages in, each change
+    // of how it scrolls or lays out measures every bubble again.
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setUniformItemSizes(false);
     m_list->setResizeMode(QListView::Adjust);
     m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_list->setItemDelegate(m_delegate);
+    m_list->setModel(m_model);
     m_list->verticalScrollBar()->setSingleStep(24);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QPainter>
+#include <QPixmapCache>
 
 #include <cmath>
 
@@ -163,7 +164,17 @@ QString outgoingText(const QString& input) {
 
 QPixmap tintedIcon(const QString& icon, int side, const QColor& color, qreal devicePixelRatio) {
     const int pixels = qMax(1, qRound(side * devicePixelRatio));
-    QPixmap pixmap = bundledIcon(icon).pixmap(QSize(pixels, pixels));
+    // The same few symbols are asked for at every paint of the chat and every
+    // change of palette; drawing one means reading and rendering its SVG.
+    const QString key = QStringLiteral("vorn-tinted:%1:%2:%3:%4")
+                            .arg(icon)
+                            .arg(pixels)
+                            .arg(color.rgba(), 0, 16)
+                            .arg(devicePixelRatio);
+    QPixmap pixmap;
+    if (QPixmapCache::find(key, &pixmap))
+        return pixmap;
+    pixmap = bundledIcon(icon).pixmap(QSize(pixels, pixels));
     if (pixmap.isNull())
         return pixmap;
     QPainter painter(&pixmap);
@@ -171,6 +182,7 @@ QPixmap tintedIcon(const QString& icon, int side, const QColor& color, qreal dev
     painter.fillRect(pixmap.rect(), color);
     painter.end();
     pixmap.setDevicePixelRatio(devicePixelRatio);
+    QPixmapCache::insert(key, pixmap);
     return pixmap;
 }
 

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPixmapCache>
 #include <QVBoxLayout>
 
 namespace vorn {
@@ -151,7 +152,15 @@ void MoodBanner::refreshPicture() {
     QPixmap pixmap;
     if (!path.isEmpty()) {
         const int side = qRound(shownSide * ratio);
-        pixmap = QIcon(path).pixmap(QSize(side, side));
+        // A bundled picture never changes: rendered once per size (the header
+        // turns compact and back, and every change of mood or palette redraws it).
+        const bool bundled = path.startsWith(QLatin1String(":/"));
+        const QString key = QStringLiteral("vorn-mood:%1:%2").arg(path).arg(side);
+        if (!bundled || !QPixmapCache::find(key, &pixmap)) {
+            pixmap = QIcon(path).pixmap(QSize(side, side));
+            if (bundled && !pixmap.isNull())
+                QPixmapCache::insert(key, pixmap);
+        }
     }
     if (!pixmap.isNull()) {
         pixmap.setDevicePixelRatio(ratio);
