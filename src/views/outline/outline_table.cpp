@@ -15,6 +15,8 @@
 #include <QLineEdit>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace vorn {
 
 namespace om = outline_metrics;
@@ -51,8 +53,11 @@ OutlineTable::OutlineTable(TaskStore& store, QWidget* parent) : QTableView(paren
     columns->setSectionResizeMode(M::TitleColumn, QHeaderView::Stretch);
     columns->resizeSection(M::HandleColumn, om::kHandleWidth);
     columns->resizeSection(M::ToggleColumn, om::kToggleWidth);
-    columns->resizeSection(M::MinutesColumn, om::kMinutesWidth);
-    columns->resizeSection(M::FinishColumn, om::kFinishWidth);
+    // A translated header may be wider than the numbers under it.
+    columns->resizeSection(M::MinutesColumn,
+                           std::max(om::kMinutesWidth, columns->sectionSizeHint(M::MinutesColumn)));
+    columns->resizeSection(M::FinishColumn,
+                           std::max(om::kFinishWidth, columns->sectionSizeHint(M::FinishColumn)));
     columns->resizeSection(M::TrashColumn, om::kTrashWidth);
     columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
