@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <coroutine>
 #include <deque>
+#include <iterator>
 #include <memory>
 #include <utility>
 
@@ -499,19 +500,22 @@ void liftBlockBefore(HostsBlockerState& s, const QDeadlineTimer& deadline) {
 } // namespace
 
 QString HostsBlockerError::description() const {
-    switch (kind) {
-    case Kind::privilegedCommandFailed:
-        return QCoreApplication::translate("HostsBlocker", "Website blocking failed: %1").arg(message);
-    case Kind::scriptCreationFailed:
-        return QCoreApplication::translate("HostsBlocker", "Could not run privileged command.");
-    case Kind::helperNotBundled:
-        return QCoreApplication::translate("HostsBlocker",
-                                           "Website blocking helper is missing from the app bundle.");
-    case Kind::helperInstallFailed:
-        return QCoreApplication::translate(
-            "HostsBlocker", "Website blocking setup did not complete. Try again from Settings.");
-    }
-    return {};
+    // What the user reads for each kind of failure; only the first names a reason.
+    static constexpr std::pair<Kind, const char*> kTexts[] = {
+        {Kind::privilegedCommandFailed, QT_TRANSLATE_NOOP("HostsBlocker", "Website blocking failed: %1")},
+        {Kind::scriptCreationFailed, QT_TRANSLATE_NOOP("HostsBlocker", "Could not run privileged command.")},
+        {Kind::helperNotBundled,
+         QT_TRANSLATE_NOOP("HostsBlocker", "Website blocking helper is missing from the app bundle.")},
+        {Kind::helperInstallFailed,
+         QT_TRANSLATE_NOOP("HostsBlocker",
+                           "Website blocking setup did not complete. Try again from Settings.")},
+    };
+    const auto* entry = std::find_if(std::begin(kTexts), std::end(kTexts),
+                                     [this](const auto& text) { return text.first == kind; });
+    if (entry == std::end(kTexts))
+        return {};
+    const QString text = QCoreApplication::translate("HostsBlocker", entry->second);
+    return kind == Kind::privilegedCommandFailed ? text.arg(message) : text;
 }
 
 HostsBlocker::HostsBlocker(HostsBlockerConfig config, Preferences* preferences)
