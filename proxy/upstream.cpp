@@ -241,7 +241,10 @@ UpstreamResult postJson(const Upstream& upstream, const std::string& path, const
 
     Watchdog watchdog(*client, deadline);
     const httplib::Result answer = client->send(request);
-    const bool cutByDeadline = watchdog.finish();
+    // The read timeout and the watchdog race for the same moment; whichever wins, a
+    // failure that ends past the deadline is the upstream's silence, not a broken answer.
+    const bool cutByDeadline =
+        watchdog.finish() || (!answer && std::chrono::steady_clock::now() >= deadline);
     if (answer && !tooLarge && !cutByDeadline)
         clientPool().give(url->schemeHostPort, std::move(client));
 
