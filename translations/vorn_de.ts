@@ -487,7 +487,7 @@ Ohne Optionen öffnet Vorn das Fenster (oder holt das schon offene nach vorn).</
     </message>
     <message>
         <source>Demon chance %1%</source>
-        <translation>Dämonenchance %1%</translation>
+        <translation>Dämonenchance %1 %</translation>
     </message>
 </context>
 <context>
@@ -566,6 +566,14 @@ Ohne Optionen öffnet Vorn das Fenster (oder holt das schon offene nach vorn).</
     <message>
         <source>Tab to indent under item above · Shift+Tab to outdent</source>
         <translation>Tab rückt unter den Eintrag darüber ein · Umschalt+Tab rückt aus</translation>
+    </message>
+</context>
+<context>
+    <name>Percent</name>
+    <message>
+        <source>%1%</source>
+        <comment>a whole percentage</comment>
+        <translation>%1 %</translation>
     </message>
 </context>
 <context>

@@ -4,7 +4,9 @@
 #include "fixtures/fake_connection_access.h"
 #include "fixtures/store_fixture.h"
 #include "views/analytics/analytics_sheet.h"
+#include "views/analytics/analytics_text.h"
 #include "views/chat/chat_panel.h"
+#include "views/chat/chat_style.h"
 #include "views/import_tasks_sheet.h"
 #include "views/keyboard_shortcuts.h"
 #include "views/main_window.h"
@@ -113,6 +115,14 @@ private slots:
         auto* copyAll = panel.findChild<QPushButton*>(QStringLiteral("copyAllButton"));
         QVERIFY(copyAll);
         QCOMPARE(copyAll->text(), QStringLiteral("Alles kopieren"));
+    }
+
+    // German sets a percentage off from its number by a space that does not break.
+    void percentages() {
+        const QString germanPercent = QStringLiteral("37\u00a0%");
+        QCOMPARE(analytics::percentText(0.37), germanPercent);
+        QCOMPARE(chat::truncatedValue(37.9, true), germanPercent);
+        QCOMPARE(chat::truncatedValue(37.9, false), QStringLiteral("37"));
     }
 
     void qtsOwnButtons() {

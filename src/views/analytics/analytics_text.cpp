@@ -1,5 +1,7 @@
 #include "views/analytics/analytics_text.h"
 
+#include "views/percent_text.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 
@@ -9,7 +11,7 @@ namespace vorn::analytics {
 
 QString percentText(double fraction) {
     const double percent = std::isfinite(fraction) ? std::round(fraction * 100.0) : 0.0;
-    return QString::number(static_cast<qint64>(percent)) + QLatin1Char('%');
+    return wholePercentText(static_cast<qint64>(percent));
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #include "views/chat/chat_style.h"
 
 #include "views/icons.h"
+#include "views/percent_text.h"
 #include "views/readable_colors.h"
 
 #include <QCoreApplication>
@@ -136,10 +137,8 @@ Tint urgencyTint(double urgency) {
 
 QString truncatedValue(double value, bool percent) {
     const double whole = std::isfinite(value) ? std::trunc(value) : 0.0;
-    QString text = QString::number(static_cast<qint64>(whole));
-    if (percent)
-        text += QLatin1Char('%');
-    return text;
+    return percent ? wholePercentText(static_cast<qint64>(whole))
+                   : QString::number(static_cast<qint64>(whole));
 }
 
 QString progressText(qsizetype done, qsizetype total) {
