@@ -23,6 +23,7 @@
 #include "views/readable_colors.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QLoggingCategory>
@@ -30,6 +31,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <thread>
 
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
@@ -71,6 +73,10 @@ int main(int argc, char* argv[]) {
     if (command.action != vorn::CommandLine::Action::openWindow)
         return vorn::runCommandAlone(command, dataDirectory);
 
+    // fontconfig reads the system's fonts on a thread of its own while the
+    // store loads; the window's first text would otherwise wait for it.
+    std::jthread readFonts([] { QFontDatabase::families(); });
+
     // VORN_PALETTE=dark: Fusion in a dark palette, for desktops that give Qt none.
     if (qEnvironmentVariable("VORN_PALETTE") == QLatin1String("dark")) {
         QApplication::setStyle(QStringLiteral("Fusion"));
@@ -106,6 +112,7 @@ int main(int argc, char* argv[]) {
         QObject::connect(localProxy, &vorn::LocalProxy::failed, &store,
                          [&store](const QString& message) { store.setErrorMessage(message); });
 
+    readFonts.join();
     vorn::MainWindow window(store, proxySettings);
     vorn::HandOverServer handOver([&](const vorn::HandOverRequest& request) {
         return vorn::answerHandOver(store, database, &window, request);
