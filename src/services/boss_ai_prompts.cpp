@@ -80,8 +80,8 @@ QString wholeNumber(double value) {
     return QString::number(static_cast<qint64>(std::trunc(value)));
 }
 
-QString clockTimeOrDash(const std::optional<Instant>& time) {
-    return time ? formatClockTime(*time) : QStringLiteral("—");
+QString clockTimeOrDash(const std::optional<Instant>& time, const ClockTimeFormatter& clock = {}) {
+    return time ? clock(*time) : QStringLiteral("—");
 }
 
 QString completionStatus(const TaskItem& task) {
@@ -117,6 +117,7 @@ QString buildContext(double urgencyScore, const ModeProbabilities& modeProbabili
                      Instant now) {
     QStringList pending;
     QStringList completed;
+    const ClockTimeFormatter clock;
     for (const TaskItem& task : tasks) {
         if (task.isCompleted) {
             completed << QString::number(completed.size() + 1) + QStringLiteral(". [DONE] ") + task.title +
@@ -124,7 +125,7 @@ QString buildContext(double urgencyScore, const ModeProbabilities& modeProbabili
         } else {
             pending << QString::number(pending.size() + 1) + QStringLiteral(". [PENDING] ") + task.title +
                            QStringLiteral(" — est. ") + QString::number(task.durationMinutes) +
-                           QStringLiteral(" min, finish by ") + clockTimeOrDash(task.finishTime);
+                           QStringLiteral(" min, finish by ") + clockTimeOrDash(task.finishTime, clock);
         }
     }
 
