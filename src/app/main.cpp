@@ -103,6 +103,7 @@ int main(int argc, char* argv[]) {
 
     vorn::StoreEnvironment env;
     env.proxy = [&proxyConnection] { return proxyConnection.config(); };
+    env.proxyReady = [&proxyConnection] { return proxyConnection.untilReady(); };
     env.clock = &clock;
     env.random = &random;
     env.preferences = &preferences;

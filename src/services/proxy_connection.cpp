@@ -5,6 +5,8 @@
 
 #include <QPointer>
 
+#include <qcoro/qcorosignal.h>
+
 namespace vorn {
 
 ProxyConnection::ProxyConnection(const Preferences& preferences, SecretStore* secrets,
@@ -14,8 +16,12 @@ ProxyConnection::ProxyConnection(const Preferences& preferences, SecretStore* se
         m_ownSecrets = std::make_unique<KeychainSecretStore>();
         m_secrets = m_ownSecrets.get();
     }
-    if (LocalProxy::isNeeded(m_preferences, m_environment))
+    if (LocalProxy::isNeeded(m_preferences, m_environment)) {
         m_local = std::make_unique<LocalProxy>(std::move(options));
+        connect(m_local.get(), &LocalProxy::ready, this, &ProxyConnection::becameReady);
+        connect(m_local.get(), &LocalProxy::failed, this, &ProxyConnection::becameReady);
+    }
+    m_tokenLookedUp = !m_local && !m_environment.value(QLatin1String(kProxyTokenEnv)).trimmed().isEmpty();
 }
 
 ProxyConnection::~ProxyConnection() {
@@ -32,9 +38,24 @@ void ProxyConnection::start() {
     [](QPointer<ProxyConnection> self, SecretStore* secrets,
        const Preferences* preferences) -> QCoro::Task<> {
         const QString token = co_await loadProxyToken(*secrets, *preferences);
-        if (self)
-            self->m_keyringToken = token;
+        if (!self)
+            co_return;
+        self->m_keyringToken = token;
+        self->m_tokenLookedUp = true;
+        emit self->becameReady();
     }(this, m_secrets, &m_preferences);
+}
+
+bool ProxyConnection::isReady() const {
+    if (m_local)
+        return m_local->state() == LocalProxy::State::ready || m_local->state() == LocalProxy::State::failed;
+    return m_tokenLookedUp;
+}
+
+QCoro::Task<> ProxyConnection::untilReady(std::chrono::milliseconds limit) {
+    if (isReady())
+        co_return;
+    co_await qCoro(this, &ProxyConnection::becameReady, limit);
 }
 
 void ProxyConnection::stop() {

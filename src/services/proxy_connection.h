@@ -6,6 +6,10 @@
 #include <QObject>
 #include <QProcessEnvironment>
 
+#include <qcoro/qcorotask.h>
+
+#include <chrono>
+
 #include <memory>
 
 namespace vorn {
@@ -34,9 +38,17 @@ public:
 
     // Where the next request goes.
     ProxyConfig config() const;
+    // Returns once requests can go: Vorn's own proxy has answered or given up,
+    // or the configured proxy's token has been looked up; at most `limit`.
+    // Before that, the own proxy's port is still 0 and a request would fail.
+    QCoro::Task<> untilReady(std::chrono::milliseconds limit = std::chrono::seconds(20));
+    bool isReady() const;
 
     // The local proxy when Vorn runs its own, else nullptr.
     LocalProxy* localProxy() const { return m_local.get(); }
+
+signals:
+    void becameReady();
 
 private:
     const Preferences& m_preferences;
@@ -45,6 +57,7 @@ private:
     QProcessEnvironment m_environment;
     std::unique_ptr<LocalProxy> m_local;
     QString m_keyringToken;
+    bool m_tokenLookedUp = false;
 };
 
 } // namespace vorn

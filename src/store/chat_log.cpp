@@ -18,6 +18,12 @@ namespace {
 constexpr double kRecentHours = 48;
 }
 
+QCoro::Task<> ChatLog::untilProxyReady() const {
+    // The hook's task refers to nothing of ours, so this frame may outlive the log.
+    if (std::function<QCoro::Task<>()> ready = m_store.m_env.proxyReady)
+        co_await ready();
+}
+
 ProxyConfig ChatLog::proxyConfig() const {
     return m_store.m_env.proxy ? m_store.m_env.proxy() : ProxyConfig::resolve(*m_store.m_env.preferences);
 }
@@ -44,6 +50,9 @@ QCoro::Task<> ChatLog::deliverBossChatMessage(QString triggerReason, bool intens
     // The request outlives nothing of ours: the service is copied into this frame.
     const QPointer<ChatLog> self(this);
     const BossAIService service = m_store.m_bossAI;
+    co_await untilProxyReady();
+    if (!self)
+        co_return;
     const Result<QString, OpenAIError> reply = co_await service.generateMessage(
         mode, context, m_store.settings().m_openAIModel, intense, proxyConfig());
     if (!self)
@@ -86,6 +95,9 @@ QCoro::Task<> ChatLog::sendUserChatMessage(QString text) {
 
     const QPointer<ChatLog> self(this);
     const BossAIService service = m_store.m_bossAI;
+    co_await untilProxyReady();
+    if (!self)
+        co_return;
     const Result<QString, OpenAIError> reply = co_await service.chat(
         mode, context, m_chatMessages, text, m_store.settings().m_openAIModel, false, proxyConfig());
     if (!self)

@@ -37,6 +37,8 @@ public:
                                          std::optional<QUuid> regardingTaskID);
     QCoro::Task<> sendUserChatMessage(QString text);
     ProxyConfig proxyConfig() const;
+    // Returns once the proxy can take a request (see StoreEnvironment::proxyReady).
+    QCoro::Task<> untilProxyReady() const;
 
 signals:
     void chatMessagesChanged();

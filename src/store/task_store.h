@@ -52,6 +52,9 @@ struct StoreEnvironment {
     // Where chat and speech requests go; unset resolves it from the
     // environment and the preferences at each request.
     std::function<ProxyConfig()> proxy;
+    // Awaited before each request: returns once `proxy` can be used (Vorn's own
+    // proxy is up, or the keyring's token is in). Unset: at once.
+    std::function<QCoro::Task<>()> proxyReady;
     QNetworkAccessManager* network = nullptr; // nullptr: the process-wide one
     SpeechPlayer* speechPlayer = nullptr;     // nullptr: SpeechPlayer::shared()
     AudioOutput* audioOutput = nullptr;       // alert sounds; nullptr: the default output

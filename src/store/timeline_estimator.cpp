@@ -30,6 +30,9 @@ QCoro::Task<> TimelineEstimator::estimateWithAI() {
 
     const QPointer<TimelineEstimator> self(this);
     const OpenAIService client = m_store.m_bossAI.openAI();
+    co_await m_store.chat().untilProxyReady();
+    if (!self)
+        co_return;
     const Result<QList<qint64>, OpenAIError> estimate =
         co_await client.estimateDurations(titles, m_store.outline().m_scheduleStartTime,
                                           m_store.settings().m_openAIModel, m_store.chat().proxyConfig());

@@ -9,6 +9,8 @@
 
 #include <QtTest>
 
+#include <qcoro/qcorotimer.h>
+
 using namespace vorn;
 using vorn::test::messageLog;
 using vorn::test::ScriptedReply;
@@ -81,6 +83,27 @@ private slots:
                  (QList<QStringList>{{bossAIModeText(mode), QStringLiteral("Rise and build."),
                                       QStringLiteral("Fresh start.")}}));
         QCOMPARE(f.database().loadChatMessages().size(), store.chat().chatMessages().size());
+    }
+
+    // Vorn's own proxy comes up after the window: a message made before waits
+    // for it instead of failing against a port that is not there yet.
+    void requestsWaitUntilTheProxyIsUp() {
+        StoreFixture f;
+        QList<qsizetype> sentWhileWaiting;
+        f.setProxyReady([&]() -> QCoro::Task<> {
+            QTimer later;
+            later.start(5);
+            co_await later;
+            sentWhileWaiting.append(f.proxy().requests(chatPath).size());
+        });
+        TaskStore& store = f.start();
+        test::answerEverything(f.proxy(), QStringLiteral("Up."));
+        QCoro::waitFor(store.chat().deliverBossChatMessage(QStringLiteral("a"), false, BossAIMode::normal,
+                                                           std::nullopt));
+        QCoro::waitFor(store.chat().sendUserChatMessage(QStringLiteral("and now?")));
+        QCOMPARE(sentWhileWaiting, (QList<qsizetype>{0, 1}));
+        QCOMPARE(f.proxy().requests(chatPath).size(), 2);
+        QCOMPARE(bossMessages(store).size(), 2);
     }
 
     void secondTriggerWhileOneRunsIsDropped() {

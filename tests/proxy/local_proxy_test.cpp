@@ -103,6 +103,32 @@ private slots:
                  qPrintable(reason));
     }
 
+    // Requests wait until the proxy can take them: the own proxy has its port,
+    // the configured one its token; with the token in the environment, at once.
+    void readyOnceRequestsCanGo() {
+        Preferences preferences(m_dir->filePath(QStringLiteral("prefs.ini")));
+        FakeSecretStore keyring;
+        ProxyConnection own(preferences, &keyring, options(), QProcessEnvironment());
+        QVERIFY(!own.isReady());
+        QCoro::Task<> waiting = own.untilReady();
+        own.start();
+        QCoro::waitFor(std::move(waiting));
+        QCOMPARE(own.localProxy()->state(), LocalProxy::State::ready);
+        QVERIFY(own.config().baseUrl.port() > 0);
+
+        preferences.setText(QLatin1String(kProxyBaseUrlKey), QStringLiteral("https://proxy.example"));
+        keyring.secrets.insert(QLatin1String(kProxyTokenKey), QStringLiteral("from-the-keyring"));
+        ProxyConnection configured(preferences, &keyring, options(), QProcessEnvironment());
+        QVERIFY(!configured.isReady());
+        configured.start();
+        QCoro::waitFor(configured.untilReady());
+        QCOMPARE(configured.config().token, QStringLiteral("from-the-keyring"));
+
+        QProcessEnvironment environment;
+        environment.insert(QLatin1String(kProxyTokenEnv), QStringLiteral("from-the-environment"));
+        QVERIFY(ProxyConnection(preferences, &keyring, options(), environment).isReady());
+    }
+
     void explicitAddressStartsNothingAndReadsTheKeyring() {
         // Only an address, by preference or (not blank) in the environment, does without a local proxy.
         Preferences preferences(m_dir->filePath(QStringLiteral("prefs.ini")));
