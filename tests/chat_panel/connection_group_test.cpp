@@ -27,7 +27,7 @@ struct Setup {
     ProxySettings settings{
         preferences,
         secrets,
-        {.environment = QProcessEnvironment(), .testTimeout = std::chrono::milliseconds(200)}};
+        {.environment = QProcessEnvironment(), .testTimeout = std::chrono::milliseconds(1000)}};
 };
 
 void typeInto(QLineEdit* field, const QString& text) {
