@@ -28,6 +28,7 @@
 #include <QLocale>
 #include <QLoggingCategory>
 #include <QScopeGuard>
+#include <QTimer>
 
 #include <cstdio>
 #include <memory>
@@ -132,7 +133,12 @@ int main(int argc, char* argv[]) {
         window.activateWindow(); // the keyboard starts on the list, with or without a window manager
     }
     // The proxy (our own child, or the keyring's token for a configured one)
-    // is not needed for the first picture.
-    vorn::runAfterFirstPaint(&window, [&proxyConnection] { proxyConnection.start(); });
+    // is not needed for the first picture: it starts once the window has
+    // settled (its activation and the paint that follows), or at the first
+    // request that cannot wait for that.
+    vorn::runAfterFirstPaint(&window, [&proxyConnection] {
+        QTimer::singleShot(std::chrono::milliseconds(300), &proxyConnection,
+                           [&proxyConnection] { proxyConnection.start(); });
+    });
     return QApplication::exec();
 }

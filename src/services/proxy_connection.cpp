@@ -33,14 +33,16 @@ void ProxyConnection::start() {
         m_local->start();
         return;
     }
-    if (!m_environment.value(QLatin1String(kProxyTokenEnv)).trimmed().isEmpty())
+    if (m_tokenLookedUp || m_lookingUpToken)
         return;
+    m_lookingUpToken = true;
     [](QPointer<ProxyConnection> self, SecretStore* secrets,
        const Preferences* preferences) -> QCoro::Task<> {
         const QString token = co_await loadProxyToken(*secrets, *preferences);
         if (!self)
             co_return;
         self->m_keyringToken = token;
+        self->m_lookingUpToken = false;
         self->m_tokenLookedUp = true;
         emit self->becameReady();
     }(this, m_secrets, &m_preferences);
@@ -55,10 +57,15 @@ bool ProxyConnection::isReady() const {
 QCoro::Task<> ProxyConnection::untilReady(std::chrono::milliseconds limit) {
     if (isReady())
         co_return;
+    if (!m_stopped)
+        start(); // a request that comes before the planned start
+    if (isReady())
+        co_return;
     co_await qCoro(this, &ProxyConnection::becameReady, limit);
 }
 
 void ProxyConnection::stop() {
+    m_stopped = true;
     if (m_local)
         m_local->stop();
 }

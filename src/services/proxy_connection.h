@@ -31,9 +31,9 @@ public:
                     QObject* parent = nullptr);
     ~ProxyConnection() override;
 
-    // Starts the local proxy, or looks up the configured proxy's token.
+    // Starts the local proxy, or looks up the configured proxy's token; once.
     void start();
-    // Ends the local proxy, if there is one.
+    // Ends the local proxy, if there is one; nothing starts it again.
     void stop();
 
     // Where the next request goes.
@@ -41,6 +41,7 @@ public:
     // Returns once requests can go: Vorn's own proxy has answered or given up,
     // or the configured proxy's token has been looked up; at most `limit`.
     // Before that, the own proxy's port is still 0 and a request would fail.
+    // Starts what is not started yet (unless stopped).
     QCoro::Task<> untilReady(std::chrono::milliseconds limit = std::chrono::seconds(20));
     bool isReady() const;
 
@@ -58,6 +59,8 @@ private:
     std::unique_ptr<LocalProxy> m_local;
     QString m_keyringToken;
     bool m_tokenLookedUp = false;
+    bool m_lookingUpToken = false;
+    bool m_stopped = false;
 };
 
 } // namespace vorn

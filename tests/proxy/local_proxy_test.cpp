@@ -105,24 +105,31 @@ private slots:
 
     // Requests wait until the proxy can take them: the own proxy has its port,
     // the configured one its token; with the token in the environment, at once.
+    // A request that comes before the planned start starts it, once.
     void readyOnceRequestsCanGo() {
         Preferences preferences(m_dir->filePath(QStringLiteral("prefs.ini")));
         FakeSecretStore keyring;
         ProxyConnection own(preferences, &keyring, options(), QProcessEnvironment());
         QVERIFY(!own.isReady());
         QCoro::Task<> waiting = own.untilReady();
+        QCOMPARE(own.localProxy()->state(), LocalProxy::State::starting);
         own.start();
         QCoro::waitFor(std::move(waiting));
         QCOMPARE(own.localProxy()->state(), LocalProxy::State::ready);
         QVERIFY(own.config().baseUrl.port() > 0);
+        QCOMPARE(own.localProxy()->restarts(), 0);
+        own.stop();
+        QCoro::waitFor(own.untilReady(std::chrono::milliseconds(1)));
+        QCOMPARE(own.localProxy()->state(), LocalProxy::State::stopped); // not brought back by a late request
 
         preferences.setText(QLatin1String(kProxyBaseUrlKey), QStringLiteral("https://proxy.example"));
         keyring.secrets.insert(QLatin1String(kProxyTokenKey), QStringLiteral("from-the-keyring"));
         ProxyConnection configured(preferences, &keyring, options(), QProcessEnvironment());
         QVERIFY(!configured.isReady());
-        configured.start();
         QCoro::waitFor(configured.untilReady());
+        configured.start();
         QCOMPARE(configured.config().token, QStringLiteral("from-the-keyring"));
+        QCOMPARE(keyring.reads, 1);
 
         QProcessEnvironment environment;
         environment.insert(QLatin1String(kProxyTokenEnv), QStringLiteral("from-the-environment"));
