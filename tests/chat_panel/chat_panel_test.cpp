@@ -91,6 +91,28 @@ private slots:
         QCOMPARE(panel.moodBanner()->subtitle(), store.boss().moodSubtitle());
     }
 
+    // The panel measures its compact header while still hidden; shown, the
+    // full header gets all it asks for in the first frame, not after the next
+    // change of layout (the cards were squeezed to their compact height).
+    void firstFrameHasTheFullHeader() {
+        test::StoreFixture f(test::localTime(9, 0));
+        TaskStore& store = f.start();
+        ChatPanel panel(store, new MoodBanner(nullptr, [](const QString&) { return QString(); }));
+        panel.resize(385, 900);
+        panel.show();
+        for (QWidget* part :
+             {static_cast<QWidget*>(panel.modeCards()), static_cast<QWidget*>(panel.moodBanner())})
+            QVERIFY2(part->height() >= part->sizeHint().height(),
+                     qPrintable(QStringLiteral("%1: %2 of %3")
+                                    .arg(QLatin1String(part->metaObject()->className()))
+                                    .arg(part->height())
+                                    .arg(part->sizeHint().height())));
+        const QList<QWidget*> cards = panel.modeCards()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        QVERIFY(!cards.isEmpty());
+        for (const QWidget* card : cards)
+            QCOMPARE(card->height(), panel.modeCards()->height());
+    }
+
     void returnSendsEvenWhileAReplyIsAwaited() {
         test::StoreFixture f(test::localTime(9, 0));
         test::answerEverything(f.proxy(), QStringLiteral("Back to work."));

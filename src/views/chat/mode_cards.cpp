@@ -45,6 +45,7 @@ public:
         m_title->setVisible(!compact);
         setToolTip(compact ? m_title->text() : QString());
         refreshAccessibleName();
+        updateGeometry();
     }
 
     void refreshAccessibleName() { setAccessibleName(m_title->text() + QLatin1Char(' ') + m_value->text()); }
@@ -112,6 +113,9 @@ void ModeCards::setCompact(bool compact) {
     layout()->setSpacing(compact ? 4 : 8);
     for (CardView* card : m_cards)
         card->setCompact(compact);
+    // Before the first show, a layout learns of a child's new size only from
+    // the child itself: the header would lay the cards out at their old height.
+    updateGeometry();
 }
 
 QString ModeCards::title(Card card) const {
