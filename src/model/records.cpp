@@ -9,7 +9,13 @@ namespace vorn {
 const QStringList TaskSection::defaultTitles = {QStringLiteral("To do")};
 
 QString uuidText(const QUuid& id) {
-    return id.toString(QUuid::WithoutBraces).toUpper();
+    // Hex digits and dashes only: capitals without a trip through Unicode's case
+    // tables (the outline makes one for every row it shows).
+    QByteArray text = id.toByteArray(QUuid::WithoutBraces);
+    for (char& c : text)
+        if (c >= 'a' && c <= 'f')
+            c = static_cast<char>(c - 'a' + 'A');
+    return QString::fromLatin1(text);
 }
 
 std::optional<QUuid> parseUuid(const QString& text) {
