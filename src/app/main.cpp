@@ -21,6 +21,7 @@
 #include "views/icons.h"
 #include "views/main_window.h"
 #include "views/readable_colors.h"
+#include "views/vorn_style.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -79,10 +80,11 @@ int main(int argc, char* argv[]) {
     std::jthread readFonts([] { QFontDatabase::families(); });
 
     // VORN_PALETTE=dark: Fusion in a dark palette, for desktops that give Qt none.
-    if (qEnvironmentVariable("VORN_PALETTE") == QLatin1String("dark")) {
-        QApplication::setStyle(QStringLiteral("Fusion"));
+    const bool darkPalette = qEnvironmentVariable("VORN_PALETTE") == QLatin1String("dark");
+    QApplication::setStyle(
+        new vorn::VornStyle(darkPalette ? QStringLiteral("Fusion") : QApplication::style()->name()));
+    if (darkPalette)
         QApplication::setPalette(vorn::readable::dark());
-    }
     QApplication::setPalette(vorn::readable::mended(QApplication::palette()));
     QGuiApplication::setDesktopFileName(QStringLiteral(VORN_APP_ID));
     QGuiApplication::setWindowIcon(vorn::bundledIcon(QStringLiteral(VORN_APP_ID)));

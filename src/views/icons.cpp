@@ -13,9 +13,10 @@ namespace {
 // Vorn's drawings in one neutral ink (the toolbar's): they take the
 // palette's button text instead, so they read on light and dark alike.
 bool drawnInInk(const QString& bundledName) {
-    static const QStringList names{QStringLiteral("app-import"), QStringLiteral("app-analytics"),
-                                   QStringLiteral("app-hide-chat"), QStringLiteral("app-restart"),
-                                   QStringLiteral("app-settings")};
+    static const QStringList names{QStringLiteral("app-import"),           QStringLiteral("app-analytics"),
+                                   QStringLiteral("app-hide-chat"),        QStringLiteral("app-restart"),
+                                   QStringLiteral("app-settings"),         QStringLiteral("app-toolbar-more"),
+                                   QStringLiteral("app-toolbar-more-down")};
     return names.contains(bundledName);
 }
 

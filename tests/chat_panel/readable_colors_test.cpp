@@ -8,6 +8,7 @@
 #include "views/icons.h"
 #include "views/outline/outline_header_bar.h"
 #include "views/readable_colors.h"
+#include "views/vorn_style.h"
 
 #include <QApplication>
 #include <QChart>
@@ -16,6 +17,8 @@
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTemporaryDir>
+#include <QToolBar>
+#include <QToolButton>
 #include <QtTest>
 
 using namespace vorn;
@@ -150,6 +153,31 @@ private slots:
         QCOMPARE(inkOf(icon), lightPalette().color(QPalette::ButtonText));
         QApplication::setPalette(darkPalette());
         QCOMPARE(inkOf(icon), darkPalette().color(QPalette::ButtonText));
+        QApplication::setPalette(before);
+    }
+
+    // A toolbar too narrow for its buttons shows Vorn's chevrons in the
+    // palette's ink (Qt's own are dark bitmaps, lost on a dark palette).
+    void toolbarOverflowReadsOnADarkPalette() {
+        const QPalette before = QApplication::palette();
+        const QString baseStyle = QApplication::style()->name();
+        auto* style = new VornStyle(QStringLiteral("Fusion"));
+        QApplication::setStyle(style); // the toolbar asks the application's style at its creation
+        QToolBar bar;
+        for (int i = 0; i < 8; ++i)
+            bar.addAction(QStringLiteral("Action %1").arg(i));
+        bar.resize(120, 40);
+        bar.show();
+        const auto* more = bar.findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"));
+        QVERIFY(more);
+        QTRY_VERIFY(more->isVisible());
+        QApplication::setPalette(darkPalette());
+        QCOMPARE(inkOf(more->icon()), darkPalette().color(QPalette::ButtonText));
+        QCOMPARE(inkOf(style->standardIcon(QStyle::SP_ToolBarVerticalExtensionButton)),
+                 darkPalette().color(QPalette::ButtonText));
+        // Everything else is the base style's.
+        QVERIFY(!style->standardIcon(QStyle::SP_DialogOkButton).isNull());
+        QApplication::setStyle(baseStyle);
         QApplication::setPalette(before);
     }
 
