@@ -153,16 +153,20 @@ ChatPanel::ChatPanel(TaskStore& store, MoodBanner* banner, QWidget* parent)
     connect(&store.chat(), &ChatLog::chatInputChanged, this, &ChatPanel::refreshInput);
     connect(&store.chat(), &ChatLog::isChatLoadingChanged, this, &ChatPanel::refreshSendEnabled);
 
-    applyColours();
     refreshProgress();
     refreshLive();
     refreshCards();
     refreshInput();
     m_copyAll->setEnabled(!store.chat().chatMessages().isEmpty());
 
-    setCompactHeader(true);
+    // The compact header's minimum, measured once while hidden: the header is
+    // only arranged for it (no pictures drawn, no layout passes run).
+    layout()->setEnabled(false);
+    arrangeHeader(true);
     m_compactMinimum = layout()->minimumSize();
-    setCompactHeader(false);
+    arrangeHeader(false);
+    layout()->setEnabled(true);
+    applyColours();
 }
 
 QSize ChatPanel::minimumSizeHint() const {
@@ -279,6 +283,12 @@ void ChatPanel::changeEvent(QEvent* event) {
 void ChatPanel::setCompactHeader(bool compact) {
     if (compact == m_compactHeader)
         return;
+    arrangeHeader(compact);
+    applyColours();
+    scrollToNewest();
+}
+
+void ChatPanel::arrangeHeader(bool compact) {
     m_compactHeader = compact;
     if (compact) {
         // One line of title, progress and "Copy All", then the strip: the
@@ -308,8 +318,6 @@ void ChatPanel::setCompactHeader(bool compact) {
     m_cards->show();
     m_progress->show();
     m_copyAll->show();
-    applyColours();
-    scrollToNewest();
 }
 
 QWidget* ChatPanel::buildInputBar() {

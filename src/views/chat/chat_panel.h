@@ -76,6 +76,8 @@ private:
     void showMessageMenu(const QPoint& pos);
     void scrollToNewest();
     void setCompactHeader(bool compact);
+    // Moves the header's parts into the compact strip or back, nothing more.
+    void arrangeHeader(bool compact);
     void applyColours();
 
     TaskStore& m_store;
