@@ -26,7 +26,7 @@ QString freshToken() {
 } // namespace
 
 LocalProxy::LocalProxy(LocalProxyOptions options, QObject* parent)
-    : QObject(parent), m_options(std::move(options)), m_network(new QNetworkAccessManager(this)) {
+    : QObject(parent), m_options(std::move(options)) {
     if (m_options.program.isEmpty())
         m_options.program = defaultProgram();
 }
@@ -134,6 +134,8 @@ QCoro::Task<> LocalProxy::waitUntilHealthy(QPointer<QProcess> process) {
         QNetworkRequest request(proxy.endpoint(QStringLiteral("/healthz")));
         request.setRawHeader("Authorization", "Bearer " + proxy.token.toUtf8());
         request.setTransferTimeout(static_cast<int>(m_options.startTimeout.count()));
+        if (!m_network) // made at the first start: Vorn builds its window before it
+            m_network = new QNetworkAccessManager(this);
         QPointer<QNetworkReply> reply = m_network->get(request);
         co_await reply.get();
         if (!self)

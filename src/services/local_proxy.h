@@ -70,7 +70,7 @@ private:
     QCoro::Task<> waitUntilHealthy(QPointer<QProcess> process);
 
     LocalProxyOptions m_options;
-    QNetworkAccessManager* m_network;
+    QNetworkAccessManager* m_network = nullptr;
     QPointer<QProcess> m_process;
     State m_state = State::stopped;
     QString m_token;
