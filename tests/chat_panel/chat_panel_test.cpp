@@ -7,6 +7,7 @@
 #include "views/chat/chat_messages_model.h"
 #include "views/chat/chat_panel.h"
 #include "views/chat/chat_style.h"
+#include "views/chat/eliding_label.h"
 #include "views/chat/mode_cards.h"
 #include "views/chat/mood_banner.h"
 
@@ -111,6 +112,19 @@ private slots:
         QVERIFY(!cards.isEmpty());
         for (const QWidget* card : cards)
             QCOMPARE(card->height(), panel.modeCards()->height());
+    }
+
+    // The compact strip's progress ("0/9 Aufgaben erledigt" beside the name)
+    // ends in "…" when squeezed, never cut off mid-word; with room, whole.
+    void squeezedProgressEndsInAnEllipsis() {
+        ElidingLabel label(QStringLiteral("0/9 Aufgaben erledigt"));
+        label.resize(label.sizeHint());
+        QCOMPARE(label.shownText(), label.text());
+        QVERIFY(label.minimumSizeHint().width() < label.sizeHint().width() / 3);
+        label.resize(label.sizeHint().width() / 2, label.sizeHint().height());
+        QVERIFY2(label.shownText().endsWith(QChar(0x2026)), qPrintable(label.shownText()));
+        QVERIFY(label.fontMetrics().horizontalAdvance(label.shownText()) <= label.contentsRect().width());
+        QCOMPARE(label.text(), QStringLiteral("0/9 Aufgaben erledigt"));
     }
 
     void returnSendsEvenWhileAReplyIsAwaited() {

@@ -6,6 +6,7 @@
 #include "views/chat/chat_input.h"
 #include "views/chat/chat_messages_model.h"
 #include "views/chat/chat_style.h"
+#include "views/chat/eliding_label.h"
 #include "views/chat/mode_cards.h"
 #include "views/chat/mood_banner.h"
 
@@ -211,7 +212,7 @@ QWidget* ChatPanel::buildHeader() {
     titleRow->addStretch();
     titleRow->addWidget(m_live);
 
-    m_progress = new QLabel;
+    m_progress = new ElidingLabel; // in the compact strip it may have less room than it needs
     m_progress->setObjectName(QStringLiteral("progressLabel"));
     m_progress->setFont(resized(m_progress->font(), 0.85));
     useSecondaryText(m_progress);

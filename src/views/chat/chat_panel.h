@@ -15,6 +15,7 @@ namespace vorn {
 class ChatBubbleDelegate;
 class ChatInput;
 class ChatMessagesModel;
+class ElidingLabel;
 class ModeCards;
 class MoodBanner;
 class TaskStore;
@@ -83,7 +84,7 @@ private:
     TaskStore& m_store;
     MoodBanner* m_banner;
     ModeCards* m_cards = nullptr;
-    QLabel* m_progress = nullptr;
+    ElidingLabel* m_progress = nullptr;
     QLabel* m_bolt = nullptr;
     QLabel* m_name = nullptr;
     QWidget* m_header = nullptr;
