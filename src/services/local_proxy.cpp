@@ -2,6 +2,7 @@
 
 #include "platform/log.h"
 #include "platform/preferences.h"
+#include "services/network.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -131,8 +132,7 @@ QCoro::Task<> LocalProxy::waitUntilHealthy(QPointer<QProcess> process) {
             process->kill();
             co_return;
         }
-        QNetworkRequest request(proxy.endpoint(QStringLiteral("/healthz")));
-        request.setRawHeader("Authorization", "Bearer " + proxy.token.toUtf8());
+        QNetworkRequest request = proxyRequest(proxy, QStringLiteral("/healthz"));
         request.setTransferTimeout(static_cast<int>(m_options.startTimeout.count()));
         if (!m_network) // made at the first start: Vorn builds its window before it
             m_network = new QNetworkAccessManager(this);

@@ -114,6 +114,17 @@ std::optional<QString> decodeUtf8(const QByteArray& bytes) {
     return text;
 }
 
+QNetworkRequest proxyRequest(const ProxyConfig& proxy, const QString& path) {
+    QNetworkRequest request(proxy.endpoint(path));
+    // The proxy has no reason to redirect, so a 3xx comes back as the status it is.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    if (!proxy.token.isEmpty())
+        request.setRawHeader(QByteArrayLiteral("Authorization"), "Bearer " + proxy.token.toUtf8());
+    if (proxy.isLoopback())
+        request.setRawHeader(QByteArrayLiteral("Accept-Encoding"), QByteArrayLiteral("identity"));
+    return request;
+}
+
 QCoro::Task<Result<ProxyReply, QString>> postToProxy(QNetworkAccessManager* network, ProxyConfig proxy,
                                                      QString path, QByteArray jsonBody,
                                                      qint64 maxReplyBytes) {
@@ -124,13 +135,8 @@ QCoro::Task<Result<ProxyReply, QString>> postToProxy(QNetworkAccessManager* netw
         co_return proxy.insecureAddressMessage();
     }
 
-    QNetworkRequest request(url);
-    // A redirect would carry the credential to wherever it points; the proxy
-    // has no reason to redirect, so a 3xx comes back as the status it is.
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    QNetworkRequest request = proxyRequest(proxy, path);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
-    if (!proxy.token.isEmpty())
-        request.setRawHeader(QByteArrayLiteral("Authorization"), "Bearer " + proxy.token.toUtf8());
 
     QNetworkAccessManager& manager = network ? *network : sharedNetworkAccessManager();
     QPointer<QNetworkReply> reply = manager.post(request, jsonBody);

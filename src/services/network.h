@@ -11,6 +11,7 @@
 #include <optional>
 
 class QNetworkAccessManager;
+class QNetworkRequest;
 
 namespace vorn {
 
@@ -27,6 +28,12 @@ void setSharedNetworkAccessManager(QNetworkAccessManager* manager);
 // and what Qt hands to deferred deletion is deleted, so nothing of a request
 // outlives the process's last event. A later request makes a new manager.
 void shutDownSharedNetworkAccess();
+
+// A request for `path` under the proxy: its credential as a bearer token, no
+// redirect followed (one would carry the credential to wherever it points),
+// and, on loopback, replies asked for uncompressed: packing them costs both
+// processes time and memory and saves nothing on the way.
+QNetworkRequest proxyRequest(const ProxyConfig& proxy, const QString& path);
 
 // What came back from the proxy, whatever the status.
 struct ProxyReply {

@@ -73,7 +73,11 @@ bool ProxyConfig::isSecureEnough() const {
     const QString scheme = baseUrl.scheme().toLower();
     if (scheme == QLatin1String("https"))
         return true;
-    return scheme == QLatin1String("http") && isLoopbackHost(baseUrl.host());
+    return scheme == QLatin1String("http") && isLoopback();
+}
+
+bool ProxyConfig::isLoopback() const {
+    return isLoopbackHost(baseUrl.host());
 }
 
 QString ProxyConfig::insecureAddressMessage() const {

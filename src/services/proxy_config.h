@@ -34,6 +34,8 @@ struct ProxyConfig {
     // True when a request may go to this address: https, or plain http to a
     // loopback host (127.0.0.0/8, ::1, "localhost").
     bool isSecureEnough() const;
+    // True when the host is a loopback one, whatever the scheme.
+    bool isLoopback() const;
 
     // "Proxy address must use https: " followed by the address (without any
     // user information), the failure of a request to an address that is not.

@@ -171,9 +171,7 @@ QCoro::Task<HealthVerdict> ProxySettings::testConnection(QString address, QStrin
 
 QCoro::Task<HealthReply> ProxySettings::fetchHealth(ProxyConfig proxy) {
     QNetworkAccessManager& network = m_options.network ? *m_options.network : sharedNetworkAccessManager();
-    QNetworkRequest request(proxy.endpoint(QStringLiteral("/healthz")));
-    if (!proxy.token.isEmpty())
-        request.setRawHeader("Authorization", "Bearer " + proxy.token.toUtf8());
+    const QNetworkRequest request = proxyRequest(proxy, QStringLiteral("/healthz"));
     const std::unique_ptr<QNetworkReply, void (*)(QNetworkReply*)> reply(
         network.get(request), [](QNetworkReply* r) { r->deleteLater(); });
 

@@ -75,6 +75,11 @@ private slots:
         QCOMPARE(request.header("Content-Type"), QByteArray("application/json"));
         QCOMPARE(request.header("Authorization"), QByteArray("Bearer s3cret"));
         QCOMPARE(request.json.object(), body);
+        // Packing replies on loopback only costs both processes; a remote proxy may.
+        QCOMPARE(request.header("Accept-Encoding"), QByteArray("identity"));
+        ProxyConfig remote;
+        remote.baseUrl = QUrl(QStringLiteral("https://proxy.example.com"));
+        QVERIFY(!proxyRequest(remote, chatPath).hasRawHeader("Accept-Encoding"));
     }
 
     void failedRequests_data() {
