@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QIcon>
+#include <QPixmap>
+#include <QSize>
 #include <QString>
 
 namespace vorn {
@@ -14,5 +16,12 @@ QIcon themedIcon(const QString& themeName, const QString& bundledName);
 QIcon paletteIcon(const QString& bundledName);
 // Vorn's own drawing only (for pictures no theme has).
 QIcon bundledIcon(const QString& bundledName);
+
+// The SVG drawing at `svgPath` in exactly the device pixels of `size` (or
+// fewer in one direction, keeping its proportions), transparent around it;
+// null when there is no such drawing. Each file is read once per run.
+QPixmap drawingPixmap(const QString& svgPath, const QSize& size);
+// drawingPixmap() of Vorn's drawing ":/icons/<bundledName>.svg".
+QPixmap bundledPixmap(const QString& bundledName, const QSize& size);
 
 } // namespace vorn

@@ -156,6 +156,22 @@ private slots:
         QApplication::setPalette(before);
     }
 
+    // Vorn's drawings as icons and pictures: the drawing's own proportions,
+    // exactly the pixels asked for, the style's look when disabled, and
+    // nothing for a name with no drawing.
+    void drawingsKeepTheirShapeAndSize() {
+        const QIcon handle = bundledIcon(QStringLiteral("outline-handle")); // 12 wide, 16 high
+        QCOMPARE(handle.actualSize(QSize(48, 48)), QSize(36, 48));
+        QCOMPARE(handle.pixmap(QSize(48, 48)).size(), QSize(36, 48));
+        QCOMPARE(bundledPixmap(QStringLiteral("chat-send"), QSize(56, 56)).size(), QSize(56, 56));
+        QVERIFY(bundledIcon(QStringLiteral("no-such-drawing")).isNull());
+        QVERIFY(bundledPixmap(QStringLiteral("no-such-drawing"), QSize(16, 16)).isNull());
+        const QIcon send = bundledIcon(QStringLiteral("chat-send"));
+        QVERIFY(!send.isNull());
+        QVERIFY(send.pixmap(QSize(24, 24), QIcon::Disabled).toImage() !=
+                send.pixmap(QSize(24, 24), QIcon::Normal).toImage());
+    }
+
     // A toolbar too narrow for its buttons shows Vorn's chevrons in the
     // palette's ink (Qt's own are dark bitmaps, lost on a dark palette).
     void toolbarOverflowReadsOnADarkPalette() {

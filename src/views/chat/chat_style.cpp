@@ -173,7 +173,7 @@ QPixmap tintedIcon(const QString& icon, int side, const QColor& color, qreal dev
     QPixmap pixmap;
     if (QPixmapCache::find(key, &pixmap))
         return pixmap;
-    pixmap = bundledIcon(icon).pixmap(QSize(pixels, pixels));
+    pixmap = bundledPixmap(icon, QSize(pixels, pixels));
     if (pixmap.isNull())
         return pixmap;
     QPainter painter(&pixmap);

@@ -1,6 +1,7 @@
 #include "views/chat/mood_banner.h"
 
 #include "views/chat/chat_style.h"
+#include "views/icons.h"
 #include "views/readable_colors.h"
 
 #include <QEvent>
@@ -157,7 +158,7 @@ void MoodBanner::refreshPicture() {
         const bool bundled = path.startsWith(QLatin1String(":/"));
         const QString key = QStringLiteral("vorn-mood:%1:%2").arg(path).arg(side);
         if (!bundled || !QPixmapCache::find(key, &pixmap)) {
-            pixmap = QIcon(path).pixmap(QSize(side, side));
+            pixmap = bundled ? drawingPixmap(path, QSize(side, side)) : QIcon(path).pixmap(QSize(side, side));
             if (bundled && !pixmap.isNull())
                 QPixmapCache::insert(key, pixmap);
         }
