@@ -343,6 +343,14 @@ Ohne Optionen öffnet Vorn das Fenster (oder holt das schon offene nach vorn).</
         <translation>Titel der aktuellen Zeile bearbeiten</translation>
     </message>
     <message>
+        <source>Typing on a row</source>
+        <translation>Tippen auf einer Zeile</translation>
+    </message>
+    <message>
+        <source>Its title, the typed text in place of the old</source>
+        <translation>Ihr Titel, das Getippte statt des alten</translation>
+    </message>
+    <message>
         <source>Enter (in a title)</source>
         <translation>Enter (im Titel)</translation>
     </message>

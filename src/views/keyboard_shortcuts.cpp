@@ -30,6 +30,7 @@ QList<KeyHelp> outlineKeys() {
         {KeyWords::tr("Up / Down"), KeyWords::tr("Walk the rows")},
         {KeyWords::tr("Shift+Up / Shift+Down"), KeyWords::tr("Pick a range of rows")},
         {KeyWords::tr("Enter / F2"), KeyWords::tr("Edit the current row's title")},
+        {KeyWords::tr("Typing on a row"), KeyWords::tr("Its title, the typed text in place of the old")},
         {KeyWords::tr("Enter (in a title)"), KeyWords::tr("New task below")},
         {KeyWords::tr("Tab / Shift+Tab (in a title)"), KeyWords::tr("Indent / outdent the task")},
         {KeyWords::tr("Tab / Shift+Tab"),

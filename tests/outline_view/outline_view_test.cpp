@@ -50,6 +50,25 @@ private slots:
         QCOMPARE(rowTexts(h.fixture.restart()), expected);
     }
 
+    // Typing on a row without an editor open is Enter and the typing: the
+    // text replaces the title (the first start's hint says "Type a task").
+    void typingOnARowStartsItsTitleOver() {
+        OutlineHarness h;
+        h.table()->setFocus();
+        QVERIFY(!h.editor());
+        QTest::keyClicks(h.table(), QStringLiteral("É"));
+        QVERIFY(h.editor());
+        QTest::keyClicks(h.editor(), QStringLiteral("crire"));
+        QCOMPARE(h.editor()->text(), QStringLiteral("Écrire"));
+        h.type({}, Qt::Key_Escape);
+        QCOMPARE(h.store.outline().tasks().first().title, QStringLiteral("Écrire"));
+        // Commands and the space bar do not start it.
+        QTest::keyClick(h.table(), Qt::Key_B, Qt::ControlModifier);
+        QTest::keyClick(h.table(), Qt::Key_Space);
+        QVERIFY(!h.editor());
+        QCOMPARE(h.store.outline().tasks().first().title, QStringLiteral("Écrire"));
+    }
+
     // Enter and Backspace in a title, and where the editor is after.
     void keysInATitle_data() {
         QTest::addColumn<QStringList>("outline");

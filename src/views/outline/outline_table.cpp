@@ -22,6 +22,18 @@ namespace vorn {
 namespace om = outline_metrics;
 using M = OutlineTableModel;
 
+namespace {
+
+// A key that writes a character (Shift and AltGr allowed), not a command; a
+// space stays the table's.
+bool startsTyping(const QKeyEvent& event) {
+    const auto mods = event.modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier | Qt::GroupSwitchModifier);
+    const QString text = event.text();
+    return mods == Qt::NoModifier && !text.isEmpty() && text.at(0).isPrint() && !text.at(0).isSpace();
+}
+
+} // namespace
+
 OutlineTable::OutlineTable(TaskStore& store, QWidget* parent) : QTableView(parent), m_store(store) {
     m_model = new OutlineTableModel(store, this);
     m_delegate = new OutlineDelegate(this);
@@ -441,6 +453,16 @@ void OutlineTable::keyPressEvent(QKeyEvent* event) {
         clearRowSelection();
         return;
     default:
+        // Typing on a row is Enter and then the typing: the title opens with
+        // its text selected and the typed text replaces it. (The table's own
+        // answer, a jump to a row that starts with the letter, lost the text.)
+        if (current >= 0 && !openEditor() && startsTyping(*event)) {
+            editTitleAt(current, /*selectAll=*/true);
+            if (QLineEdit* editor = openEditor()) {
+                QCoreApplication::sendEvent(editor, event);
+                return;
+            }
+        }
         break;
     }
     QTableView::keyPressEvent(event);
