@@ -235,6 +235,16 @@ private slots:
         h.store.outline().recalculateFinishTimes();
         h.settle();
         QCOMPARE(h.editor()->text(), QStringLiteral("Second draft"));
+        // An indent from elsewhere (an undo, say) takes the open field along.
+        const int left = h.editor()->x();
+        h.store.editor().indentTask(typed);
+        h.settle();
+        QVERIFY2(h.editor()->x() > left,
+                 qPrintable(QStringLiteral("%1 -> %2").arg(left).arg(h.editor()->x())));
+        h.store.editor().outdentTask(typed);
+        h.settle();
+        QCOMPARE(h.editor()->x(), left);
+        QCOMPARE(h.editor()->text(), QStringLiteral("Second draft"));
 
         // Leaving the field commits it as one undo step.
         const qsizetype undoSteps = h.store.editor().undoStack().size();
@@ -376,7 +386,8 @@ private slots:
     }
 
     // Ctrl+Z and Ctrl+Shift+Z on the table reach the store unless the window has
-    // an undo shortcut: then they are the window's, and in a title the field's.
+    // an undo shortcut: then they are the window's, and in a title the field's
+    // while it has typing of its own to take back.
     void undoKeys() {
         OutlineHarness h;
         h.build({"A", "B"});
@@ -406,6 +417,10 @@ private slots:
         QTest::keyClicks(h.editor(), QStringLiteral("!"));
         QTest::keyClick(h.editor(), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(undos.size(), 1); // the field undid its own typing
+        QCOMPARE(h.editor()->text(), QStringLiteral("A"));
+        // With nothing of its own left to take back, the key is the window's again.
+        QTest::keyClick(h.editor(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(undos.size(), 2);
         QCOMPARE(h.editor()->text(), QStringLiteral("A"));
         h.view.release(); // the window owns it
     }

@@ -166,6 +166,17 @@ void OutlineDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionVi
 
 bool OutlineDelegate::eventFilter(QObject* object, QEvent* event) {
     auto* editor = qobject_cast<QLineEdit*>(object);
+    // Undo and Redo take back the field's own typing; with none, they are the
+    // window's (the Tab that indented, the Enter that added a row), which a
+    // field would otherwise swallow.
+    if (editor && event->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->matches(QKeySequence::Undo) && !editor->isUndoAvailable()) ||
+            (key->matches(QKeySequence::Redo) && !editor->isRedoAvailable())) {
+            event->ignore();
+            return true;
+        }
+    }
     if (!editor || event->type() != QEvent::KeyPress)
         return QStyledItemDelegate::eventFilter(object, event);
     const auto* key = static_cast<QKeyEvent*>(event);

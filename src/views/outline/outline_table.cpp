@@ -85,6 +85,12 @@ OutlineTable::OutlineTable(TaskStore& store, QWidget* parent) : QTableView(paren
     // The model has taken the operation's rows by the time this runs (it was
     // connected first), so a focus request finds its row at once.
     connect(&store.outline(), &Outline::outlineChanged, this, &OutlineTable::servePendingFocus);
+    // An open field follows its row when the store changes it underneath: an
+    // undo that outdents the task moves the title left.
+    connect(m_model, &QAbstractItemModel::dataChanged, this, [this] {
+        if (state() == EditingState)
+            updateEditorGeometries();
+    });
     connect(&store.editor(), &OutlineEditor::titleFocusRequested, this, [this](const QUuid& taskID) {
         m_pendingTitleFocus = taskID;
         servePendingFocus();
