@@ -258,6 +258,16 @@ private slots:
         h.table()->setFocus();
         h.settle();
         QCOMPARE(h.store.editor().undoStack().size(), undoSteps + 1);
+
+        // A field with nothing typed in it shows what an undo brought back, and
+        // leaving it does not write the undone title over it again.
+        QVERIFY(h.table()->focusTitle(typed, false));
+        h.store.editor().undo();
+        h.settle();
+        QCOMPARE(h.editor()->text(), QStringLiteral("Second"));
+        h.table()->setFocus();
+        h.settle();
+        QCOMPARE(taskWithID(h.store, typed).title, QStringLiteral("Second"));
     }
 
     // Random edits and undos: after each, the table shows exactly the store's

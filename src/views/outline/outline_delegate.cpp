@@ -142,6 +142,14 @@ QWidget* OutlineDelegate::createEditor(QWidget* parent, const QStyleOptionViewIt
     return editor;
 }
 
+QString OutlineDelegate::editedRowId(const QLineEdit& editor) {
+    return editor.property(kRowIdProperty).toString();
+}
+
+bool OutlineDelegate::editsTitle(const QLineEdit& editor) {
+    return editor.property(kTitleProperty).toBool();
+}
+
 void OutlineDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
     auto* line = qobject_cast<QLineEdit*>(editor);
     // What is being typed wins over whatever the store says meanwhile.

@@ -33,6 +33,10 @@ public:
 
     // The last editor made; it may be closed or already gone.
     QLineEdit* lastEditor() const { return m_editor; }
+    // The identity of the row `editor` edits (rows may have moved since it
+    // opened), and whether it edits the title or the minutes.
+    static QString editedRowId(const QLineEdit& editor);
+    static bool editsTitle(const QLineEdit& editor);
 
 signals:
     void enterPressed(const QUuid& taskID, const QString& text);

@@ -85,11 +85,23 @@ OutlineTable::OutlineTable(TaskStore& store, QWidget* parent) : QTableView(paren
     // The model has taken the operation's rows by the time this runs (it was
     // connected first), so a focus request finds its row at once.
     connect(&store.outline(), &Outline::outlineChanged, this, &OutlineTable::servePendingFocus);
-    // An open field follows its row when the store changes it underneath: an
-    // undo that outdents the task moves the title left.
+    // An open field follows its row when the store changes it underneath (an
+    // undo that outdents the task moves the title left). With nothing typed
+    // in it, it also shows what the row now holds: leaving it would otherwise
+    // write the old text back over an undo.
     connect(m_model, &QAbstractItemModel::dataChanged, this, [this] {
-        if (state() == EditingState)
-            updateEditorGeometries();
+        QLineEdit* editor = openEditor();
+        if (!editor)
+            return;
+        updateEditorGeometries();
+        const int row = m_model->rowOfId(OutlineDelegate::editedRowId(*editor));
+        if (!editor->isModified() && row >= 0) {
+            const QModelIndex cell =
+                m_model->index(row, OutlineDelegate::editsTitle(*editor) ? M::TitleColumn : M::MinutesColumn);
+            const QString now = cell.data(Qt::EditRole).toString();
+            if (now != editor->text())
+                editor->setText(now);
+        }
     });
     connect(&store.editor(), &OutlineEditor::titleFocusRequested, this, [this](const QUuid& taskID) {
         m_pendingTitleFocus = taskID;
