@@ -75,6 +75,61 @@ constexpr QStringView escalation = u"\n\nINTENSITY ESCALATION (1.5× overdue): T
 
 constexpr qsizetype shownRecentCompletions = 5;
 
+// The proxy refuses request bodies over 256 KiB, and a day pasted in thousands
+// of lines, or one title pasted a page long, would otherwise silence the boss
+// for as long as it lasts. Each title is cut to a length, and each list to a
+// budget of UTF-8 bytes; what a list leaves out is counted on a last line. The
+// two budgets leave room for the prompts, twelve chat turns and the user's text.
+constexpr qsizetype shownTitleLength = 500;
+constexpr qsizetype pendingBudgetBytes = 120 * 1024;
+constexpr qsizetype completedBudgetBytes = 40 * 1024;
+
+QString shownTitle(const QString& title) {
+    if (title.size() <= shownTitleLength)
+        return title;
+    qsizetype cut = shownTitleLength - 1;
+    if (title.at(cut - 1).isHighSurrogate())
+        --cut;
+    return title.left(cut) + QChar(0x2026);
+}
+
+// Numbered lines up to `budgetBytes`, then "… and N more tasks".
+class BoundedList {
+public:
+    explicit BoundedList(qsizetype budgetBytes) : m_budget(budgetBytes) {}
+
+    void add(const QString& line) {
+        ++m_count;
+        // Once a line is left out, so is every later one: the list stays in order.
+        if (m_left == 0) {
+            const QString numbered = QString::number(m_count) + line;
+            const qsizetype bytes = numbered.toUtf8().size() + 1; // and its line break
+            if (bytes <= m_budget) {
+                m_budget -= bytes;
+                m_lines << numbered;
+                return;
+            }
+        }
+        ++m_left;
+    }
+    qsizetype count() const { return m_count; }
+    QString text(const QString& whenEmpty) const {
+        if (m_lines.isEmpty() && m_left == 0)
+            return whenEmpty;
+        QStringList lines = m_lines;
+        if (m_left > 0)
+            lines << (m_left == 1 ? QStringLiteral("… and 1 more task")
+                                  : QStringLiteral("… and %1 more tasks").arg(m_left));
+        return lines.join(u'\n');
+    }
+
+private:
+    qsizetype m_budget;
+    qsizetype m_count = 0;
+    qsizetype m_left = 0;
+    QStringList m_lines;
+};
+
 // Scores and chances are shown as whole numbers, cut toward zero.
 QString wholeNumber(double value) {
     return QString::number(static_cast<qint64>(std::trunc(value)));
@@ -93,7 +148,7 @@ QString completionStatus(const TaskItem& task) {
 QString activeTaskLine(const std::optional<TaskItem>& task) {
     if (!task)
         return QStringLiteral("No active task.");
-    return QStringLiteral("Active task: ") + task->title + QStringLiteral(" (est. ") +
+    return QStringLiteral("Active task: ") + shownTitle(task->title) + QStringLiteral(" (est. ") +
            QString::number(task->durationMinutes) + QStringLiteral(" min, finish by ") +
            clockTimeOrDash(task->finishTime) + QStringLiteral(")");
 }
@@ -103,7 +158,7 @@ QString recentCompletionsText(const QList<CompletionEvent>& events) {
         return QStringLiteral("none");
     QStringList parts;
     for (const CompletionEvent& event : events.first(std::min(events.size(), shownRecentCompletions)))
-        parts << event.taskTitle + QStringLiteral(" (") +
+        parts << shownTitle(event.taskTitle) + QStringLiteral(" (") +
                      (event.wasOnTime ? QStringLiteral("on time") : QStringLiteral("late")) +
                      QStringLiteral(")");
     return parts.join(QStringLiteral(", "));
@@ -115,17 +170,17 @@ QString buildContext(double urgencyScore, const ModeProbabilities& modeProbabili
                      const QList<TaskItem>& tasks, const std::optional<TaskItem>& currentTask,
                      const QList<CompletionEvent>& recentCompletions, const QString& triggerReason,
                      Instant now) {
-    QStringList pending;
-    QStringList completed;
+    BoundedList pending(pendingBudgetBytes);
+    BoundedList completed(completedBudgetBytes);
     const ClockTimeFormatter clock;
     for (const TaskItem& task : tasks) {
         if (task.isCompleted) {
-            completed << QString::number(completed.size() + 1) + QStringLiteral(". [DONE] ") + task.title +
-                             QStringLiteral(" — ") + completionStatus(task);
+            completed.add(QStringLiteral(". [DONE] ") + shownTitle(task.title) + QStringLiteral(" — ") +
+                          completionStatus(task));
         } else {
-            pending << QString::number(pending.size() + 1) + QStringLiteral(". [PENDING] ") + task.title +
-                           QStringLiteral(" — est. ") + QString::number(task.durationMinutes) +
-                           QStringLiteral(" min, finish by ") + clockTimeOrDash(task.finishTime, clock);
+            pending.add(QStringLiteral(". [PENDING] ") + shownTitle(task.title) + QStringLiteral(" — est. ") +
+                        QString::number(task.durationMinutes) + QStringLiteral(" min, finish by ") +
+                        clockTimeOrDash(task.finishTime, clock));
         }
     }
 
@@ -135,13 +190,11 @@ QString buildContext(double urgencyScore, const ModeProbabilities& modeProbabili
             wholeNumber(modeProbabilities.messianic) + QStringLiteral("%, Demon: ") +
             wholeNumber(modeProbabilities.demon) + QStringLiteral("%, Normal: ") +
             wholeNumber(modeProbabilities.normal) + QStringLiteral("%\nProgress: ") +
-            QString::number(completed.size()) + QStringLiteral("/") + QString::number(tasks.size()) +
+            QString::number(completed.count()) + QStringLiteral("/") + QString::number(tasks.size()) +
             QStringLiteral(" tasks completed\n");
     text += activeTaskLine(currentTask);
-    text += QStringLiteral("\n\nPENDING TASKS:\n") +
-            (pending.isEmpty() ? QStringLiteral("None — all done.") : pending.join(u'\n'));
-    text += QStringLiteral("\n\nCOMPLETED TASKS:\n") +
-            (completed.isEmpty() ? QStringLiteral("None yet.") : completed.join(u'\n'));
+    text += QStringLiteral("\n\nPENDING TASKS:\n") + pending.text(QStringLiteral("None — all done."));
+    text += QStringLiteral("\n\nCOMPLETED TASKS:\n") + completed.text(QStringLiteral("None yet."));
     text += QStringLiteral("\n\nRecent completions (48h): ") + recentCompletionsText(recentCompletions);
     text += QStringLiteral("\nTrigger: ") + triggerReason;
     text += QStringLiteral("\nCurrent time: ") + formatClockTime(now);

@@ -16,6 +16,8 @@ namespace vorn::BossAIPrompts {
 // The context text: urgency, mode chances, the pending and completed tasks (in
 // `tasks` order), the recent completions (newest first; the first five are
 // shown), the trigger and `now`. Clock times are "HH:mm" in the local time zone.
+// Titles are cut at 500 characters and each task list at a size that keeps the
+// request within the proxy's limit; a cut list ends "… and N more tasks".
 QString buildContext(double urgencyScore, const ModeProbabilities& modeProbabilities,
                      const QList<TaskItem>& tasks, const std::optional<TaskItem>& currentTask,
                      const QList<CompletionEvent>& recentCompletions, const QString& triggerReason,

@@ -4,6 +4,7 @@
 #include "services/boss_ai_prompts.h"
 
 #include <QDateTime>
+#include <QRegularExpression>
 #include <QtTest>
 
 using namespace vorn;
@@ -95,6 +96,49 @@ Current time: 09:40)"));
         QVERIFY2(found >= 0, qPrintable(lines.join(u'\n')));
         if (!above.isEmpty())
             QCOMPARE(lines.value(found - 1), above);
+    }
+
+    // A request over the proxy's 256 KiB is refused, and with it every word of
+    // the boss; the context keeps to a size whatever the day holds.
+    void contextKeepsWithinTheProxyLimit() {
+        QList<TaskItem> day;
+        for (int i = 1; i <= 1000; ++i)
+            day << task(QStringLiteral("Task %1").arg(i), 30, at(9, 0), i <= 10, at(8, 0));
+        const QString whole = BossAIPrompts::buildContext(0, ModeProbabilities{}, day, std::nullopt, {},
+                                                          QStringLiteral("t"), 0);
+        QVERIFY(whole.contains(QStringLiteral("\n990. [PENDING] Task 1000 — est. 30 min")));
+        QVERIFY(!whole.contains(QStringLiteral(" more task")));
+
+        // Thousands of long titles, some pending, some done, and one pasted a page long.
+        const QString page = QString(u'ä').repeated(300'000);
+        QList<TaskItem> pasted{task(page, 30, at(9, 0)), task(page, 30, at(9, 0), true, at(8, 0))};
+        for (int i = 0; i < 6000; ++i)
+            pasted << task(QStringLiteral("Step %1 ").arg(i) + QString(u'x').repeated(120), 30, at(9, 0),
+                           i % 2);
+        const QString text =
+            BossAIPrompts::buildContext(0, ModeProbabilities{}, pasted, pasted.first(),
+                                        {CompletionEvent{newUuid(), page, 0, true}}, QStringLiteral("t"), 0);
+        QVERIFY2(text.toUtf8().size() < 180 * 1024, QByteArray::number(text.toUtf8().size()));
+        QVERIFY(text.contains(QStringLiteral("Progress: 3001/6002 tasks completed")));
+        const QString cutTitle = page.left(499) + QChar(0x2026);
+        QVERIFY(text.contains(QStringLiteral("Active task: ") + cutTitle + QStringLiteral(" (est. 30 min")));
+        QVERIFY(text.contains(QStringLiteral("\n1. [DONE] ") + cutTitle + QStringLiteral(" — on time")));
+        QVERIFY(text.contains(QStringLiteral("Recent completions (48h): ") + cutTitle +
+                              QStringLiteral(" (on time)")));
+        // Every task is either listed or counted, in order.
+        const QStringList lines = text.split(u'\n');
+        for (const QString& section :
+             {QStringLiteral("PENDING TASKS:"), QStringLiteral("COMPLETED TASKS:")}) {
+            qsizetype i = lines.indexOf(section) + 1;
+            qsizetype listed = 0;
+            while (lines.value(i).startsWith(QString::number(listed + 1) + QStringLiteral(". [")))
+                ++listed, ++i;
+            static const QRegularExpression more(QStringLiteral("^… and (\\d+) more tasks$"));
+            const QRegularExpressionMatch m = more.match(lines.value(i));
+            QVERIFY2(m.hasMatch(), qPrintable(section + QStringLiteral(": ") + lines.value(i)));
+            QVERIFY(listed > 100);
+            QCOMPARE(listed + m.captured(1).toLongLong(), 3001);
+        }
     }
 };
 
