@@ -212,6 +212,11 @@ void MainWindow::followErrorMessage() {
         m_errorAlert = new QMessageBox(QMessageBox::Warning, tr("Error"), QString(), QMessageBox::Ok, this);
         // Not modal: the message may say what to change elsewhere, and work goes on meanwhile.
         m_errorAlert->setWindowModality(Qt::NonModal);
+        // Nor does it take the keyboard: most failures come from the boss's
+        // requests, seconds after whatever caused them, and the keys of a title
+        // being typed would go to the alert (its OK taking the next Enter). It
+        // stays in front of the window until it is closed.
+        m_errorAlert->setAttribute(Qt::WA_ShowWithoutActivating);
         connect(m_errorAlert, &QMessageBox::finished, this, [this] {
             if (m_store.errorMessage())
                 m_store.setErrorMessage(std::nullopt);

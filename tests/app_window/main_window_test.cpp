@@ -401,6 +401,21 @@ private slots:
                                      QStringLiteral("Onward.")}));
     }
 
+    // A boss message that fails shows its alert, which does not take the
+    // keyboard: it comes seconds after the key that caused it, when the user
+    // may be typing the next title. (The offscreen platform activates every
+    // window it shows; under a window manager the keys stay in the title.)
+    void failedBossMessageAlertsWithoutTakingTheKeyboard() {
+        f().proxy().reply(QStringLiteral("/api/openai/chat"),
+                          test::ScriptedReply::text("upstream broke", 500));
+        QCoro::waitFor(
+            store().chat().deliverBossChatMessage(QStringLiteral("x"), false, std::nullopt, std::nullopt));
+        QTRY_VERIFY(window().errorAlert() && window().errorAlert()->isVisible());
+        QCOMPARE(window().errorAlert()->text(), QStringLiteral("AI error (500): upstream broke"));
+        QVERIFY(window().errorAlert()->testAttribute(Qt::WA_ShowWithoutActivating));
+        QVERIFY(!window().errorAlert()->isModal());
+    }
+
     void bossWatchFollowsActivity() {
         QVERIFY(!store().watch().isBossAIActive()); // the initial state starts nothing
         for (Qt::ApplicationState state :
