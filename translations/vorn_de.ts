@@ -462,6 +462,14 @@ Ohne Optionen öffnet Vorn das Fenster (oder holt das schon offene nach vorn).</
         <source>Send / new line</source>
         <translation>Senden / neue Zeile</translation>
     </message>
+    <message>
+        <source>Escape / Ctrl+W (in Settings)</source>
+        <translation>Escape / Strg+W (in den Einstellungen)</translation>
+    </message>
+    <message>
+        <source>Close Settings</source>
+        <translation>Einstellungen schließen</translation>
+    </message>
 </context>
 <context>
     <name>Mood</name>

@@ -34,6 +34,29 @@ class SettingsWindowTest : public QObject {
     test::FakeConnectionAccess m_connection;
 
 private slots:
+    // The keyboard starts on the first field (and comes back where it was);
+    // Escape, even in the sites, and Ctrl+W close the window, with what was typed kept.
+    void keysOpenOnTheFirstFieldAndClose() {
+        test::StoreFixture f;
+        TaskStore& store = f.start();
+        SettingsWindow window(store, m_connection, [] { return false; });
+        QWidget* focus = window.modelField();
+        for (const QKeyCombination keys :
+             {QKeyCombination(Qt::Key_Escape), Qt::ControlModifier | Qt::Key_W}) {
+            window.show();
+            window.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&window));
+            QCOMPARE(QApplication::focusWidget(), focus);
+            window.sitesEditor()->setFocus();
+            focus = window.sitesEditor();
+            QTest::keyClicks(window.sitesEditor(), QStringLiteral("x"));
+            QTest::keyClick(window.sitesEditor(), keys.key(), keys.keyboardModifiers());
+            QVERIFY(!window.isVisible());
+        }
+        QVERIFY(window.sitesEditor()->toPlainText().startsWith(QStringLiteral("xxfacebook.com\n")));
+        QVERIFY(store.settings().blockedSitesText().startsWith(QStringLiteral("xxfacebook.com\n")));
+    }
+
     void fieldsWriteThroughAndComeBack() {
         test::StoreFixture f;
         TaskStore& store = f.start();

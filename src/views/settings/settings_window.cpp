@@ -18,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QVBoxLayout>
@@ -80,9 +81,16 @@ SettingsWindow::SettingsWindow(TaskStore& store, ConnectionAccess& connection, H
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // The keyboard starts on the first field, not on the scrolling page
+    // around the fields (which follows the focus as it goes down).
+    scroll->setFocusPolicy(Qt::NoFocus);
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->addWidget(scroll);
+    // Every field takes effect as it changes: Escape and Ctrl+W close the
+    // window as its title bar's button does, and lose nothing.
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
+    new QShortcut(QKeySequence::Close, this, this, &QWidget::close);
 
     connect(&store.settings(), &StorePreferences::openAIModelChanged, this,
             &SettingsWindow::refreshFromStore);
