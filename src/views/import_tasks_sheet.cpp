@@ -66,6 +66,9 @@ void ImportTasksSheet::showEvent(QShowEvent* event) {
         m_picker->setCurrentIndex(-1);
     }
     followStoreText();
+    // The last imported list stays to be mended, picked whole, so that a new
+    // one typed or pasted takes its place instead of running into it.
+    m_editor->selectAll();
     m_editor->setFocus();
     QDialog::showEvent(event);
 }

@@ -285,12 +285,15 @@ private slots:
         QCOMPARE(store().outline().sectionTitle(*store().outline().rootSectionID()),
                  QStringLiteral("Monday"));
 
-        // Opened again, it shows the last imported list and the list's title.
+        // Opened again, it shows the last imported list and the list's title;
+        // the list is picked, so a new one typed or pasted takes its place.
         window().importAction()->trigger();
         QTRY_VERIFY(sheet->isVisible());
         QCOMPARE(sheet->editor()->toPlainText(), kList);
         QVERIFY(!sheet->listPicker()->isEnabled());
         QCOMPARE(sheet->listPicker()->currentText(), QStringLiteral("Monday"));
+        QTest::keyClicks(sheet->editor(), QStringLiteral("1. New"));
+        QCOMPARE(store().window().pasteText(), QStringLiteral("1. New"));
         sheet->cancelButton()->click();
         QVERIFY(!sheet->isVisible());
     }
