@@ -463,6 +463,14 @@ Ohne Optionen öffnet Vorn das Fenster (oder holt das schon offene nach vorn).</
         <translation>Senden / neue Zeile</translation>
     </message>
     <message>
+        <source>Enter / Escape (in the list title)</source>
+        <translation>Enter / Escape (im Listentitel)</translation>
+    </message>
+    <message>
+        <source>Keep the title, back to the list</source>
+        <translation>Titel behalten, zurück zur Liste</translation>
+    </message>
+    <message>
         <source>Escape / Ctrl+W (in Settings)</source>
         <translation>Escape / Strg+W (in den Einstellungen)</translation>
     </message>

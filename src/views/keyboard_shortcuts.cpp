@@ -47,6 +47,8 @@ QList<KeyHelp> outlineKeys() {
         {KeyWords::tr("Ctrl+A / Ctrl+C"),
          KeyWords::tr("Pick every row / copy the picked rows as a numbered list")},
         {KeyWords::tr("Ctrl+V"), KeyWords::tr("Paste a numbered list (on a folder row: into that folder)")},
+        {KeyWords::tr("Enter / Escape (in the list title)"),
+         KeyWords::tr("Keep the title, back to the list")},
         {KeyWords::tr("Enter / Shift+Enter (in the chat input)"), KeyWords::tr("Send / new line")},
         {KeyWords::tr("Escape / Ctrl+W (in Settings)"), KeyWords::tr("Close Settings")},
     };

@@ -435,23 +435,32 @@ private slots:
         h.view.release(); // the window owns it
     }
 
-    // The list's title in the header commits trimmed, and comes back when left empty.
+    // The list's title in the header commits trimmed, and comes back when left
+    // empty; Enter and Escape hand the keyboard back to the list.
     void theListTitleCommitsTrimmed() {
         OutlineHarness h;
         QLineEdit* title = h.view->headerBar()->titleField();
         title->setFocus();
         title->selectAll();
         QTest::keyClicks(title, QStringLiteral("  Tuesday "));
-        QTest::keyClick(title, Qt::Key_Return);
+        QTest::keyClick(title, Qt::Key_Return); // commits, and the keyboard is back on the list
         QCOMPARE(h.store.outline().sectionTitle(*h.store.outline().rootSectionID()),
                  QStringLiteral("Tuesday"));
+        QVERIFY(h.table()->hasFocus());
+        title->setFocus();
         title->selectAll();
         QTest::keyClick(title, Qt::Key_Delete);
-        h.table()->setFocus(); // focus loss commits too
+        QTest::keyClick(title, Qt::Key_Escape); // leaves too, and an emptied title comes back
+        QVERIFY(h.table()->hasFocus());
         h.settle();
         QCOMPARE(title->text(), QStringLiteral("Tuesday"));
         QCOMPARE(h.store.outline().sectionTitle(*h.store.outline().rootSectionID()),
                  QStringLiteral("Tuesday"));
+        title->setFocus();
+        QTest::keyClicks(title, QStringLiteral("!"));
+        QTest::keyClick(title, Qt::Key_Escape); // keeping what was typed
+        QCOMPARE(h.store.outline().sectionTitle(*h.store.outline().rootSectionID()),
+                 QStringLiteral("Tuesday!"));
     }
 };
 

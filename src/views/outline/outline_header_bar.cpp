@@ -77,6 +77,7 @@ OutlineHeaderBar::OutlineHeaderBar(TaskStore& store, QWidget* parent) : QWidget(
         layout->addWidget(w);
 
     connect(m_title, &QLineEdit::editingFinished, this, &OutlineHeaderBar::commitTitle);
+    connect(m_title, &QLineEdit::returnPressed, this, &OutlineHeaderBar::titleDone);
     connect(m_add, &QToolButton::clicked, this, [this] {
         m_store.editor().addTask(); // the new row's title opens through the editor's focus request
     });
@@ -142,6 +143,13 @@ void OutlineHeaderBar::changeEvent(QEvent* event) {
 }
 
 bool OutlineHeaderBar::eventFilter(QObject* watched, QEvent* event) {
+    // Escape keeps what was typed, as in a row's title, and leaves the field.
+    if (watched == m_title && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+        static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
+        emit titleDone();
+        return true;
+    }
     // A whole outline pasted into the title goes into the list, not into the field.
     if (watched == m_title && event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste)) {

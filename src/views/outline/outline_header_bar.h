@@ -12,9 +12,9 @@ namespace vorn {
 class TaskStore;
 
 // Above the table: the list title (committed on Enter or when it loses the
-// focus; an emptied title puts the stored one back), the add-row button and
-// the day's progress ("3/5 done", "Done by HH:mm", the on-time streak, the
-// total completions).
+// focus; an emptied title puts the stored one back; Enter and Escape hand the
+// keyboard back to the list), the add-row button and the day's progress
+// ("3/5 done", "Done by HH:mm", the on-time streak, the total completions).
 class OutlineHeaderBar : public QWidget {
     Q_OBJECT
 
@@ -30,6 +30,10 @@ public:
 
     // The streak's orange, made to read on the header's background.
     QColor streakColor() const;
+
+signals:
+    // Enter or Escape in the list title: the keyboard goes back to the list.
+    void titleDone();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

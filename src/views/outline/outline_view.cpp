@@ -17,6 +17,9 @@ OutlineView::OutlineView(TaskStore& store, QWidget* parent) : QWidget(parent) {
     layout->addWidget(m_header);
     layout->addWidget(m_table, 1);
     setFocusProxy(m_table);
+    // Leaving the field commits the title.
+    connect(m_header, &OutlineHeaderBar::titleDone, m_table,
+            [this] { m_table->setFocus(Qt::OtherFocusReason); });
 }
 
 } // namespace vorn
