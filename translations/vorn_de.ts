@@ -455,12 +455,12 @@ Ohne Optionen öffnet Vorn das Fenster (oder holt das schon offene nach vorn).</
         <translation>Nummerierte Liste einfügen (auf einer Ordnerzeile: in diesen Ordner)</translation>
     </message>
     <message>
-        <source>Enter / Shift+Enter (in the chat input)</source>
-        <translation>Enter / Umschalt+Enter (in der Chat-Eingabe)</translation>
+        <source>Enter / Shift+Enter / Escape (in the chat input)</source>
+        <translation>Enter / Umschalt+Enter / Escape (in der Chat-Eingabe)</translation>
     </message>
     <message>
-        <source>Send / new line</source>
-        <translation>Senden / neue Zeile</translation>
+        <source>Send / new line / back to the list, the text kept</source>
+        <translation>Senden / neue Zeile / zurück zur Liste, der Text bleibt</translation>
     </message>
     <message>
         <source>Enter / Escape (in the list title)</source>

@@ -49,7 +49,8 @@ QList<KeyHelp> outlineKeys() {
         {KeyWords::tr("Ctrl+V"), KeyWords::tr("Paste a numbered list (on a folder row: into that folder)")},
         {KeyWords::tr("Enter / Escape (in the list title)"),
          KeyWords::tr("Keep the title, back to the list")},
-        {KeyWords::tr("Enter / Shift+Enter (in the chat input)"), KeyWords::tr("Send / new line")},
+        {KeyWords::tr("Enter / Shift+Enter / Escape (in the chat input)"),
+         KeyWords::tr("Send / new line / back to the list, the text kept")},
         {KeyWords::tr("Escape / Ctrl+W (in Settings)"), KeyWords::tr("Close Settings")},
     };
 }

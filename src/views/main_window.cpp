@@ -88,6 +88,9 @@ MainWindow::MainWindow(TaskStore& store, ConnectionAccess& connection, QWidget* 
     new FocusRing(this);
     m_listPane->table()->showFirstOpenTask();
     m_listPane->table()->setFocus(Qt::OtherFocusReason);
+    // Escape in the chat input goes back to the list, the draft kept.
+    connect(m_chatPane->input(), &ChatInput::leaveRequested, this,
+            [this] { m_listPane->table()->setFocus(Qt::OtherFocusReason); });
 
     // A list loaded from elsewhere (a second start's --import) ends an import in progress here.
     connect(&store, &TaskStore::listReplaced, this, [this] {

@@ -174,6 +174,16 @@ private slots:
         }
         press(Qt::Key_Backtab, Qt::ShiftModifier);
         QCOMPARE(QApplication::focusWidget(), round.at(1));
+        // Escape from the chat input and the list title: back on the list, the text kept.
+        press(Qt::Key_Backtab, Qt::ShiftModifier);
+        typeText(QStringLiteral("later"));
+        press(Qt::Key_Escape);
+        QCOMPARE(QApplication::focusWidget(), table);
+        QCOMPARE(window().chatPane()->input()->toPlainText(), QStringLiteral("later"));
+        press(Qt::Key_Tab);
+        press(Qt::Key_Tab);
+        press(Qt::Key_Escape);
+        QCOMPARE(QApplication::focusWidget(), table);
 
         m_window.reset();
         const TaskStore& again = f().restart();

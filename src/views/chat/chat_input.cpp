@@ -51,6 +51,11 @@ void ChatInput::keyPressEvent(QKeyEvent* event) {
         emit submitted();
         return;
     }
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        emit leaveRequested();
+        return;
+    }
     QPlainTextEdit::keyPressEvent(event);
 }
 

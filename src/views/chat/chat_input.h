@@ -5,7 +5,8 @@
 namespace vorn {
 
 // The message field of the chat: grows from one to four lines as the text
-// wraps, Return asks to send, Shift+Return breaks the line.
+// wraps, Return asks to send, Shift+Return breaks the line, Escape asks to
+// leave the field (the text stays for later).
 class ChatInput : public QPlainTextEdit {
     Q_OBJECT
 
@@ -19,6 +20,7 @@ public:
 
 signals:
     void submitted();
+    void leaveRequested();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
