@@ -81,6 +81,12 @@ OutlineHeaderBar::OutlineHeaderBar(TaskStore& store, QWidget* parent) : QWidget(
     connect(m_add, &QToolButton::clicked, this, [this] {
         m_store.editor().addTask(); // the new row's title opens through the editor's focus request
     });
+    m_refresh.setSingleShot(true);
+    m_refresh.setInterval(0);
+    connect(&m_refresh, &QTimer::timeout, this, [this] {
+        refreshTitle();
+        refreshProgress();
+    });
     connect(&m_store.outline(), &Outline::tasksChanged, this, &OutlineHeaderBar::scheduleRefresh);
     connect(&m_store.outline(), &Outline::sectionsChanged, this, &OutlineHeaderBar::scheduleRefresh);
     connect(&m_store.boss(), &BossEngine::gamificationChanged, this, &OutlineHeaderBar::scheduleRefresh);
@@ -89,17 +95,7 @@ OutlineHeaderBar::OutlineHeaderBar(TaskStore& store, QWidget* parent) : QWidget(
 }
 
 void OutlineHeaderBar::scheduleRefresh() {
-    if (m_refreshQueued)
-        return;
-    m_refreshQueued = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_refreshQueued = false;
-            refreshTitle();
-            refreshProgress();
-        },
-        Qt::QueuedConnection);
+    m_refresh.start();
 }
 
 void OutlineHeaderBar::refreshTitle() {

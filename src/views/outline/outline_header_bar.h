@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 class QLabel;
@@ -54,7 +55,7 @@ private:
     QWidget* m_streak = nullptr;
     QLabel* m_streakText = nullptr;
     QLabel* m_completed = nullptr;
-    bool m_refreshQueued = false;
+    QTimer m_refresh; // one refresh for a burst of store changes
 };
 
 } // namespace vorn
