@@ -197,6 +197,18 @@ private slots:
         QCOMPARE(h.shownRows(), (QStringList{"Errands@0", "Shop@1", "Call@0"}));
     }
 
+    // A whole list replaced under the keyboard (an import undone): the first
+    // task to do is current again, as at start, not no row at all.
+    void aReplacedListKeepsARowCurrent() {
+        OutlineHarness h;
+        h.build({"Errands/", " Shop", "Call"});
+        h.table()->setFocus();
+        h.store.replaceFromPaste(QStringLiteral("1. One\n2. Two\n"));
+        h.store.editor().undo();
+        QCOMPARE(h.table()->currentIndex().row(), 1);
+        QVERIFY(h.table()->isRowSelected(1));
+    }
+
     // A right-to-left title stands at the right of its cell, painted and in its
     // editor alike, so it does not jump sides when editing starts.
     void aRightToLeftTitleKeepsItsSide() {

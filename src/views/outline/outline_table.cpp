@@ -85,6 +85,12 @@ OutlineTable::OutlineTable(TaskStore& store, QWidget* parent) : QTableView(paren
     // The model has taken the operation's rows by the time this runs (it was
     // connected first), so a focus request finds its row at once.
     connect(&store.outline(), &Outline::outlineChanged, this, &OutlineTable::servePendingFocus);
+    // A whole list replaced under the keyboard (an import undone or redone)
+    // leaves no row current: the first task to do takes over, as at start.
+    connect(&store.outline(), &Outline::outlineChanged, this, [this] {
+        if (hasFocus() && currentRow() < 0 && !m_pendingTitleFocus && m_model->rowCount() > 0)
+            showFirstOpenTask();
+    });
     // An open field follows its row when the store changes it underneath (an
     // undo that outdents the task moves the title left). With nothing typed
     // in it, it also shows what the row now holds: leaving it would otherwise
