@@ -22,6 +22,7 @@
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -172,6 +173,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             applyPanelWidths();
         else
             placeFloatingControls();
+    } else if (type == QEvent::KeyPress && watched->isWidgetType() &&
+               static_cast<QWidget*>(watched)->window() == this) {
+        m_lastKeyAt = m_store.now();
     } else if (type == QEvent::MouseButtonPress && watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
         if (widget == m_chatPane || m_chatPane->isAncestorOf(widget))
@@ -204,6 +208,15 @@ ImportTasksSheet* MainWindow::importSheet() {
     return m_importSheet;
 }
 
+bool MainWindow::isTyping() const {
+    constexpr double kTypingPauseSeconds = 3.0;
+    if (m_lastKeyAt && m_store.now() - *m_lastKeyAt < kTypingPauseSeconds)
+        return true;
+    const QWidget* focused = QApplication::focusWidget();
+    return focused && focused->window() == this &&
+           (qobject_cast<const QLineEdit*>(focused) || qobject_cast<const QPlainTextEdit*>(focused));
+}
+
 void MainWindow::followErrorMessage() {
     const std::optional<QString>& message = m_store.errorMessage();
     if (!message) {
@@ -211,23 +224,31 @@ void MainWindow::followErrorMessage() {
             m_errorAlert->done(QMessageBox::Ok);
         return;
     }
+    // A closed alert is made anew: whether it takes the keyboard is settled
+    // as its window is made, and differs from one failure to the next.
+    if (m_errorAlert && !m_errorAlert->isVisible()) {
+        m_errorAlert->deleteLater();
+        m_errorAlert = nullptr;
+    }
     if (!m_errorAlert) {
         m_errorAlert = new QMessageBox(QMessageBox::Warning, tr("Error"), QString(), QMessageBox::Ok, this);
         // Not modal: the message may say what to change elsewhere, and work goes on meanwhile.
         m_errorAlert->setWindowModality(Qt::NonModal);
-        // Nor does it take the keyboard: most failures come from the boss's
-        // requests, seconds after whatever caused them, and the keys of a title
-        // being typed would go to the alert (its OK taking the next Enter). It
-        // stays in front of the window until it is closed.
-        m_errorAlert->setAttribute(Qt::WA_ShowWithoutActivating);
         connect(m_errorAlert, &QMessageBox::finished, this, [this] {
             if (m_store.errorMessage())
                 m_store.setErrorMessage(std::nullopt);
         });
     }
     m_errorAlert->setText(*message);
-    if (!m_errorAlert->isVisible())
+    if (!m_errorAlert->isVisible()) {
+        // Most failures come from the boss's requests, seconds after whatever
+        // caused them. While the user types (a field has the keyboard, or a key
+        // went down a moment ago) the alert opens in front without taking the
+        // keyboard: the rest of a title would go to it, its OK taking the next
+        // Enter. Otherwise it takes the keyboard, and Enter or Escape close it.
+        m_errorAlert->setAttribute(Qt::WA_ShowWithoutActivating, isTyping());
         m_errorAlert->show();
+    }
 }
 
 void MainWindow::followChatVisibility() {

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "platform/instant.h"
+
 #include <QKeySequence>
 #include <QMainWindow>
 #include <QPointer>
 
 #include <functional>
+#include <optional>
 
 class QAction;
 class QMessageBox;
@@ -97,6 +100,8 @@ private:
     void openSettings();
     void openAnalytics();
     void followErrorMessage();
+    // Whether the user is typing in this window: a key a moment ago, or a text field with the keyboard.
+    bool isTyping() const;
     void followChatVisibility();
     void followEstimating();
     void followUndoState();
@@ -116,6 +121,7 @@ private:
     SurgeCountdown* m_surge = nullptr;
     ImportTasksSheet* m_importSheet = nullptr;
     QMessageBox* m_errorAlert = nullptr;
+    std::optional<Instant> m_lastKeyAt; // the last key pressed in this window, for the alert
     QAction* m_importAction = nullptr;
     QAction* m_analyticsAction = nullptr;
     QAction* m_chatToggleAction = nullptr;
