@@ -36,6 +36,12 @@ private slots:
         QTest::mouseClick(viewport, Qt::LeftButton, Qt::ShiftModifier, h.cellCentre(4, M::FinishColumn));
         const QStringList ids = h.model()->rowIds();
         QCOMPARE(h.table()->selection().ids, (QSet<QString>{ids.at(1), ids.at(2), ids.at(3), ids.at(4)}));
+        // Escape drops the picked rows, and the keyboard keeps its row.
+        QCOMPARE(h.table()->currentIndex().row(), 4);
+        QTest::keyClick(h.table(), Qt::Key_Escape);
+        QCOMPARE(h.table()->selection().ids, (QSet<QString>{ids.at(4)}));
+        QTest::keyClick(h.table(), Qt::Key_Up);
+        QCOMPARE(h.table()->currentIndex().row(), 3);
 
         // The window's request clears it.
         QTest::keyClick(h.table(), Qt::Key_A, Qt::ControlModifier);

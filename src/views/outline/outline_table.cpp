@@ -474,7 +474,11 @@ void OutlineTable::keyPressEvent(QKeyEvent* event) {
         }
         break;
     case Qt::Key_Escape:
+        // The picked rows are dropped; the keyboard keeps its row, which
+        // stays drawn as the one a key acts on.
         clearRowSelection();
+        if (current >= 0)
+            setCurrentRow(current);
         return;
     default:
         // Typing on a row is Enter and then the typing: the title opens with
