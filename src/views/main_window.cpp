@@ -174,7 +174,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         else
             placeFloatingControls();
     } else if (type == QEvent::KeyPress && watched->isWidgetType() &&
-               static_cast<QWidget*>(watched)->window() == this) {
+               static_cast<QWidget*>(watched)->window() != m_errorAlert) {
         m_lastKeyAt = m_store.now();
     } else if (type == QEvent::MouseButtonPress && watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
@@ -213,8 +213,7 @@ bool MainWindow::isTyping() const {
     if (m_lastKeyAt && m_store.now() - *m_lastKeyAt < kTypingPauseSeconds)
         return true;
     const QWidget* focused = QApplication::focusWidget();
-    return focused && focused->window() == this &&
-           (qobject_cast<const QLineEdit*>(focused) || qobject_cast<const QPlainTextEdit*>(focused));
+    return qobject_cast<const QLineEdit*>(focused) || qobject_cast<const QPlainTextEdit*>(focused);
 }
 
 void MainWindow::followErrorMessage() {
@@ -243,9 +242,10 @@ void MainWindow::followErrorMessage() {
     if (!m_errorAlert->isVisible()) {
         // Most failures come from the boss's requests, seconds after whatever
         // caused them. While the user types (a field has the keyboard, or a key
-        // went down a moment ago) the alert opens in front without taking the
-        // keyboard: the rest of a title would go to it, its OK taking the next
-        // Enter. Otherwise it takes the keyboard, and Enter or Escape close it.
+        // went down a moment ago, in any of Vorn's windows) the alert opens in
+        // front without taking the keyboard: the rest of a title would go to
+        // it, its OK taking the next Enter. Otherwise it takes the keyboard,
+        // and Enter or Escape close it.
         m_errorAlert->setAttribute(Qt::WA_ShowWithoutActivating, isTyping());
         m_errorAlert->show();
     }

@@ -100,7 +100,8 @@ private:
     void openSettings();
     void openAnalytics();
     void followErrorMessage();
-    // Whether the user is typing in this window: a key a moment ago, or a text field with the keyboard.
+    // Whether the user is typing, in any of Vorn's windows: a key a moment
+    // ago, or a text field with the keyboard.
     bool isTyping() const;
     void followChatVisibility();
     void followEstimating();
@@ -121,7 +122,7 @@ private:
     SurgeCountdown* m_surge = nullptr;
     ImportTasksSheet* m_importSheet = nullptr;
     QMessageBox* m_errorAlert = nullptr;
-    std::optional<Instant> m_lastKeyAt; // the last key pressed in this window, for the alert
+    std::optional<Instant> m_lastKeyAt; // the last key pressed in Vorn (not in the alert), for the alert
     QAction* m_importAction = nullptr;
     QAction* m_analyticsAction = nullptr;
     QAction* m_chatToggleAction = nullptr;

@@ -420,7 +420,8 @@ private slots:
     void errorAlertLeavesTheKeyboardToTyping() {
         OutlineTable* table = window().listPane()->table();
         const auto alertTakesKeyboard = [this](QWidget* focus) {
-            window().activateWindow();
+            focus->window()->activateWindow();
+            (void)QTest::qWaitForWindowActive(focus->window());
             focus->setFocus();
             store().setErrorMessage(QStringLiteral("AI error (500): upstream broke"));
             const bool shown = window().errorAlert() && window().errorAlert()->isVisible();
@@ -435,6 +436,9 @@ private slots:
         f().clock().set(store().now() + 5);
         QCOMPARE(alertTakesKeyboard(table), 1);                        // a pause
         QCOMPARE(alertTakesKeyboard(window().chatPane()->input()), 0); // a field has the keyboard
+        window().settingsAction()->trigger();
+        QCOMPARE(alertTakesKeyboard(window().settingsWindow()->modelField()), 0); // in another window
+        window().settingsWindow()->close();
     }
 
     void bossWatchFollowsActivity() {
