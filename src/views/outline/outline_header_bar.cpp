@@ -139,16 +139,15 @@ void OutlineHeaderBar::changeEvent(QEvent* event) {
 }
 
 bool OutlineHeaderBar::eventFilter(QObject* watched, QEvent* event) {
+    const auto* key =
+        watched == m_title && event->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(event) : nullptr;
     // Escape keeps what was typed, as in a row's title, and leaves the field.
-    if (watched == m_title && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
-        static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
+    if (key && key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
         emit titleDone();
         return true;
     }
     // A whole outline pasted into the title goes into the list, not into the field.
-    if (watched == m_title && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste)) {
+    if (key && key->matches(QKeySequence::Paste)) {
         const QString text = QApplication::clipboard()->text();
         const std::optional<QUuid> root = m_store.outline().rootSectionID();
         if (root && OutlinePasteDetector::isOutlineList(text)) {

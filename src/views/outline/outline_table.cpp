@@ -88,8 +88,8 @@ OutlineTable::OutlineTable(TaskStore& store, QWidget* parent) : QTableView(paren
     // A whole list replaced under the keyboard (an import undone or redone)
     // leaves no row current: the first task to do takes over, as at start.
     connect(&store.outline(), &Outline::outlineChanged, this, [this] {
-        if (hasFocus() && currentRow() < 0 && !m_pendingTitleFocus && m_model->rowCount() > 0)
-            showFirstOpenTask();
+        if (hasFocus() && !m_pendingTitleFocus)
+            showFirstOpenTaskIfNone();
     });
     // An open field follows its row when the store changes it underneath (an
     // undo that outdents the task moves the title left). With nothing typed
@@ -190,6 +190,11 @@ void OutlineTable::setCurrentRow(int row) {
     m_anchor = m_model->rowIds().at(row);
     selectionModel()->select(QItemSelection(m_model->index(row, 0), m_model->index(row, M::ColumnCount - 1)),
                              QItemSelectionModel::ClearAndSelect);
+}
+
+void OutlineTable::showFirstOpenTaskIfNone() {
+    if (currentRow() < 0 && !selectionModel()->hasSelection() && m_model->rowCount() > 0)
+        showFirstOpenTask();
 }
 
 void OutlineTable::showFirstOpenTask() {
@@ -502,9 +507,8 @@ void OutlineTable::keyPressEvent(QKeyEvent* event) {
 
 void OutlineTable::focusInEvent(QFocusEvent* event) {
     // Reached from the keyboard (or at start) with nothing picked: the first task to do.
-    if (currentRow() < 0 && !selectionModel()->hasSelection() && event->reason() != Qt::MouseFocusReason &&
-        m_model->rowCount() > 0)
-        showFirstOpenTask();
+    if (event->reason() != Qt::MouseFocusReason)
+        showFirstOpenTaskIfNone();
     QTableView::focusInEvent(event);
 }
 

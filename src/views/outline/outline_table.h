@@ -78,6 +78,9 @@ public:
     const std::optional<QUuid>& pendingTitleFocus() const { return m_pendingTitleFocus; }
 
 private:
+    // showFirstOpenTask() when no row is current or picked (the keyboard has
+    // just arrived, or every row was replaced under it).
+    void showFirstOpenTaskIfNone();
     void onEnter(const QUuid& taskID, const QString& text);
     void onTab(const QUuid& taskID, const QString& text, bool shift);
     void onDeleteOnEmpty(const QUuid& taskID);
