@@ -382,7 +382,7 @@ std::string usageText() {
     return "Usage: vorn-proxy [options]\n"
            "  --config FILE      read FILE instead of ~/.config/Vorn/vorn-proxy.conf\n"
            "  --listen HOST:PORT where to listen (default 127.0.0.1:8765; port 0 picks a free one)\n"
-           "  --print-port       print the port listened on as the first line of output\n"
+           "  --print-port       once listening, print the port as the first line of output\n"
            "  --tls-cert FILE    serve HTTPS with this certificate (PEM)\n"
            "  --tls-key FILE     and this private key (PEM)\n"
            "  --insecure-http    allow plain HTTP on an address outside the loopback range\n"

@@ -6,13 +6,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QRandomGenerator>
-
-#include <qcoro/qcoronetworkreply.h>
-#include <qcoro/qcorotimer.h>
+#include <QTimer>
 
 namespace vorn {
 
@@ -27,9 +22,16 @@ QString freshToken() {
 } // namespace
 
 LocalProxy::LocalProxy(LocalProxyOptions options, QObject* parent)
-    : QObject(parent), m_options(std::move(options)) {
+    : QObject(parent), m_options(std::move(options)), m_startTimer(new QTimer(this)) {
     if (m_options.program.isEmpty())
         m_options.program = defaultProgram();
+    m_startTimer->setSingleShot(true);
+    connect(m_startTimer, &QTimer::timeout, this, [this] {
+        if (m_state != State::starting || !m_process)
+            return;
+        fail(QCoreApplication::translate("Proxy", "vorn-proxy did not become ready in time."));
+        m_process->kill();
+    });
 }
 
 LocalProxy::~LocalProxy() {
@@ -100,6 +102,7 @@ void LocalProxy::launch() {
     });
     m_process = process;
     qCInfo(lcNet).noquote() << "Starting" << m_options.program;
+    m_startTimer->start(m_options.startTimeout);
     process->start();
 }
 
@@ -118,40 +121,10 @@ void LocalProxy::readPort() {
         return;
     }
     m_port = port;
-    waitUntilHealthy(m_process);
-}
-
-QCoro::Task<> LocalProxy::waitUntilHealthy(QPointer<QProcess> process) {
-    QPointer<LocalProxy> self(this);
-    QElapsedTimer elapsed;
-    elapsed.start();
-    const ProxyConfig proxy = config();
-    while (self && process && process == m_process && m_state == State::starting) {
-        if (elapsed.elapsed() > m_options.startTimeout.count()) {
-            fail(QCoreApplication::translate("Proxy", "vorn-proxy did not become ready in time."));
-            process->kill();
-            co_return;
-        }
-        QNetworkRequest request = proxyRequest(proxy, QStringLiteral("/healthz"));
-        request.setTransferTimeout(static_cast<int>(m_options.startTimeout.count()));
-        if (!m_network) // made at the first start: Vorn builds its window before it
-            m_network = new QNetworkAccessManager(this);
-        QPointer<QNetworkReply> reply = m_network->get(request);
-        co_await reply.get();
-        if (!self)
-            co_return;
-        if (reply) {
-            reply->deleteLater();
-            const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-            if (status == 200 && process == m_process && m_state == State::starting) {
-                m_state = State::ready;
-                qCInfo(lcNet).noquote() << "vorn-proxy ready on port" << m_port;
-                emit ready();
-                co_return;
-            }
-        }
-        co_await QCoro::sleepFor(m_options.pollInterval);
-    }
+    m_startTimer->stop();
+    m_state = State::ready;
+    qCInfo(lcNet).noquote() << "vorn-proxy ready on port" << m_port;
+    emit ready();
 }
 
 void LocalProxy::childFinished(QProcess* process) {
@@ -192,6 +165,7 @@ void LocalProxy::fail(const QString& message) {
 
 void LocalProxy::stop() {
     m_stopping = true;
+    m_startTimer->stop();
     QProcess* process = m_process;
     m_process = nullptr;
     m_port = 0;

@@ -9,11 +9,9 @@
 #include <QString>
 #include <QStringList>
 
-#include <qcoro/qcorotask.h>
-
 #include <chrono>
 
-class QNetworkAccessManager;
+class QTimer;
 
 namespace vorn {
 
@@ -24,16 +22,19 @@ struct LocalProxyOptions {
     QString program;
     QStringList extraArguments;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    // From starting the child to the line with its port.
     std::chrono::milliseconds startTimeout{10'000};
-    std::chrono::milliseconds pollInterval{50};
     int maxRestarts = 1;
 };
 
 // The proxy Vorn starts for itself when no proxy address is configured:
 // vorn-proxy as a child on 127.0.0.1 with a port of the system's choosing and
-// a fresh random token passed through the environment. It is ready once
-// /healthz answers; it is restarted once if it dies, and ended on stop(). The
-// child also ends by itself when Vorn goes away (its standard input closes).
+// a fresh random token passed through the environment. It is ready once it
+// prints its port, which it does only when it listens: connections made from
+// then on wait in its queue. No request is made to find that out, so a start
+// with nothing to say costs no network machinery. It is restarted once if it
+// dies, and ended on stop(). The child also ends by itself when Vorn goes away
+// (its standard input closes).
 class LocalProxy : public QObject {
     Q_OBJECT
 public:
@@ -67,10 +68,9 @@ private:
     void readPort();
     void childFinished(QProcess* process);
     void fail(const QString& message);
-    QCoro::Task<> waitUntilHealthy(QPointer<QProcess> process);
 
     LocalProxyOptions m_options;
-    QNetworkAccessManager* m_network = nullptr;
+    QTimer* m_startTimer = nullptr;
     QPointer<QProcess> m_process;
     State m_state = State::stopped;
     QString m_token;

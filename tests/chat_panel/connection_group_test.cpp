@@ -89,7 +89,6 @@ private slots:
         // Keep the user's own proxy configuration out of it.
         options.environment.insert(QStringLiteral("XDG_CONFIG_HOME"), setup.dir.path());
         options.environment.insert(QStringLiteral("HOME"), setup.dir.path());
-        options.pollInterval = std::chrono::milliseconds(5);
         ProxyConnection connection(setup.preferences, &setup.secrets, options, QProcessEnvironment());
         ProxySettings settings(setup.preferences, setup.secrets,
                                {.connection = &connection,

@@ -11,6 +11,7 @@
 #include "services/proxy_connection.h"
 #include "services/secret_store.h"
 
+#include <QFile>
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QSignalSpy>
@@ -101,6 +102,23 @@ private slots:
         QVERIFY2(reason.contains(QStringLiteral("status 2")) &&
                      reason.contains(QStringLiteral("cannot read the configuration file")),
                  qPrintable(reason));
+
+        // A child that hangs before it listens is given up on, and ended.
+        opts = options();
+        opts.program = m_dir->filePath(QStringLiteral("hanging-proxy"));
+        QFile script(opts.program);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("#!/bin/sh\nexec sleep 30\n");
+        script.close();
+        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+        opts.startTimeout = std::chrono::milliseconds(300);
+        opts.maxRestarts = 0;
+        LocalProxy hanging(opts);
+        QSignalSpy failed(&hanging, &LocalProxy::failed);
+        hanging.start();
+        QVERIFY(failed.wait(10000));
+        QVERIFY(hanging.lastError().contains(QStringLiteral("did not become ready in time")));
+        QTRY_COMPARE(hanging.processId(), 0);
     }
 
     // Requests wait until the proxy can take them: the own proxy has its port,
@@ -187,7 +205,6 @@ private:
         options.environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir->path());
         options.environment.insert(QStringLiteral("HOME"), m_dir->path());
         options.startTimeout = std::chrono::seconds(20);
-        options.pollInterval = std::chrono::milliseconds(5);
         return options;
     }
     std::unique_ptr<QTemporaryDir> m_dir;
