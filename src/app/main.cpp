@@ -8,6 +8,7 @@
 #include "persistence/database_service.h"
 #include "platform/clock.h"
 #include "platform/data_paths.h"
+#include "platform/freed_memory.h"
 #include "platform/instance_lock.h"
 #include "platform/preferences.h"
 #include "platform/random_source.h"
@@ -138,9 +139,13 @@ int main(int argc, char* argv[]) {
     // is not needed for the first picture: it starts once the window has
     // settled (its activation and the paint that follows), or at the first
     // request that cannot wait for that.
-    vorn::runAfterFirstPaint(&window, [&proxyConnection] {
-        QTimer::singleShot(std::chrono::milliseconds(300), &proxyConnection,
-                           [&proxyConnection] { proxyConnection.start(); });
+    vorn::runAfterFirstPaint(&window, [&proxyConnection, &database] {
+        QTimer::singleShot(std::chrono::milliseconds(300), &proxyConnection, [&proxyConnection, &database] {
+            proxyConnection.start();
+            // What the start-up read and built is drawn now; what it freed goes back.
+            database.releaseCache();
+            vorn::returnFreedMemory();
+        });
     });
     return QApplication::exec();
 }

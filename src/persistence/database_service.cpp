@@ -76,6 +76,10 @@ DatabaseService::DatabaseService(const QString& path, const Clock& clock)
 
 DatabaseService::~DatabaseService() = default;
 
+void DatabaseService::releaseCache() {
+    m_db->releaseCache();
+}
+
 bool DatabaseService::retryOpen() {
     if (m_outcome != OpenOutcome::inUseElsewhere)
         return true;

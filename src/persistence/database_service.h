@@ -68,6 +68,9 @@ public:
     // Whether this connection made the database (a first start, or a fresh
     // file in place of an unusable one) rather than finding one.
     bool createdByThisOpen() const { return m_created; }
+    // Lets go of the pages the open's integrity check and the first load
+    // cached: a day's saves touch a few of them, not the whole file.
+    void releaseCache();
     // Whether saves can reach a store (the file, or memory when the file is unusable).
     bool canSave() const {
         return m_outcome != OpenOutcome::readOnly && m_outcome != OpenOutcome::inUseElsewhere;

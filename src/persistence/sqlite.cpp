@@ -162,6 +162,11 @@ void Connection::setBusyTimeout(int milliseconds) {
         sqlite3_busy_timeout(m_db, milliseconds);
 }
 
+void Connection::releaseCache() {
+    if (m_db)
+        sqlite3_db_release_memory(m_db);
+}
+
 void Connection::setCheckpointOnClose(bool enabled) {
     if (m_db)
         sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, enabled ? 0 : 1, nullptr);

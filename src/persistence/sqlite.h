@@ -88,6 +88,8 @@ public:
     // Whether the last close checkpoints the WAL into the database and removes
     // the -wal file (SQLite's default: yes).
     void setCheckpointOnClose(bool enabled);
+    // Frees the cached pages no statement holds; they are read again when needed.
+    void releaseCache();
 
 private:
     sqlite3* m_db = nullptr;
