@@ -4,6 +4,8 @@
 #include "config.h"
 #include "server.h"
 
+#include <openssl/crypto.h>
+
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -13,6 +15,17 @@
 #include <unistd.h>
 
 namespace {
+
+// The HTTP library asks OpenSSL, from its own start-up code, to load the error
+// texts of every OpenSSL module: half a megabyte of memory, for texts this
+// program never shows (it reports its own errors). Declining them has to come
+// first, so it runs from the executable's pre-initialisers, before any
+// library's; the library's later request then finds the choice made.
+void declineOpenSslErrorTexts(int, char**, char**) {
+    OPENSSL_init_crypto(OPENSSL_INIT_NO_LOAD_CRYPTO_STRINGS, nullptr);
+}
+using PreInitialiser = void (*)(int, char**, char**);
+[[gnu::section(".preinit_array"), gnu::used]] const PreInitialiser declineFirst = declineOpenSslErrorTexts;
 
 std::optional<std::string> environmentValue(const char* name) {
     const char* value = std::getenv(name);
