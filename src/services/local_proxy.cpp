@@ -2,7 +2,6 @@
 
 #include "platform/log.h"
 #include "platform/preferences.h"
-#include "services/network.h"
 
 #include <QCoreApplication>
 #include <QDir>
